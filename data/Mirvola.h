@@ -1,0 +1,56 @@
+#pragma once
+
+#include "data/engine/Database.h"
+#include "data/engine/Error.h"
+#include "data/engine/Recordset.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+
+// The program's shared module: the few variables every window shares and the three procedures
+// through which the windows reach the diary. No connection lives between user actions: each
+// command opens the file, does its work and closes it again. Engine errors (engine::Error) go
+// unchanged to the caller.
+namespace Mirvola {
+
+inline constexpr qint16 True = -1;
+inline constexpr qint16 False = 0;
+
+// The home club: a constant of the program, never a row of a table.
+inline const QString kKlubMirvola = QStringLiteral("Mirvola Wendrow");
+
+extern std::unique_ptr<engine::Database> dbBaza;
+extern std::unique_ptr<engine::Recordset> rsDane;
+extern QString strSciezka;
+extern QString strSQL;
+extern double dblIdMeczu;
+extern qint16 blnPoprawa;
+
+// Opens the diary and the shared recordset rsDane on `sql` (a query or a bare table name).
+void OtworzBaze(const QString& sql);
+// Closes rsDane and dbBaza and empties both; without an open base it is err::ObjectNotSet.
+void ZamknijBaze();
+// Runs one action query in a connection of its own, with the busy cursor meanwhile.
+void WykonajSQL(const QString& sql);
+
+// The program's directory (no trailing separator) and the diary in it.
+QString KatalogProgramu();
+QString SciezkaBazy();        // KatalogProgramu() + "/Mirvola.mdb"
+QString SciezkaKopiiBazy();   // KatalogProgramu() + "/KopiaMirvola.mdb"
+// Tests point the program's directory elsewhere; nothing else changes it.
+void UstawKatalogProgramu(const QString& katalog);
+
+// The GUI installs this so that WykonajSQL can show the busy cursor without the core library
+// knowing about widgets. `busy` true sets it, false restores it.
+using BusyCursorHook = void (*)(bool busy);
+void UstawKursorZajetosci(BusyCursorHook hook);
+
+// Puts a text into SQL between apostrophes, each apostrophe inside doubled.
+QString TekstSQL(const QString& tekst);
+// Doubles each apostrophe of a text that is placed between apostrophes by the caller
+// (filter texts inside LIKE '*...*').
+QString PodwojApostrofy(const QString& tekst);
+
+}  // namespace Mirvola

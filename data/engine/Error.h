@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <string>
+
+namespace engine {
+
+// Error numbers of the engine. Where the old engine had a number for the same condition we keep
+// it, because the windows test for some of them and users may know them from the old program.
+// Every other failure of SQLite is reported with SQLite's primary result code as its number.
+namespace err {
+inline constexpr int ObjectNotSet = 91;         // ZamknijBaze without OtworzBaze, closed object
+inline constexpr int CannotUpdate = 3020;       // update without addNew/edit
+inline constexpr int NoCurrentRecord = 3021;    // read or move past either end
+inline constexpr int DuplicateKey = 3022;       // unique index violated
+inline constexpr int FileNotFound = 3024;       // the database file does not exist
+inline constexpr int ReadOnly = 3027;           // file or recordset cannot be written
+inline constexpr int CannotOpen = 3051;         // file exists but cannot be opened
+inline constexpr int TooFewParameters = 3061;   // unknown column name in a query
+inline constexpr int SyntaxError = 3075;        // text the translator cannot read
+inline constexpr int TableNotFound = 3078;      // unknown table or query
+inline constexpr int ItemNotFound = 3265;       // unknown field name or position
+inline constexpr int DestinationExists = 3204;  // compaction into an existing file
+inline constexpr int NotADatabase = 3343;       // not a database, or not a Mirvola diary
+inline constexpr int Corrupt = 3049;            // damaged file that could not be repaired
+inline constexpr int FileInUse = 3356;          // another process holds the file
+}  // namespace err
+
+// The one error type of the engine: a number and a description a Polish user can read.
+class Error : public std::exception {
+public:
+    Error(int number, QString description);
+
+    int number() const noexcept { return m_number; }
+    const QString& description() const noexcept { return m_description; }
+    const char* what() const noexcept override { return m_what.c_str(); }
+
+private:
+    int m_number;
+    QString m_description;
+    std::string m_what;
+};
+
+// Builds the engine error for a failed SQLite call (result code and, when given, the
+// connection's message), mapping the codes listed above.
+Error errorFromSqlite(int resultCode, const QString& sqliteMessage = {});
+
+}  // namespace engine

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace engine {
+
+// Translates SQL texts of the program's dialect (the old desktop engine's) into SQLite SQL.
+// A text it cannot translate raises engine::Error(err::SyntaxError, ...) with a description of
+// what and where; it never passes through something it did not understand.
+//
+// The dialect: & concatenation (Null counts as empty text, Null & Null is Null; binds below
+// + and - and above comparisons), IIf, IsNull, Trim, Count, Is [Not] Null, In (...), True and
+// False (-1/0), Null, #date# literals, LIKE with * ? # [..] [!..] wildcards, case-insensitive
+// text comparison and Polish alphabetical ORDER BY, nested parenthesised LEFT/RIGHT JOINs.
+class SqlTranslator {
+public:
+    // The whole statement; results are cached per text.
+    static QString translate(const QString& sql);
+
+    // A condition alone (recordset findFirst): identifiers are replaced by SQLite parameters
+    // "?N" where N is 1 + the index that `columnIndex` returns for the identifier's name
+    // (-1 for an unknown name is an error).
+    static QString translateCondition(const QString& condition,
+                                      const std::function<int(const QString&)>& columnIndex);
+};
+
+}  // namespace engine

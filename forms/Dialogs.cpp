@@ -1,0 +1,135 @@
+#include "forms/Dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+
+namespace ui {
+namespace {
+
+Handler* g_handler = nullptr;
+std::function<QDateTime()> g_clock;
+
+QMessageBox::StandardButton standardButton(Answer answer) {
+    switch (answer) {
+        case Answer::Ok: return QMessageBox::Ok;
+        case Answer::Cancel: return QMessageBox::Cancel;
+        case Answer::Yes: return QMessageBox::Yes;
+        case Answer::No: return QMessageBox::No;
+        case Answer::Retry: return QMessageBox::Retry;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::StandardButtons standardButtons(Buttons buttons) {
+    switch (buttons) {
+        case Buttons::Ok: return QMessageBox::Ok;
+        case Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+        case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+        case Buttons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon messageIcon(Icon icon) {
+    switch (icon) {
+        case Icon::None: return QMessageBox::NoIcon;
+        case Icon::Information: return QMessageBox::Information;
+        case Icon::Question: return QMessageBox::Question;
+        case Icon::Exclamation: return QMessageBox::Warning;
+        case Icon::Critical: return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+Answer firstButton(Buttons buttons) {
+    switch (buttons) {
+        case Buttons::Ok:
+        case Buttons::OkCancel: return Answer::Ok;
+        case Buttons::YesNo: return Answer::Yes;
+        case Buttons::RetryCancel: return Answer::Retry;
+    }
+    return Answer::Ok;
+}
+
+// The answer a box gives when it is closed without a button (Esc or the close box).
+Answer escapeAnswer(Buttons buttons) {
+    switch (buttons) {
+        case Buttons::Ok: return Answer::Ok;
+        case Buttons::YesNo: return Answer::No;
+        case Buttons::OkCancel:
+        case Buttons::RetryCancel: return Answer::Cancel;
+    }
+    return Answer::Cancel;
+}
+
+Answer showMessage(QWidget* parent, const Message& m) {
+    QMessageBox box(messageIcon(m.icon), m.title, m.text, standardButtons(m.buttons), parent);
+    box.setDefaultButton(standardButton(m.defaultButton));
+    box.setEscapeButton(standardButton(escapeAnswer(m.buttons)));
+    switch (box.exec()) {
+        case QMessageBox::Ok: return Answer::Ok;
+        case QMessageBox::Cancel: return Answer::Cancel;
+        case QMessageBox::Yes: return Answer::Yes;
+        case QMessageBox::No: return Answer::No;
+        case QMessageBox::Retry: return Answer::Retry;
+        default: return escapeAnswer(m.buttons);
+    }
+}
+
+std::optional<QString> showInput(QWidget* parent, const Input& in) {
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(in.title);
+    dialog.setLabelText(in.prompt);
+    dialog.setTextValue(in.defaultText);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.adjustSize();
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        QRect frame = dialog.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        dialog.move(frame.topLeft());
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.textValue();
+}
+
+}  // namespace
+
+Answer messageBox(QWidget* parent, const QString& title, const QString& text, Buttons buttons,
+                  Icon icon, std::optional<Answer> defaultButton) {
+    const Message m{title, text, buttons, icon, defaultButton.value_or(firstButton(buttons))};
+    return g_handler ? g_handler->message(parent, m) : showMessage(parent, m);
+}
+
+std::optional<QString> inputBox(QWidget* parent, const QString& prompt, const QString& title,
+                                const QString& defaultText) {
+    const Input in{title, prompt, defaultText};
+    return g_handler ? g_handler->input(parent, in) : showInput(parent, in);
+}
+
+int showModal(QDialog* dialog) {
+    return g_handler ? g_handler->modal(dialog) : dialog->exec();
+}
+
+QDateTime now() {
+    return g_clock ? g_clock() : QDateTime::currentDateTime();
+}
+
+QDate today() {
+    return now().date();
+}
+
+void setHandler(Handler* handler) {
+    g_handler = handler;
+}
+
+void setClock(std::function<QDateTime()> clock) {
+    g_clock = std::move(clock);
+}
+
+}  // namespace ui

@@ -1,0 +1,111 @@
+#include "forms/Toolkit.h"
+
+#include "data/Mirvola.h"
+#include "forms/Dialogs.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QScreen>
+#include <QTranslator>
+#include <QWidget>
+
+#include <array>
+
+namespace ui {
+
+Hourglass::Hourglass() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+Hourglass::~Hourglass() {
+    QApplication::restoreOverrideCursor();
+}
+
+namespace {
+
+void busyCursor(bool busy) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void loadPolishTranslations() {
+    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* name : {"qtbase_pl", "qt_pl"}) {
+        auto* translator = new QTranslator(qApp);
+        if (translator->load(QString::fromLatin1(name), dir)) {
+            QApplication::installTranslator(translator);
+        } else {
+            delete translator;
+        }
+    }
+}
+
+}  // namespace
+
+void installToolkit() {
+    static bool installed = false;
+    if (installed) {
+        return;
+    }
+    installed = true;
+    Mirvola::UstawKursorZajetosci(&busyCursor);
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    loadPolishTranslations();
+}
+
+int twips(int tw, const QWidget* widget) {
+    const QScreen* screen = widget ? widget->screen() : QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
+    return qRound(tw / 15.0 * dpi / 96.0);
+}
+
+void sendRightArrow() {
+    if (QWidget* focus = QApplication::focusWidget()) {
+        QApplication::postEvent(focus, new QKeyEvent(QEvent::KeyPress, Qt::Key_Right,
+                                                      Qt::NoModifier));
+        QApplication::postEvent(focus, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Right,
+                                                      Qt::NoModifier));
+    }
+}
+
+QString dataSlownie(const QDate& data) {
+    static const std::array<const char*, 12> miesiace = {
+        "stycznia", "lutego",    "marca",     "kwietnia", "maja",        "czerwca",
+        "lipca",    "sierpnia",  "września",  "października", "listopada", "grudnia"};
+    if (!data.isValid()) {
+        return QString();
+    }
+    return QStringLiteral("%1 %2 %3")
+        .arg(data.day())
+        .arg(QString::fromUtf8(miesiace[static_cast<size_t>(data.month() - 1)]))
+        .arg(data.year());
+}
+
+QString dzienTygodnia(const QDate& data) {
+    static const std::array<const char*, 7> dni = {"poniedziałek", "wtorek", "środa", "czwartek",
+                                                   "piątek",       "sobota", "niedziela"};
+    if (!data.isValid()) {
+        return QString();
+    }
+    return QString::fromUtf8(dni[static_cast<size_t>(data.dayOfWeek() - 1)]);
+}
+
+QString tekstBledu(const engine::Error& e, bool niezapisane) {
+    QString tekst = QStringLiteral("Wystąpił błąd numer %1\n%2").arg(e.number()).arg(e.description());
+    if (niezapisane) {
+        tekst += QStringLiteral("\n\nDane nie zostały zapisane.");
+    }
+    return tekst;
+}
+
+void pokazBlad(QWidget* parent, const engine::Error& e, bool niezapisane) {
+    messageBox(parent, QStringLiteral("Błąd"), tekstBledu(e, niezapisane), Buttons::Ok,
+               Icon::Critical);
+}
+
+}  // namespace ui

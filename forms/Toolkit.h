@@ -1,0 +1,55 @@
+#pragma once
+
+#include "data/engine/Error.h"
+
+#include <QDate>
+#include <QString>
+
+class QWidget;
+
+// Small helpers that every window shares.
+namespace ui {
+
+// The busy cursor for the lifetime of the object (nests).
+class Hourglass {
+public:
+    Hourglass();
+    ~Hourglass();
+    Hourglass(const Hourglass&) = delete;
+    Hourglass& operator=(const Hourglass&) = delete;
+};
+
+// Installs the busy cursor hook of the module Mirvola (WykonajSQL) and loads the Polish
+// translations of Qt's own dialogs. Called once by the program and by the test support.
+void installToolkit();
+
+// Converts twips (15 to a pixel at 96 dpi) to pixels at the screen's logical density.
+int twips(int tw, const QWidget* widget = nullptr);
+
+// Posts one Right-arrow key press to the widget that has the keyboard focus.
+void sendRightArrow();
+
+// "d mmmm yyyy" with the month's Polish name in the genitive ("5 maja 2002").
+QString dataSlownie(const QDate& data);
+// The Polish name of the weekday ("niedziela").
+QString dzienTygodnia(const QDate& data);
+
+// "Wystąpił błąd numer N" + line feed + description; with `niezapisane` two line feeds and
+// "Dane nie zostały zapisane." follow.
+QString tekstBledu(const engine::Error& e, bool niezapisane = false);
+
+// Shows tekstBledu(e) titled "Błąd" with the critical icon.
+void pokazBlad(QWidget* parent, const engine::Error& e, bool niezapisane = false);
+
+// Runs one command of a window. An engine error that the command does not handle itself ends
+// the command with the standard error message instead of escaping into the event loop.
+template <class F>
+void polecenie(QWidget* parent, F&& f) {
+    try {
+        f();
+    } catch (const engine::Error& e) {
+        pokazBlad(parent, e);
+    }
+}
+
+}  // namespace ui

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <vector>
+
+namespace testing_support {
+
+// A fresh empty diary (the program's schema) in a temporary directory that is made the
+// program's directory for the lifetime of the object. Fixture rows are written and read back
+// with plain SQLite, beside the engine under test.
+class Diary {
+public:
+    Diary();
+    ~Diary();
+
+    Diary(const Diary&) = delete;
+    Diary& operator=(const Diary&) = delete;
+
+    QString dir() const;
+    QString path() const;  // dir() + "/Mirvola.mdb"
+
+    // Plain SQLite statements (several separated by ';' allowed); fails the test on error.
+    void exec(const QString& sql) const;
+    // Rows of a plain SQLite query, each value as text ("NULL" for Null).
+    std::vector<QStringList> rows(const QString& sql) const;
+    // The first column of the first row, or a null QVariant when there is none.
+    QVariant value(const QString& sql) const;
+    long long count(const QString& table) const;
+
+    // A small fixed diary for window tests: seasons 2001/02 and 2002/03, clubs, players
+    // (among them Jan Kowalski Kowal and a nickname-only player), competitions (one
+    // unofficial), kinds of goal (one own goal), a few matches with goals at every venue.
+    void fillSample() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,181 @@
+#include "support/Script.h"
+
+#include <QDialog>
+
+#include <gtest/gtest.h>
+
+namespace testing_support {
+
+struct Script::Step {
+    enum class Kind { Message, Input, Modal } kind;
+    ui::Message message;
+    bool checkMessageDetails = false;
+    ui::Input input;
+    bool checkDefaultText = false;
+    ui::Answer answer = ui::Answer::Ok;
+    std::optional<QString> inputAnswer;
+    QString objectName;
+    std::function<void(QDialog*)> drive;
+};
+
+namespace {
+
+const char* buttonsName(ui::Buttons b) {
+    switch (b) {
+        case ui::Buttons::Ok: return "Ok";
+        case ui::Buttons::OkCancel: return "OkCancel";
+        case ui::Buttons::YesNo: return "YesNo";
+        case ui::Buttons::RetryCancel: return "RetryCancel";
+    }
+    return "?";
+}
+
+const char* answerName(ui::Answer a) {
+    switch (a) {
+        case ui::Answer::Ok: return "Ok";
+        case ui::Answer::Cancel: return "Cancel";
+        case ui::Answer::Yes: return "Yes";
+        case ui::Answer::No: return "No";
+        case ui::Answer::Retry: return "Retry";
+    }
+    return "?";
+}
+
+}  // namespace
+
+Script::Script() {
+    ui::setHandler(this);
+}
+
+Script::~Script() {
+    ui::setHandler(nullptr);
+    if (!m_verified) {
+        verify();
+    }
+}
+
+Script& Script::message(const QString& title, const QString& text, ui::Answer answer) {
+    Step s{Step::Kind::Message};
+    s.message.title = title;
+    s.message.text = text;
+    s.answer = answer;
+    m_steps.push_back(std::move(s));
+    return *this;
+}
+
+Script& Script::message(const ui::Message& expected, ui::Answer answer) {
+    Step s{Step::Kind::Message};
+    s.message = expected;
+    s.checkMessageDetails = true;
+    s.answer = answer;
+    m_steps.push_back(std::move(s));
+    return *this;
+}
+
+Script& Script::input(const QString& title, const QString& prompt, std::optional<QString> answer) {
+    Step s{Step::Kind::Input};
+    s.input.title = title;
+    s.input.prompt = prompt;
+    s.inputAnswer = std::move(answer);
+    m_steps.push_back(std::move(s));
+    return *this;
+}
+
+Script& Script::input(const ui::Input& expected, std::optional<QString> answer) {
+    Step s{Step::Kind::Input};
+    s.input = expected;
+    s.checkDefaultText = true;
+    s.inputAnswer = std::move(answer);
+    m_steps.push_back(std::move(s));
+    return *this;
+}
+
+Script& Script::modal(const QString& objectName, std::function<void(QDialog*)> drive) {
+    Step s{Step::Kind::Modal};
+    s.objectName = objectName;
+    s.drive = std::move(drive);
+    m_steps.push_back(std::move(s));
+    return *this;
+}
+
+void Script::verify() {
+    m_verified = true;
+    for (const Step& s : m_steps) {
+        switch (s.kind) {
+            case Step::Kind::Message:
+                ADD_FAILURE() << "expected message box never shown: " << s.message.title.toStdString()
+                              << " | " << s.message.text.toStdString();
+                break;
+            case Step::Kind::Input:
+                ADD_FAILURE() << "expected input box never shown: " << s.input.title.toStdString()
+                              << " | " << s.input.prompt.toStdString();
+                break;
+            case Step::Kind::Modal:
+                ADD_FAILURE() << "expected modal window never shown: " << s.objectName.toStdString();
+                break;
+        }
+    }
+    m_steps.clear();
+}
+
+ui::Answer Script::message(QWidget*, const ui::Message& m) {
+    m_shown.push_back(m.title + QLatin1Char('|') + m.text);
+    if (m_steps.empty() || m_steps.front().kind != Step::Kind::Message) {
+        ADD_FAILURE() << "unexpected message box: " << m.title.toStdString() << " | "
+                      << m.text.toStdString();
+        return m.buttons == ui::Buttons::YesNo ? ui::Answer::No : ui::Answer::Cancel;
+    }
+    Step s = std::move(m_steps.front());
+    m_steps.pop_front();
+    EXPECT_EQ(s.message.title.toStdString(), m.title.toStdString());
+    EXPECT_EQ(s.message.text.toStdString(), m.text.toStdString());
+    if (s.checkMessageDetails) {
+        EXPECT_STREQ(buttonsName(s.message.buttons), buttonsName(m.buttons)) << m.text.toStdString();
+        EXPECT_EQ(static_cast<int>(s.message.icon), static_cast<int>(m.icon)) << m.text.toStdString();
+        EXPECT_STREQ(answerName(s.message.defaultButton), answerName(m.defaultButton))
+            << m.text.toStdString();
+    }
+    return s.answer;
+}
+
+std::optional<QString> Script::input(QWidget*, const ui::Input& in) {
+    m_shown.push_back(QStringLiteral("input:") + in.title + QLatin1Char('|') + in.prompt);
+    if (m_steps.empty() || m_steps.front().kind != Step::Kind::Input) {
+        ADD_FAILURE() << "unexpected input box: " << in.title.toStdString() << " | "
+                      << in.prompt.toStdString();
+        return std::nullopt;
+    }
+    Step s = std::move(m_steps.front());
+    m_steps.pop_front();
+    EXPECT_EQ(s.input.title.toStdString(), in.title.toStdString());
+    EXPECT_EQ(s.input.prompt.toStdString(), in.prompt.toStdString());
+    if (s.checkDefaultText) {
+        EXPECT_EQ(s.input.defaultText.toStdString(), in.defaultText.toStdString());
+    }
+    return s.inputAnswer;
+}
+
+int Script::modal(QDialog* dialog) {
+    m_shown.push_back(QStringLiteral("modal:") + dialog->objectName());
+    if (m_steps.empty() || m_steps.front().kind != Step::Kind::Modal) {
+        ADD_FAILURE() << "unexpected modal window: " << dialog->objectName().toStdString();
+        return QDialog::Rejected;
+    }
+    Step s = std::move(m_steps.front());
+    m_steps.pop_front();
+    EXPECT_EQ(s.objectName.toStdString(), dialog->objectName().toStdString());
+    dialog->setModal(true);
+    dialog->show();
+    if (!s.drive) {
+        dialog->close();
+    } else {
+        s.drive(dialog);
+        // A driver that leaves the window open ends it without its closing logic.
+        if (dialog->isVisible()) {
+            dialog->done(QDialog::Rejected);
+        }
+    }
+    return dialog->result();
+}
+
+}  // namespace testing_support

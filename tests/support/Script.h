@@ -1,0 +1,61 @@
+#pragma once
+
+#include "forms/Dialogs.h"
+
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QDialog;
+
+namespace testing_support {
+
+// A scripted user session: every message box, input box and modal window that the program
+// shows must be the next one the script expects; each is answered from the script. A box the
+// script did not expect, or an expectation left unused when the script ends, fails the test.
+//
+//   Script s;
+//   s.message("Pytanie", "Czy dane są poprawne?", ui::Answer::Yes);
+//   s.input("Kluby - dopisanie", "Podaj nowy klub (maksymalnie 21 znaków)", "Legia");
+//   s.modal("frmGracz", [](QDialog* d) { ...drive the window...; d->close(); });
+class Script : public ui::Handler {
+public:
+    Script();
+    ~Script() override;
+
+    Script(const Script&) = delete;
+    Script& operator=(const Script&) = delete;
+
+    // Expects a message box with this title and exact text and answers it.
+    Script& message(const QString& title, const QString& text, ui::Answer answer = ui::Answer::Ok);
+    // Also checks buttons, icon and default button.
+    Script& message(const ui::Message& expected, ui::Answer answer);
+    // Expects an input box with this title and prompt; nullopt answers Cancel.
+    Script& input(const QString& title, const QString& prompt, std::optional<QString> answer);
+    // Same, and checks the default text offered.
+    Script& input(const ui::Input& expected, std::optional<QString> answer);
+    // Expects a modal window whose objectName is `objectName`; `drive` works it (it may close it)
+    // and the window's result code is returned to the opener.
+    Script& modal(const QString& objectName, std::function<void(QDialog*)> drive = {});
+
+    // Every box shown so far, as "title|text" (messages) or "input:title|prompt" lines.
+    const std::vector<QString>& shown() const { return m_shown; }
+    // Fails the test when expectations are left; called by the destructor too.
+    void verify();
+    bool done() const { return m_steps.empty(); }
+
+    ui::Answer message(QWidget* parent, const ui::Message& message) override;
+    std::optional<QString> input(QWidget* parent, const ui::Input& input) override;
+    int modal(QDialog* dialog) override;
+
+private:
+    struct Step;
+    std::deque<Step> m_steps;
+    std::vector<QString> m_shown;
+    bool m_verified = false;
+};
+
+}  // namespace testing_support
