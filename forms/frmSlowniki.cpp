@@ -136,6 +136,12 @@ frmSlowniki::frmSlowniki(QWidget* parent)
     m_ui->setupUi(this);
     m_ui->lstDane->installEventFilter(this);
     m_ui->txtFiltr->installEventFilter(this);
+    // No button is the window's default (Enter in the list modifies, in the filter box it
+    // moves on); Enter on a focused button presses that button.
+    for (QPushButton* przycisk :
+         {m_ui->cmdFiltruj, m_ui->cmdDodaj, m_ui->cmdPopraw, m_ui->cmdUsun}) {
+        przycisk->installEventFilter(this);
+    }
 
     const auto polecenie = [this](void (frmSlowniki::*metoda)()) {
         return [this, metoda] { ui::polecenie(this, [this, metoda] { (this->*metoda)(); }); };
@@ -171,6 +177,11 @@ bool frmSlowniki::eventFilter(QObject* watched, QEvent* event) {
             }
             return true;
         }
+    } else if (auto* przycisk = qobject_cast<QPushButton*>(watched);
+               przycisk != nullptr && event->type() == QEvent::KeyPress &&
+               jestEnter(static_cast<QKeyEvent*>(event))) {
+        przycisk->click();
+        return true;
     } else if (watched == m_ui->txtFiltr) {
         QLineEdit* filtr = m_ui->txtFiltr;
         switch (event->type()) {
