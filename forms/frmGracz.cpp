@@ -47,7 +47,7 @@ QVariant wartoscPola(const QString& tekst) {
 
 // A command that ends through an error must not leave the shared recordset open.
 class ZamknijBazePrzyBledzie {
-public:
+  public:
     ZamknijBazePrzyBledzie() = default;
     ZamknijBazePrzyBledzie(const ZamknijBazePrzyBledzie&) = delete;
     ZamknijBazePrzyBledzie& operator=(const ZamknijBazePrzyBledzie&) = delete;
@@ -113,14 +113,19 @@ bool frmGracz::eventFilter(QObject* watched, QEvent* event) {
     auto* pole = qobject_cast<QLineEdit*>(watched);
     if (pole != nullptr) {
         switch (event->type()) {
-            case QEvent::FocusIn: pole->selectAll(); break;
-            case QEvent::FocusOut: przytnij(pole); break;
+            case QEvent::FocusIn:
+                pole->selectAll();
+                break;
+            case QEvent::FocusOut:
+                przytnij(pole);
+                break;
             case QEvent::KeyPress:
                 if (PrzejdzKlawiszem(pole, static_cast<QKeyEvent*>(event)->key())) {
                     return true;
                 }
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -146,9 +151,14 @@ bool frmGracz::PrzejdzKlawiszem(QLineEdit* pole, int klawisz) {
         switch (klawisz) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
-            case Qt::Key_Down: p.nastepny->setFocus(Qt::TabFocusReason); return true;
-            case Qt::Key_Up: p.poprzedni->setFocus(Qt::BacktabFocusReason); return true;
-            default: return false;
+            case Qt::Key_Down:
+                p.nastepny->setFocus(Qt::TabFocusReason);
+                return true;
+            case Qt::Key_Up:
+                p.poprzedni->setFocus(Qt::BacktabFocusReason);
+                return true;
+            default:
+                return false;
         }
     }
     return false;
@@ -217,7 +227,8 @@ bool frmGracz::IstniejeTakiGracz() {
     engine::Recordset& rs = *Mirvola::rsDane;
     bool blnInny = false;
     for (; !rs.eof() && !blnInny; rs.moveNext()) {
-        blnInny = !blnModyfikacja || rs.value(QStringLiteral("Id_gracza")).toDouble() != dblIdGracza;
+        blnInny =
+            !blnModyfikacja || rs.value(QStringLiteral("Id_gracza")).toDouble() != dblIdGracza;
     }
     Mirvola::ZamknijBaze();
     return blnInny;
@@ -257,8 +268,7 @@ void frmGracz::ZapiszWiersz() {
     }
     Mirvola::rsDane->setValue(QStringLiteral("Nazwisko"), wartoscPola(m_ui->txtNazwisko->text()));
     Mirvola::rsDane->setValue(QStringLiteral("Imie"), wartoscPola(m_ui->txtImie->text()));
-    Mirvola::rsDane->setValue(QStringLiteral("Przydomek"),
-                              wartoscPola(m_ui->txtPrzydomek->text()));
+    Mirvola::rsDane->setValue(QStringLiteral("Przydomek"), wartoscPola(m_ui->txtPrzydomek->text()));
     Mirvola::rsDane->update();
     Mirvola::ZamknijBaze();
 }

@@ -17,7 +17,7 @@ class QLineEdit;
 class frmGracz : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     frmGracz(bool blnModyfikacja, QWidget* parent = nullptr);
     ~frmGracz() override;
 
@@ -27,10 +27,10 @@ public:
 
     const bool blnModyfikacja;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void cmdOK_Click();
     void cmdHelp_Click();
 

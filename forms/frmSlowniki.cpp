@@ -45,7 +45,8 @@ const std::array<Slownik, 5>& slowniki() {
         {QStringLiteral("Gracze"), QStringLiteral("Gracze"), QStringLiteral("Id_gracza"),
          QStringLiteral("Zawodnik"), 0, QString(), QString()},
         {QStringLiteral("Rozgrywki"), QStringLiteral("Rozgrywki"), QStringLiteral("Id_rozgrywki"),
-         QStringLiteral("Nazwa"), 18, QStringLiteral("nowy rodzaj rozgrywek (maksymalnie 18 znaków)"),
+         QStringLiteral("Nazwa"), 18,
+         QStringLiteral("nowy rodzaj rozgrywek (maksymalnie 18 znaków)"),
          QStringLiteral("nową nazwę rodzaju rozgrywek (maksymalnie 18 znaków)")},
         {QStringLiteral("Sezony"), QStringLiteral("Sezony"), QStringLiteral("Id_sezonu"),
          QStringLiteral("Sezon"), 7, QStringLiteral("nowy sezon (maksymalnie 7 znaków)"),
@@ -88,7 +89,7 @@ QString liczbaSQL(double id) {
 // A command that ends through an error must not leave the shared recordset open: the next
 // OtworzBaze would find it, and an open transaction could not be rolled back cleanly.
 class ZamknijBazePrzyBledzie {
-public:
+  public:
     ZamknijBazePrzyBledzie() = default;
     ZamknijBazePrzyBledzie(const ZamknijBazePrzyBledzie&) = delete;
     ZamknijBazePrzyBledzie& operator=(const ZamknijBazePrzyBledzie&) = delete;
@@ -107,7 +108,7 @@ public:
 
 // The write of one command: committed explicitly, rolled back on every other way out.
 class Transakcja {
-public:
+  public:
     Transakcja() { engine::Workspace::beginTrans(); }
     Transakcja(const Transakcja&) = delete;
     Transakcja& operator=(const Transakcja&) = delete;
@@ -125,7 +126,7 @@ public:
         m_otwarta = false;
     }
 
-private:
+  private:
     bool m_otwarta = true;
 };
 
@@ -154,8 +155,7 @@ frmSlowniki::frmSlowniki(QWidget* parent)
     connect(m_ui->cmdFiltruj, &QPushButton::clicked, this,
             polecenie(&frmSlowniki::cmdFiltruj_Click));
     connect(m_ui->cmdDodaj, &QPushButton::clicked, this, polecenie(&frmSlowniki::cmdDodaj_Click));
-    connect(m_ui->cmdPopraw, &QPushButton::clicked, this,
-            polecenie(&frmSlowniki::cmdPopraw_Click));
+    connect(m_ui->cmdPopraw, &QPushButton::clicked, this, polecenie(&frmSlowniki::cmdPopraw_Click));
     connect(m_ui->cmdUsun, &QPushButton::clicked, this, polecenie(&frmSlowniki::cmdUsun_Click));
 
     m_ui->tstSlowniki->setCurrentIndex(kKluby);
@@ -185,7 +185,9 @@ bool frmSlowniki::eventFilter(QObject* watched, QEvent* event) {
     } else if (watched == m_ui->txtFiltr) {
         QLineEdit* filtr = m_ui->txtFiltr;
         switch (event->type()) {
-            case QEvent::FocusIn: filtr->selectAll(); break;
+            case QEvent::FocusIn:
+                filtr->selectAll();
+                break;
             case QEvent::FocusOut:
                 if (filtr->text() != filtr->text().trimmed()) {
                     filtr->setText(filtr->text().trimmed());
@@ -198,7 +200,8 @@ bool frmSlowniki::eventFilter(QObject* watched, QEvent* event) {
                     return true;
                 }
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -241,9 +244,8 @@ void frmSlowniki::cmdDodaj_Click() {
         return;
     }
     const Slownik& slownik = slowniki()[static_cast<size_t>(intSlownik)];
-    const auto strWartosc =
-        PodajNazwe(QStringLiteral("Podaj ") + slownik.strDopisanie,
-                   strSlownik + QStringLiteral(" - dopisanie"), QString());
+    const auto strWartosc = PodajNazwe(QStringLiteral("Podaj ") + slownik.strDopisanie,
+                                       strSlownik + QStringLiteral(" - dopisanie"), QString());
     if (!strWartosc || (intSlownik == kSezony && !SprawdzSezon(*strWartosc))) {
         return;
     }

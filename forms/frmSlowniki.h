@@ -18,14 +18,14 @@ class frmSlowniki;
 class frmSlowniki : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit frmSlowniki(QWidget* parent = nullptr);
     ~frmSlowniki() override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void tstSlowniki_Click(int index);
     void cmdFiltruj_Click();
     void cmdDodaj_Click();
