@@ -1,5 +1,7 @@
 #include "data/Mirvola.h"
+#include "data/engine/Recordset.h"
 #include "forms/Dialogs.h"
+#include "forms/Toolkit.h"
 #include "forms/frmGracz.h"
 #include "support/Diary.h"
 #include "support/Script.h"
@@ -58,6 +60,21 @@ void istnieje(Script& s) {
     s.message({u8("Komunikat"), u8("Taki zawodnik już istnieje !!!"), ui::Buttons::Ok,
                ui::Icon::Exclamation, ui::Answer::Ok},
               ui::Answer::Ok);
+}
+
+// The error message the engine gives for reading (or editing) the rows of `sql` when there are
+// none.
+QString bladBrakuWiersza(const QString& sql, bool edycja) {
+    QString tekst;
+    try {
+        Mirvola::OtworzBaze(sql);
+        edycja ? Mirvola::rsDane->edit() : void(Mirvola::rsDane->value(0));
+    } catch (const engine::Error& e) {
+        tekst = ui::tekstBledu(e, edycja);
+    }
+    Mirvola::ZamknijBaze();
+    EXPECT_FALSE(tekst.isEmpty());
+    return tekst;
 }
 
 class GraczTest : public ::testing::Test {
@@ -177,6 +194,27 @@ TEST_F(GraczTest, ModifiesUnchangedOrToNewNamesButNotToAnotherPlayers) {
     EXPECT_EQ(gracz(1), u8("Jan|Kowalski|NULL"));
     EXPECT_EQ(gracz(2), u8("Adam|Nowak|NULL"));
     EXPECT_EQ(gracz(3), u8("NULL|NULL|Ronaldinho"));
+}
+
+TEST_F(GraczTest, DatabaseFailuresAreReportedAndWriteNothing) {
+    Script s;
+    const QString sql = QStringLiteral("SELECT * FROM Gracze WHERE Id_gracza = 2");
+    diary.exec(QStringLiteral("UPDATE Gracze SET Id_gracza = 9 WHERE Id_gracza = 2"));
+    s.message(u8("Błąd"), bladBrakuWiersza(sql, false));
+    Mirvola::dblIdMeczu = 2;
+    EXPECT_FALSE(frmGracz(true).loaded());  // not to be shown: its empty fields would be saved
+
+    diary.exec(QStringLiteral("UPDATE Gracze SET Id_gracza = 2 WHERE Id_gracza = 9"));
+    frmGracz w(true);
+    ASSERT_TRUE(w.loaded());
+    w.show();
+    diary.exec(QStringLiteral("DELETE FROM Gracze WHERE Id_gracza = 2"));
+    s.message(kPoprawne, ui::Answer::Yes);
+    s.message(u8("Błąd"), bladBrakuWiersza(sql, true));
+    zatwierdz(w, "Adam", "Nowacki", "");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 4);
+    EXPECT_FALSE(Mirvola::rsDane || Mirvola::dbBaza);
 }
 
 TEST_F(GraczTest, KeysMoveFocusInFixedOrderAndBoxesSelectAndTrim) {

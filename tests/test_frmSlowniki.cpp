@@ -1,5 +1,8 @@
 #include "data/Mirvola.h"
+#include "data/engine/Recordset.h"
+#include "data/engine/Workspace.h"
 #include "forms/Dialogs.h"
+#include "forms/Toolkit.h"
 #include "forms/frmSlowniki.h"
 #include "support/Diary.h"
 #include "support/Script.h"
@@ -95,6 +98,15 @@ class SlownikiTest : public ::testing::Test {
     ~SlownikiTest() override {
         ui::setClock({});
         Mirvola::blnPoprawa = Mirvola::False;
+    }
+
+    // All rows of a one-column query, joined by "|".
+    QString spis(const char* sql) const {
+        QStringList wynik;
+        for (const QStringList& wiersz : diary.rows(QString::fromLatin1(sql))) {
+            wynik << wiersz.front();
+        }
+        return wynik.join(u'|');
     }
 
     Diary diary;
@@ -197,6 +209,30 @@ TEST_F(SlownikiTest, DuplicateByAddOrRenameChangesNothingAndSelectsExisting) {
     EXPECT_EQ(diary.rows(sql), przed);
 }
 
+TEST_F(SlownikiTest, FailedWriteIsReportedRolledBackAndClosed) {
+    frmSlowniki w;
+    wybierz(w, "Legia");
+    diary.exec(QStringLiteral("DELETE FROM Kluby WHERE Id_klubu = 1"));  // behind its back
+    QString blad;
+    try {
+        Mirvola::OtworzBaze(QStringLiteral("SELECT * FROM Kluby WHERE Id_klubu = 1"));
+        Mirvola::rsDane->edit();
+    } catch (const engine::Error& e) {
+        blad = ui::tekstBledu(e, true);
+    }
+    Mirvola::ZamknijBaze();
+    ASSERT_FALSE(blad.isEmpty());
+    Script s;
+    s.input(u8("Kluby - modyfikacja"), kZmienKlub, u8("Legia Warszawa"));
+    zapisac(s, u8("Legia Warszawa"), ui::Answer::Yes);
+    s.message({u8("Błąd"), blad, ui::Buttons::Ok, ui::Icon::Critical, ui::Answer::Ok},
+              ui::Answer::Ok);
+    kontrolka(w, "cmdPopraw")->click();
+    EXPECT_FALSE(engine::Workspace::inTransaction());
+    EXPECT_FALSE(Mirvola::rsDane || Mirvola::dbBaza);
+    EXPECT_EQ(spis("SELECT Druzyna FROM Kluby ORDER BY Id_klubu"), u8("Wisła|Łódzki KS|O'Higgins"));
+}
+
 TEST_F(SlownikiTest, OfficialAndOwnGoalAnswersOnAddAndModify) {
     frmSlowniki w;
     // Adds (no `nazwa` selected) or modifies the entry, answering the flag question.
@@ -222,12 +258,8 @@ TEST_F(SlownikiTest, OfficialAndOwnGoalAnswersOnAddAndModify) {
     const char* nazwaRodzaju = "rodzaju rozgrywek (maksymalnie 18 znaków)";
     zapisz("Rozgrywki", nazwaRodzaju, "Sparing", oficjalne, ui::Answer::Yes, true);
     zapisz("Rozgrywki", nazwaRodzaju, "Liga", oficjalne, ui::Answer::No, true);
-    EXPECT_EQ(diary.rows(QStringLiteral("SELECT Nazwa || Oficjalny FROM Rozgrywki ORDER BY 1")),
-              (std::vector<QStringList>{{u8("Ekstraklasa-1")},
-                                        {u8("Liga0")},
-                                        {u8("Puchar-1")},
-                                        {u8("Sparing-1")},
-                                        {u8("Towarzyski0")}}));
+    EXPECT_EQ(spis("SELECT Nazwa || Oficjalny FROM Rozgrywki ORDER BY 1"),
+              u8("Ekstraklasa-1|Liga0|Puchar-1|Sparing-1|Towarzyski0"));
 
     const auto samobojczy = pytanie(u8("Czy jest to gol samobójczy?"), ui::Answer::No);
     pokazKarte(w, RodzajeGoli);
@@ -239,12 +271,8 @@ TEST_F(SlownikiTest, OfficialAndOwnGoalAnswersOnAddAndModify) {
            ui::Answer::No, true);
     zapisz("Rodzaje goli", "rodzaju gola (maksymalnie 10 znaków)", "karny", samobojczy,
            ui::Answer::Yes, true);
-    EXPECT_EQ(diary.rows(QStringLiteral("SELECT Jak || CzySam FROM Jak ORDER BY Id_jak")),
-              (std::vector<QStringList>{{u8("z gry0")},
-                                        {u8("karny-1")},
-                                        {u8("samobójczy0")},
-                                        {u8("głową0")},
-                                        {u8("rykoszet-1")}}));
+    EXPECT_EQ(spis("SELECT Jak || CzySam FROM Jak ORDER BY Id_jak"),
+              u8("z gry0|karny-1|samobójczy0|głową0|rykoszet-1"));
 }
 
 TEST_F(SlownikiTest, DeleteOnlyOnPlayersAndKindsOfGoalWhileMatchIsModified) {
