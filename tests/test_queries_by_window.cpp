@@ -26,7 +26,7 @@ using Rows = std::vector<QStringList>;
 
 // The sample diary, reached the way the program reaches it: old-dialect texts.
 class Diary {
-public:
+  public:
     Diary() {
         EXPECT_TRUE(m_dir.isValid());
         const QByteArray path = (m_dir.path() + u"/Mirvola.mdb"_s).toUtf8();
@@ -36,7 +36,8 @@ public:
         QFile schema(u":/data/schema.sql"_s);
         EXPECT_TRUE(schema.open(QIODevice::ReadOnly));
         // One transaction: a file write per statement would make every test slow.
-        plain(u"BEGIN;"_s + QString::fromUtf8(schema.readAll()) + uR"SQL(
+        plain(u"BEGIN;"_s + QString::fromUtf8(schema.readAll()) +
+              uR"SQL(
 INSERT INTO Sezony (Id_sezonu, Sezon) VALUES (1, '2001/02'), (2, '2002/03');
 INSERT INTO Kluby (Id_klubu, Druzyna) VALUES (1, 'Legia'), (2, 'Wisła'), (3, 'Łódzki KS'),
   (4, 'O''Higgins');
@@ -73,8 +74,8 @@ COMMIT;
             for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
                 row << (sqlite3_column_type(stmt, i) == SQLITE_NULL
                             ? u"NULL"_s
-                            : QString::fromUtf8(reinterpret_cast<const char*>(
-                                  sqlite3_column_text(stmt, i))));
+                            : QString::fromUtf8(
+                                  reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
             }
             result.push_back(row);
         }
@@ -123,12 +124,11 @@ COMMIT;
         }
     }
 
-private:
+  private:
     sqlite3_stmt* prepare(const QString& oldSql) const {
         const QString sql = engine::SqlTranslator::translate(oldSql);
         sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) !=
-            SQLITE_OK) {
+        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
             ADD_FAILURE() << sqlite3_errmsg(m_db) << "\n" << sql.toStdString();
         }
         return stmt;
@@ -150,7 +150,7 @@ const QString kZawodnikSort =
     u"Przydomek)))"_s;
 
 class QueriesByWindow : public ::testing::Test {
-protected:
+  protected:
     Diary diary;
 };
 
@@ -169,12 +169,12 @@ QString listaMeczow(const QString& strFiltr) {
 TEST_F(QueriesByWindow, MainListWithEachFilter) {
     const Rows official = diary.open(listaMeczow(u"= True"_s));
     ASSERT_EQ(official.size(), 4u);
-    EXPECT_EQ(official[0], (QStringList{u"5"_s, u"2002/03"_s, u"2003-04-20"_s,
-                                        u"Legia - Mirvola Wendrow"_s, u":"_s, u"Liga"_s, u"-1"_s,
-                                        u"NULL"_s}));
+    EXPECT_EQ(official[0],
+              (QStringList{u"5"_s, u"2002/03"_s, u"2003-04-20"_s, u"Legia - Mirvola Wendrow"_s,
+                           u":"_s, u"Liga"_s, u"-1"_s, u"NULL"_s}));
     EXPECT_EQ(official[1].mid(0, 6),
-              (QStringList{u"4"_s, u"2002/03"_s, u"2003-03-15"_s,
-                           u"Mirvola Wendrow - O'Higgins"_s, u"3:3"_s, u"Puchar"_s}));
+              (QStringList{u"4"_s, u"2002/03"_s, u"2003-03-15"_s, u"Mirvola Wendrow - O'Higgins"_s,
+                           u"3:3"_s, u"Puchar"_s}));
     EXPECT_EQ(official[2].mid(3, 2), (QStringList{u"Wisła - Mirvola Wendrow"_s, u"1:2"_s}));
     EXPECT_EQ(official[3].value(7), u"Pierwszy mecz"_s);
 
@@ -187,8 +187,8 @@ TEST_F(QueriesByWindow, MainListWithEachFilter) {
     EXPECT_EQ(diary.column(listaMeczow(u"In (False, True)"_s)),
               (QStringList{u"5"_s, u"4"_s, u"3"_s, u"2"_s, u"1"_s}));
     EXPECT_EQ(diary.fieldNames(listaMeczow(u"= True"_s)),
-              (QStringList{u"Id_meczu"_s, u"Sezon"_s, u"Data"_s, u"Para"_s, u"Wynik"_s,
-                           u"Nazwa"_s, u"Oficjalny"_s, u"Komentarz"_s}));
+              (QStringList{u"Id_meczu"_s, u"Sezon"_s, u"Data"_s, u"Para"_s, u"Wynik"_s, u"Nazwa"_s,
+                           u"Oficjalny"_s, u"Komentarz"_s}));
 }
 
 TEST_F(QueriesByWindow, MainListKeepsAMatchWithoutSeasonAndDropsOneWithoutClub) {
@@ -218,9 +218,9 @@ TEST_F(QueriesByWindow, MainDeletesTheSelectedMatchWithItsGoals) {
 }
 
 TEST_F(QueriesByWindow, MainDeletesEverything) {
-    for (const QString& sql : {u"DELETE FROM Gracze"_s, u"DELETE FROM Jak"_s,
-                               u"DELETE FROM Kluby"_s, u"DELETE FROM Rozgrywki"_s,
-                               u"DELETE FROM Sezony"_s, u"DELETE FROM Mecze"_s}) {
+    for (const QString& sql :
+         {u"DELETE FROM Gracze"_s, u"DELETE FROM Jak"_s, u"DELETE FROM Kluby"_s,
+          u"DELETE FROM Rozgrywki"_s, u"DELETE FROM Sezony"_s, u"DELETE FROM Mecze"_s}) {
         diary.execute(sql);
     }
     for (const QString& table : {u"Gracze"_s, u"Jak"_s, u"Kluby"_s, u"Rozgrywki"_s, u"Sezony"_s,
@@ -237,15 +237,18 @@ QString wypelnijCombo(const QString& idField, const QString& nameField, const QS
 }
 
 QString wypelnijGraczy(const QString& filtr) {
-    QString sql = u"SELECT Id_gracza, Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko "
-                  u"& IIf(IsNull(Przydomek), '', ' ' & Przydomek))) AS Zawodnik FROM Gracze"_s;
+    QString sql =
+        u"SELECT Id_gracza, Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko "
+        u"& IIf(IsNull(Przydomek), '', ' ' & Przydomek))) AS Zawodnik FROM Gracze"_s;
     if (!filtr.isEmpty()) {
-        sql += u" WHERE Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko & "
-               u"IIf(IsNull(Przydomek), '', Przydomek))) LIKE '*"_s +
-               filtr + u"*'"_s;
+        sql +=
+            u" WHERE Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko & "
+            u"IIf(IsNull(Przydomek), '', Przydomek))) LIKE '*"_s +
+            filtr + u"*'"_s;
     }
-    return sql + u" ORDER BY Trim(IIf(IsNull(Nazwisko), Przydomek, Nazwisko & ' ' & Imie & "
-                 u"IIf(IsNull(Przydomek), '', Przydomek)))"_s;
+    return sql +
+           u" ORDER BY Trim(IIf(IsNull(Nazwisko), Przydomek, Nazwisko & ' ' & Imie & "
+           u"IIf(IsNull(Przydomek), '', Przydomek)))"_s;
 }
 
 TEST_F(QueriesByWindow, MatchEditorPickers) {
@@ -277,9 +280,9 @@ TEST_F(QueriesByWindow, MatchEditorPlayersWithAndWithoutFilter) {
     EXPECT_EQ(diary.column(wypelnijGraczy(u"ronal"_s), 1), QStringList{u"Ronaldinho"_s});
     // The filter text with its apostrophe doubled, as the window puts it in.
     EXPECT_EQ(diary.column(wypelnijGraczy(u"O''N"_s), 1), QStringList{u"Sean O'Neil"_s});
-    EXPECT_EQ(diary.column(wypelnijGraczy(u"a"_s), 1),
-              (QStringList{u"Jan Kowalski Kowal"_s, u"Adam Nowak"_s, u"Sean O'Neil"_s,
-                           u"Ronaldinho"_s}));
+    EXPECT_EQ(
+        diary.column(wypelnijGraczy(u"a"_s), 1),
+        (QStringList{u"Jan Kowalski Kowal"_s, u"Adam Nowak"_s, u"Sean O'Neil"_s, u"Ronaldinho"_s}));
 }
 
 TEST_F(QueriesByWindow, MatchEditorLoadsAMatchAndItsGoals) {
@@ -292,9 +295,8 @@ TEST_F(QueriesByWindow, MatchEditorLoadsAMatchAndItsGoals) {
         u"Mecze.Id_klubu) ON Rozgrywki.Id_rozgrywki = Mecze.Id_rozgrywki WHERE Mecze.Id_meczu = "_s +
         strIdMeczu);
     ASSERT_EQ(match.size(), 1u);
-    EXPECT_EQ(match[0], (QStringList{u"2"_s, u"1"_s, u"2001/02"_s, u"2002-05-05"_s, u"W"_s,
-                                     u"2"_s, u"Wisła"_s, u"1"_s, u"2"_s, u"1"_s, u"Liga"_s,
-                                     u"NULL"_s}));
+    EXPECT_EQ(match[0], (QStringList{u"2"_s, u"1"_s, u"2001/02"_s, u"2002-05-05"_s, u"W"_s, u"2"_s,
+                                     u"Wisła"_s, u"1"_s, u"2"_s, u"1"_s, u"Liga"_s, u"NULL"_s}));
     const Rows goals = diary.open(
         u"SELECT Bramki.Id_meczu, Bramki.Nr_pozycji, Bramki.Czy_Mirvola, Bramki.Id_gracza, "
         u"IIf(Nazwisko Is Not Null, Gracze.Imie & ' ' & Gracze.Nazwisko, Gracze.Przydomek) AS "
@@ -307,16 +309,15 @@ TEST_F(QueriesByWindow, MatchEditorLoadsAMatchAndItsGoals) {
                                      u"1"_s, u"z gry"_s}));
     // No nickname for a player with a surname.
     EXPECT_EQ(goals[1].value(4), u"Jan Kowalski"_s);
-    EXPECT_EQ(goals[2].mid(2, 6), (QStringList{u"-1"_s, u"4"_s, u"Piotr Żuk"_s, u"88"_s, u"3"_s,
-                                               u"samobójczy"_s}));
+    EXPECT_EQ(goals[2].mid(2, 6),
+              (QStringList{u"-1"_s, u"4"_s, u"Piotr Żuk"_s, u"88"_s, u"3"_s, u"samobójczy"_s}));
 }
 
 TEST_F(QueriesByWindow, MatchEditorSaving) {
     auto duplicate = [](const QString& wyn2, const QString& data) {
         return u"SELECT * FROM Mecze WHERE Id_sezonu = "_s + u"1"_s + u" AND Data = #"_s + data +
-               u"# AND Gdzie = '"_s + u"W"_s + u"' AND Id_klubu = "_s + u"2"_s +
-               u" AND Wyn1 = "_s + u"1"_s + u" AND Wyn2 = "_s + wyn2 + u" AND Id_rozgrywki = "_s +
-               u"1"_s;
+               u"# AND Gdzie = '"_s + u"W"_s + u"' AND Id_klubu = "_s + u"2"_s + u" AND Wyn1 = "_s +
+               u"1"_s + u" AND Wyn2 = "_s + wyn2 + u" AND Id_rozgrywki = "_s + u"1"_s;
     };
     EXPECT_EQ(diary.column(duplicate(u"2"_s, u"2002-05-05"_s)), QStringList{u"2"_s});
     EXPECT_TRUE(diary.open(duplicate(u"3"_s, u"2002-05-05"_s)).empty());
@@ -325,8 +326,8 @@ TEST_F(QueriesByWindow, MatchEditorSaving) {
     const QString strIdMeczu = u"2"_s;
     const Rows row = diary.open(u"SELECT * FROM Mecze WHERE Id_meczu = "_s + strIdMeczu);
     ASSERT_EQ(row.size(), 1u);
-    EXPECT_EQ(row[0], (QStringList{u"2"_s, u"1"_s, u"2002-05-05"_s, u"W"_s, u"2"_s, u"1"_s,
-                                   u"2"_s, u"1"_s, u"NULL"_s}));
+    EXPECT_EQ(row[0], (QStringList{u"2"_s, u"1"_s, u"2002-05-05"_s, u"W"_s, u"2"_s, u"1"_s, u"2"_s,
+                                   u"1"_s, u"NULL"_s}));
     diary.execute(u"DELETE FROM Bramki WHERE Id_meczu = "_s + strIdMeczu);
     EXPECT_EQ(diary.count(u"Bramki"_s), 5);
     EXPECT_EQ(diary.count(u"Mecze"_s), 5);
@@ -344,9 +345,10 @@ TEST_F(QueriesByWindow, GoalCorrectionLists) {
 
 QString wczytajDane(const QString& strTabela, const QString& strPoleNazwa, const QString& filtr) {
     if (strTabela == u"Gracze"_s) {
-        QString sql = u"SELECT Id_gracza, Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & "_s +
-                      u"Nazwisko & IIf(IsNull(Przydomek), '', ' ' & Przydomek))) AS Zawodnik FROM "_s +
-                      u"Gracze"_s;
+        QString sql =
+            u"SELECT Id_gracza, Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & "_s +
+            u"Nazwisko & IIf(IsNull(Przydomek), '', ' ' & Przydomek))) AS Zawodnik FROM "_s +
+            u"Gracze"_s;
         if (!filtr.isEmpty()) {
             sql += u" WHERE Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & "_s +
                    u"Nazwisko & IIf(IsNull(Przydomek), '', Przydomek))) LIKE '*"_s + filtr +
@@ -466,21 +468,21 @@ TEST_F(QueriesByWindow, MatchViewerSelections) {
 
 TEST_F(QueriesByWindow, MatchViewerScorers) {
     const QString idMeczu = u"1"_s;
-    const Rows goals = diary.open(
-        u"SELECT Bramki.Id_meczu, Bramki.Nr_pozycji, Bramki.Czy_Mirvola, "_s +
-        u"Bramki.Id_gracza, Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, "_s +
-        u"Gracze.Imie & ' ' & Gracze.Nazwisko & IIf(IsNull(Gracze.Przydomek), "_s +
-        u"'', ' ' & Gracze.Przydomek))) AS Strzelec, Bramki.Minuta, "_s +
-        u"Jak.Id_jak, Jak.Jak FROM Mecze LEFT JOIN (Jak RIGHT JOIN (Gracze RIGHT "_s +
-        u"JOIN Bramki ON Gracze.Id_gracza = Bramki.Id_gracza) ON Jak.Id_jak = "_s +
-        u"Bramki.Id_jak) ON Mecze.Id_meczu = Bramki.Id_meczu WHERE Bramki.Id_meczu"_s + u" = "_s +
-        idMeczu + u" ORDER BY Bramki.Nr_pozycji"_s);
+    const Rows goals =
+        diary.open(u"SELECT Bramki.Id_meczu, Bramki.Nr_pozycji, Bramki.Czy_Mirvola, "_s +
+                   u"Bramki.Id_gracza, Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, "_s +
+                   u"Gracze.Imie & ' ' & Gracze.Nazwisko & IIf(IsNull(Gracze.Przydomek), "_s +
+                   u"'', ' ' & Gracze.Przydomek))) AS Strzelec, Bramki.Minuta, "_s +
+                   u"Jak.Id_jak, Jak.Jak FROM Mecze LEFT JOIN (Jak RIGHT JOIN (Gracze RIGHT "_s +
+                   u"JOIN Bramki ON Gracze.Id_gracza = Bramki.Id_gracza) ON Jak.Id_jak = "_s +
+                   u"Bramki.Id_jak) ON Mecze.Id_meczu = Bramki.Id_meczu WHERE Bramki.Id_meczu"_s +
+                   u" = "_s + idMeczu + u" ORDER BY Bramki.Nr_pozycji"_s);
     ASSERT_EQ(goals.size(), 3u);
-    EXPECT_EQ(goals[0].mid(1, 5), (QStringList{u"1"_s, u"-1"_s, u"1"_s, u"Jan Kowalski Kowal"_s,
-                                               u"10"_s}));
+    EXPECT_EQ(goals[0].mid(1, 5),
+              (QStringList{u"1"_s, u"-1"_s, u"1"_s, u"Jan Kowalski Kowal"_s, u"10"_s}));
     EXPECT_EQ(goals[1].value(4), u"Adam Nowak"_s);
-    EXPECT_EQ(goals[2].mid(2, 6), (QStringList{u"0"_s, u"3"_s, u"Ronaldinho"_s, u"30"_s, u"1"_s,
-                                               u"z gry"_s}));
+    EXPECT_EQ(goals[2].mid(2, 6),
+              (QStringList{u"0"_s, u"3"_s, u"Ronaldinho"_s, u"30"_s, u"1"_s, u"z gry"_s}));
 }
 
 // ---- frmStatystykiMecze: competitions, the lookup, the opponents table, the balance panels
@@ -509,11 +511,11 @@ TEST_F(QueriesByWindow, MatchStatisticsCompetitionsAndLookup) {
 
 TEST_F(QueriesByWindow, MatchStatisticsOpponents) {
     const auto przeciwnicy = [&](const QString& strRozgrywki, const QString& strGdzie) {
-        return diary.open(u"SELECT DISTINCT Mecze.Id_klubu, Kluby.Druzyna FROM Kluby LEFT JOIN "
-                          u"Mecze ON Kluby.Id_klubu = Mecze.Id_klubu WHERE (Mecze.Id_rozgrywki "
-                          u"In "_s +
-                          strRozgrywki + u" AND Mecze.Gdzie In "_s + strGdzie +
-                          u") ORDER BY Kluby.Druzyna"_s);
+        return diary.open(
+            u"SELECT DISTINCT Mecze.Id_klubu, Kluby.Druzyna FROM Kluby LEFT JOIN "
+            u"Mecze ON Kluby.Id_klubu = Mecze.Id_klubu WHERE (Mecze.Id_rozgrywki "
+            u"In "_s +
+            strRozgrywki + u" AND Mecze.Gdzie In "_s + strGdzie + u") ORDER BY Kluby.Druzyna"_s);
     };
     EXPECT_EQ(przeciwnicy(u"(1, 2)"_s, u"('D', 'W', 'N')"_s),
               (Rows{{u"1"_s, u"Legia"_s}, {u"4"_s, u"O'Higgins"_s}, {u"2"_s, u"Wisła"_s}}));
@@ -524,10 +526,11 @@ TEST_F(QueriesByWindow, MatchStatisticsOpponents) {
 
     const auto mecze = [&](const QString& idKlubu, const QString& strRozgrywki,
                            const QString& strGdzie) {
-        return diary.open(u"SELECT Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki FROM Mecze WHERE "
-                          u"(Id_klubu = "_s +
-                          idKlubu + u" AND "_s + u"Id_rozgrywki In "_s + strRozgrywki +
-                          u" AND Gdzie In "_s + strGdzie + u")"_s);
+        return diary.open(
+            u"SELECT Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki FROM Mecze WHERE "
+            u"(Id_klubu = "_s +
+            idKlubu + u" AND "_s + u"Id_rozgrywki In "_s + strRozgrywki + u" AND Gdzie In "_s +
+            strGdzie + u")"_s);
     };
     EXPECT_EQ(mecze(u"1"_s, u"(1, 2)"_s, u"('D', 'W', 'N')"_s),
               (Rows{{u"D"_s, u"1"_s, u"2"_s, u"1"_s, u"1"_s},
@@ -578,8 +581,7 @@ TEST_F(QueriesByWindow, MatchStatisticsTwelveBalanceQueries) {
         EXPECT_TRUE(diary.open(bilans(q.head, u"(0)"_s, q.tail)).empty());
     }
     // The away match stored 1 : 2 is one of the two wins.
-    EXPECT_EQ(diary.column(bilans(kWygrane, u"(1, 4)"_s, u")))"_s)),
-              (QStringList{u"1"_s, u"2"_s}));
+    EXPECT_EQ(diary.column(bilans(kWygrane, u"(1, 4)"_s, u")))"_s)), (QStringList{u"1"_s, u"2"_s}));
 }
 
 // ---- frmStatystykiPilkarze: the grouped query under the goal options
@@ -610,9 +612,9 @@ TEST_F(QueriesByWindow, PlayerStatisticsUnderTheGoalOptions) {
                     {u"Adam Nowak"_s, u"1"_s, u"2"_s},
                     {u"Sean O'Neil"_s, u"1"_s, u"5"_s}}));
     // Own goals too (kind options both checked).
-    EXPECT_EQ(diary.column(strzelcy(rozgrywki, gdzie, u" AND Bramki.Czy_Mirvola = True"_s)),
-              (QStringList{u"Jan Kowalski Kowal"_s, u"Adam Nowak"_s, u"Sean O'Neil"_s,
-                           u"Piotr Żuk"_s}));
+    EXPECT_EQ(
+        diary.column(strzelcy(rozgrywki, gdzie, u" AND Bramki.Czy_Mirvola = True"_s)),
+        (QStringList{u"Jan Kowalski Kowal"_s, u"Adam Nowak"_s, u"Sean O'Neil"_s, u"Piotr Żuk"_s}));
     EXPECT_EQ(diary.open(strzelcy(rozgrywki, gdzie,
                                   u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = False"_s)),
               (Rows{{u"Ronaldinho"_s, u"3"_s, u"3"_s}}));
@@ -621,11 +623,13 @@ TEST_F(QueriesByWindow, PlayerStatisticsUnderTheGoalOptions) {
               QStringList{u"Piotr Żuk"_s});
     EXPECT_EQ(diary.column(strzelcy(rozgrywki, gdzie, QString()), 1),
               (QStringList{u"3"_s, u"2"_s, u"1"_s, u"1"_s, u"1"_s}));
-    EXPECT_TRUE(diary.open(strzelcy(rozgrywki, gdzie,
-                                    u" AND Jak.CzySam = Null AND Bramki.Czy_Mirvola = True"_s))
+    EXPECT_TRUE(diary
+                    .open(strzelcy(rozgrywki, gdzie,
+                                   u" AND Jak.CzySam = Null AND Bramki.Czy_Mirvola = True"_s))
                     .empty());
-    EXPECT_TRUE(diary.open(strzelcy(rozgrywki, gdzie,
-                                    u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = Null"_s))
+    EXPECT_TRUE(diary
+                    .open(strzelcy(rozgrywki, gdzie,
+                                   u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = Null"_s))
                     .empty());
     EXPECT_TRUE(diary.open(strzelcy(u"(0)"_s, gdzie, domyslny)).empty());
     EXPECT_TRUE(diary.open(strzelcy(rozgrywki, u"('A')"_s, domyslny)).empty());
@@ -659,21 +663,23 @@ TEST_F(QueriesByWindow, PlayerGoalsList) {
               QStringList{u"Ronaldinho"_s});
     const QString rozgrywki = u"(1, 2)"_s;
     const QString gdzie = u"('D', 'W', 'N')"_s;
-    EXPECT_EQ(diary.open(bramkiPilkarza(u"1"_s, rozgrywki, gdzie,
-                                        u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"_s)),
-              (Rows{{u"1"_s, u"2001/02"_s, u"2001-08-05"_s, u"Mirvola Wendrow - Legia"_s,
-                     u"Mirvola Wendrow"_s, u"2:1"_s, u"10"_s, u"z gry"_s, u"Liga"_s},
-                    {u"1"_s, u"2001/02"_s, u"2002-05-05"_s, u"Wisła - Mirvola Wendrow"_s,
-                     u"Mirvola Wendrow"_s, u"1:2"_s, u"20"_s, u"z gry"_s, u"Liga"_s}}));
+    EXPECT_EQ(
+        diary.open(bramkiPilkarza(u"1"_s, rozgrywki, gdzie,
+                                  u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"_s)),
+        (Rows{{u"1"_s, u"2001/02"_s, u"2001-08-05"_s, u"Mirvola Wendrow - Legia"_s,
+               u"Mirvola Wendrow"_s, u"2:1"_s, u"10"_s, u"z gry"_s, u"Liga"_s},
+              {u"1"_s, u"2001/02"_s, u"2002-05-05"_s, u"Wisła - Mirvola Wendrow"_s,
+               u"Mirvola Wendrow"_s, u"1:2"_s, u"20"_s, u"z gry"_s, u"Liga"_s}}));
     const Rows against = diary.open(bramkiPilkarza(
         u"3"_s, rozgrywki, gdzie, u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = False"_s));
     ASSERT_EQ(against.size(), 3u);
     EXPECT_EQ(against[0].mid(4, 3), (QStringList{u"Legia"_s, u"2:1"_s, u"30"_s}));
     EXPECT_EQ(against[1].mid(4, 3), (QStringList{u"Wisła"_s, u"1:2"_s, u"7"_s}));
-    EXPECT_EQ(against[2].mid(3, 5), (QStringList{u"Mirvola Wendrow - O'Higgins"_s,
-                                                 u"O'Higgins"_s, u"3:3"_s, u"45"_s, u"karny"_s}));
-    EXPECT_TRUE(diary.open(bramkiPilkarza(u"3"_s, rozgrywki, gdzie,
-                                          u" AND Jak.CzySam = Null AND Bramki.Czy_Mirvola = True"_s))
+    EXPECT_EQ(against[2].mid(3, 5), (QStringList{u"Mirvola Wendrow - O'Higgins"_s, u"O'Higgins"_s,
+                                                 u"3:3"_s, u"45"_s, u"karny"_s}));
+    EXPECT_TRUE(diary
+                    .open(bramkiPilkarza(u"3"_s, rozgrywki, gdzie,
+                                         u" AND Jak.CzySam = Null AND Bramki.Czy_Mirvola = True"_s))
                     .empty());
 }
 
