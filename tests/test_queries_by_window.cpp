@@ -1,14 +1,13 @@
-// Every SQL text that the windows send, built the way the windows build them, run on the
-// shared sample diary. Grouped by window; the expected values follow from the sample data.
-#include "data/engine/Error.h"
-#include "data/engine/SqlFunctions.h"
-#include "data/engine/SqlTranslator.h"
+// Every SQL text that the windows send, built the way the windows build them, sent the way
+// the windows send them (OtworzBaze / rsDane / ZamknijBaze, WykonajSQL) to the shared sample
+// diary. Grouped by window; the expected values follow from the sample data.
+#include "data/Mirvola.h"
+#include "data/engine/Database.h"
+#include "data/engine/Recordset.h"
+#include "support/Diary.h"
 
-#include <QFile>
+#include <QDate>
 #include <QStringList>
-#include <QTemporaryDir>
-
-#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -24,118 +23,66 @@ namespace {
 
 using Rows = std::vector<QStringList>;
 
-// The sample diary, reached the way the program reaches it: old-dialect texts.
+// A value of the shared recordset as text: "NULL" for Null, dates as yyyy-MM-dd.
+QString text(const QVariant& value) {
+    if (value.isNull()) {
+        return u"NULL"_s;
+    }
+    if (value.typeId() == QMetaType::QDate) {
+        return value.toDate().toString(u"yyyy-MM-dd"_s);
+    }
+    return value.toString();
+}
+
+// The sample diary, reached through the program's module.
 class Diary {
   public:
-    Diary() {
-        EXPECT_TRUE(m_dir.isValid());
-        const QByteArray path = (m_dir.path() + u"/Mirvola.mdb"_s).toUtf8();
-        EXPECT_EQ(sqlite3_open(path.constData(), &m_db), SQLITE_OK);
-        engine::registerSqlFunctions(m_db);
-        sqlite3_exec(m_db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
-        QFile schema(u":/data/schema.sql"_s);
-        EXPECT_TRUE(schema.open(QIODevice::ReadOnly));
-        // One transaction: a file write per statement would make every test slow.
-        plain(u"BEGIN;"_s + QString::fromUtf8(schema.readAll()) +
-              uR"SQL(
-INSERT INTO Sezony (Id_sezonu, Sezon) VALUES (1, '2001/02'), (2, '2002/03');
-INSERT INTO Kluby (Id_klubu, Druzyna) VALUES (1, 'Legia'), (2, 'Wisła'), (3, 'Łódzki KS'),
-  (4, 'O''Higgins');
-INSERT INTO Rozgrywki (Id_rozgrywki, Nazwa, Oficjalny) VALUES (1, 'Liga', -1), (2, 'Puchar', -1),
-  (3, 'Sparing', 0);
-INSERT INTO Jak (Id_jak, Jak, CzySam) VALUES (1, 'z gry', 0), (2, 'karny', 0),
-  (3, 'samobójczy', -1);
-INSERT INTO Gracze (Id_gracza, Imie, Nazwisko, Przydomek) VALUES
-  (1, 'Jan', 'Kowalski', 'Kowal'), (2, 'Adam', 'Nowak', NULL), (3, NULL, NULL, 'Ronaldinho'),
-  (4, 'Piotr', 'Żuk', NULL), (5, 'Sean', 'O''Neil', NULL);
-INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki,
-  Komentarz) VALUES
-  (1, 1, '2001-08-05', 'D', 1, 2, 1, 1, 'Pierwszy mecz'),
-  (2, 1, '2002-05-05', 'W', 2, 1, 2, 1, NULL),
-  (3, 2, '2002-09-01', 'N', 3, 0, 0, 3, 'Sparing' || char(13) || char(10) || 'w deszczu'),
-  (4, 2, '2003-03-15', 'D', 4, 3, 3, 2, NULL),
-  (5, 2, '2003-04-20', 'W', 1, NULL, NULL, 1, NULL);
-INSERT INTO Bramki (Id_meczu, Nr_pozycji, Czy_Mirvola, Id_gracza, Minuta, Id_jak) VALUES
-  (1, 1, -1, 1, 10, 1), (1, 2, -1, 2, 50, 2), (1, 3, 0, 3, 30, 1),
-  (2, 1, 0, 3, 7, 1), (2, 2, -1, 1, 20, 1), (2, 3, -1, 4, 88, 3),
-  (4, 1, -1, 5, 1, 1), (4, 2, 0, 3, 45, 2);
-COMMIT;
-)SQL"_s);
-    }
-    ~Diary() { sqlite3_close(m_db); }
+    Diary() { m_diary.fillSample(); }
 
-    // A query of a window: every row, each value as text ("NULL" for Null).
-    Rows open(const QString& oldSql) const {
+    // A query of a window: every row of rsDane, each value as text.
+    Rows open(const QString& sql) const {
         Rows result;
-        sqlite3_stmt* stmt = prepare(oldSql);
-        int rc;
-        while (stmt && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        Mirvola::OtworzBaze(sql);
+        for (; !Mirvola::rsDane->eof(); Mirvola::rsDane->moveNext()) {
             QStringList row;
-            for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-                row << (sqlite3_column_type(stmt, i) == SQLITE_NULL
-                            ? u"NULL"_s
-                            : QString::fromUtf8(
-                                  reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
+            for (int i = 0; i < Mirvola::rsDane->fieldCount(); ++i) {
+                row << text(Mirvola::rsDane->value(i));
             }
             result.push_back(row);
         }
-        sqlite3_finalize(stmt);
+        Mirvola::ZamknijBaze();
         return result;
     }
 
     // Column `index` of every row of a window's query.
-    QStringList column(const QString& oldSql, int index = 0) const {
+    QStringList column(const QString& sql, int index = 0) const {
         QStringList values;
-        for (const QStringList& row : open(oldSql)) {
+        for (const QStringList& row : open(sql)) {
             values << row.value(index);
         }
         return values;
     }
 
-    QStringList fieldNames(const QString& oldSql) const {
+    QStringList fieldNames(const QString& sql) const {
         QStringList names;
-        sqlite3_stmt* stmt = prepare(oldSql);
-        for (int i = 0; stmt && i < sqlite3_column_count(stmt); ++i) {
-            names << QString::fromUtf8(sqlite3_column_name(stmt, i));
+        Mirvola::OtworzBaze(sql);
+        for (int i = 0; i < Mirvola::rsDane->fieldCount(); ++i) {
+            names << Mirvola::rsDane->fieldName(i);
         }
-        sqlite3_finalize(stmt);
+        Mirvola::ZamknijBaze();
         return names;
     }
 
-    // An action query of a window (WykonajSQL).
-    void execute(const QString& oldSql) const {
-        sqlite3_stmt* stmt = prepare(oldSql);
-        if (stmt && sqlite3_step(stmt) != SQLITE_DONE) {
-            ADD_FAILURE() << sqlite3_errmsg(m_db) << "\n" << oldSql.toStdString();
-        }
-        sqlite3_finalize(stmt);
-    }
+    // An action query of a window.
+    void execute(const QString& sql) const { Mirvola::WykonajSQL(sql); }
 
-    long long count(const QString& table) const {
-        return column(u"SELECT Count(*) FROM "_s + table).value(0).toLongLong();
-    }
+    long long count(const QString& table) const { return m_diary.count(table); }
 
     // Plain SQLite, for changing the fixture.
-    void plain(const QString& sql) const {
-        char* error = nullptr;
-        if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-            ADD_FAILURE() << error << "\n" << sql.toStdString();
-            sqlite3_free(error);
-        }
-    }
+    void plain(const QString& sql) const { m_diary.exec(sql); }
 
   private:
-    sqlite3_stmt* prepare(const QString& oldSql) const {
-        const QString sql = engine::SqlTranslator::translate(oldSql);
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
-            ADD_FAILURE() << sqlite3_errmsg(m_db) << "\n" << sql.toStdString();
-        }
-        return stmt;
-    }
-
-    QTemporaryDir m_dir;
-    sqlite3* m_db = nullptr;
+    testing_support::Diary m_diary;
 };
 
 // The shared player expressions, as the windows write them.
@@ -461,6 +408,20 @@ TEST_F(QueriesByWindow, MatchViewerSelections) {
     ASSERT_EQ(all.size(), 5u);
     EXPECT_EQ(all[1], (QStringList{u"2"_s, u"1"_s, u"2001/02"_s, u"2002-05-05"_s, u"W"_s, u"2"_s,
                                    u"Wisła"_s, u"1"_s, u"2"_s, u"1"_s, u"Liga"_s, u"NULL"_s}));
+    // The viewer's own connection finds the match it was opened on.
+    auto dbMecze = engine::Database::open(Mirvola::SciezkaBazy());
+    auto rsMecze = dbMecze->openRecordset(wyborMeczow(u" WHERE Rozgrywki.Oficjalny = True"_s));
+    rsMecze->findFirst(u"Id_meczu = "_s + QString::number(4.0));
+    EXPECT_FALSE(rsMecze->noMatch());
+    EXPECT_EQ(rsMecze->absolutePosition(), 2);
+    EXPECT_EQ(rsMecze->value(u"Druzyna"_s).toString(), u"O'Higgins"_s);
+    rsMecze->findFirst(u"Druzyna = 'wisła'"_s);
+    EXPECT_EQ(rsMecze->absolutePosition(), 1);
+    rsMecze->findFirst(u"Id_meczu = 3"_s);
+    EXPECT_TRUE(rsMecze->noMatch());
+    EXPECT_EQ(rsMecze->absolutePosition(), 1);
+    rsMecze->close();
+    dbMecze->close();
     // A match whose club is gone stays in the selection.
     diary.plain(u"DELETE FROM Kluby WHERE Id_klubu = 4"_s);
     EXPECT_EQ(diary.column(wyborMeczow(QString())).size(), 5);
@@ -507,6 +468,20 @@ TEST_F(QueriesByWindow, MatchStatisticsCompetitionsAndLookup) {
     EXPECT_EQ(lookup(u"Puchar"_s), QStringList{u"2"_s});
     EXPECT_EQ(lookup(u"puchar"_s), QStringList{u"2"_s});
     EXPECT_TRUE(lookup(u"Pucha"_s).isEmpty());
+    // A name with an apostrophe put in undoubled is refused as unreadable, never run as
+    // something else; doubled it is found.
+    diary.plain(u"INSERT INTO Rozgrywki (Id_rozgrywki, Nazwa) VALUES (4, 'Puchar O''Neila')"_s);
+    auto db = engine::Database::open(Mirvola::SciezkaBazy());
+    try {
+        db->openRecordset(u"SELECT Id_rozgrywki FROM Rozgrywki WHERE Nazwa = 'Puchar O'Neila'"_s);
+        ADD_FAILURE() << "an unreadable text was run";
+    } catch (const engine::Error& e) {
+        EXPECT_EQ(e.number(), engine::err::SyntaxError);
+    }
+    db->close();
+    EXPECT_EQ(diary.column(u"SELECT Id_rozgrywki FROM Rozgrywki WHERE Nazwa = "_s +
+                           Mirvola::TekstSQL(u"puchar o'neila"_s)),
+              QStringList{u"4"_s});
 }
 
 TEST_F(QueriesByWindow, MatchStatisticsOpponents) {
