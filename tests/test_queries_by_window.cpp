@@ -258,6 +258,11 @@ TEST_F(QueriesByWindow, MatchEditorLoadsAMatchAndItsGoals) {
     EXPECT_EQ(goals[1].value(4), u"Jan Kowalski"_s);
     EXPECT_EQ(goals[2].mid(2, 6),
               (QStringList{u"-1"_s, u"4"_s, u"Piotr Żuk"_s, u"88"_s, u"3"_s, u"samobójczy"_s}));
+    // Columns of the nested outer joins keep their own names, as the windows read them.
+    EXPECT_EQ(diary.fieldNames(u"SELECT Bramki.Id_gracza, Jak.Id_jak FROM Jak RIGHT JOIN (Gracze "
+                               u"RIGHT JOIN Bramki ON Gracze.Id_gracza = Bramki.Id_gracza) ON "
+                               u"Jak.Id_jak = Bramki.Id_jak"_s),
+              (QStringList{u"Id_gracza"_s, u"Id_jak"_s}));
 }
 
 TEST_F(QueriesByWindow, MatchEditorSaving) {

@@ -30,8 +30,9 @@ struct Expr {
     bool condition = false;
     // Safe as an operand without parentheses.
     bool atomic = true;
-    // A bare column: SQLite names the result column after it.
+    // A bare column, and its name without the table: the result column is named after it.
     bool column = false;
+    QString columnName = {};
 };
 
 const QString kCollate = u" COLLATE "_s + QLatin1String(kCollation);
@@ -267,7 +268,9 @@ class Parser {
             return value(e) + u" AS "_s + quoteIdentifier(name(u"nazwy kolumny po AS"_s));
         }
         if (e.column) {
-            return e.sql;
+            // SQLite may name a column of a nested outer join "Id_gracza:1"; the old engine
+            // named it after the column, and the windows read it by that name.
+            return e.sql + u" AS "_s + quoteIdentifier(e.columnName);
         }
         return value(e) + u" AS Expr"_s + QString::number(unnamed++);
     }
@@ -689,7 +692,7 @@ class Parser {
         const QString sql = table.isEmpty()
                                 ? quoteIdentifier(column)
                                 : quoteIdentifier(table) + u'.' + quoteIdentifier(column);
-        return {sql, Type::Unknown, false, true, true};
+        return {sql, Type::Unknown, false, true, true, column};
     }
 
     std::vector<Expr> arguments(const Token& function) {
