@@ -147,8 +147,7 @@ frmMecz::frmMecz(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::f
 frmMecz::~frmMecz() = default;
 
 void frmMecz::zbierzKontrolki() {
-    cboDane = {m_ui->cboDane_0, m_ui->cboDane_1, m_ui->cboDane_2, m_ui->cboDane_3,
-               m_ui->cboDane_4};
+    cboDane = {m_ui->cboDane_0, m_ui->cboDane_1, m_ui->cboDane_2, m_ui->cboDane_3, m_ui->cboDane_4};
     optWybor = {m_ui->optWybor_0, m_ui->optWybor_1, m_ui->optWybor_2};
     cboWyn = {m_ui->cboWyn_0, m_ui->cboWyn_1};
     m_fgrdStrzelcy = {m_ui->fgrdStrzelcy_0, m_ui->fgrdStrzelcy_1};
@@ -236,8 +235,7 @@ void frmMecz::UlozSiatke(int strona) {
 
     const int ramka = 2 * g->frameWidth();
     const int wiersz = ui::twips(kWysokoscWiersza, g);
-    g->setFixedWidth(ui::twips(kSzerokoscZawodnika + kSzerokoscMinuty + kSzerokoscJak, g) +
-                     ramka);
+    g->setFixedWidth(ui::twips(kSzerokoscZawodnika + kSzerokoscMinuty + kSzerokoscJak, g) + ramka);
     g->setFixedHeight(ramka + naglowek->sizeHint().height() + kWidoczneWiersze * wiersz +
                       wiersz / 2);
     // A hidden grid keeps its place, so the controls below it do not jump.
@@ -327,8 +325,10 @@ void frmMecz::WczytajBramki() {
     int strona = 0;
     bool pierwsza = true;
     bool poprzednia = false;
+    // Read by position: the engine may qualify a name that the joined tables share.
+    enum { kCzyMirvola = 2, kIdGracza = 3, kStrzelec = 4, kMinuta = 5, kIdJak = 6, kJak = 7 };
     while (!rs.eof()) {
-        const bool dlaMirvoli = rs.value(u"Czy_Mirvola"_s).toLongLong() != 0;
+        const bool dlaMirvoli = rs.value(kCzyMirvola).toLongLong() != 0;
         if (pierwsza) {
             strona = (dlaMirvoli == goscToMirvola) ? 1 : 0;
         } else if (dlaMirvoli != poprzednia) {
@@ -336,9 +336,9 @@ void frmMecz::WczytajBramki() {
         }
         pierwsza = false;
         poprzednia = dlaMirvoli;
-        DodajWiersz(strona, {rs.value(u"Strzelec"_s).toString(), rs.value(u"Minuta"_s).toString(),
-                             rs.value(u"Jak"_s).toString(), rs.value(u"Id_gracza"_s).toString(),
-                             rs.value(u"Id_jak"_s).toString()});
+        DodajWiersz(strona, {rs.value(kStrzelec).toString(), rs.value(kMinuta).toString(),
+                             rs.value(kJak).toString(), rs.value(kIdGracza).toString(),
+                             rs.value(kIdJak).toString()});
         rs.moveNext();
     }
 }
@@ -364,19 +364,22 @@ void frmMecz::UstawDodawanie() {
 
 std::vector<double>& frmMecz::IdListy(int Index) {
     switch (Index) {
-        case 0: return dblIdSezonu;
-        case 1: return dblIdKlubu;
-        case 2: return dblIdRozgrywki;
-        default: return dblIdJak;
+        case 0:
+            return dblIdSezonu;
+        case 1:
+            return dblIdKlubu;
+        case 2:
+            return dblIdRozgrywki;
+        default:
+            return dblIdJak;
     }
 }
 
 void frmMecz::WypelnijCombo(int Index, const QString& IdField, const QString& NameField,
                             const QString& Table) {
     const ui::Hourglass klepsydra;
-    Mirvola::strSQL =
-        u"SELECT "_s + IdField + u", "_s + NameField + u" FROM "_s + Table + u" ORDER BY "_s +
-        NameField;
+    Mirvola::strSQL = u"SELECT "_s + IdField + u", "_s + NameField + u" FROM "_s + Table +
+                      u" ORDER BY "_s + NameField;
     ZamykaczBazy baza;
     Mirvola::OtworzBaze(Mirvola::strSQL);
     engine::Recordset& rs = *Mirvola::rsDane;
@@ -402,12 +405,14 @@ QString frmMecz::ZapytanieGraczy(bool blnFiltr, const QString& strFiltr) {
         u"SELECT Id_gracza, Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko & "
         "IIf(IsNull(Przydomek), '', ' ' & Przydomek))) AS Zawodnik FROM Gracze"_s;
     if (blnFiltr) {
-        sql += u" WHERE Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko & "
-               "IIf(IsNull(Przydomek), '', Przydomek))) LIKE '*"_s +
-               Mirvola::PodwojApostrofy(strFiltr) + u"*'"_s;
+        sql +=
+            u" WHERE Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko & "
+            "IIf(IsNull(Przydomek), '', Przydomek))) LIKE '*"_s +
+            Mirvola::PodwojApostrofy(strFiltr) + u"*'"_s;
     }
-    sql += u" ORDER BY Trim(IIf(IsNull(Nazwisko), Przydomek, Nazwisko & ' ' & Imie & "
-           "IIf(IsNull(Przydomek), '', Przydomek)))"_s;
+    sql +=
+        u" ORDER BY Trim(IIf(IsNull(Nazwisko), Przydomek, Nazwisko & ' ' & Imie & "
+        "IIf(IsNull(Przydomek), '', Przydomek)))"_s;
     return sql;
 }
 
@@ -618,9 +623,10 @@ void frmMecz::UporzadkujSiatke(int strona) {
         }
         wiersze.push_back(w);
     }
-    std::stable_sort(wiersze.begin(), wiersze.end(), [](const QStringList& a, const QStringList& b) {
-        return a.at(kMinuta).toDouble() < b.at(kMinuta).toDouble();
-    });
+    std::stable_sort(wiersze.begin(), wiersze.end(),
+                     [](const QStringList& a, const QStringList& b) {
+                         return a.at(kMinuta).toDouble() < b.at(kMinuta).toDouble();
+                     });
     for (int r = 0; r < g->rowCount(); ++r) {
         for (int k = 0; k < 5; ++k) {
             g->item(r, k)->setText(wiersze[static_cast<size_t>(r)].at(k));
@@ -762,8 +768,7 @@ bool frmMecz::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------------------- saving
 
 QString frmMecz::BrakujaceDane() const {
-    static const std::array<QString, 3> nazwy = {u"- Sezon"_s, u"- Przeciwnik"_s,
-                                                 u"- Rozgrywki"_s};
+    static const std::array<QString, 3> nazwy = {u"- Sezon"_s, u"- Przeciwnik"_s, u"- Rozgrywki"_s};
     QString brak;
     for (size_t i = 0; i < nazwy.size(); ++i) {
         if (cboDane[i]->currentIndex() < 0) {
@@ -782,15 +787,14 @@ QString frmMecz::KodMiejsca() const {
 
 bool frmMecz::CzyDuplikat(const QString& strGdzie) {
     // A year-month-day literal is read as the same day whatever the locale.
-    Mirvola::strSQL =
-        u"SELECT * FROM Mecze WHERE Id_sezonu = "_s +
-        QString::number(idNaPozycji(dblIdSezonu, cboDane[0]->currentIndex())) + u" AND Data = #"_s +
-        m_ui->DTPDataMeczu->date().toString(u"yyyy-MM-dd"_s) + u"# AND Gdzie = '"_s + strGdzie +
-        u"' AND Id_klubu = "_s +
-        QString::number(idNaPozycji(dblIdKlubu, cboDane[1]->currentIndex())) + u" AND Wyn1 = "_s +
-        cboWyn[0]->currentText() + u" AND Wyn2 = "_s + cboWyn[1]->currentText() +
-        u" AND Id_rozgrywki = "_s +
-        QString::number(idNaPozycji(dblIdRozgrywki, cboDane[2]->currentIndex()));
+    Mirvola::strSQL = u"SELECT * FROM Mecze WHERE Id_sezonu = "_s +
+                      QString::number(idNaPozycji(dblIdSezonu, cboDane[0]->currentIndex())) +
+                      u" AND Data = #"_s + m_ui->DTPDataMeczu->date().toString(u"yyyy-MM-dd"_s) +
+                      u"# AND Gdzie = '"_s + strGdzie + u"' AND Id_klubu = "_s +
+                      QString::number(idNaPozycji(dblIdKlubu, cboDane[1]->currentIndex())) +
+                      u" AND Wyn1 = "_s + cboWyn[0]->currentText() + u" AND Wyn2 = "_s +
+                      cboWyn[1]->currentText() + u" AND Id_rozgrywki = "_s +
+                      QString::number(idNaPozycji(dblIdRozgrywki, cboDane[2]->currentIndex()));
     ZamykaczBazy baza;
     Mirvola::OtworzBaze(Mirvola::strSQL);
     return !Mirvola::rsDane->eof();
@@ -1002,8 +1006,8 @@ void frmMecz::OdswiezPoSlownikach(const Zapamietane& z) {
     for (int strona = 0; strona < 2; ++strona) {
         krok([&] {
             WypelnijGraczy(strona);
-            const QList<QListWidgetItem*> znalezione =
-                lstGracze[strona]->findItems(z.gracze[static_cast<size_t>(strona)], Qt::MatchExactly);
+            const QList<QListWidgetItem*> znalezione = lstGracze[strona]->findItems(
+                z.gracze[static_cast<size_t>(strona)], Qt::MatchExactly);
             if (!znalezione.isEmpty()) {
                 lstGracze[strona]->setCurrentItem(znalezione.first());
             }

@@ -24,7 +24,7 @@ class frmMecz;
 // Closes the shared recordset and connection of the module Mirvola when a command leaves its
 // block, also when an engine error ends the command, so no connection outlives a user action.
 class ZamykaczBazy {
-public:
+  public:
     ZamykaczBazy() = default;
     ~ZamykaczBazy();
     ZamykaczBazy(const ZamykaczBazy&) = delete;
@@ -39,7 +39,7 @@ public:
 class frmMecz : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit frmMecz(QWidget* parent = nullptr);
     ~frmMecz() override;
 
@@ -69,14 +69,14 @@ public:
     Zapamietane Zapamietaj();
     void OdswiezPoSlownikach(const Zapamietane& z);
 
-public slots:
+  public slots:
     void reject() override;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void zbierzKontrolki();
     void polaczZdarzenia();
     void UlozSiatke(int strona);

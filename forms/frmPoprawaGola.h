@@ -16,18 +16,18 @@ class frmPoprawaGola;
 class frmPoprawaGola : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit frmPoprawaGola(frmMecz* edytor);
     ~frmPoprawaGola() override;
 
-public slots:
+  public slots:
     void reject() override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void WypelnijGraczyPopr();
     void WypelnijJak();
     void UstawPolozenie();

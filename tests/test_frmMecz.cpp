@@ -107,7 +107,7 @@ void filtruj(frmMecz& w, int strona, const QString& tekst) {
 }
 
 class frmMeczTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ui::setClock([] { return QDateTime(QDate(2003, 5, 10), QTime(12, 0)); });
     }
@@ -143,9 +143,10 @@ TEST_F(frmMeczTest, AddModeWithEmptyDictionariesListsTheMissingChoices) {
     EXPECT_FALSE(el<QPushButton>(*w, u"cmdSlowniki"_s)->isEnabled());
 
     Script s;
-    s.message({u"Komunikat"_s, u"Należy podać brakujące dane:\n\n- Sezon\n- Przeciwnik\n- Rozgrywki"_s,
-               ui::Buttons::Ok, ui::Icon::Exclamation, ui::Answer::Ok},
-              ui::Answer::Ok);
+    s.message(
+        {u"Komunikat"_s, u"Należy podać brakujące dane:\n\n- Sezon\n- Przeciwnik\n- Rozgrywki"_s,
+         ui::Buttons::Ok, ui::Icon::Exclamation, ui::Answer::Ok},
+        ui::Answer::Ok);
     el<QPushButton>(*w, u"cmdOK"_s)->click();
 }
 
@@ -160,9 +161,9 @@ TEST_F(frmMeczTest, AddModeStartsAtZeroAndTheScoreEnablesASide) {
     EXPECT_TRUE(el<QRadioButton>(*w, u"optWybor_0"_s)->isChecked());
     EXPECT_EQ(etykieta(*w, u"lblGosp"_s), u"Mirvola Wendrow"_s);
     EXPECT_EQ(etykieta(*w, u"lblGosc"_s), u"Legia"_s);
-    EXPECT_EQ(pozycje(gracze(*w, 0)), (QStringList{u"Jan Kowalski Kowal"_s, u"Adam Nowak"_s,
-                                                   u"Sean O'Neil"_s, u"Ronaldinho"_s,
-                                                   u"Piotr Żuk"_s}));
+    EXPECT_EQ(pozycje(gracze(*w, 0)),
+              (QStringList{u"Jan Kowalski Kowal"_s, u"Adam Nowak"_s, u"Sean O'Neil"_s,
+                           u"Ronaldinho"_s, u"Piotr Żuk"_s}));
     for (int i = 0; i < 2; ++i) {
         EXPECT_TRUE(w->fgrdStrzelcy(i)->isHidden());
         EXPECT_EQ(stronaWlaczona(*w, i), false);
@@ -184,7 +185,8 @@ TEST_F(frmMeczTest, AddModeStartsAtZeroAndTheScoreEnablesASide) {
     EXPECT_EQ(el<QDateEdit>(*w, u"DTPDataMeczu"_s)->date(), QDate(2001, 5, 10));
 
     Script s;
-    s.message(u"Info"_s, u"Aby dodać strzelca bramki należy dwukrotnie kliknąć\nna żądanego zawodnika."_s);
+    s.message(u"Info"_s,
+              u"Aby dodać strzelca bramki należy dwukrotnie kliknąć\nna żądanego zawodnika."_s);
     el<QPushButton>(*w, u"cmdHelp"_s)->click();
 }
 
@@ -200,8 +202,9 @@ TEST_F(frmMeczTest, StoredMatchesSplitTheirGoalsBetweenTheGrids) {
         EXPECT_EQ(dane(*w, 0)->currentText(), u"2001/02"_s);
         EXPECT_EQ(el<QDateEdit>(*w, u"DTPDataMeczu"_s)->date(), QDate(2002, 5, 5));
         EXPECT_EQ(etykieta(*w, u"lblWynik"_s), u"1 - 2"_s);
-        EXPECT_EQ(wiersze(*w, 0),
-                  (std::vector<QStringList>{{u"Ronaldinho"_s, u"7"_s, u"z gry"_s, u"3"_s, u"1"_s}}));
+        EXPECT_EQ(
+            wiersze(*w, 0),
+            (std::vector<QStringList>{{u"Ronaldinho"_s, u"7"_s, u"z gry"_s, u"3"_s, u"1"_s}}));
         EXPECT_EQ(wiersze(*w, 1), (std::vector<QStringList>{
                                       {u"Jan Kowalski"_s, u"20"_s, u"z gry"_s, u"1"_s, u"1"_s},
                                       {u"Piotr Żuk"_s, u"88"_s, u"samobójczy"_s, u"4"_s, u"3"_s}}));
@@ -310,7 +313,8 @@ TEST_F(frmMeczTest, DeletingGoalRowsAndThePopUpMenu) {
     menu->hide();
 
     Script s;
-    const QString pytanie = u"Czy na pewno usunąć bramkę, którą strzelił Jan Kowalski w 10 minucie?"_s;
+    const QString pytanie =
+        u"Czy na pewno usunąć bramkę, którą strzelił Jan Kowalski w 10 minucie?"_s;
     s.message({u"Pytanie"_s, pytanie, ui::Buttons::YesNo, ui::Icon::Question, ui::Answer::Yes},
               ui::Answer::No);
     w->findChild<QAction*>(u"itmUsun"_s)->trigger();
@@ -324,7 +328,8 @@ TEST_F(frmMeczTest, DeletingGoalRowsAndThePopUpMenu) {
     // Delete on the guest grid removes its only row and hides it.
     g1->setFocus();
     g1->setCurrentCell(0, 0);
-    s.message(u"Pytanie"_s, u"Czy na pewno usunąć bramkę, którą strzelił Ronaldinho w 30 minucie?"_s,
+    s.message(u"Pytanie"_s,
+              u"Czy na pewno usunąć bramkę, którą strzelił Ronaldinho w 30 minucie?"_s,
               ui::Answer::Yes);
     QTest::keyClick(g1, Qt::Key_Delete);
     EXPECT_EQ(g1->rowCount(), 0);
@@ -398,9 +403,10 @@ TEST_F(frmMeczTest, RefreshFollowsChangedDictionaries) {
     baza.fillSample();
     auto w = otworz(1);
     const auto z = w->Zapamietaj();
-    baza.exec(u"UPDATE Gracze SET Nazwisko = 'Kowalczyk' WHERE Id_gracza = 1;"
-              "DELETE FROM Jak WHERE Id_jak = 2; DELETE FROM Kluby WHERE Id_klubu = 1;"
-              "INSERT INTO Sezony (Sezon) VALUES ('2000/01')"_s);
+    baza.exec(
+        u"UPDATE Gracze SET Nazwisko = 'Kowalczyk' WHERE Id_gracza = 1;"
+        "DELETE FROM Jak WHERE Id_jak = 2; DELETE FROM Kluby WHERE Id_klubu = 1;"
+        "INSERT INTO Sezony (Sezon) VALUES ('2000/01')"_s);
     w->OdswiezPoSlownikach(z);
 
     EXPECT_EQ(wiersze(*w, 0), (std::vector<QStringList>{{u"Jan Kowalczyk Kowal"_s, u"10"_s,

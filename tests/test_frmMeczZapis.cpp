@@ -58,7 +58,7 @@ void dodajBramke(Script& s, frmMecz& w, int strona, const QString& filtr, const 
 
 // Keeps the error boxes aside, whose texts come from the engine, and scripts the rest.
 class SkryptZBledami : public Script {
-public:
+  public:
     using Script::message;
     ui::Answer message(QWidget* parent, const ui::Message& m) override {
         if (m.title != u"Błąd"_s) {
@@ -77,7 +77,7 @@ bool bladZapisu(const QString& tekst) {
 }
 
 class frmMeczZapis : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ui::setClock([] { return QDateTime(QDate(2003, 5, 10), QTime(12, 0)); });
         baza.fillSample();
@@ -107,12 +107,14 @@ protected:
     }
 
     std::vector<QStringList> mecz(int id) const {
-        return baza.rows(u"SELECT Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki, "
-                         "Komentarz FROM Mecze WHERE Id_meczu = %1"_s.arg(id));
+        return baza.rows(
+            u"SELECT Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki, "
+            "Komentarz FROM Mecze WHERE Id_meczu = %1"_s.arg(id));
     }
     std::vector<QStringList> bramki(int id) const {
-        return baza.rows(u"SELECT Nr_pozycji, Minuta, Czy_Mirvola, Id_gracza, Id_jak FROM Bramki "
-                         "WHERE Id_meczu = %1 ORDER BY Nr_pozycji"_s.arg(id));
+        return baza.rows(
+            u"SELECT Nr_pozycji, Minuta, Czy_Mirvola, Id_gracza, Id_jak FROM Bramki "
+            "WHERE Id_meczu = %1 ORDER BY Nr_pozycji"_s.arg(id));
     }
 
     Diary baza;
@@ -144,10 +146,10 @@ TEST_F(frmMeczZapis, HomeAndAwayMatchesStoreHostGoalsFirst) {
         const QString komentarz = p.gdzie == u"W"_s ? u"Dwie\r\nlinie"_s : u"NULL"_s;
         EXPECT_EQ(mecz(id), (std::vector<QStringList>{{u"2"_s, u"2003-04-01"_s, p.gdzie, u"2"_s,
                                                        u"2"_s, u"1"_s, u"2"_s, komentarz}}));
-        EXPECT_EQ(bramki(id), (std::vector<QStringList>{
-                                  {u"1"_s, u"10"_s, p.host, u"5"_s, u"2"_s},
-                                  {u"2"_s, u"50"_s, p.host, u"2"_s, u"2"_s},
-                                  {u"3"_s, u"30"_s, p.guest, u"3"_s, u"2"_s}}));
+        EXPECT_EQ(bramki(id),
+                  (std::vector<QStringList>{{u"1"_s, u"10"_s, p.host, u"5"_s, u"2"_s},
+                                            {u"2"_s, u"50"_s, p.host, u"2"_s, u"2"_s},
+                                            {u"3"_s, u"30"_s, p.guest, u"3"_s, u"2"_s}}));
         ++id;
     }
 }
@@ -226,8 +228,9 @@ TEST_F(frmMeczZapis, ModifyModeNeverReportsADuplicate) {
 TEST_F(frmMeczZapis, FailedWriteOfAModifiedMatchKeepsItAsItWas) {
     const auto meczPrzed = mecz(1);
     const auto bramkiPrzed = bramki(1);
-    baza.exec(u"CREATE TRIGGER blokada BEFORE INSERT ON Bramki "
-              "BEGIN SELECT RAISE(ABORT, 'zablokowane'); END"_s);
+    baza.exec(
+        u"CREATE TRIGGER blokada BEFORE INSERT ON Bramki "
+        "BEGIN SELECT RAISE(ABORT, 'zablokowane'); END"_s);
 
     auto w = otworz(1);
     wybierz(*w, u"cboWyn_1"_s, u"2"_s);
