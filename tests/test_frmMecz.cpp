@@ -7,8 +7,10 @@
 #include "support/Diary.h"
 #include "support/Script.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -257,6 +259,13 @@ TEST_F(frmMeczTest, GoalRowsAreAskedForSortedAndCloseTheSide) {
     dodajBramke(s, *w, 0, 3, {u"120"_s});
     EXPECT_EQ(w->fgrdStrzelcy(0)->columnWidth(0), ui::twips(2465, w->fgrdStrzelcy(0)));
     EXPECT_LT(w->fgrdStrzelcy(0)->columnWidth(0), szeroka);
+    w->fgrdStrzelcy(0)->setCurrentCell(0, 0);
+    s.message(u"Pytanie"_s,
+              u"Czy na pewno usunąć bramkę, którą strzelił Adam Nowak w 15 minucie?"_s,
+              ui::Answer::Yes);
+    QTest::keyClick(w->fgrdStrzelcy(0), Qt::Key_Delete);
+    EXPECT_EQ(w->fgrdStrzelcy(0)->columnWidth(0), szeroka);
+    EXPECT_EQ(minuty(*w, 0), (QStringList{u"30"_s, u"80"_s, u"120"_s}));
 
     // 1 is accepted; a half rounds to the even neighbour.
     wyn(*w, 1)->setCurrentIndex(3);
@@ -368,6 +377,13 @@ TEST_F(frmMeczTest, FilterKeepsOrderAndAcceptsApostrophes) {
     EXPECT_EQ(pozycje(gracze(*w, 0)), QStringList{u"Adam Nowak"_s});
     filtruj(*w, 0, QString());
     EXPECT_EQ(pozycje(gracze(*w, 0)), wszyscy);
+
+    // Leaving the filter box trims it.
+    auto* filtr = el<QLineEdit>(*w, u"txtFiltr_0"_s);
+    filtr->setText(u"  Nowak "_s);
+    QFocusEvent wyjscie(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(filtr, &wyjscie);
+    EXPECT_EQ(filtr->text(), u"Nowak"_s);
 }
 
 TEST_F(frmMeczTest, ClosingAsksUnlessTheAnswerIsNo) {
