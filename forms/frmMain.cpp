@@ -138,11 +138,10 @@ void KompaktujPoCichu() {
 
 }  // namespace
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()) {
-    this->ui->setupUi(this);
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<Ui::frmMain>()) {
+    m_ui->setupUi(this);
     setWindowIcon(QIcon(QStringLiteral(":/icons/mirvola.svg")));
     UstawListe();
-    UstawPasekNarzedzi();
     UstawPasekStanu();
     PolaczPolecenia();
     UstawPolecenia(true);
@@ -159,7 +158,7 @@ frmMain::~frmMain() = default;
 // ---- set-up ------------------------------------------------------------------------------
 
 void frmMain::UstawListe() {
-    QTreeWidget* lista = this->ui->lstMecze;
+    QTreeWidget* lista = m_ui->lstMecze;
     QTreeWidgetItem* naglowek = lista->headerItem();
     for (int i = 0; i < kKolumn; ++i) {
         naglowek->setTextAlignment(i, kKolumny[i].wyrownanie | Qt::AlignVCenter);
@@ -173,16 +172,9 @@ void frmMain::UstawListe() {
     m_sortowanie = std::make_unique<ui::ListSorter>(lista);
 }
 
-void frmMain::UstawPasekNarzedzi() {
-    // Separators carry the indexes 6, 9 and 11 of the toolbar like the buttons around them.
-    for (QAction* separator : {this->ui->tlbMain_6, this->ui->tlbMain_9, this->ui->tlbMain_11}) {
-        separator->setSeparator(true);
-    }
-}
-
 void frmMain::UstawPasekStanu() {
     const auto panel = [this](const char* nazwa, const QString& podpowiedz) {
-        auto* etykieta = new QLabel(this->ui->sbarMirvola);
+        auto* etykieta = new QLabel(m_ui->sbarMirvola);
         etykieta->setObjectName(QLatin1String(nazwa));
         etykieta->setToolTip(podpowiedz);
         etykieta->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -195,10 +187,10 @@ void frmMain::UstawPasekStanu() {
     m_panelData->setAlignment(Qt::AlignCenter);
     m_panelGodzina = panel("sbarMirvola_3", QStringLiteral("Godzina"));
     m_panelGodzina->setAlignment(Qt::AlignCenter);
-    this->ui->sbarMirvola->addWidget(m_panelTytul, 1);
-    this->ui->sbarMirvola->addPermanentWidget(m_panelData);
-    this->ui->sbarMirvola->addPermanentWidget(m_panelGodzina);
-    this->ui->sbarMirvola->setSizeGripEnabled(false);
+    m_ui->sbarMirvola->addWidget(m_panelTytul, 1);
+    m_ui->sbarMirvola->addPermanentWidget(m_panelData);
+    m_ui->sbarMirvola->addPermanentWidget(m_panelGodzina);
+    m_ui->sbarMirvola->setSizeGripEnabled(false);
 
     m_zegar = new QTimer(this);
     m_zegar->setInterval(1000);
@@ -208,7 +200,7 @@ void frmMain::UstawPasekStanu() {
 }
 
 void frmMain::PolaczPolecenia() {
-    auto& f = *this->ui;
+    auto& f = *m_ui;
     const auto polacz = [this](QAction* polecenie, void (frmMain::*procedura)()) {
         connect(polecenie, &QAction::triggered, this, procedura);
     };
@@ -253,7 +245,7 @@ void frmMain::PolaczPolecenia() {
 
 // The window's first size shows 22 rows and every column without scrolling.
 void frmMain::UstawRozmiar() {
-    QTreeWidget* lista = this->ui->lstMecze;
+    QTreeWidget* lista = m_ui->lstMecze;
     int szerokosc = 2 * lista->frameWidth();
     for (int i = kNr; i < kKolumn; ++i) {
         szerokosc += ui::twips(i == kKomentarz ? kKomentarzSzeroki : kKolumny[i].szerokosc, this);
@@ -263,8 +255,8 @@ void frmMain::UstawRozmiar() {
                            : lista->fontMetrics().height() + 4;
     const int wysokoscListy = 2 * lista->frameWidth() + lista->header()->sizeHint().height() +
                               kWidoczneWiersze * wiersz;
-    resize(szerokosc, menuBar()->sizeHint().height() + this->ui->tlbMain->sizeHint().height() +
-                          wysokoscListy + this->ui->sbarMirvola->sizeHint().height());
+    resize(szerokosc, menuBar()->sizeHint().height() + m_ui->tlbMain->sizeHint().height() +
+                          wysokoscListy + m_ui->sbarMirvola->sizeHint().height());
 }
 
 // ---- start-up ----------------------------------------------------------------------------
@@ -301,7 +293,7 @@ bool frmMain::SprawdzBaze() {
 
 void frmMain::WypelnijListe() {
     const ui::Hourglass klepsydra;
-    QTreeWidget* lista = this->ui->lstMecze;
+    QTreeWidget* lista = m_ui->lstMecze;
     {
         const ZamknijPoBledzie zamknij;
         Mirvola::strSQL = zapytanieListy(strFiltr);
@@ -342,11 +334,11 @@ void frmMain::WypelnijWiersze(int n) {
         wiersze.append(wiersz);
         --n;
     }
-    this->ui->lstMecze->addTopLevelItems(wiersze);
+    m_ui->lstMecze->addTopLevelItems(wiersze);
 }
 
 void frmMain::UstawPodpowiedzi() {
-    QTreeWidget* lista = this->ui->lstMecze;
+    QTreeWidget* lista = m_ui->lstMecze;
     for (int i = 0; i < lista->topLevelItemCount(); ++i) {
         QTreeWidgetItem* wiersz = lista->topLevelItem(i);
         const QString podpowiedz = podpowiedzKomentarza(wiersz->text(kKomentarz));
@@ -364,11 +356,11 @@ void frmMain::UstawPolecenia(bool saMecze) {
     for (QAction* polecenie : m_niepodlaczone) {
         polecenie->setEnabled(false);
     }
-    this->ui->lstMecze->setVisible(saMecze);
+    m_ui->lstMecze->setVisible(saMecze);
 }
 
 void frmMain::ZaznaczWierszZnacznika() {
-    QTreeWidget* lista = this->ui->lstMecze;
+    QTreeWidget* lista = m_ui->lstMecze;
     const QList<QTreeWidgetItem*> znalezione =
         lista->findItems(strTag, Qt::MatchExactly | Qt::MatchCaseSensitive, kId);
     if (znalezione.isEmpty()) {
@@ -379,11 +371,11 @@ void frmMain::ZaznaczWierszZnacznika() {
 }
 
 bool frmMain::tylkoOficjalne() const {
-    return this->ui->itmTylkoOficjalne->isChecked();
+    return m_ui->itmTylkoOficjalne->isChecked();
 }
 
 bool frmMain::tylkoNieoficjalne() const {
-    return this->ui->itmTylkoNieoficjalne->isChecked();
+    return m_ui->itmTylkoNieoficjalne->isChecked();
 }
 
 void frmMain::Odswiez() {
@@ -403,18 +395,18 @@ void frmMain::lstMecze_ColumnClick(int kolumna) {
 }
 
 void frmMain::lstMecze_DblClick() {
-    UruchomPolecenie(this->ui->itmOpis);
+    UruchomPolecenie(m_ui->itmOpis);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == this->ui->lstMecze && event->type() == QEvent::KeyPress) {
+    if (watched == m_ui->lstMecze && event->type() == QEvent::KeyPress) {
         switch (static_cast<QKeyEvent*>(event)->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
-                UruchomPolecenie(this->ui->itmOpis);
+                UruchomPolecenie(m_ui->itmOpis);
                 return true;
             case Qt::Key_Delete:
-                UruchomPolecenie(this->ui->sitmZaznaczony);
+                UruchomPolecenie(m_ui->sitmZaznaczony);
                 return true;
             default:
                 break;
@@ -464,7 +456,7 @@ void frmMain::itmOProgramie_Click() {}
 
 void frmMain::itmTylkoOficjalne_Click(bool zaznaczony) {
     if (zaznaczony) {
-        this->ui->itmTylkoNieoficjalne->setChecked(false);
+        m_ui->itmTylkoNieoficjalne->setChecked(false);
         strFiltr = kFiltrOficjalne;
     } else {
         strFiltr = kFiltrWszystkie;
@@ -474,7 +466,7 @@ void frmMain::itmTylkoOficjalne_Click(bool zaznaczony) {
 
 void frmMain::itmTylkoNieoficjalne_Click(bool zaznaczony) {
     if (zaznaczony) {
-        this->ui->itmTylkoOficjalne->setChecked(false);
+        m_ui->itmTylkoOficjalne->setChecked(false);
         strFiltr = kFiltrNieoficjalne;
     } else {
         strFiltr = kFiltrWszystkie;
@@ -489,7 +481,7 @@ void frmMain::itmOdswiez_Click() {
 // ---- deleting matches --------------------------------------------------------------------
 
 void frmMain::sitmZaznaczony_Click() {
-    const QList<QTreeWidgetItem*> zaznaczone = this->ui->lstMecze->selectedItems();
+    const QList<QTreeWidgetItem*> zaznaczone = m_ui->lstMecze->selectedItems();
     if (zaznaczone.isEmpty()) {
         return;
     }

@@ -74,7 +74,6 @@ private slots:
 
 private:
     void UstawListe();
-    void UstawPasekNarzedzi();
     void UstawPasekStanu();
     void PolaczPolecenia();
     bool SprawdzBaze();
@@ -87,7 +86,7 @@ private:
     bool WykonajKrok(const std::function<void()>& krok);
     bool Defragmentuj();
 
-    std::unique_ptr<Ui::frmMain> ui;
+    std::unique_ptr<Ui::frmMain> m_ui;
     std::unique_ptr<ui::ListSorter> m_sortowanie;
     // Commands that need a listed match: disabled and the list hidden when none is listed.
     std::vector<QAction*> m_poleceniaMeczu;
