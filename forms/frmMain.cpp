@@ -5,6 +5,7 @@
 #include "data/engine/FileOps.h"
 #include "forms/Dialogs.h"
 #include "forms/Toolkit.h"
+#include "forms/frmAbout.h"
 #include "ui_frmMain.h"
 
 #include <QCloseEvent>
@@ -19,9 +20,12 @@
 #include <QLocale>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -38,8 +42,8 @@ struct OpisKolumny {
 };
 
 constexpr OpisKolumny kKolumny[kKolumn] = {
-    {Qt::AlignLeft, 0},      {Qt::AlignRight, 850},   {Qt::AlignHCenter, 900},
-    {Qt::AlignHCenter, 1050}, {Qt::AlignLeft, 3200},   {Qt::AlignHCenter, 700},
+    {Qt::AlignLeft, 0},       {Qt::AlignRight, 850}, {Qt::AlignHCenter, 900},
+    {Qt::AlignHCenter, 1050}, {Qt::AlignLeft, 3200}, {Qt::AlignHCenter, 700},
     {Qt::AlignHCenter, 1600}, {Qt::AlignLeft, 1750},
 };
 
@@ -104,7 +108,7 @@ QString podpowiedzKomentarza(const QString& komentarz) {
 // Closes the shared base when a command leaves it open because the engine failed half-way,
 // so that no connection outlives the command and holds the file.
 class ZamknijPoBledzie {
-public:
+  public:
     ZamknijPoBledzie() = default;
     ~ZamknijPoBledzie() {
         if (Mirvola::dbBaza || Mirvola::rsDane) {
@@ -159,10 +163,18 @@ frmMain::~frmMain() = default;
 
 void frmMain::UstawListe() {
     QTreeWidget* lista = m_ui->lstMecze;
+    // The widths in twips were chosen for the old 8-point system font, whose digits are 6
+    // pixels wide at 96 dpi; a wider font widens every column alike so that the dates and
+    // seasons still fit.
+    const double cyfry = lista->fontMetrics().horizontalAdvance(QStringLiteral("0123456789"));
+    m_skalaKolumn = std::max(1.0, cyfry / ui::twips(10 * 6 * 15, this));
     QTreeWidgetItem* naglowek = lista->headerItem();
+    // Without this the hidden id column keeps the header's minimum width and pushes the
+    // visible columns to the right.
+    lista->header()->setMinimumSectionSize(0);
     for (int i = 0; i < kKolumn; ++i) {
         naglowek->setTextAlignment(i, kKolumny[i].wyrownanie | Qt::AlignVCenter);
-        lista->header()->resizeSection(i, ui::twips(kKolumny[i].szerokosc, this));
+        lista->header()->resizeSection(i, szerokoscKolumny(kKolumny[i].szerokosc));
     }
     lista->setColumnHidden(kId, true);
     lista->header()->setStretchLastSection(false);
@@ -190,7 +202,7 @@ void frmMain::UstawPasekStanu() {
     m_ui->sbarMirvola->addWidget(m_panelTytul, 1);
     m_ui->sbarMirvola->addPermanentWidget(m_panelData);
     m_ui->sbarMirvola->addPermanentWidget(m_panelGodzina);
-    m_ui->sbarMirvola->setSizeGripEnabled(false);
+    m_ui->sbarMirvola->setSizeGripEnabled(true);
 
     m_zegar = new QTimer(this);
     m_zegar->setInterval(1000);
@@ -231,32 +243,57 @@ void frmMain::PolaczPolecenia() {
             &frmMain::lstMecze_ColumnClick);
     connect(f.lstMecze, &QTreeWidget::itemDoubleClicked, this, &frmMain::lstMecze_DblClick);
 
-    m_poleceniaMeczu = {f.itmOpis,           f.itmPopraw,          f.itmUsun->menuAction(),
-                        f.sitmZaznaczony,    f.sitmWszystkie,      f.itmOdswiez,
-                        f.itmStatystykiMecze, f.itmStatystykiPilkarze, f.tlbMain_1,
-                        f.tlbMain_3,         f.tlbMain_4,          f.tlbMain_5,
-                        f.tlbMain_7,         f.tlbMain_8};
-    m_niepodlaczone = {f.itmOpis,     f.tlbMain_1,          f.itmDodaj,
-                       f.tlbMain_2,   f.itmPopraw,          f.tlbMain_3,
-                       f.itmStatystykiMecze, f.tlbMain_7,   f.itmStatystykiPilkarze,
-                       f.tlbMain_8,   f.itmSlowniki,        f.tlbMain_10,
-                       f.itmOProgramie};
+    m_poleceniaMeczu = {f.itmOpis,
+                        f.itmPopraw,
+                        f.itmUsun->menuAction(),
+                        f.sitmZaznaczony,
+                        f.sitmWszystkie,
+                        f.itmOdswiez,
+                        f.itmStatystykiMecze,
+                        f.itmStatystykiPilkarze,
+                        f.tlbMain_1,
+                        f.tlbMain_3,
+                        f.tlbMain_4,
+                        f.tlbMain_5,
+                        f.tlbMain_7,
+                        f.tlbMain_8};
+    m_niepodlaczone = {f.itmOpis,
+                       f.tlbMain_1,
+                       f.itmDodaj,
+                       f.tlbMain_2,
+                       f.itmPopraw,
+                       f.tlbMain_3,
+                       f.itmStatystykiMecze,
+                       f.tlbMain_7,
+                       f.itmStatystykiPilkarze,
+                       f.tlbMain_8,
+                       f.itmSlowniki,
+                       f.tlbMain_10};
 }
 
-// The window's first size shows 22 rows and every column without scrolling.
+int frmMain::szerokoscKolumny(int twipy) const {
+    return qRound(ui::twips(twipy, this) * m_skalaKolumn);
+}
+
+// The window's first size shows 22 rows and every column without scrolling, and still every
+// column when a longer list brings the vertical scroll bar.
 void frmMain::UstawRozmiar() {
     QTreeWidget* lista = m_ui->lstMecze;
     int szerokosc = 2 * lista->frameWidth();
-    for (int i = kNr; i < kKolumn; ++i) {
-        szerokosc += ui::twips(i == kKomentarz ? kKomentarzSzeroki : kKolumny[i].szerokosc, this);
+    for (int i = kNr; i < kKomentarz; ++i) {
+        szerokosc += szerokoscKolumny(kKolumny[i].szerokosc);
     }
-    const int wiersz = lista->topLevelItemCount() > 0
-                           ? lista->sizeHintForRow(0)
-                           : lista->fontMetrics().height() + 4;
+    const int pasekPrzewijania =
+        lista->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lista);
+    szerokosc += std::max(szerokoscKolumny(kKomentarzSzeroki),
+                          szerokoscKolumny(kKomentarzWaski) + pasekPrzewijania);
+    const int wiersz = lista->topLevelItemCount() > 0 ? lista->sizeHintForRow(0)
+                                                      : lista->fontMetrics().height() + 4;
     const int wysokoscListy = 2 * lista->frameWidth() + lista->header()->sizeHint().height() +
-                              kWidoczneWiersze * wiersz;
-    resize(szerokosc, menuBar()->sizeHint().height() + m_ui->tlbMain->sizeHint().height() +
-                          wysokoscListy + m_ui->sbarMirvola->sizeHint().height());
+                              kWidoczneWiersze * wiersz + 2;
+    // Menu, toolbar and status bar take what the window's layout gives them beyond the list.
+    const int paski = sizeHint().height() - centralWidget()->sizeHint().height();
+    resize(szerokosc, paski + wysokoscListy);
 }
 
 // ---- start-up ----------------------------------------------------------------------------
@@ -302,7 +339,8 @@ void frmMain::WypelnijListe() {
         const int n = Mirvola::rsDane->recordCount();
         UstawPolecenia(n > 0);
         lista->header()->resizeSection(
-            kKomentarz, ui::twips(n <= kWidoczneWiersze ? kKomentarzSzeroki : kKomentarzWaski, this));
+            kKomentarz,
+            szerokoscKolumny(n <= kWidoczneWiersze ? kKomentarzSzeroki : kKomentarzWaski));
         WypelnijWiersze(n);
         Mirvola::ZamknijBaze();
     }
@@ -423,10 +461,9 @@ void frmMain::sbarMirvola_Odswiez() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    if (!blnBrakBazy &&
-        ui::messageBox(this, QStringLiteral("Koniec programu Mirvola"),
-                       QStringLiteral("Jesteś pewien ?"), Buttons::YesNo,
-                       Icon::Question) != Answer::Yes) {
+    if (!blnBrakBazy && ui::messageBox(this, QStringLiteral("Koniec programu Mirvola"),
+                                       QStringLiteral("Jesteś pewien ?"), Buttons::YesNo,
+                                       Icon::Question) != Answer::Yes) {
         event->ignore();
         return;
     }
@@ -450,7 +487,10 @@ void frmMain::itmStatystykiPilkarze_Click() {}
 
 void frmMain::itmSlowniki_Click() {}
 
-void frmMain::itmOProgramie_Click() {}
+void frmMain::itmOProgramie_Click() {
+    frmAbout okno(this);
+    ui::showModal(&okno);
+}
 
 // ---- filters and refresh -----------------------------------------------------------------
 
@@ -487,10 +527,10 @@ void frmMain::sitmZaznaczony_Click() {
     }
     const QTreeWidgetItem* wiersz = zaznaczone.first();
     const QString strId = wiersz->text(kId);
-    Mirvola::strSciezka =
-        QStringLiteral("Czy na pewno usunąć mecz ") + wiersz->text(kMecz) + QLatin1Char(' ') +
-        wiersz->text(kWynik) + QStringLiteral(" z ") +
-        ui::dataSlownie(QDate::fromString(wiersz->text(kData), Qt::ISODate)) + QLatin1Char('?');
+    Mirvola::strSciezka = QStringLiteral("Czy na pewno usunąć mecz ") + wiersz->text(kMecz) +
+                          QLatin1Char(' ') + wiersz->text(kWynik) + QStringLiteral(" z ") +
+                          ui::dataSlownie(QDate::fromString(wiersz->text(kData), Qt::ISODate)) +
+                          QLatin1Char('?');
     if (ui::messageBox(this, kTytulPytanie, Mirvola::strSciezka, Buttons::YesNo, Icon::Question,
                        Answer::No) != Answer::Yes) {
         return;
@@ -538,11 +578,10 @@ bool frmMain::WykonajKrok(const std::function<void()>& krok) {
                 }
                 return false;
             }
-            ui::messageBox(this, kTytulKomunikat,
-                           QStringLiteral("Wystąpił błąd numer %1\n%2")
-                               .arg(e.number())
-                               .arg(e.description()),
-                           Buttons::Ok, Icon::Exclamation);
+            ui::messageBox(
+                this, kTytulKomunikat,
+                QStringLiteral("Wystąpił błąd numer %1\n%2").arg(e.number()).arg(e.description()),
+                Buttons::Ok, Icon::Exclamation);
             return false;
         }
     }

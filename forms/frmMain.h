@@ -26,7 +26,7 @@ class frmMain;
 class frmMain : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -48,11 +48,14 @@ public:
     // selected by it when no row has that text any more.
     void ZaznaczWierszZnacznika();
 
-protected:
+    // A width of the description in twips as pixels of lstMecze (see UstawListe).
+    int szerokoscKolumny(int twipy) const;
+
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private slots:
+  private slots:
     void itmOpis_Click();
     void itmDodaj_Click();
     void itmPopraw_Click();
@@ -72,7 +75,7 @@ private slots:
     void lstMecze_DblClick();
     void sbarMirvola_Odswiez();
 
-private:
+  private:
     void UstawListe();
     void UstawPasekStanu();
     void PolaczPolecenia();
@@ -96,6 +99,7 @@ private:
     QLabel* m_panelData = nullptr;
     QLabel* m_panelGodzina = nullptr;
     QTimer* m_zegar = nullptr;
+    double m_skalaKolumn = 1.0;
 
     QString strFiltr;
     int intKolumna = 0;

@@ -62,17 +62,18 @@ inline void kliknijNaglowek(const frmMain& okno, int k) {
 // `n` official league matches of one season and club, one day apart from 1900-01-01 on, with
 // ids 1..n (higher id = later date), added to whatever the diary holds.
 inline void dopiszMecze(const testing_support::Diary& dziennik, int n, int pierwszeId = 1) {
-    dziennik.exec(QStringLiteral(
-                      "INSERT OR IGNORE INTO Sezony (Id_sezonu, Sezon) VALUES (1, '2001/02');"
-                      "INSERT OR IGNORE INTO Kluby (Id_klubu, Druzyna) VALUES (1, 'Legia');"
-                      "INSERT OR IGNORE INTO Rozgrywki (Id_rozgrywki, Nazwa, Oficjalny) "
-                      "VALUES (1, 'Liga', -1);"
-                      "WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) "
-                      "INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, "
-                      "Id_rozgrywki, Komentarz) SELECT i, 1, date('1900-01-01', '+' || i || "
-                      "' days'), 'D', 1, i % 5, 1, 1, 'Komentarz ' || i FROM n;")
-                      .arg(pierwszeId)
-                      .arg(pierwszeId + n - 1));
+    dziennik.exec(
+        QStringLiteral(
+            "INSERT OR IGNORE INTO Sezony (Id_sezonu, Sezon) VALUES (1, '2001/02');"
+            "INSERT OR IGNORE INTO Kluby (Id_klubu, Druzyna) VALUES (1, 'Legia');"
+            "INSERT OR IGNORE INTO Rozgrywki (Id_rozgrywki, Nazwa, Oficjalny) "
+            "VALUES (1, 'Liga', -1);"
+            "WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) "
+            "INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, "
+            "Id_rozgrywki, Komentarz) SELECT i, 1, date('1900-01-01', '+' || i || "
+            "' days'), 'D', 1, i % 5, 1, 1, 'Komentarz ' || i FROM n;")
+            .arg(pierwszeId)
+            .arg(pierwszeId + n - 1));
 }
 
 inline QByteArray zawartosc(const QString& sciezka) {
@@ -83,7 +84,9 @@ inline QByteArray zawartosc(const QString& sciezka) {
 // A scripted session that can also act when a given box appears (after it is answered) or
 // answer a box by a rule of its own instead of an exact text.
 class Sesja : public testing_support::Script {
-public:
+  public:
+    using Script::message;
+
     // Called for every box first; a value answers the box without consuming a script step.
     std::function<std::optional<ui::Answer>(const ui::Message&)> przechwyc;
     // Called after the box with this text has been answered from the script.
@@ -106,7 +109,7 @@ public:
 
 // Another process holding the diary: the sqlite3 shell inside an exclusive transaction.
 class InnyProces {
-public:
+  public:
     explicit InnyProces(const QString& sciezka) : m_sciezka(sciezka) {
         const QString program = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
         if (program.isEmpty()) {
@@ -140,13 +143,13 @@ public:
         }
     }
 
-private:
+  private:
     // Whether a reader of ours is refused at once.
     bool zablokowany() const {
         sqlite3* db = nullptr;
         sqlite3_open_v2(m_sciezka.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-        const int wynik = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr,
-                                       nullptr, nullptr);
+        const int wynik =
+            sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
         sqlite3_close(db);
         return wynik == SQLITE_BUSY;
     }

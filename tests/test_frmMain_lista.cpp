@@ -25,23 +25,36 @@ const ui::Message kBrakBazy{QStringLiteral("Komunikat"),
                             ui::Icon::Exclamation, ui::Answer::Ok};
 
 // Commands that need a listed match, and those that never depend on the list.
-const char* const kPoleceniaMeczu[] = {
-    "itmOpis",   "itmPopraw", "sitmZaznaczony", "sitmWszystkie", "itmOdswiez",
-    "itmStatystykiMecze", "itmStatystykiPilkarze", "tlbMain_1", "tlbMain_3",
-    "tlbMain_4", "tlbMain_5", "tlbMain_7", "tlbMain_8"};
-const char* const kPoleceniaZawsze[] = {
-    "itmDodaj",       "itmTylkoOficjalne", "itmTylkoNieoficjalne", "itmKoniec",
-    "itmSlowniki",    "itmDefragmentacja", "itmNaprawa",           "itmUsunWszystko",
-    "itmOProgramie",  "tlbMain_2",         "tlbMain_10",           "tlbMain_12"};
+const char* const kPoleceniaMeczu[] = {"itmOpis",
+                                       "itmPopraw",
+                                       "sitmZaznaczony",
+                                       "sitmWszystkie",
+                                       "itmOdswiez",
+                                       "itmStatystykiMecze",
+                                       "itmStatystykiPilkarze",
+                                       "tlbMain_1",
+                                       "tlbMain_3",
+                                       "tlbMain_4",
+                                       "tlbMain_5",
+                                       "tlbMain_7",
+                                       "tlbMain_8"};
+const char* const kPoleceniaZawsze[] = {"itmDodaj",   "itmTylkoOficjalne", "itmTylkoNieoficjalne",
+                                        "itmKoniec",  "itmSlowniki",       "itmDefragmentacja",
+                                        "itmNaprawa", "itmUsunWszystko",   "itmOProgramie",
+                                        "tlbMain_2",  "tlbMain_10",        "tlbMain_12"};
 // Their windows are not part of the program yet.
-const QStringList kNiepodlaczone = {
-    QStringLiteral("itmOpis"),        QStringLiteral("tlbMain_1"),
-    QStringLiteral("itmDodaj"),       QStringLiteral("tlbMain_2"),
-    QStringLiteral("itmPopraw"),      QStringLiteral("tlbMain_3"),
-    QStringLiteral("itmStatystykiMecze"), QStringLiteral("tlbMain_7"),
-    QStringLiteral("itmStatystykiPilkarze"), QStringLiteral("tlbMain_8"),
-    QStringLiteral("itmSlowniki"),    QStringLiteral("tlbMain_10"),
-    QStringLiteral("itmOProgramie")};
+const QStringList kNiepodlaczone = {QStringLiteral("itmOpis"),
+                                    QStringLiteral("tlbMain_1"),
+                                    QStringLiteral("itmDodaj"),
+                                    QStringLiteral("tlbMain_2"),
+                                    QStringLiteral("itmPopraw"),
+                                    QStringLiteral("tlbMain_3"),
+                                    QStringLiteral("itmStatystykiMecze"),
+                                    QStringLiteral("tlbMain_7"),
+                                    QStringLiteral("itmStatystykiPilkarze"),
+                                    QStringLiteral("tlbMain_8"),
+                                    QStringLiteral("itmSlowniki"),
+                                    QStringLiteral("tlbMain_10")};
 
 void sprawdzPolecenia(const frmMain& okno, bool saMecze) {
     for (const char* nazwa : kPoleceniaMeczu) {
@@ -79,20 +92,19 @@ TEST(frmMainStart, FillsOfficialMatchesNewestFirstWithColumnsAsLaidOut) {
     EXPECT_EQ(kolumna(okno, kNr), qs({"   4.", "   3.", "   2.", "   1."}));
     EXPECT_EQ(kolumna(okno, kSezon), qs({"2002/03", "2002/03", "2001/02", "2001/02"}));
     EXPECT_EQ(kolumna(okno, kData), qs({"2003-04-20", "2003-03-15", "2002-05-05", "2001-08-05"}));
-    EXPECT_EQ(kolumna(okno, kMecz),
-              qs({"Legia - Mirvola Wendrow", "Mirvola Wendrow - O'Higgins",
-                  "Wisła - Mirvola Wendrow", "Mirvola Wendrow - Legia"}));
+    EXPECT_EQ(kolumna(okno, kMecz), qs({"Legia - Mirvola Wendrow", "Mirvola Wendrow - O'Higgins",
+                                        "Wisła - Mirvola Wendrow", "Mirvola Wendrow - Legia"}));
     // A match without a score shows the bare colon.
     EXPECT_EQ(kolumna(okno, kWynik), qs({":", "3:3", "1:2", "2:1"}));
     EXPECT_EQ(kolumna(okno, 6), qs({"Liga", "Puchar", "Liga", "Liga"}));
     EXPECT_EQ(kolumna(okno, kKomentarz), qs({"", "", "", "Pierwszy mecz"}));
 
     QTreeWidget* l = lista(okno);
-    const QStringList naglowki = qs({"Id_meczu", "Nr meczu", "Sezon", "Data meczu", "Mecz",
-                                     "Wynik", "Rozgrywki", "Komentarz"});
+    const QStringList naglowki = qs(
+        {"Id_meczu", "Nr meczu", "Sezon", "Data meczu", "Mecz", "Wynik", "Rozgrywki", "Komentarz"});
     const int szerokosci[] = {850, 900, 1050, 3200, 700, 1600, 2000};
-    const Qt::Alignment wyrownania[] = {Qt::AlignLeft,   Qt::AlignRight,   Qt::AlignHCenter,
-                                        Qt::AlignHCenter, Qt::AlignLeft,   Qt::AlignHCenter,
+    const Qt::Alignment wyrownania[] = {Qt::AlignLeft,    Qt::AlignRight, Qt::AlignHCenter,
+                                        Qt::AlignHCenter, Qt::AlignLeft,  Qt::AlignHCenter,
                                         Qt::AlignHCenter, Qt::AlignLeft};
     for (int k = 0; k < 8; ++k) {
         EXPECT_EQ(l->headerItem()->text(k), naglowki[k]);
@@ -100,10 +112,21 @@ TEST(frmMainStart, FillsOfficialMatchesNewestFirstWithColumnsAsLaidOut) {
                   static_cast<int>(wyrownania[k]))
             << k;
         if (k > 0) {
-            EXPECT_EQ(l->header()->sectionSize(k), ui::twips(szerokosci[k - 1], l)) << k;
+            EXPECT_EQ(l->header()->sectionSize(k), okno.szerokoscKolumny(szerokosci[k - 1])) << k;
         }
     }
+    // The widths follow the twips of the old window, widened alike for a wider font so that
+    // the texts still fit.
+    EXPECT_GE(okno.szerokoscKolumny(1050), ui::twips(1050, l));
+    EXPECT_NEAR(okno.szerokoscKolumny(2000) * 1750 / 2000, okno.szerokoscKolumny(1750), 1);
+    const QFontMetrics fm = l->fontMetrics();
+    EXPECT_LT(fm.horizontalAdvance(QStringLiteral("2003-04-20")) + 6,
+              l->header()->sectionSize(kData));
+    EXPECT_LT(fm.horizontalAdvance(QStringLiteral("2002/03")) + 6,
+              l->header()->sectionSize(kSezon));
+    EXPECT_LT(fm.horizontalAdvance(QStringLiteral(" 1004.")) + 6, l->header()->sectionSize(kNr));
     EXPECT_TRUE(l->isColumnHidden(0));
+    EXPECT_EQ(l->header()->sectionViewportPosition(kNr), 0);
     EXPECT_FALSE(l->rootIsDecorated());
     EXPECT_EQ(l->selectionMode(), QAbstractItemView::SingleSelection);
     EXPECT_EQ(l->selectionBehavior(), QAbstractItemView::SelectRows);
@@ -241,14 +264,14 @@ TEST(frmMainLista, CommentColumnLeavesRoomForTheScrollBarFrom23Rows) {
     dopiszMecze(d, 22);
     frmMain okno;
     QTreeWidget* l = lista(okno);
-    EXPECT_EQ(l->header()->sectionSize(kKomentarz), ui::twips(2000, l));
+    EXPECT_EQ(l->header()->sectionSize(kKomentarz), okno.szerokoscKolumny(2000));
     dopiszMecze(d, 1, 23);
     akcja(okno, "itmOdswiez")->trigger();
     EXPECT_EQ(l->topLevelItemCount(), 23);
-    EXPECT_EQ(l->header()->sectionSize(kKomentarz), ui::twips(1750, l));
+    EXPECT_EQ(l->header()->sectionSize(kKomentarz), okno.szerokoscKolumny(1750));
     d.exec(QStringLiteral("DELETE FROM Mecze WHERE Id_meczu = 23"));
     akcja(okno, "itmOdswiez")->trigger();
-    EXPECT_EQ(l->header()->sectionSize(kKomentarz), ui::twips(2000, l));
+    EXPECT_EQ(l->header()->sectionSize(kKomentarz), okno.szerokoscKolumny(2000));
 }
 
 TEST(frmMainLista, CommentTooltips) {
@@ -262,12 +285,15 @@ TEST(frmMainLista, CommentTooltips) {
     wstawKomentarz(d, 3, QStringLiteral("'   '"));
     wstawKomentarz(d, 2, QStringLiteral("NULL"));
     // Line feeds do not count towards the 76 characters.
-    wstawKomentarz(d, 1, QStringLiteral("'%1' || char(10) || '%2'")
-                             .arg(QString(70, QLatin1Char('a')), QString(6, QLatin1Char('b'))));
+    wstawKomentarz(d, 1,
+                   QStringLiteral("'%1' || char(10) || '%2'")
+                       .arg(QString(70, QLatin1Char('a')), QString(6, QLatin1Char('b'))));
     frmMain okno;
     QTreeWidget* l = lista(okno);
     ASSERT_EQ(l->topLevelItemCount(), 6);
-    const auto podpowiedz = [&](int wiersz) { return l->topLevelItem(wiersz)->toolTip(kKomentarz); };
+    const auto podpowiedz = [&](int wiersz) {
+        return l->topLevelItem(wiersz)->toolTip(kKomentarz);
+    };
     EXPECT_EQ(l->topLevelItem(0)->text(kKomentarz), QStringLiteral("Pierwsza linia\r\ndruga"));
     EXPECT_EQ(podpowiedz(0), QStringLiteral("Pierwsza linia\rdruga"));
     EXPECT_EQ(podpowiedz(1), QString(76, QLatin1Char('x')) + QStringLiteral("..."));
@@ -282,10 +308,11 @@ TEST(frmMainLista, CommentTooltips) {
 TEST(frmMainLista, OddRowsDoNotStopTheFill) {
     Diary d;
     d.fillSample();
-    d.exec(QStringLiteral("DELETE FROM Sezony WHERE Id_sezonu = 2;"
-                          "INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, "
-                          "Wyn2, Id_rozgrywki) VALUES (6, 1, '2001-09-01', 'D', 99, 1, 0, 1),"
-                          "(7, 1, '2001-09-02', 'D', 1, 1, 0, 99);"));
+    d.exec(
+        QStringLiteral("DELETE FROM Sezony WHERE Id_sezonu = 2;"
+                       "INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, "
+                       "Wyn2, Id_rozgrywki) VALUES (6, 1, '2001-09-01', 'D', 99, 1, 0, 1),"
+                       "(7, 1, '2001-09-02', 'D', 1, 1, 0, 99);"));
     frmMain okno;
     ASSERT_FALSE(okno.koniecProgramu());
     // Missing club or competition: not listed; missing season: listed last, empty season.
@@ -304,14 +331,13 @@ TEST(frmMainLista, HeaderSortingAndRefresh) {
     ASSERT_EQ(kolejnoscZapytania, qs({"5", "4", "3", "2", "1"}));
 
     kliknijNaglowek(okno, kMecz);
-    EXPECT_EQ(kolumna(okno, kMecz),
-              qs({"Legia - Mirvola Wendrow", "Mirvola Wendrow - Legia",
-                  "Mirvola Wendrow - Łódzki KS", "Mirvola Wendrow - O'Higgins",
-                  "Wisła - Mirvola Wendrow"}));
+    EXPECT_EQ(kolumna(okno, kMecz), qs({"Legia - Mirvola Wendrow", "Mirvola Wendrow - Legia",
+                                        "Mirvola Wendrow - Łódzki KS",
+                                        "Mirvola Wendrow - O'Higgins", "Wisła - Mirvola Wendrow"}));
     kliknijNaglowek(okno, kMecz);
     EXPECT_EQ(kolumna(okno, kMecz).first(), QStringLiteral("Wisła - Mirvola Wendrow"));
     EXPECT_EQ(kolumna(okno, kMecz).last(), QStringLiteral("Legia - Mirvola Wendrow"));
-    EXPECT_TRUE(lista(okno)->hasFocus());
+    EXPECT_EQ(okno.focusWidget(), lista(okno));
 
     // Another column sorts ascending; dates in calendar order.
     kliknijNaglowek(okno, kData);
@@ -376,7 +402,8 @@ TEST(frmMainOkno, MenusToolbarAndStatusBar) {
     const auto podpisy = [&](const QMenu* menu) {
         QStringList wynik;
         for (const QAction* a : menu->actions()) {
-            wynik << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + QLatin1Char('=') + a->text());
+            wynik << (a->isSeparator() ? QStringLiteral("-")
+                                       : a->objectName() + QLatin1Char('=') + a->text());
         }
         return wynik;
     };
@@ -400,10 +427,9 @@ TEST(frmMainOkno, MenusToolbarAndStatusBar) {
 
     const QToolBar* tlb = okno.findChild<QToolBar*>(QStringLiteral("tlbMain"));
     ASSERT_NE(tlb, nullptr);
-    const QStringList podpowiedzi =
-        qs({"Opis meczu", "Dodaj mecz", "Popraw mecz", "Usuń mecz", "Usuń wszystkie mecze", "",
-            "Statystyki meczowe", "Statystyki piłkarzy", "", "Słowniki danych", "",
-            "Usuń wszystko"});
+    const QStringList podpowiedzi = qs(
+        {"Opis meczu", "Dodaj mecz", "Popraw mecz", "Usuń mecz", "Usuń wszystkie mecze", "",
+         "Statystyki meczowe", "Statystyki piłkarzy", "", "Słowniki danych", "", "Usuń wszystko"});
     ASSERT_EQ(tlb->actions().size(), 12);
     for (int i = 0; i < 12; ++i) {
         const QAction* a = tlb->actions()[i];
@@ -425,8 +451,10 @@ TEST(frmMainOkno, MenusToolbarAndStatusBar) {
     EXPECT_FALSE(panel(1)->text().isEmpty());
     EXPECT_EQ(panel(2)->toolTip(), QStringLiteral("Data"));
     EXPECT_EQ(panel(3)->toolTip(), QStringLiteral("Godzina"));
-    EXPECT_EQ(panel(2)->text(), QLocale::system().toString(QDate(2002, 5, 5), QLocale::ShortFormat));
-    EXPECT_EQ(panel(3)->text(), QLocale::system().toString(QTime(17, 45, 10), QLocale::ShortFormat));
+    EXPECT_EQ(panel(2)->text(),
+              QLocale::system().toString(QDate(2002, 5, 5), QLocale::ShortFormat));
+    EXPECT_EQ(panel(3)->text(),
+              QLocale::system().toString(QTime(17, 45, 10), QLocale::ShortFormat));
     EXPECT_GT(panel(1)->width(), panel(2)->width());
     // The clock keeps running.
     ui::setClock([] { return QDateTime(QDate(2002, 5, 6), QTime(0, 1)); });
@@ -447,4 +475,7 @@ TEST(frmMainOkno, MenusToolbarAndStatusBar) {
     QTest::mouseDClick(l->viewport(), Qt::LeftButton, Qt::NoModifier,
                        l->visualItemRect(l->topLevelItem(0)).center());
     EXPECT_TRUE(s.shown().empty());
+
+    s.modal(QStringLiteral("frmAbout"));
+    akcja(okno, "itmOProgramie")->trigger();
 }

@@ -36,7 +36,8 @@ QString kopia(const Diary& d) {
 
 QStringList liczby(const Diary& d) {
     QStringList wynik;
-    for (const char* tabela : {"Mecze", "Bramki", "Gracze", "Kluby", "Rozgrywki", "Sezony", "Jak"}) {
+    for (const char* tabela :
+         {"Mecze", "Bramki", "Gracze", "Kluby", "Rozgrywki", "Sezony", "Jak"}) {
         wynik << QString::number(d.count(QLatin1String(tabela)));
     }
     return wynik;
@@ -45,7 +46,9 @@ QStringList liczby(const Diary& d) {
 // A diary with a thousand long comments, so that deleting them leaves much free space.
 void dopiszDuzo(const Diary& d) {
     dopiszMecze(d, 1000, 100);
-    d.exec(QStringLiteral("UPDATE Mecze SET Komentarz = replace(hex(zeroblob(1000)), '0', 'k') WHERE Id_meczu >= 100"));
+    d.exec(
+        QStringLiteral("UPDATE Mecze SET Komentarz = replace(hex(zeroblob(1000)), '0', 'k') WHERE "
+                       "Id_meczu >= 100"));
 }
 
 }  // namespace
@@ -53,15 +56,16 @@ void dopiszDuzo(const Diary& d) {
 TEST(frmMainUsun, SelectedMatchGoesWithItsGoalsAfterTheExactQuestion) {
     Diary d;
     d.fillSample();
-    d.exec(QStringLiteral("INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, "
-                          "Wyn2, Id_rozgrywki) VALUES (6, 1, '2002-05-05', 'D', 3, 2, 1, 1);"
-                          "INSERT INTO Bramki VALUES (6, 1, -1, 1, 5, 1), (6, 2, -1, 1, 9, 1),"
-                          "(6, 3, 0, 3, 80, 2);"));
+    d.exec(
+        QStringLiteral("INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, "
+                       "Wyn2, Id_rozgrywki) VALUES (6, 1, '2002-05-05', 'D', 3, 2, 1, 1);"
+                       "INSERT INTO Bramki VALUES (6, 1, -1, 1, 5, 1), (6, 2, -1, 1, 9, 1),"
+                       "(6, 3, 0, 3, 80, 2);"));
     frmMain okno;
     okno.show();
     QTreeWidget* l = lista(okno);
-    const QString tekst = QStringLiteral(
-        "Czy na pewno usunąć mecz Mirvola Wendrow - Łódzki KS 2:1 z 5 maja 2002?");
+    const QString tekst =
+        QStringLiteral("Czy na pewno usunąć mecz Mirvola Wendrow - Łódzki KS 2:1 z 5 maja 2002?");
     const auto zaznacz = [&](const QString& id) {
         l->setCurrentItem(l->findItems(id, Qt::MatchExactly, 0).value(0));
     };
@@ -103,8 +107,9 @@ TEST(frmMainUsun, RefillKeepsTheHeaderSort) {
     kliknijNaglowek(okno, 4);
     lista(okno)->setCurrentItem(lista(okno)->topLevelItem(0));  // Legia - Mirvola Wendrow
     testing_support::Script s;
-    s.message(kPytanie, QStringLiteral("Czy na pewno usunąć mecz Legia - Mirvola Wendrow : z 20 "
-                                       "kwietnia 2003?"),
+    s.message(kPytanie,
+              QStringLiteral("Czy na pewno usunąć mecz Legia - Mirvola Wendrow : z 20 "
+                             "kwietnia 2003?"),
               Answer::Yes);
     s.message(kInfo, kUsuniete);
     akcja(okno, "sitmZaznaczony")->trigger();
@@ -119,8 +124,8 @@ TEST(frmMainUsun, AllMatchesLeaveTheDictionariesAndACompactedFile) {
     frmMain okno;
     okno.show();
     const auto przed = QFileInfo(d.path()).size();
-    const ui::Message wszystkie =
-        pytanie(QStringLiteral("Czy na pewno usunąć wszystkie mecze i strzelone bramki?"), Answer::No);
+    const ui::Message wszystkie = pytanie(
+        QStringLiteral("Czy na pewno usunąć wszystkie mecze i strzelone bramki?"), Answer::No);
     {
         testing_support::Script s;
         s.message(wszystkie, Answer::No);
@@ -157,7 +162,8 @@ TEST(frmMainUsun, ALeftOverCopyIsNeverMovedOverTheDiary) {
     // Deleting all matches compacts silently: the deletion stands, the copy stays as it was.
     {
         testing_support::Script s;
-        s.message(kPytanie, QStringLiteral("Czy na pewno usunąć wszystkie mecze i strzelone bramki?"),
+        s.message(kPytanie,
+                  QStringLiteral("Czy na pewno usunąć wszystkie mecze i strzelone bramki?"),
                   Answer::Yes);
         s.message(kInfo, kUsuniete);
         akcja(okno, "sitmWszystkie")->trigger();
@@ -182,8 +188,8 @@ TEST(frmMainUsun, ALeftOverCopyIsNeverMovedOverTheDiary) {
     s.message(pytanie(kDefragmentacja, Answer::Yes), Answer::Yes);
     akcja(okno, "itmDefragmentacja")->trigger();
     ASSERT_EQ(bledy.size(), 1);
-    EXPECT_TRUE(bledy[0].startsWith(QStringLiteral("Wystąpił błąd numer %1\n")
-                                        .arg(engine::err::DestinationExists)))
+    EXPECT_TRUE(bledy[0].startsWith(
+        QStringLiteral("Wystąpił błąd numer %1\n").arg(engine::err::DestinationExists)))
         << bledy[0].toStdString();
     EXPECT_EQ(zawartosc(d.path()), baza);
     EXPECT_EQ(zawartosc(kopia(d)), obca);
@@ -273,12 +279,14 @@ TEST(frmMainKonserwacja, FileHeldByAnotherProcessRetryThenCancel) {
             bledy << m.text;
             return Answer::Ok;
         };
-        s.message(kPytanie, QStringLiteral("Czy na pewno usunąć mecz Legia - Mirvola Wendrow : z "
-                                           "20 kwietnia 2003?"),
+        s.message(kPytanie,
+                  QStringLiteral("Czy na pewno usunąć mecz Legia - Mirvola Wendrow : z "
+                                 "20 kwietnia 2003?"),
                   Answer::Yes);
         akcja(okno, "sitmZaznaczony")->trigger();
         ASSERT_EQ(bledy.size(), 1);
-        EXPECT_TRUE(bledy[0].startsWith(QStringLiteral("Wystąpił błąd numer "))) << bledy[0].toStdString();
+        EXPECT_TRUE(bledy[0].startsWith(QStringLiteral("Wystąpił błąd numer ")))
+            << bledy[0].toStdString();
     }
     inny->zwolnij();
     EXPECT_EQ(d.count(QStringLiteral("Mecze")), 5);
