@@ -422,6 +422,12 @@ void frmMain::Odswiez() {
     intKolumna = 0;
 }
 
+// The row the commands act on; with rows but none selected they do nothing.
+const QTreeWidgetItem* frmMain::zaznaczonyWiersz() const {
+    const QList<QTreeWidgetItem*> zaznaczone = m_ui->lstMecze->selectedItems();
+    return zaznaczone.isEmpty() ? nullptr : zaznaczone.first();
+}
+
 void frmMain::UruchomPolecenie(QAction* polecenie) {
     if (polecenie->isEnabled()) {
         polecenie->trigger();
@@ -472,20 +478,54 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 // ---- commands that open other windows -----------------------------------------------------
-// Their windows join the program later; until then the commands stay disabled
-// (m_niepodlaczone) and these procedures are not reached.
+// The windows of the editor, the viewer, the dictionaries and the statistics join the program
+// later; until then their commands stay disabled (m_niepodlaczone). The hand-over to each
+// window is already in place: only showing the window is missing.
 
-void frmMain::itmOpis_Click() {}
+void frmMain::itmOpis_Click() {
+    const QTreeWidgetItem* wiersz = zaznaczonyWiersz();
+    if (!wiersz) {
+        return;
+    }
+    Mirvola::dblIdMeczu = wiersz->text(kId).toDouble();
+    // frmMecze (opened from here: blnOknoGlowne True) is shown here.
+    ui::sendRightArrow();
+}
 
-void frmMain::itmDodaj_Click() {}
+void frmMain::itmDodaj_Click() {
+    Mirvola::blnPoprawa = Mirvola::False;
+    // frmMecz is shown here.
+    ui::polecenie(this, [this] { WypelnijListe(); });
+}
 
-void frmMain::itmPopraw_Click() {}
+void frmMain::itmPopraw_Click() {
+    const QTreeWidgetItem* wiersz = zaznaczonyWiersz();
+    if (!wiersz) {
+        return;
+    }
+    Mirvola::blnPoprawa = Mirvola::True;
+    Mirvola::dblIdMeczu = wiersz->text(kId).toDouble();
+    strTag = wiersz->text(kId);
+    // frmMecz is shown here.
+    ui::polecenie(this, [this] {
+        WypelnijListe();
+        ZaznaczWierszZnacznika();
+    });
+}
 
-void frmMain::itmStatystykiMecze_Click() {}
+void frmMain::itmStatystykiMecze_Click() {
+    // frmStatystykiMecze is shown here; the list does not change.
+}
 
-void frmMain::itmStatystykiPilkarze_Click() {}
+void frmMain::itmStatystykiPilkarze_Click() {
+    // frmStatystykiPilkarze is shown here; the list does not change.
+}
 
-void frmMain::itmSlowniki_Click() {}
+void frmMain::itmSlowniki_Click() {
+    Mirvola::blnPoprawa = Mirvola::False;
+    // frmSlowniki is shown here.
+    ui::polecenie(this, [this] { WypelnijListe(); });
+}
 
 void frmMain::itmOProgramie_Click() {
     frmAbout okno(this);
@@ -521,11 +561,10 @@ void frmMain::itmOdswiez_Click() {
 // ---- deleting matches --------------------------------------------------------------------
 
 void frmMain::sitmZaznaczony_Click() {
-    const QList<QTreeWidgetItem*> zaznaczone = m_ui->lstMecze->selectedItems();
-    if (zaznaczone.isEmpty()) {
+    const QTreeWidgetItem* wiersz = zaznaczonyWiersz();
+    if (!wiersz) {
         return;
     }
-    const QTreeWidgetItem* wiersz = zaznaczone.first();
     const QString strId = wiersz->text(kId);
     Mirvola::strSciezka = QStringLiteral("Czy na pewno usunąć mecz ") + wiersz->text(kMecz) +
                           QLatin1Char(' ') + wiersz->text(kWynik) + QStringLiteral(" z ") +

@@ -85,6 +85,7 @@ class frmMain : public QMainWindow {
     void UstawPodpowiedzi();
     void UstawPolecenia(bool saMecze);
     void Odswiez();
+    const QTreeWidgetItem* zaznaczonyWiersz() const;
     void UruchomPolecenie(QAction* polecenie);
     bool WykonajKrok(const std::function<void()>& krok);
     bool Defragmentuj();
