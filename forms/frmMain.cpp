@@ -6,6 +6,8 @@
 #include "forms/Dialogs.h"
 #include "forms/Toolkit.h"
 #include "forms/frmAbout.h"
+#include "forms/frmMecz.h"
+#include "forms/frmSlowniki.h"
 #include "ui_frmMain.h"
 
 #include <QCloseEvent>
@@ -257,18 +259,9 @@ void frmMain::PolaczPolecenia() {
                         f.tlbMain_5,
                         f.tlbMain_7,
                         f.tlbMain_8};
-    m_niepodlaczone = {f.itmOpis,
-                       f.tlbMain_1,
-                       f.itmDodaj,
-                       f.tlbMain_2,
-                       f.itmPopraw,
-                       f.tlbMain_3,
-                       f.itmStatystykiMecze,
-                       f.tlbMain_7,
-                       f.itmStatystykiPilkarze,
-                       f.tlbMain_8,
-                       f.itmSlowniki,
-                       f.tlbMain_10};
+    m_niepodlaczone = {
+        f.itmOpis,  f.tlbMain_1, f.itmStatystykiMecze, f.tlbMain_7, f.itmStatystykiPilkarze,
+        f.tlbMain_8};
 }
 
 int frmMain::szerokoscKolumny(int twipy) const {
@@ -494,7 +487,10 @@ void frmMain::itmOpis_Click() {
 
 void frmMain::itmDodaj_Click() {
     Mirvola::blnPoprawa = Mirvola::False;
-    // frmMecz is shown here.
+    ui::polecenie(this, [this] {
+        frmMecz okno(this);
+        ui::showModal(&okno);
+    });
     ui::polecenie(this, [this] { WypelnijListe(); });
 }
 
@@ -506,7 +502,10 @@ void frmMain::itmPopraw_Click() {
     Mirvola::blnPoprawa = Mirvola::True;
     Mirvola::dblIdMeczu = wiersz->text(kId).toDouble();
     strTag = wiersz->text(kId);
-    // frmMecz is shown here.
+    ui::polecenie(this, [this] {
+        frmMecz okno(this);
+        ui::showModal(&okno);
+    });
     ui::polecenie(this, [this] {
         WypelnijListe();
         ZaznaczWierszZnacznika();
@@ -523,7 +522,10 @@ void frmMain::itmStatystykiPilkarze_Click() {
 
 void frmMain::itmSlowniki_Click() {
     Mirvola::blnPoprawa = Mirvola::False;
-    // frmSlowniki is shown here.
+    ui::polecenie(this, [this] {
+        frmSlowniki okno(this);
+        ui::showModal(&okno);
+    });
     ui::polecenie(this, [this] { WypelnijListe(); });
 }
 

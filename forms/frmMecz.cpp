@@ -7,6 +7,7 @@
 #include "forms/Dialogs.h"
 #include "forms/Toolkit.h"
 #include "forms/frmPoprawaGola.h"
+#include "forms/frmSlowniki.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -195,6 +196,7 @@ void frmMecz::polaczZdarzenia() {
     }
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &frmMecz::cmdOK_Click);
     connect(m_ui->cmdHelp, &QPushButton::clicked, this, &frmMecz::cmdHelp_Click);
+    connect(m_ui->cmdSlowniki, &QPushButton::clicked, this, &frmMecz::cmdSlowniki_Click);
     connect(itmPopraw, &QAction::triggered, this, &frmMecz::itmPopraw_Click);
     connect(itmUsun, &QAction::triggered, this, &frmMecz::itmUsun_Click);
 }
@@ -948,6 +950,17 @@ void frmMecz::PrzygotujKolejnyMecz() {
 }
 
 // ---------------------------------------------------------------------------- dictionaries
+
+// The dictionaries window works on the database itself; the editor only brings its pickers,
+// lists and goal rows in line with what it left behind.
+void frmMecz::cmdSlowniki_Click() {
+    const Zapamietane z = Zapamietaj();
+    ui::polecenie(this, [this] {
+        frmSlowniki okno(this);
+        ui::showModal(&okno);
+    });
+    OdswiezPoSlownikach(z);
+}
 
 frmMecz::Zapamietane frmMecz::Zapamietaj() {
     Zapamietane z;

@@ -100,6 +100,7 @@ class frmMecz : public QDialog {
     void cboWyn_Click(int Index);
     void cmdFiltruj_Click(int Index);
     void cmdHelp_Click();
+    void cmdSlowniki_Click();
     void lstGracze_DblClick(int Index);
     void cmdOK_Click();
     void itmPopraw_Click();

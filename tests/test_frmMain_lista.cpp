@@ -45,16 +45,10 @@ const char* const kPoleceniaZawsze[] = {"itmDodaj",   "itmTylkoOficjalne", "itmT
 // Their windows are not part of the program yet.
 const QStringList kNiepodlaczone = {QStringLiteral("itmOpis"),
                                     QStringLiteral("tlbMain_1"),
-                                    QStringLiteral("itmDodaj"),
-                                    QStringLiteral("tlbMain_2"),
-                                    QStringLiteral("itmPopraw"),
-                                    QStringLiteral("tlbMain_3"),
                                     QStringLiteral("itmStatystykiMecze"),
                                     QStringLiteral("tlbMain_7"),
                                     QStringLiteral("itmStatystykiPilkarze"),
-                                    QStringLiteral("tlbMain_8"),
-                                    QStringLiteral("itmSlowniki"),
-                                    QStringLiteral("tlbMain_10")};
+                                    QStringLiteral("tlbMain_8")};
 
 void sprawdzPolecenia(const frmMain& okno, bool saMecze) {
     for (const char* nazwa : kPoleceniaMeczu) {
