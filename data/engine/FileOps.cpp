@@ -17,6 +17,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace engine {
@@ -69,6 +70,18 @@ public:
                                              quoted(info.absolutePath()) + u'.');
         }
         m_path = file.fileName();
+        // A temporary file is private to its owner; the finished file gets the permissions of
+        // the file it replaces, or those of any new file.
+        struct stat existing {};
+        mode_t mode = 0;
+        if (::stat(QFile::encodeName(finalPath).constData(), &existing) == 0) {
+            mode = existing.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
+        }
+        ::chmod(QFile::encodeName(m_path).constData(), mode);
     }
     ~BuildFile() {
         if (!m_published) {
@@ -299,6 +312,26 @@ void dropOrphans(Connection& fresh) {
     }
 }
 
+// What could not be read is lost from the repaired file; the damaged one stays beside it under
+// a new name ("Mirvola.mdb.uszkodzona", then ".uszkodzona2", ...) for tools that dig deeper.
+void keepDamagedCopy(const QString& path) {
+    const QByteArray from = QFile::encodeName(path);
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+        QString name = path + QStringLiteral(".uszkodzona");
+        if (attempt > 1) {
+            name += QString::number(attempt);
+        }
+        if (::link(from.constData(), QFile::encodeName(name).constData()) == 0) {
+            return;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    // Without a second name for the file (no hard links) a full copy serves as well.
+    QFile::copy(path, path + QStringLiteral(".uszkodzona"));
+}
+
 }  // namespace
 
 void compactDatabase(const QString& source, const QString& destination) {
@@ -347,6 +380,7 @@ void repairDatabase(const QString& path) {
                                           found.join(QStringLiteral("; ")));
         }
     }
+    keepDamagedCopy(path);
     replaceFileAtomically(built.path(), path);
     built.published();
 }
