@@ -150,20 +150,49 @@ QVariant storedValue(const QVariant& value, const Column& column) {
     return value;
 }
 
-// A text column's value repeats often (seasons, competitions, pairings); repeating the last
-// value of the same column shares its string instead of decoding and allocating it again.
-struct TextCache {
-    std::string bytes;
-    QString text;
-
+// A text column's values repeat often (seasons, competitions, pairings, scores): a value seen
+// recently in the same column shares its string instead of being decoded and allocated again.
+// Long texts (comments) are rarely repeated and bypass the cache.
+class TextCache {
+public:
     const QString& get(const char* data, int length) {
-        if (static_cast<size_t>(length) != bytes.size() ||
-            std::memcmp(bytes.data(), data, static_cast<size_t>(length)) != 0) {
-            bytes.assign(data, static_cast<size_t>(length));
-            text = QString::fromUtf8(data, length);
+        if (length > kLongest) {
+            m_long = QString::fromUtf8(data, length);
+            return m_long;
         }
-        return text;
+        const auto size = static_cast<size_t>(length);
+        if (m_entries.empty()) {
+            m_entries.resize(kSlots);  // on first use: most columns of small results never need it
+        }
+        Entry& entry = m_entries[hash(data, size) % kSlots];
+        if (!entry.used || entry.bytes.size() != size ||
+            std::memcmp(entry.bytes.data(), data, size) != 0) {
+            entry.bytes.assign(data, size);
+            entry.text = QString::fromUtf8(data, length);
+            entry.used = true;
+        }
+        return entry.text;
     }
+
+private:
+    static constexpr int kLongest = 48;
+    static constexpr size_t kSlots = 61;
+
+    static size_t hash(const char* data, size_t size) {
+        size_t h = 14695981039346656037ULL;  // FNV-1a
+        for (size_t i = 0; i < size; ++i) {
+            h = (h ^ static_cast<unsigned char>(data[i])) * 1099511628211ULL;
+        }
+        return h;
+    }
+
+    struct Entry {
+        bool used = false;
+        std::string bytes;
+        QString text;
+    };
+    std::vector<Entry> m_entries;
+    QString m_long;
 };
 
 QVariant readCell(sqlite3_stmt* stmt, int index, Kind kind, TextCache& cache) {
