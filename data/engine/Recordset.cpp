@@ -195,16 +195,23 @@ private:
     QString m_long;
 };
 
-QVariant readCell(sqlite3_stmt* stmt, int index, Kind kind, TextCache& cache) {
+// Appends one column's value of the current row, constructing it in place: the list of a large
+// result holds tens of thousands of values.
+void appendCell(QList<QVariant>& out, sqlite3_stmt* stmt, int index, Kind kind, TextCache& cache) {
     switch (sqlite3_column_type(stmt, index)) {
         case SQLITE_INTEGER: {
             const qlonglong number = sqlite3_column_int64(stmt, index);
-            return kind == Kind::YesNo ? qlonglong(number != 0 ? -1 : 0) : number;
+            out.emplace_back(kind == Kind::YesNo ? qlonglong(number != 0 ? -1 : 0) : number);
+            return;
         }
         case SQLITE_FLOAT: {
             const double number = sqlite3_column_double(stmt, index);
-            return kind == Kind::YesNo ? QVariant(qlonglong(number != 0 ? -1 : 0))
-                                       : QVariant(number);
+            if (kind == Kind::YesNo) {
+                out.emplace_back(qlonglong(number != 0 ? -1 : 0));
+            } else {
+                out.emplace_back(number);
+            }
+            return;
         }
         case SQLITE_TEXT: {
             const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
@@ -212,23 +219,35 @@ QVariant readCell(sqlite3_stmt* stmt, int index, Kind kind, TextCache& cache) {
             if (kind == Kind::Date) {
                 const QDate date = parseIsoDate(data, length);
                 if (date.isValid()) {
-                    return date;
+                    out.emplace_back(date);
+                    return;
                 }
             }
             const QString& text = cache.get(data, length);
             if (kind == Kind::YesNo) {
                 if (const auto parsed = yesNoFromText(text)) {
-                    return *parsed;
+                    out.emplace_back(*parsed);
+                    return;
                 }
             }
-            return text;
+            out.emplace_back(text);
+            return;
         }
         case SQLITE_BLOB:
-            return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, index)),
-                              sqlite3_column_bytes(stmt, index));
+            out.emplace_back(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, index)),
+                                        sqlite3_column_bytes(stmt, index)));
+            return;
         default:
-            return {};
+            out.emplace_back();
+            return;
     }
+}
+
+QVariant readCell(sqlite3_stmt* stmt, int index, Kind kind) {
+    QList<QVariant> one;
+    TextCache cache;
+    appendCell(one, stmt, index, kind, cache);
+    return one.takeFirst();
 }
 
 // A bare table name: "Mecze" or "[Mecze]".
@@ -279,7 +298,7 @@ std::optional<QString> withRowid(const QString& translated, const QString& table
 struct Recordset::State {
     std::shared_ptr<Connection> connection;
     std::vector<Column> columns;
-    std::vector<QVariant> cells;  // row after row
+    QList<QVariant> cells;  // row after row
     std::vector<qint64> rowids;   // of each row, when updatable
     int rows = 0;
     int position = 0;  // -1 before the first row, rows after the last
@@ -292,7 +311,7 @@ struct Recordset::State {
     int columnCount() const { return static_cast<int>(columns.size()); }
     bool hasCurrentRow() const { return position >= 0 && position < rows; }
     const QVariant& cell(int row, int column) const {
-        return cells[static_cast<size_t>(row) * columns.size() + static_cast<size_t>(column)];
+        return cells[static_cast<qsizetype>(row) * columnCount() + column];
     }
 
     void requireOpen() const {
@@ -390,14 +409,14 @@ void Recordset::State::readRows(Statement& statement, int first) {
     sqlite3_stmt* stmt = statement.get();
     const int count = columnCount();
     std::vector<TextCache> caches(static_cast<size_t>(count));
-    cells.reserve(static_cast<size_t>(count) * 64);
+    cells.reserve(qsizetype(count) * 64);
     while (statement.step()) {
         if (first > 0) {
             rowids.push_back(sqlite3_column_int64(stmt, 0));
         }
         for (int i = 0; i < count; ++i) {
-            cells.push_back(readCell(stmt, i + first, columns[static_cast<size_t>(i)].kind,
-                                     caches[static_cast<size_t>(i)]));
+            appendCell(cells, stmt, i + first, columns[static_cast<size_t>(i)].kind,
+                       caches[static_cast<size_t>(i)]);
         }
         ++rows;
     }
@@ -418,9 +437,8 @@ std::vector<QVariant> Recordset::State::readRow(qint64 rowid) const {
     }
     std::vector<QVariant> row;
     row.reserve(columns.size());
-    TextCache cache;
     for (int i = 0; i < columnCount(); ++i) {
-        row.push_back(readCell(statement.get(), i, columns[static_cast<size_t>(i)].kind, cache));
+        row.push_back(readCell(statement.get(), i, columns[static_cast<size_t>(i)].kind));
     }
     return row;
 }
@@ -477,8 +495,7 @@ void Recordset::State::checkUniqueIndexes(std::optional<qint64> excludedRowid) c
                                                    QStringLiteral(" FROM ") + quotedName(table) +
                                                    QStringLiteral(" WHERE rowid = ?1"));
                 current.bind(1, qlonglong(*excludedRowid));
-                TextCache cache;
-                value = current.step() ? readCell(current.get(), 0, Kind::Plain, cache) : QVariant();
+                value = current.step() ? readCell(current.get(), 0, Kind::Plain) : QVariant();
             }
             values.push_back(value.value_or(QVariant()));
         }
@@ -754,7 +771,7 @@ void Recordset::update() {
         const qint64 rowid = d->insertPending();
         const std::vector<QVariant> row = d->readRow(rowid);
         const bool atEnd = d->position >= d->rows;
-        d->cells.insert(d->cells.end(), row.begin(), row.end());
+        d->cells.append(QList<QVariant>(row.begin(), row.end()));
         d->rowids.push_back(rowid);
         ++d->rows;
         if (atEnd) {
@@ -767,7 +784,8 @@ void Recordset::update() {
         d->checkUniqueIndexes(d->rowids[row]);
         d->rowids[row] = d->updatePending(d->rowids[row]);
         const std::vector<QVariant> values = d->readRow(d->rowids[row]);
-        std::copy(values.begin(), values.end(), d->cells.begin() + row * d->columns.size());
+        std::copy(values.begin(), values.end(),
+                  d->cells.begin() + static_cast<qsizetype>(row) * d->columnCount());
         d->lastModified = d->position;
     }
     d->mode = EditMode::None;
