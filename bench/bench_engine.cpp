@@ -49,13 +49,13 @@ const char kHandWritten[] =
 
 // The large diary, built once for all benchmarks.
 class LargeDiary {
-public:
+  public:
     LargeDiary() : m_path(m_dir.path() + QStringLiteral("/Mirvola.mdb")) {
         demo::createDiary(m_path, kScale);
     }
     const QString& path() const { return m_path; }
 
-private:
+  private:
     QTemporaryDir m_dir;
     QString m_path;
 };
@@ -161,7 +161,7 @@ BENCHMARK(translatedBare)->Name("c_translated_bare")->Unit(benchmark::kMilliseco
 
 // Prints the console report and keeps each benchmark's time for the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         // With repetitions the median counts; otherwise the single run.
@@ -181,10 +181,11 @@ public:
         if (b == m_times.end() || c == m_times.end() || c->second.cpu <= 0) {
             return;
         }
-        std::printf("ratio (b)/(c) engine/bare SQLite: %.2f by CPU time (%.2f ms / %.2f ms), "
-                    "%.2f by wall-clock time (%.2f ms / %.2f ms)\n",
-                    b->second.cpu / c->second.cpu, b->second.cpu, c->second.cpu,
-                    b->second.real / c->second.real, b->second.real, c->second.real);
+        std::printf(
+            "ratio (b)/(c) engine/bare SQLite: %.2f by CPU time (%.2f ms / %.2f ms), "
+            "%.2f by wall-clock time (%.2f ms / %.2f ms)\n",
+            b->second.cpu / c->second.cpu, b->second.cpu, c->second.cpu,
+            b->second.real / c->second.real, b->second.real, c->second.real);
         const auto t = m_times.find("c_translated_bare");
         if (t != m_times.end() && t->second.cpu > 0) {
             std::printf("  of which translated SQL in SQLite %.2f, recordset %.2f (by CPU time)\n",
@@ -192,7 +193,7 @@ public:
         }
     }
 
-private:
+  private:
     struct Times {
         double real = 0;  // in the benchmark's unit (ms for b and c)
         double cpu = 0;

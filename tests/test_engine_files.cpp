@@ -62,7 +62,7 @@ QStringList dump(const QString& path) {
 }
 
 class FilesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         demo::createDiary(path);
@@ -176,7 +176,8 @@ TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
             const int left = static_cast<int>(dump(damaged).size());
             EXPECT_GT(left, 0);
             EXPECT_LE(left, total) << "an index page lost loses no row";
-            std::printf("pages %lld..%lld: %d of %d rows recovered\n", static_cast<long long>(from), static_cast<long long>(to), left, total);
+            std::printf("pages %lld..%lld: %d of %d rows recovered\n", static_cast<long long>(from),
+                        static_cast<long long>(to), left, total);
             engine::Database::open(damaged)->openRecordset(QStringLiteral("Bramki"));
         } catch (const engine::Error& e) {
             EXPECT_EQ(e.number(), err::Corrupt) << e.what();

@@ -12,7 +12,7 @@ namespace err = engine::err;
 namespace {
 
 class TransactionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { diary.fillSample(); }
     void TearDown() override {
         Mirvola::rsDane.reset();
@@ -62,7 +62,8 @@ TEST_F(TransactionTest, CommandsJoinTheTransactionAndCommitKeepsTheirWork) {
     Mirvola::OtworzBaze(QStringLiteral("SELECT * FROM Bramki WHERE Id_meczu = 2"));
     EXPECT_EQ(Mirvola::rsDane->recordCount(), 0) << "the shared recordset sees the deletion";
     Mirvola::ZamknijBaze();
-    EXPECT_EQ(diary.value(QStringLiteral("SELECT count(*) FROM Bramki WHERE Id_meczu = 2")).toInt(), 3)
+    EXPECT_EQ(diary.value(QStringLiteral("SELECT count(*) FROM Bramki WHERE Id_meczu = 2")).toInt(),
+              3)
         << "nobody outside the transaction sees it before the commit";
 
     Mirvola::OtworzBaze(QStringLiteral("Mecze"));
@@ -74,7 +75,8 @@ TEST_F(TransactionTest, CommandsJoinTheTransactionAndCommitKeepsTheirWork) {
     Mirvola::ZamknijBaze();
     Workspace::commitTrans();
 
-    EXPECT_EQ(diary.value(QStringLiteral("SELECT count(*) FROM Bramki WHERE Id_meczu = 2")).toInt(), 0);
+    EXPECT_EQ(diary.value(QStringLiteral("SELECT count(*) FROM Bramki WHERE Id_meczu = 2")).toInt(),
+              0);
     EXPECT_EQ(diary.count(QStringLiteral("Mecze")), 6);
 }
 

@@ -36,7 +36,7 @@ QByteArray contents(const QString& path) {
 }
 
 class ToolTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_FALSE(qEnvironmentVariable("MIRVOLA_DB_TOOL").isEmpty());
         diary.fillSample();
@@ -61,9 +61,10 @@ TEST_F(ToolTest, CreateMakesAnEmptyDiaryAndNeverOverwrites) {
 
 TEST_F(ToolTest, QueryPrintsRowsInTheirPlainForms) {
     diary.exec(QStringLiteral("UPDATE Mecze SET Komentarz = 'a\tb\\c' WHERE Id_meczu = 4"));
-    const ToolRun run = tool({QStringLiteral("query"), diary.path(),
-                          QStringLiteral("SELECT Id_meczu, Data, Wyn1, Komentarz FROM Mecze WHERE "
-                                         "Id_meczu >= 3 ORDER BY Id_meczu")});
+    const ToolRun run =
+        tool({QStringLiteral("query"), diary.path(),
+              QStringLiteral("SELECT Id_meczu, Data, Wyn1, Komentarz FROM Mecze WHERE "
+                             "Id_meczu >= 3 ORDER BY Id_meczu")});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QStringLiteral("Id_meczu\tData\tWyn1\tKomentarz\n"
                                       "3\t2002-09-01\t0\tSparing\\r\\nw deszczu\n"
@@ -77,7 +78,7 @@ TEST_F(ToolTest, QueryPrintsRowsInTheirPlainForms) {
 
 TEST_F(ToolTest, ExecPrintsTheNumberOfRowsChanged) {
     const ToolRun run = tool({QStringLiteral("exec"), diary.path(),
-                          QStringLiteral("DELETE FROM Mecze WHERE Id_meczu = 1")});
+                              QStringLiteral("DELETE FROM Mecze WHERE Id_meczu = 1")});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QStringLiteral("1\n"));
     EXPECT_EQ(diary.count(QStringLiteral("Bramki")), 5);
@@ -133,7 +134,8 @@ TEST_F(ToolTest, BadInputIsOneLineAndLeavesFilesAlone) {
          {QStringList{}, QStringList{QStringLiteral("drop"), diary.path()},
           QStringList{QStringLiteral("query"), diary.path()},
           QStringList{QStringLiteral("check"), diary.path(), QStringLiteral("x")},
-          QStringList{QStringLiteral("demo"), file(QStringLiteral("d.mdb")), QStringLiteral("0")}}) {
+          QStringList{QStringLiteral("demo"), file(QStringLiteral("d.mdb")),
+                      QStringLiteral("0")}}) {
         SCOPED_TRACE(wrong.join(u' ').toStdString());
         const ToolRun run = tool(wrong);
         EXPECT_EQ(run.status, 2);
@@ -152,7 +154,8 @@ QStringList column(const QString& path, const QString& sql) {
     while (sqlite3_step(stmt) == SQLITE_ROW) {
         QStringList values;
         for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-            values << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
+            values << QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
         }
         lines << values.join(u'\t');
     }
@@ -171,22 +174,28 @@ TEST_F(ToolTest, DemoDiaryIsRealisticAndTheSameEveryTime) {
     ASSERT_EQ(tool({QStringLiteral("demo"), path}).status, 0);
     EXPECT_EQ(tool({QStringLiteral("check"), path}).out, QStringLiteral("ok\n"));
 
-    const QStringList seasons = column(path, QStringLiteral("SELECT Sezon FROM Sezony ORDER BY Sezon"));
+    const QStringList seasons =
+        column(path, QStringLiteral("SELECT Sezon FROM Sezony ORDER BY Sezon"));
     ASSERT_GE(seasons.size(), 8);
     for (qsizetype i = 0; i < seasons.size(); ++i) {
         const int year = seasons[i].left(4).toInt();
-        EXPECT_EQ(seasons[i], QStringLiteral("%1/%2").arg(year).arg((year + 1) % 100, 2, 10,
-                                                                   QLatin1Char('0')));
+        EXPECT_EQ(seasons[i],
+                  QStringLiteral("%1/%2").arg(year).arg((year + 1) % 100, 2, 10, QLatin1Char('0')));
         EXPECT_TRUE(i == 0 || year == seasons[i - 1].left(4).toInt() + 1);
     }
     EXPECT_EQ(number(path, QStringLiteral("SELECT count(*) FROM Kluby")), 30);
-    EXPECT_GT(number(path, QStringLiteral("SELECT count(*) FROM Kluby WHERE Druzyna GLOB '*[ąćęłńóśźżŁŚŻ]*'")), 3);
+    EXPECT_GT(number(path, QStringLiteral(
+                               "SELECT count(*) FROM Kluby WHERE Druzyna GLOB '*[ąćęłńóśźżŁŚŻ]*'")),
+              3);
     EXPECT_EQ(number(path, QStringLiteral("SELECT count(*) FROM Gracze")), 150);
     EXPECT_GT(number(path, QStringLiteral("SELECT count(*) FROM Gracze WHERE Nazwisko IS NULL AND "
-                                          "Imie IS NULL AND Przydomek IS NOT NULL")), 0);
+                                          "Imie IS NULL AND Przydomek IS NOT NULL")),
+              0);
     EXPECT_GT(number(path, QStringLiteral("SELECT count(*) FROM Gracze WHERE Nazwisko GLOB "
-                                          "'*[ąćęłńóśźżŁŚŻ]*'")), 0);
-    EXPECT_EQ(number(path, QStringLiteral("SELECT count(*) FROM Gracze WHERE Nazwisko = 'O''Neil'")), 1);
+                                          "'*[ąćęłńóśźżŁŚŻ]*'")),
+              0);
+    EXPECT_EQ(
+        number(path, QStringLiteral("SELECT count(*) FROM Gracze WHERE Nazwisko = 'O''Neil'")), 1);
     EXPECT_EQ(column(path, QStringLiteral("SELECT Nazwa, Oficjalny FROM Rozgrywki ORDER BY 1")),
               QStringList({QStringLiteral("Liga\t-1"), QStringLiteral("Puchar Polski\t-1"),
                            QStringLiteral("Puchar UEFA\t-1"), QStringLiteral("Sparing\t0")}));
@@ -200,13 +209,15 @@ TEST_F(ToolTest, DemoDiaryIsRealisticAndTheSameEveryTime) {
                                           "max(Wyn2)) FROM Mecze")),
               QStringList{QStringLiteral("0\t7")});
     EXPECT_GT(number(path, QStringLiteral("SELECT count(*) FROM Mecze WHERE Komentarz LIKE '%' || "
-                                          "char(13, 10) || '%'")), 0);
+                                          "char(13, 10) || '%'")),
+              0);
 
     EXPECT_GE(number(path, QStringLiteral("SELECT count(*) FROM Bramki")), 600);
     EXPECT_EQ(number(path, QStringLiteral("SELECT count(DISTINCT Id_jak) FROM Bramki")), 5);
     EXPECT_GT(number(path, QStringLiteral("SELECT count(*) FROM Mecze WHERE Wyn1 + Wyn2 > (SELECT "
                                           "count(*) FROM Bramki WHERE Bramki.Id_meczu = "
-                                          "Mecze.Id_meczu)")), 0)
+                                          "Mecze.Id_meczu)")),
+              0)
         << "some goals were not entered";
     // The storage rule: positions 1.. without gaps, the host's goals first, the home club's
     // goals marked, no side with more goal rows than goals, minutes ascending per side.
@@ -214,23 +225,27 @@ TEST_F(ToolTest, DemoDiaryIsRealisticAndTheSameEveryTime) {
                                "SELECT count(*) FROM Mecze m WHERE "
                                "(SELECT count(*) FROM Bramki b WHERE b.Id_meczu = m.Id_meczu) <> "
                                "coalesce((SELECT max(Nr_pozycji) FROM Bramki b WHERE b.Id_meczu = "
-                               "m.Id_meczu), 0)")), 0);
+                               "m.Id_meczu), 0)")),
+              0);
     const QString host = QStringLiteral("(CASE WHEN m.Gdzie = 'W' THEN 0 ELSE -1 END)");
     EXPECT_EQ(number(path, QStringLiteral("SELECT count(*) FROM Bramki b JOIN Mecze m USING "
                                           "(Id_meczu) WHERE (b.Czy_Mirvola = %1) <> (b.Nr_pozycji "
                                           "<= (SELECT count(*) FROM Bramki h WHERE h.Id_meczu = "
                                           "m.Id_meczu AND h.Czy_Mirvola = %1))")
-                               .arg(host)), 0);
+                               .arg(host)),
+              0);
     EXPECT_EQ(number(path, QStringLiteral("SELECT count(*) FROM Mecze m WHERE "
                                           "(SELECT count(*) FROM Bramki b WHERE b.Id_meczu = "
                                           "m.Id_meczu AND b.Czy_Mirvola = %1) > m.Wyn1 OR "
                                           "(SELECT count(*) FROM Bramki b WHERE b.Id_meczu = "
                                           "m.Id_meczu AND b.Czy_Mirvola <> %1) > m.Wyn2")
-                               .arg(host)), 0);
+                               .arg(host)),
+              0);
     EXPECT_EQ(number(path, QStringLiteral("SELECT count(*) FROM Bramki a JOIN Bramki b ON "
                                           "a.Id_meczu = b.Id_meczu AND a.Czy_Mirvola = "
                                           "b.Czy_Mirvola AND a.Nr_pozycji < b.Nr_pozycji WHERE "
-                                          "a.Minuta > b.Minuta OR a.Minuta NOT BETWEEN 1 AND 120")), 0);
+                                          "a.Minuta > b.Minuta OR a.Minuta NOT BETWEEN 1 AND 120")),
+              0);
 
     const QString again = file(QStringLiteral("Demo2.mdb"));
     ASSERT_EQ(tool({QStringLiteral("demo"), again}).status, 0);

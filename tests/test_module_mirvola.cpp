@@ -21,7 +21,7 @@ int errorOf(const std::function<void()>& f) {
 }
 
 class ModuleTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { diary.fillSample(); }
     void TearDown() override {
         Mirvola::rsDane.reset();
@@ -56,7 +56,8 @@ TEST_F(ModuleTest, WykonajSqlDeletesWithTheDatabaseRules) {
     Mirvola::WykonajSQL(QStringLiteral("DELETE FROM Mecze WHERE Id_meczu = 1"));
     EXPECT_EQ(diary.count(QStringLiteral("Mecze")), 4);
     EXPECT_EQ(goals(), 5);
-    EXPECT_EQ(diary.value(QStringLiteral("SELECT count(*) FROM Bramki WHERE Id_meczu = 1")).toInt(), 0);
+    EXPECT_EQ(diary.value(QStringLiteral("SELECT count(*) FROM Bramki WHERE Id_meczu = 1")).toInt(),
+              0);
 
     // A dictionary row still referred to is deleted all the same; the goals stay.
     Mirvola::WykonajSQL(QStringLiteral("DELETE FROM Gracze WHERE Id_gracza = 3"));

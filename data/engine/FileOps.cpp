@@ -59,7 +59,7 @@ void syncDirectoryOf(const QString& path) {
 // A file being built next to its final place, removed (with a journal SQLite may have left)
 // unless it was published.
 class BuildFile {
-public:
+  public:
     explicit BuildFile(const QString& finalPath) {
         const QFileInfo info(finalPath);
         QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
@@ -95,7 +95,7 @@ public:
     const QString& path() const { return m_path; }
     void published() { m_published = true; }
 
-private:
+  private:
     QString m_path;
     bool m_published = false;
 };
@@ -192,8 +192,9 @@ QStringList problems(Connection& connection) {
                 return QString::fromUtf8(
                     reinterpret_cast<const char*>(sqlite3_column_text(references.get(), i)));
             };
-            found << QStringLiteral("Tabela %1, wiersz %2: odwołanie do nieistniejącego wiersza "
-                                    "tabeli %3.")
+            found << QStringLiteral(
+                         "Tabela %1, wiersz %2: odwołanie do nieistniejącego wiersza "
+                         "tabeli %3.")
                          .arg(text(0), text(1), text(2));
         }
     } catch (const Error& e) {
@@ -226,9 +227,9 @@ void verifyCopy(Connection& source, const QString& copyPath) {
 // rows met twice are ignored by the new file's keys.
 qint64 copyReadableRows(Connection& damaged, Connection& fresh, const QString& table) {
     QStringList columns;
-    for (const QString& column : singleColumn(
-             fresh, QStringLiteral("SELECT name FROM pragma_table_info(") +
-                        quotedName(table).replace(u'"', u'\'') + u')')) {
+    for (const QString& column :
+         singleColumn(fresh, QStringLiteral("SELECT name FROM pragma_table_info(") +
+                                 quotedName(table).replace(u'"', u'\'') + u')')) {
         columns << quotedName(column);
     }
     const QString list = columns.join(QStringLiteral(", "));
@@ -252,7 +253,8 @@ qint64 copyReadableRows(Connection& damaged, Connection& fresh, const QString& t
                 ++read;
                 insert.reset();
                 for (int i = 0; i < columns.size(); ++i) {
-                    sqlite3_bind_value(insert.get(), i + 1, sqlite3_column_value(scan.get(), i + 1));
+                    sqlite3_bind_value(insert.get(), i + 1,
+                                       sqlite3_column_value(scan.get(), i + 1));
                 }
                 insert.step();
                 copied += sqlite3_changes(fresh.handle());
@@ -263,8 +265,7 @@ qint64 copyReadableRows(Connection& damaged, Connection& fresh, const QString& t
         }
     };
     const QString forward = QStringLiteral("SELECT rowid, ") + list + QStringLiteral(" FROM ") +
-                            quotedName(table) +
-                            QStringLiteral(" WHERE rowid >= ?1 ORDER BY rowid");
+                            quotedName(table) + QStringLiteral(" WHERE rowid >= ?1 ORDER BY rowid");
     qint64 next = std::numeric_limits<qint64>::min();
     qint64 gap = 1;
     for (int attempt = 0; attempt < 64; ++attempt) {
@@ -298,10 +299,9 @@ void dropOrphans(Connection& fresh) {
     {
         Statement references(fresh, QByteArrayLiteral("PRAGMA foreign_key_check"));
         while (references.step()) {
-            orphans.emplace_back(
-                QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(references.get(), 0))),
-                sqlite3_column_int64(references.get(), 1));
+            orphans.emplace_back(QString::fromUtf8(reinterpret_cast<const char*>(
+                                     sqlite3_column_text(references.get(), 0))),
+                                 sqlite3_column_int64(references.get(), 1));
         }
     }
     for (const auto& [table, rowid] : orphans) {

@@ -154,7 +154,7 @@ QVariant storedValue(const QVariant& value, const Column& column) {
 // recently in the same column shares its string instead of being decoded and allocated again.
 // Long texts (comments) are rarely repeated and bypass the cache.
 class TextCache {
-public:
+  public:
     const QString& get(const char* data, int length) {
         if (length > kLongest) {
             m_long = QString::fromUtf8(data, length);
@@ -174,7 +174,7 @@ public:
         return entry.text;
     }
 
-private:
+  private:
     static constexpr int kLongest = 48;
     static constexpr size_t kSlots = 61;
 
@@ -268,8 +268,7 @@ std::optional<QString> singleTable(const QString& source) {
         QStringLiteral(
             R"(^\s*SELECT\s+(\*|\[?\w+\]?\.\*|(?:\[?\w+\]?\.)?\[?\w+\]?(?:\s*,\s*(?:\[?\w+\]?\.)?\[?\w+\]?)*))"
             R"(\s+FROM\s+\[?([A-Za-z_][A-Za-z0-9_]*)\]?((?:\s+(?:WHERE|ORDER\s+BY)\s.*)?)\s*;?\s*$)"),
-        QRegularExpression::CaseInsensitiveOption |
-            QRegularExpression::DotMatchesEverythingOption);
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression grouping(
         QStringLiteral(R"(\b(GROUP\s+BY|HAVING|UNION|JOIN)\b)"),
         QRegularExpression::CaseInsensitiveOption);
@@ -298,8 +297,8 @@ std::optional<QString> withRowid(const QString& translated, const QString& table
 struct Recordset::State {
     std::shared_ptr<Connection> connection;
     std::vector<Column> columns;
-    QList<QVariant> cells;  // row after row
-    std::vector<qint64> rowids;   // of each row, when updatable
+    QList<QVariant> cells;       // row after row
+    std::vector<qint64> rowids;  // of each row, when updatable
     int rows = 0;
     int position = 0;  // -1 before the first row, rows after the last
     QString table;     // the table written back to; empty when read-only
@@ -341,9 +340,10 @@ struct Recordset::State {
     }
     int checkedIndex(int index) const {
         if (index < 0 || index >= columnCount()) {
-            throw Error(err::ItemNotFound,
-                        QStringLiteral("Element nie został odnaleziony w tej kolekcji (pole numer ") +
-                            QString::number(index) + QStringLiteral(")."));
+            throw Error(
+                err::ItemNotFound,
+                QStringLiteral("Element nie został odnaleziony w tej kolekcji (pole numer ") +
+                    QString::number(index) + QStringLiteral(")."));
         }
         return index;
     }
@@ -459,10 +459,9 @@ void Recordset::State::checkUniqueIndexes(std::optional<qint64> excludedRowid) c
             const bool unique = sqlite3_column_int(list.get(), 2) != 0;
             const auto* origin = reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 3));
             if (unique && origin != nullptr && std::strcmp(origin, "pk") != 0) {
-                indexes.push_back(
-                    {QString::fromUtf8(
-                         reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 1))),
-                     {}});
+                indexes.push_back({QString::fromUtf8(reinterpret_cast<const char*>(
+                                       sqlite3_column_text(list.get(), 1))),
+                                   {}});
             }
         }
     }
@@ -499,8 +498,8 @@ void Recordset::State::checkUniqueIndexes(std::optional<qint64> excludedRowid) c
             }
             values.push_back(value.value_or(QVariant()));
         }
-        const bool hasNull = std::any_of(values.begin(), values.end(),
-                                         [](const QVariant& v) { return v.isNull(); });
+        const bool hasNull =
+            std::any_of(values.begin(), values.end(), [](const QVariant& v) { return v.isNull(); });
         if (!changed || hasNull) {
             continue;  // unchanged, or Null, which never duplicates
         }
@@ -541,11 +540,11 @@ qint64 Recordset::State::insertPending() {
         }
     }
     const QString sql =
-        names.isEmpty() ? QStringLiteral("INSERT INTO ") + quotedName(table) +
-                              QStringLiteral(" DEFAULT VALUES")
-                        : QStringLiteral("INSERT INTO ") + quotedName(table) + QStringLiteral(" (") +
-                              names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
-                              parameters.join(QStringLiteral(", ")) + u')';
+        names.isEmpty()
+            ? QStringLiteral("INSERT INTO ") + quotedName(table) + QStringLiteral(" DEFAULT VALUES")
+            : QStringLiteral("INSERT INTO ") + quotedName(table) + QStringLiteral(" (") +
+                  names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+                  parameters.join(QStringLiteral(", ")) + u')';
     Statement insert(*connection, sql);
     for (size_t i = 0; i < values.size(); ++i) {
         insert.bind(static_cast<int>(i) + 1, values[i]);
@@ -581,11 +580,10 @@ qint64 Recordset::State::updatePending(qint64 rowid) {
     if (assignments.isEmpty()) {
         return rowid;
     }
-    Statement update(*connection, QStringLiteral("UPDATE ") + quotedName(table) +
-                                      QStringLiteral(" SET ") +
-                                      assignments.join(QStringLiteral(", ")) +
-                                      QStringLiteral(" WHERE rowid = ?") +
-                                      QString::number(values.size() + 1));
+    Statement update(*connection,
+                     QStringLiteral("UPDATE ") + quotedName(table) + QStringLiteral(" SET ") +
+                         assignments.join(QStringLiteral(", ")) +
+                         QStringLiteral(" WHERE rowid = ?") + QString::number(values.size() + 1));
     for (size_t i = 0; i < values.size(); ++i) {
         update.bind(static_cast<int>(i) + 1, values[i]);
     }
