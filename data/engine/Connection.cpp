@@ -84,10 +84,8 @@ std::shared_ptr<Connection> Connection::open(const QString& path, Mode mode) {
     }
     std::shared_ptr<Connection> connection(new Connection(raw.release(), canonical(path)));
     sqlite3* db = connection->handle();
-    if (mode == Mode::ReadWrite && sqlite3_db_readonly(db, "main") == 1) {
-        throw Error(err::CannotOpen, QStringLiteral("Nie można otworzyć pliku ") + quoted(path) +
-                                         QStringLiteral(" do zapisu."));
-    }
+    // A file the user may not write is still opened: it can be read, and every write fails
+    // with err::ReadOnly, so the program shows the diary and reports the refused change.
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     checkApplicationId(*connection, path);
