@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRVOLA_BUILD_TESTS=ON -DMIRVOLA_BUILD_BENCH=ON
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
