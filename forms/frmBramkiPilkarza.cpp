@@ -35,9 +35,8 @@ QString tekst(const QVariant& v) {
 
 }  // namespace
 
-frmBramkiPilkarza::frmBramkiPilkarza(QWidget* parent, double idGracza,
-                                     const QString& strRozgrywki, const QString& strGdzie,
-                                     const QString& strWarunek)
+frmBramkiPilkarza::frmBramkiPilkarza(QWidget* parent, double idGracza, const QString& strRozgrywki,
+                                     const QString& strGdzie, const QString& strWarunek)
     : QDialog(parent), ui(std::make_unique<Ui::frmBramkiPilkarza>()) {
     ui->setupUi(this);
 
@@ -70,11 +69,12 @@ void frmBramkiPilkarza::Wczytaj(const QString& id, const QString& strRozgrywki,
                                 const QString& strGdzie, const QString& strWarunek) {
     try {
         ui::Hourglass klepsydra;
-        Mirvola::strSQL = QStringLiteral(
-                              "SELECT Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko & "
-                              "IIf(IsNull(Przydomek), '', ' ' & Przydomek))) AS Zawodnik FROM "
-                              "Gracze WHERE Id_gracza = ") +
-                          id;
+        Mirvola::strSQL =
+            QStringLiteral(
+                "SELECT Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko & "
+                "IIf(IsNull(Przydomek), '', ' ' & Przydomek))) AS Zawodnik FROM "
+                "Gracze WHERE Id_gracza = ") +
+            id;
         {
             statystyki::OtwartaBaza baza(Mirvola::strSQL);
             const QString zawodnik =
@@ -95,8 +95,9 @@ void frmBramkiPilkarza::Wczytaj(const QString& id, const QString& strRozgrywki,
             auto* item = new ui::SortableItem(lista);
             item->setText(kId, tekst(rs.value(QStringLiteral("Id_gracza"))));
             item->setText(kSezon, tekst(rs.value(QStringLiteral("Sezon"))));
-            item->setText(kData,
-                          rs.value(QStringLiteral("Data")).toDate().toString(QStringLiteral("yyyy-MM-dd")));
+            item->setText(
+                kData,
+                rs.value(QStringLiteral("Data")).toDate().toString(QStringLiteral("yyyy-MM-dd")));
             item->setText(kMecz, tekst(rs.value(QStringLiteral("Para"))));
             item->setText(kBramkaDla, tekst(rs.value(QStringLiteral("BramkaDla"))));
             item->setText(kWynik, tekst(rs.value(QStringLiteral("Wynik"))));
@@ -106,9 +107,10 @@ void frmBramkiPilkarza::Wczytaj(const QString& id, const QString& strRozgrywki,
                 ui::setNumber(item, kMinuta, QString(), -1);
             } else {
                 const qlonglong m = minuta.toLongLong();
-                ui::setNumber(item, kMinuta, m < 10 ? QStringLiteral(" ") + QString::number(m)
-                                                    : QString::number(m),
-                              static_cast<double>(m));
+                ui::setNumber(
+                    item, kMinuta,
+                    m < 10 ? QStringLiteral(" ") + QString::number(m) : QString::number(m),
+                    static_cast<double>(m));
             }
             item->setText(kJak, tekst(rs.value(QStringLiteral("Jak"))));
             item->setText(kRozgrywki, tekst(rs.value(QStringLiteral("Nazwa"))));

@@ -18,12 +18,12 @@ class frmBramkiPilkarza;
 class frmBramkiPilkarza : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     frmBramkiPilkarza(QWidget* parent, double idGracza, const QString& strRozgrywki,
                       const QString& strGdzie, const QString& strWarunek);
     ~frmBramkiPilkarza() override;
 
-private:
+  private:
     void Wczytaj(const QString& id, const QString& strRozgrywki, const QString& strGdzie,
                  const QString& strWarunek);
 

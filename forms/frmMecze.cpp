@@ -28,8 +28,8 @@ const QString kZapytanieStrzelcow = QStringLiteral(
     "JOIN Bramki ON Gracze.Id_gracza = Bramki.Id_gracza) ON Jak.Id_jak = "
     "Bramki.Id_jak) ON Mecze.Id_meczu = Bramki.Id_meczu WHERE Bramki.Id_meczu");
 
-constexpr int kSzerokoscKolumny = 4025;      // twips
-constexpr int kSzerokoscZPaskiem = 3700;     // twips, leaves room for the scroll bar
+constexpr int kSzerokoscKolumny = 4025;   // twips
+constexpr int kSzerokoscZPaskiem = 3700;  // twips, leaves room for the scroll bar
 constexpr int kWierszeBezPaska = 15;
 
 // A missing value shows as empty text.
@@ -39,7 +39,7 @@ QString tekst(const QVariant& v) {
 
 // Closes the shared base even when reading the goals fails half-way.
 class BazaStrzelcow {
-public:
+  public:
     explicit BazaStrzelcow(const QString& sql) {
         try {
             Mirvola::OtworzBaze(sql);
@@ -52,7 +52,7 @@ public:
     BazaStrzelcow(const BazaStrzelcow&) = delete;
     BazaStrzelcow& operator=(const BazaStrzelcow&) = delete;
 
-private:
+  private:
     static void zamknij() {
         if (Mirvola::dbBaza || Mirvola::rsDane) {
             try {
@@ -215,8 +215,8 @@ void frmMecze::PokazMecz() {
     const QDate data = rsMecze->value(QStringLiteral("Data")).toDate();
     ui->lblNaglowek->setText(tekst(rsMecze->value(QStringLiteral("Nazwa"))) +
                              QStringLiteral(", sezon ") +
-                             tekst(rsMecze->value(QStringLiteral("Sezon"))) +
-                             QStringLiteral(", ") + ui::dataSlownie(data) + QStringLiteral(" (") +
+                             tekst(rsMecze->value(QStringLiteral("Sezon"))) + QStringLiteral(", ") +
+                             ui::dataSlownie(data) + QStringLiteral(" (") +
                              ui::dzienTygodnia(data) + QStringLiteral(")"));
 
     const QString przeciwnik = tekst(rsMecze->value(QStringLiteral("Druzyna")));

@@ -43,7 +43,7 @@ struct FiltrMeczow {
 class frmMecze : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     frmMecze(QWidget* parent, bool blnOknoGlowne, const FiltrMeczow& filtr);
     ~frmMecze() override;
 
@@ -51,7 +51,7 @@ public:
 
     void done(int result) override;
 
-private:
+  private:
     void Wczytaj(const FiltrMeczow& filtr);
     QString ZapytanieMeczow(const FiltrMeczow& filtr) const;
     void cmdZmiana_Click(int index);

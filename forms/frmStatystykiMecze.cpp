@@ -25,8 +25,8 @@ void WczytajRozgrywki(QListWidget* lstRozgr) {
         auto* item = new QListWidgetItem(rs.value(QStringLiteral("Nazwa")).toString(), lstRozgr);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setData(Qt::UserRole, rs.value(QStringLiteral("Id_rozgrywki")));
-        item->setCheckState(rs.value(QStringLiteral("Oficjalny")).toLongLong() != 0 ? Qt::Checked
-                                                                                     : Qt::Unchecked);
+        item->setCheckState(
+            rs.value(QStringLiteral("Oficjalny")).toLongLong() != 0 ? Qt::Checked : Qt::Unchecked);
     }
     if (lstRozgr->count() > 0) {
         lstRozgr->setCurrentRow(0);
@@ -42,8 +42,7 @@ QString UstalRozgrywki(const QListWidget* lstRozgr) {
         }
     }
     return id.isEmpty() ? QStringLiteral("(0)")
-                        : QStringLiteral("(") + id.join(QStringLiteral(", ")) +
-                              QStringLiteral(")");
+                        : QStringLiteral("(") + id.join(QStringLiteral(", ")) + QStringLiteral(")");
 }
 
 QString UstalMiejsca(const QCheckBox* dom, const QCheckBox* wyjazd, const QCheckBox* neutralny) {
@@ -57,9 +56,9 @@ QString UstalMiejsca(const QCheckBox* dom, const QCheckBox* wyjazd, const QCheck
     if (neutralny->isChecked()) {
         kody << QStringLiteral("'N'");
     }
-    return kody.isEmpty() ? QStringLiteral("('A')")
-                          : QStringLiteral("(") + kody.join(QStringLiteral(", ")) +
-                                QStringLiteral(")");
+    return kody.isEmpty()
+               ? QStringLiteral("('A')")
+               : QStringLiteral("(") + kody.join(QStringLiteral(", ")) + QStringLiteral(")");
 }
 
 OtwartaBaza::OtwartaBaza(const QString& sql) {
@@ -264,8 +263,9 @@ bool frmStatystykiMecze::WypelnijKluby() {
         // themselves are walked on a connection of this fill's own.
         auto dbKluby = engine::Database::open(Mirvola::SciezkaBazy());
         auto rsKluby = dbKluby->openRecordset(
-            QStringLiteral("SELECT DISTINCT Mecze.Id_klubu, Kluby.Druzyna FROM Kluby LEFT JOIN "
-                           "Mecze ON Kluby.Id_klubu = Mecze.Id_klubu WHERE (Mecze.Id_rozgrywki In ") +
+            QStringLiteral(
+                "SELECT DISTINCT Mecze.Id_klubu, Kluby.Druzyna FROM Kluby LEFT JOIN "
+                "Mecze ON Kluby.Id_klubu = Mecze.Id_klubu WHERE (Mecze.Id_rozgrywki In ") +
             rozgrywki + QStringLiteral(" AND Mecze.Gdzie In ") + gdzie +
             QStringLiteral(") ORDER BY Kluby.Druzyna"));
         for (; !rsKluby->eof(); rsKluby->moveNext()) {
@@ -273,8 +273,9 @@ bool frmStatystykiMecze::WypelnijKluby() {
             p.id = rsKluby->value(QStringLiteral("Id_klubu")).toString();
             p.druzyna = rsKluby->value(QStringLiteral("Druzyna")).toString();
             Mirvola::strSQL =
-                QStringLiteral("SELECT Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki FROM Mecze WHERE "
-                               "(Id_klubu = ") +
+                QStringLiteral(
+                    "SELECT Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki FROM Mecze WHERE "
+                    "(Id_klubu = ") +
                 p.id + QStringLiteral(" AND ") + QStringLiteral("Id_rozgrywki In ") + rozgrywki +
                 QStringLiteral(" AND Gdzie In ") + gdzie + QStringLiteral(")");
             OtwartaBaza baza(Mirvola::strSQL);
@@ -310,11 +311,10 @@ bool frmStatystykiMecze::WypelnijKluby() {
         item->setForeground(kR, kKolorR);
         item->setForeground(kP, kKolorP);
     }
-    lista->setColumnWidth(kPrzeciwnik,
-                          ui::twips(przeciwnicy.size() > kWierszeBezPaska
-                                        ? kSzerokoscPrzeciwnikaZPaskiem
-                                        : kSzerokoscPrzeciwnika,
-                                    this));
+    lista->setColumnWidth(
+        kPrzeciwnik, ui::twips(przeciwnicy.size() > kWierszeBezPaska ? kSzerokoscPrzeciwnikaZPaskiem
+                                                                     : kSzerokoscPrzeciwnika,
+                               this));
     sortowanie->resort();
     return true;
 }
@@ -330,9 +330,8 @@ void frmStatystykiMecze::LiczBilans() {
             }
             for (size_t r = 0; r < 3; ++r) {
                 const Zapytanie& z = kZapytaniaBilansu[p][r];
-                Mirvola::strSQL = QString::fromUtf8(z.glowa) +
-                                  QStringLiteral("(Id_rozgrywki In ") + strRozgrywki +
-                                  QString::fromUtf8(z.ogon);
+                Mirvola::strSQL = QString::fromUtf8(z.glowa) + QStringLiteral("(Id_rozgrywki In ") +
+                                  strRozgrywki + QString::fromUtf8(z.ogon);
                 OtwartaBaza baza(Mirvola::strSQL);
                 liczba[r] = Mirvola::rsDane->recordCount();
                 lblLiczba[p][r]->setText(QString::number(liczba[r]));

@@ -35,13 +35,13 @@ QString UstalMiejsca(const QCheckBox* dom, const QCheckBox* wyjazd, const QCheck
 // Opens the shared base (Mirvola::OtworzBaze) and closes it when the scope ends, also when a
 // read in between fails.
 class OtwartaBaza {
-public:
+  public:
     explicit OtwartaBaza(const QString& sql);
     ~OtwartaBaza();
     OtwartaBaza(const OtwartaBaza&) = delete;
     OtwartaBaza& operator=(const OtwartaBaza&) = delete;
 
-private:
+  private:
     static void zamknij();
 };
 
@@ -60,7 +60,7 @@ private:
 class frmStatystykiMecze : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit frmStatystykiMecze(QWidget* parent = nullptr);
     ~frmStatystykiMecze() override;
 
@@ -68,10 +68,10 @@ public:
     QString strRozgrywki;
     QString strGdzie;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void Wczytaj();
     bool WypelnijKluby();
     void LiczBilans();

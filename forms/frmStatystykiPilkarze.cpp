@@ -49,8 +49,8 @@ struct Strzelec {
 
 // The condition on one pair of options: nothing when both are checked; otherwise the value of
 // the checked one, or Null (never equal to anything) when neither is.
-QString Warunek(const QString& kolumna, bool pierwsza, const QString& wartoscPierwszej,
-                bool druga, const QString& wartoscDrugiej) {
+QString Warunek(const QString& kolumna, bool pierwsza, const QString& wartoscPierwszej, bool druga,
+                const QString& wartoscDrugiej) {
     if (pierwsza && druga) {
         return QString();
     }
@@ -132,8 +132,8 @@ bool frmStatystykiPilkarze::WypelnijStrzelcow(const QString& warunek) {
     std::vector<Strzelec> strzelcy;
     try {
         ui::Hourglass klepsydra;
-        Mirvola::strSQL = kGlowa + rozgrywki + QStringLiteral(" AND Mecze.Gdzie In ") + gdzie +
-                          warunek + kOgon;
+        Mirvola::strSQL =
+            kGlowa + rozgrywki + QStringLiteral(" AND Mecze.Gdzie In ") + gdzie + warunek + kOgon;
         statystyki::OtwartaBaza baza(Mirvola::strSQL);
         for (engine::Recordset& rs = *Mirvola::rsDane; !rs.eof(); rs.moveNext()) {
             strzelcy.push_back({rs.value(QStringLiteral("Id_gracza")).toString(),
@@ -158,10 +158,10 @@ bool frmStatystykiPilkarze::WypelnijStrzelcow(const QString& warunek) {
         ui::setNumber(item, kGole, ui::padded(s.bramki, 3), static_cast<double>(s.bramki));
         item->setTextAlignment(kGole, Qt::AlignCenter);
     }
-    lista->setColumnWidth(kPilkarz, ui::twips(strzelcy.size() > kWierszeBezPaska
-                                                  ? kSzerokoscPilkarzaZPaskiem
-                                                  : kSzerokoscPilkarza,
-                                              this));
+    lista->setColumnWidth(kPilkarz,
+                          ui::twips(strzelcy.size() > kWierszeBezPaska ? kSzerokoscPilkarzaZPaskiem
+                                                                       : kSzerokoscPilkarza,
+                                    this));
     sortowanie->resort();
     return true;
 }

@@ -19,7 +19,7 @@ class frmStatystykiPilkarze;
 class frmStatystykiPilkarze : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit frmStatystykiPilkarze(QWidget* parent = nullptr);
     ~frmStatystykiPilkarze() override;
 
@@ -29,10 +29,10 @@ public:
     QString strGdzie;
     QString strWarunek;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QString UstalWarunek() const;
     bool WypelnijStrzelcow(const QString& warunek);
     void Odswiez();

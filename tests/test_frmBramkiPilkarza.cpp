@@ -52,7 +52,8 @@ TEST(frmBramkiPilkarza, ListsThePlayersGoalsInOrderWithPairingAndSide) {
     EXPECT_EQ(goals(w)->columnWidth(8), ui::twips(1600, &w));
 
     // Goals against the home club name the opponent; a minute below 10 gets a blank.
-    frmBramkiPilkarza r(nullptr, 3, kOficjalne, kWszedzie, QStringLiteral(" AND Bramki.Czy_Mirvola = False"));
+    frmBramkiPilkarza r(nullptr, 3, kOficjalne, kWszedzie,
+                        QStringLiteral(" AND Bramki.Czy_Mirvola = False"));
     EXPECT_EQ(r.windowTitle(), QStringLiteral("Bramki piłkarza - Ronaldinho"));
     EXPECT_EQ(rows(r), QStringList({QStringLiteral("2001/02|2001-08-05|Mirvola Wendrow - "
                                                    "Legia|Legia|2:1|30|z gry|Liga"),

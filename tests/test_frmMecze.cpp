@@ -87,7 +87,8 @@ TEST(frmMecze, OpensOnTheMatchAtItsPlaceInSeasonAndDateOrder) {
     // Official matches: 1, 6, 2 (2001/02), 7, 4, 5 (2002/03); the friendly 3 is left out.
     EXPECT_EQ(text(w, "lblMecz"), QStringLiteral("Mecz 3 z 6"));
     EXPECT_EQ(buttonStates(w), QStringLiteral("1111"));
-    EXPECT_EQ(text(w, "lblNaglowek"), QStringLiteral("Liga, sezon 2001/02, 5 maja 2002 (niedziela)"));
+    EXPECT_EQ(text(w, "lblNaglowek"),
+              QStringLiteral("Liga, sezon 2001/02, 5 maja 2002 (niedziela)"));
     EXPECT_TRUE(w.findChild<QLabel*>(QStringLiteral("lblNaglowek"))->font().bold());
 
     // Away: the opponent is the host, and the home club's goals stand on the right.
@@ -98,7 +99,8 @@ TEST(frmMecze, OpensOnTheMatchAtItsPlaceInSeasonAndDateOrder) {
     EXPECT_EQ(lines(grid(w, 1)), (QStringList{QStringLiteral("Jan Kowalski Kowal 20'  (z gry)"),
                                               QStringLiteral("Piotr Żuk 88'  (samobójczy)")}));
     EXPECT_TRUE(grid(w, 0)->item(0, 0)->textAlignment() & Qt::AlignRight);
-    EXPECT_TRUE(w.findChild<QPlainTextEdit*>(QStringLiteral("txtKomentarz"))->toPlainText().isEmpty());
+    EXPECT_TRUE(
+        w.findChild<QPlainTextEdit*>(QStringLiteral("txtKomentarz"))->toPlainText().isEmpty());
     EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("imgFoto_0"))->toolTip(),
               QStringLiteral("Mirvola forever"));
     EXPECT_FALSE(w.findChild<QLabel*>(QStringLiteral("imgFoto_1"))->pixmap().isNull());
@@ -159,8 +161,8 @@ TEST(frmMecze, FromStatisticsShowsTheClubsMatchesUnderItsFilters) {
     fillViewerDiary(d);
     Mirvola::dblIdMeczu = 1;  // Legia: 1 (home), 7 (home), 5 (away)
     {
-        frmMecze w(nullptr, false, fromStatistics(QStringLiteral("(1, 2)"),
-                                                  QStringLiteral("('D', 'W', 'N')")));
+        frmMecze w(nullptr, false,
+                   fromStatistics(QStringLiteral("(1, 2)"), QStringLiteral("('D', 'W', 'N')")));
         EXPECT_EQ(text(w, "lblMecz"), QStringLiteral("Mecz 1 z 3"));
         EXPECT_EQ(buttonStates(w), QStringLiteral("1011"));
     }
@@ -216,7 +218,8 @@ TEST(frmMecze, ReportsAMissingDiaryAndStaysEmpty) {
     }
     ASSERT_FALSE(expected.isEmpty());
     Script s;
-    s.message({QStringLiteral("Błąd"), expected, ui::Buttons::Ok, ui::Icon::Critical}, ui::Answer::Ok);
+    s.message({QStringLiteral("Błąd"), expected, ui::Buttons::Ok, ui::Icon::Critical},
+              ui::Answer::Ok);
     Mirvola::dblIdMeczu = 1;
     frmMecze w(nullptr, true, FiltrMeczow{});
     EXPECT_EQ(buttonStates(w), QStringLiteral("0000"));

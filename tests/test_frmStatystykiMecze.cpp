@@ -142,7 +142,8 @@ TEST(frmStatystykiMecze, OpensOnOfficialCompetitionsAtEveryVenue) {
     EXPECT_EQ(panel(w, 3), QStringLiteral("0/0% 0/0% 0/0% 0/0%"));
     EXPECT_EQ(w.findChild<QGroupBox*>(QStringLiteral("fraBilansWyj"))->toolTip(),
               QStringLiteral("Mecze ma wyjeździe"));
-    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblBilans_2_1"))->text(), QStringLiteral("Remisy"));
+    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblBilans_2_1"))->text(),
+              QStringLiteral("Remisy"));
 }
 
 TEST(frmStatystykiMecze, CountsResultsAndGoalsFromTheHomeClubsSide) {
@@ -201,8 +202,9 @@ TEST(frmStatystykiMecze, FiltersRefillTheTableAndOnlyCompetitionsThePanels) {
 TEST(frmStatystykiMecze, CompetitionWithAnApostropheFilters) {
     Diary d;
     d.fillSample();
-    d.exec(QStringLiteral("INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
-                          "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 2, 0, 4, NULL);"));
+    d.exec(
+        QStringLiteral("INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
+                       "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 2, 0, 4, NULL);"));
     Script s;  // no message box may appear
     frmStatystykiMecze w;
     ASSERT_EQ(competitions(w)->item(1)->text(), QStringLiteral("O'Higgins Cup"));

@@ -59,7 +59,8 @@ TEST(frmStatystykiPilkarze, OpensOnTheHomeClubsRegularGoalsInOfficialMatches) {
     }
     EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1, 2)"));
     EXPECT_EQ(w.strGdzie, QStringLiteral("('D', 'W', 'N')"));
-    EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"));
+    EXPECT_EQ(w.strWarunek,
+              QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"));
     EXPECT_EQ(rows(w), list({"Jan Kowalski Kowal=  2", "Adam Nowak=  1", "Sean O'Neil=  1"}));
     EXPECT_EQ(players(w)->columnWidth(1), ui::twips(2965, &w));
 }
@@ -91,7 +92,8 @@ TEST(frmStatystykiPilkarze, GoalOptionsChooseKindAndSide) {
     option(w, 3)->click();
     option(w, 5)->click();
     option(w, 6)->click();
-    EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = Null"));
+    EXPECT_EQ(w.strWarunek,
+              QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = Null"));
     EXPECT_TRUE(rows(w).isEmpty());
 }
 
@@ -168,9 +170,10 @@ TEST(frmStatystykiPilkarze, DoubleClickAndEnterOpenThePlayersGoals) {
 TEST(frmStatystykiPilkarze, CompetitionWithAnApostropheAndDatabaseErrors) {
     Diary d;
     d.fillSample();
-    d.exec(QStringLiteral("INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
-                          "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 1, 0, 4, NULL);"
-                          "INSERT INTO Bramki VALUES (8, 1, -1, 2, 33, 1);"));
+    d.exec(
+        QStringLiteral("INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
+                       "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 1, 0, 4, NULL);"
+                       "INSERT INTO Bramki VALUES (8, 1, -1, 2, 33, 1);"));
     frmStatystykiPilkarze w;
     auto* lst = w.findChild<QListWidget*>(QStringLiteral("lstRozgr"));
     lst->item(0)->setCheckState(Qt::Unchecked);  // Liga
@@ -193,7 +196,8 @@ TEST(frmStatystykiPilkarze, CompetitionWithAnApostropheAndDatabaseErrors) {
         option(w, 4)->click();
     }
     EXPECT_EQ(rows(w), list({"Adam Nowak=  1"}));
-    EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"));
+    EXPECT_EQ(w.strWarunek,
+              QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"));
     ASSERT_TRUE(QFile::rename(moved, d.path()));
     lst->item(0)->setCheckState(Qt::Checked);
     EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Bramki.Czy_Mirvola = True"));
