@@ -16,11 +16,9 @@
 #include <vector>
 
 namespace statystyki {
+namespace {
 
-void WczytajRozgrywki(QListWidget* lstRozgr) {
-    Mirvola::strSQL = QStringLiteral("SELECT * FROM Rozgrywki ORDER BY Nazwa");
-    OtwartaBaza baza(Mirvola::strSQL);
-    engine::Recordset& rs = *Mirvola::rsDane;
+void DodajRozgrywki(engine::Recordset& rs, QListWidget* lstRozgr) {
     for (; !rs.eof(); rs.moveNext()) {
         auto* item = new QListWidgetItem(rs.value(QStringLiteral("Nazwa")).toString(), lstRozgr);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -31,6 +29,22 @@ void WczytajRozgrywki(QListWidget* lstRozgr) {
     if (lstRozgr->count() > 0) {
         lstRozgr->setCurrentRow(0);
     }
+}
+
+}  // namespace
+
+bool WczytajRozgrywki(QWidget* okno, QListWidget* lstRozgr) {
+    try {
+        ui::Hourglass klepsydra;
+        Mirvola::strSQL = QStringLiteral("SELECT * FROM Rozgrywki ORDER BY Nazwa");
+        OtwartaBaza baza(Mirvola::strSQL);
+        DodajRozgrywki(*Mirvola::rsDane, lstRozgr);
+    } catch (const engine::Error& e) {
+        lstRozgr->clear();
+        ui::pokazBlad(okno, e);
+        return false;
+    }
+    return true;
 }
 
 QString UstalRozgrywki(const QListWidget* lstRozgr) {
@@ -240,13 +254,7 @@ void frmStatystykiMecze::UstawKolory() {
 
 void frmStatystykiMecze::Wczytaj() {
     blnWczytywanie = true;
-    try {
-        ui::Hourglass klepsydra;
-        statystyki::WczytajRozgrywki(ui->lstRozgr);
-    } catch (const engine::Error& e) {
-        ui::pokazBlad(this, e);
-    }
-    if (WypelnijKluby()) {
+    if (statystyki::WczytajRozgrywki(this, ui->lstRozgr) && WypelnijKluby()) {
         LiczBilans();
     }
     intKolumna = 0;

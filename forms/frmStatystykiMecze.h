@@ -23,8 +23,9 @@ namespace statystyki {
 
 // Fills the list with every competition in alphabetical order, the official ones checked.
 // Each item keeps its Id_rozgrywki under Qt::UserRole, so the filters never look a competition
-// up by its name. The first item becomes current.
-void WczytajRozgrywki(QListWidget* lstRozgr);
+// up by its name. The first item becomes current. A database error is shown over `okno`, leaves
+// the list empty and gives false.
+bool WczytajRozgrywki(QWidget* okno, QListWidget* lstRozgr);
 
 // "(" + the ids of the checked competitions joined by ", " + ")"; "(0)" when none is checked.
 QString UstalRozgrywki(const QListWidget* lstRozgr);

@@ -79,13 +79,9 @@ frmStatystykiPilkarze::frmStatystykiPilkarze(QWidget* parent)
     lista->installEventFilter(this);
 
     blnWczytywanie = true;
-    try {
-        ui::Hourglass klepsydra;
-        statystyki::WczytajRozgrywki(ui->lstRozgr);
-    } catch (const engine::Error& e) {
-        ui::pokazBlad(this, e);
+    if (statystyki::WczytajRozgrywki(this, ui->lstRozgr)) {
+        WypelnijStrzelcow(UstalWarunek());
     }
-    WypelnijStrzelcow(UstalWarunek());
     intKolumna = 0;
     blnWczytywanie = false;
 
