@@ -44,8 +44,9 @@ void UstawKatalogProgramu(const QString& katalog);
 
 // The GUI installs this so that WykonajSQL can show the busy cursor without the core library
 // knowing about widgets. `busy` true sets it, false restores it.
+// Returns the hook installed before.
 using BusyCursorHook = void (*)(bool busy);
-void UstawKursorZajetosci(BusyCursorHook hook);
+BusyCursorHook UstawKursorZajetosci(BusyCursorHook hook);
 
 // Puts a text into SQL between apostrophes, each apostrophe inside doubled.
 QString TekstSQL(const QString& tekst);

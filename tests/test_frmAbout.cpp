@@ -82,7 +82,7 @@ TEST(frmAbout, StartsTheFirstSystemInformationToolOnThePath) {
     const QString tool = dir.filePath(QStringLiteral("hardinfo"));
     QFile script(tool);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8());
+    script.write(QStringLiteral("#!/bin/sh\n/usr/bin/touch '%1'\n").arg(marker).toUtf8());
     script.close();
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 

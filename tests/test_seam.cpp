@@ -3,12 +3,14 @@
 
 #include "support/Script.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 using testing_support::Script;

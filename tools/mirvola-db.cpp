@@ -1,3 +1,186 @@
-int main() {
+// mirvola-db: the diary file from the command line, through the program's own engine.
+
+#include "data/DemoDiary.h"
+#include "data/engine/Database.h"
+#include "data/engine/Error.h"
+#include "data/engine/FileOps.h"
+#include "data/engine/Recordset.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QLocale>
+#include <QStringList>
+#include <QVariant>
+
+#include <cstdio>
+#include <exception>
+#include <functional>
+#include <map>
+
+namespace {
+
+constexpr int kFailure = 1;
+constexpr int kUsage = 2;
+
+const char kUsageText[] =
+    "usage: mirvola-db COMMAND FILE [ARGUMENT]\n"
+    "  create FILE        a new empty diary (never overwrites)\n"
+    "  demo FILE [SCALE]  a demo diary, SCALE times the normal size (never overwrites)\n"
+    "  query FILE SQL     rows of a SELECT in the program's SQL dialect, tab-separated\n"
+    "  exec FILE SQL      runs an action query and prints the number of rows changed\n"
+    "  check FILE         integrity check: prints \"ok\" (status 0) or the problems (status 1)\n";
+
+// Wrong arguments found after the command was chosen.
+struct UsageError {
+    QString message;
+};
+
+void write(FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+}
+
+// Keeps one value on one line and in one column.
+QString escaped(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+            case u'\\':
+                out += QStringLiteral("\\\\");
+                break;
+            case u'\t':
+                out += QStringLiteral("\\t");
+                break;
+            case u'\r':
+                out += QStringLiteral("\\r");
+                break;
+            case u'\n':
+                out += QStringLiteral("\\n");
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+QString formatted(const QVariant& value) {
+    if (value.isNull()) {
+        return QStringLiteral("NULL");
+    }
+    switch (value.typeId()) {
+        case QMetaType::LongLong:
+            return QString::number(value.toLongLong());
+        case QMetaType::Double:
+            return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+        case QMetaType::QDate:
+            return value.toDate().toString(Qt::ISODate);
+        case QMetaType::QByteArray:
+            return QStringLiteral("0x") + QString::fromLatin1(value.toByteArray().toHex());
+        default:
+            return escaped(value.toString());
+    }
+}
+
+int create(const QStringList& args) {
+    engine::createDatabase(args[0]);
     return 0;
+}
+
+int demoDiary(const QStringList& args) {
+    int scale = 1;
+    if (args.size() > 1) {
+        bool ok = false;
+        scale = args[1].toInt(&ok);
+        if (!ok || scale < 1 || scale > 1000) {
+            throw UsageError{QStringLiteral("SCALE must be a whole number 1..1000")};
+        }
+    }
+    demo::createDiary(args[0], scale);
+    return 0;
+}
+
+int query(const QStringList& args) {
+    const auto db = engine::Database::open(args[0]);
+    const auto rs = db->openRecordset(args[1]);
+    QString out;
+    QStringList header;
+    for (int i = 0; i < rs->fieldCount(); ++i) {
+        header << escaped(rs->fieldName(i));
+    }
+    out += header.join(u'\t') + u'\n';
+    for (; !rs->eof(); rs->moveNext()) {
+        for (int i = 0; i < rs->fieldCount(); ++i) {
+            if (i > 0) {
+                out += u'\t';
+            }
+            out += formatted(rs->value(i));
+        }
+        out += u'\n';
+    }
+    write(stdout, out);
+    return 0;
+}
+
+int exec(const QStringList& args) {
+    const auto db = engine::Database::open(args[0]);
+    db->execute(args[1]);
+    write(stdout, QString::number(db->recordsAffected()) + u'\n');
+    return 0;
+}
+
+int check(const QStringList& args) {
+    const QString result = engine::checkDatabase(args[0]);
+    write(stdout, result + u'\n');
+    return result == QStringLiteral("ok") ? 0 : kFailure;
+}
+
+struct Command {
+    int minArguments;
+    int maxArguments;
+    std::function<int(const QStringList&)> run;
+};
+
+int usage() {
+    std::fputs(kUsageText, stderr);
+    return kUsage;
+}
+
+QString oneLine(QString text) {
+    return text.replace(u'\n', u' ').replace(u'\r', u' ');
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const std::map<QString, Command> commands{
+        {QStringLiteral("create"), {1, 1, create}}, {QStringLiteral("demo"), {1, 2, demoDiary}},
+        {QStringLiteral("query"), {2, 2, query}},   {QStringLiteral("exec"), {2, 2, exec}},
+        {QStringLiteral("check"), {1, 1, check}},
+    };
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty()) {
+        return usage();
+    }
+    const auto command = commands.find(args.takeFirst());
+    if (command == commands.end() || args.size() < command->second.minArguments ||
+        args.size() > command->second.maxArguments) {
+        return usage();
+    }
+    try {
+        return command->second.run(args);
+    } catch (const UsageError& e) {
+        write(stderr, QStringLiteral("mirvola-db: ") + e.message + u'\n');
+        return usage();
+    } catch (const engine::Error& e) {
+        write(stderr, QStringLiteral("mirvola-db: błąd %1: %2\n")
+                          .arg(e.number())
+                          .arg(oneLine(e.description())));
+    } catch (const std::exception& e) {
+        write(stderr, QStringLiteral("mirvola-db: ") + oneLine(QString::fromLocal8Bit(e.what())) +
+                          u'\n');
+    }
+    return kFailure;
 }

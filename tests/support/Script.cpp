@@ -7,7 +7,7 @@
 namespace testing_support {
 
 struct Script::Step {
-    enum class Kind { Message, Input, Modal } kind;
+    enum class Kind { Message, Input, Modal } kind = Kind::Message;
     ui::Message message;
     bool checkMessageDetails = false;
     ui::Input input;
@@ -22,21 +22,30 @@ namespace {
 
 const char* buttonsName(ui::Buttons b) {
     switch (b) {
-        case ui::Buttons::Ok: return "Ok";
-        case ui::Buttons::OkCancel: return "OkCancel";
-        case ui::Buttons::YesNo: return "YesNo";
-        case ui::Buttons::RetryCancel: return "RetryCancel";
+        case ui::Buttons::Ok:
+            return "Ok";
+        case ui::Buttons::OkCancel:
+            return "OkCancel";
+        case ui::Buttons::YesNo:
+            return "YesNo";
+        case ui::Buttons::RetryCancel:
+            return "RetryCancel";
     }
     return "?";
 }
 
 const char* answerName(ui::Answer a) {
     switch (a) {
-        case ui::Answer::Ok: return "Ok";
-        case ui::Answer::Cancel: return "Cancel";
-        case ui::Answer::Yes: return "Yes";
-        case ui::Answer::No: return "No";
-        case ui::Answer::Retry: return "Retry";
+        case ui::Answer::Ok:
+            return "Ok";
+        case ui::Answer::Cancel:
+            return "Cancel";
+        case ui::Answer::Yes:
+            return "Yes";
+        case ui::Answer::No:
+            return "No";
+        case ui::Answer::Retry:
+            return "Retry";
     }
     return "?";
 }
@@ -55,7 +64,8 @@ Script::~Script() {
 }
 
 Script& Script::message(const QString& title, const QString& text, ui::Answer answer) {
-    Step s{Step::Kind::Message};
+    Step s;
+    s.kind = Step::Kind::Message;
     s.message.title = title;
     s.message.text = text;
     s.answer = answer;
@@ -64,7 +74,8 @@ Script& Script::message(const QString& title, const QString& text, ui::Answer an
 }
 
 Script& Script::message(const ui::Message& expected, ui::Answer answer) {
-    Step s{Step::Kind::Message};
+    Step s;
+    s.kind = Step::Kind::Message;
     s.message = expected;
     s.checkMessageDetails = true;
     s.answer = answer;
@@ -73,7 +84,8 @@ Script& Script::message(const ui::Message& expected, ui::Answer answer) {
 }
 
 Script& Script::input(const QString& title, const QString& prompt, std::optional<QString> answer) {
-    Step s{Step::Kind::Input};
+    Step s;
+    s.kind = Step::Kind::Input;
     s.input.title = title;
     s.input.prompt = prompt;
     s.inputAnswer = std::move(answer);
@@ -82,7 +94,8 @@ Script& Script::input(const QString& title, const QString& prompt, std::optional
 }
 
 Script& Script::input(const ui::Input& expected, std::optional<QString> answer) {
-    Step s{Step::Kind::Input};
+    Step s;
+    s.kind = Step::Kind::Input;
     s.input = expected;
     s.checkDefaultText = true;
     s.inputAnswer = std::move(answer);
@@ -91,7 +104,8 @@ Script& Script::input(const ui::Input& expected, std::optional<QString> answer) 
 }
 
 Script& Script::modal(const QString& objectName, std::function<void(QDialog*)> drive) {
-    Step s{Step::Kind::Modal};
+    Step s;
+    s.kind = Step::Kind::Modal;
     s.objectName = objectName;
     s.drive = std::move(drive);
     m_steps.push_back(std::move(s));
@@ -103,15 +117,17 @@ void Script::verify() {
     for (const Step& s : m_steps) {
         switch (s.kind) {
             case Step::Kind::Message:
-                ADD_FAILURE() << "expected message box never shown: " << s.message.title.toStdString()
-                              << " | " << s.message.text.toStdString();
+                ADD_FAILURE() << "expected message box never shown: "
+                              << s.message.title.toStdString() << " | "
+                              << s.message.text.toStdString();
                 break;
             case Step::Kind::Input:
                 ADD_FAILURE() << "expected input box never shown: " << s.input.title.toStdString()
                               << " | " << s.input.prompt.toStdString();
                 break;
             case Step::Kind::Modal:
-                ADD_FAILURE() << "expected modal window never shown: " << s.objectName.toStdString();
+                ADD_FAILURE() << "expected modal window never shown: "
+                              << s.objectName.toStdString();
                 break;
         }
     }
@@ -130,8 +146,10 @@ ui::Answer Script::message(QWidget*, const ui::Message& m) {
     EXPECT_EQ(s.message.title.toStdString(), m.title.toStdString());
     EXPECT_EQ(s.message.text.toStdString(), m.text.toStdString());
     if (s.checkMessageDetails) {
-        EXPECT_STREQ(buttonsName(s.message.buttons), buttonsName(m.buttons)) << m.text.toStdString();
-        EXPECT_EQ(static_cast<int>(s.message.icon), static_cast<int>(m.icon)) << m.text.toStdString();
+        EXPECT_STREQ(buttonsName(s.message.buttons), buttonsName(m.buttons))
+            << m.text.toStdString();
+        EXPECT_EQ(static_cast<int>(s.message.icon), static_cast<int>(m.icon))
+            << m.text.toStdString();
         EXPECT_STREQ(answerName(s.message.defaultButton), answerName(m.defaultButton))
             << m.text.toStdString();
     }

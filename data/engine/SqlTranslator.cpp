@@ -1,0 +1,821 @@
+#include "data/engine/SqlTranslator.h"
+
+#include "data/engine/Error.h"
+#include "data/engine/SqlFunctions.h"
+#include "data/engine/SqlLexer.h"
+
+#include <QHash>
+
+#include <sqlite3.h>
+
+#include <mutex>
+
+namespace engine {
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+using sql::Token;
+using sql::TokenKind;
+
+// What the translator knows of an expression's value: enough to decide where the Polish
+// case-insensitive collation belongs.
+enum class Type { Unknown, Text, Number, Boolean, Null, Date };
+
+// A translated expression.
+struct Expr {
+    QString sql;
+    Type type = Type::Unknown;
+    // SQLite yields 1/0 for it (comparison, And, Or, Not, Like, IsNull); the old engine's
+    // True is -1, so where it is used as a value it becomes -(...).
+    bool condition = false;
+    // Safe as an operand without parentheses.
+    bool atomic = true;
+    // A bare column: SQLite names the result column after it.
+    bool column = false;
+};
+
+const QString kCollate = u" COLLATE "_s + QLatin1String(kCollation);
+
+// As a value: a function argument, a result column, an element of a list.
+QString value(const Expr& e) {
+    return e.condition ? u"-("_s + e.sql + u')' : e.sql;
+}
+
+// As an operand of an operator.
+QString operand(const Expr& e) {
+    if (e.condition) {
+        return u"(-("_s + e.sql + u"))"_s;
+    }
+    return e.atomic ? e.sql : u'(' + e.sql + u')';
+}
+
+// As an operand of And, Or, Not.
+QString conditionOperand(const Expr& e) {
+    return e.atomic ? e.sql : u'(' + e.sql + u')';
+}
+
+Expr conditionExpr(QString sql) {
+    return {std::move(sql), Type::Boolean, true, false, false};
+}
+
+QString quoteIdentifier(const QString& name) {
+    bool plain = !name.isEmpty() && !name.front().isDigit();
+    for (const QChar c : name) {
+        plain = plain && c.unicode() < 0x80 && (c.isLetterOrNumber() || c == u'_');
+    }
+    if (plain) {
+        const QByteArray latin = name.toLatin1();
+        if (sqlite3_keyword_check(latin.constData(), static_cast<int>(latin.size())) == 0) {
+            return name;
+        }
+    }
+    QString quoted = name;
+    quoted.replace(u'"', u"\"\""_s);
+    return u'"' + quoted + u'"';
+}
+
+QString quoteText(const QString& text) {
+    QString quoted = text;
+    quoted.replace(u'\'', u"''"_s);
+    return u'\'' + quoted + u'\'';
+}
+
+bool needsCollation(const Expr& a, const Expr& b) {
+    return a.type == Type::Text || b.type == Type::Text;
+}
+
+// Words that end or structure a clause; they cannot stand as bare names (a column called so
+// must be written in brackets, as in the old engine).
+bool isReserved(const Token& t) {
+    static const QStringList words = {
+        u"SELECT"_s, u"FROM"_s,    u"WHERE"_s,     u"GROUP"_s,  u"BY"_s,     u"HAVING"_s,
+        u"ORDER"_s,  u"AND"_s,     u"OR"_s,        u"NOT"_s,    u"LIKE"_s,   u"IS"_s,
+        u"IN"_s,     u"BETWEEN"_s, u"AS"_s,        u"ON"_s,     u"JOIN"_s,   u"LEFT"_s,
+        u"RIGHT"_s,  u"INNER"_s,   u"OUTER"_s,     u"FULL"_s,   u"UNION"_s,  u"INSERT"_s,
+        u"INTO"_s,   u"VALUES"_s,  u"UPDATE"_s,    u"SET"_s,    u"DELETE"_s, u"DISTINCT"_s,
+        u"ALL"_s,    u"TOP"_s,     u"DISTINCTROW"_s, u"ASC"_s,  u"DESC"_s,   u"EXISTS"_s,
+        u"MOD"_s,    u"XOR"_s,     u"EQV"_s,       u"IMP"_s,    u"NULL"_s,   u"TRUE"_s,
+        u"FALSE"_s};
+    if (t.kind != TokenKind::Word) {
+        return false;
+    }
+    for (const QString& w : words) {
+        if (t.text.compare(w, Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+class Parser {
+public:
+    using ColumnIndex = std::function<int(const QString&)>;
+
+    Parser(const QString& text, const ColumnIndex* columnIndex)
+        : m_tokens(sql::tokenize(text)), m_columnIndex(columnIndex) {}
+
+    QString statement() {
+        const Token& first = peek();
+        QString result;
+        if (first.isWord("SELECT"_L1)) {
+            result = select();
+        } else if (first.isWord("DELETE"_L1)) {
+            result = deleteStatement();
+        } else if (first.isWord("UPDATE"_L1)) {
+            result = update();
+        } else if (first.isWord("INSERT"_L1)) {
+            result = insert();
+        } else if (first.kind == TokenKind::End) {
+            sql::syntaxError(u"puste polecenie."_s);
+        } else {
+            sql::syntaxError(u"nieobsługiwany rodzaj polecenia %1 na pozycji %2 (obsługiwane są "
+                             u"SELECT, INSERT INTO, UPDATE i DELETE)."_s.arg(
+                                 first.quoted(), QString::number(first.position)));
+        }
+        acceptSymbol(";"_L1);
+        expectEnd();
+        return result;
+    }
+
+    QString condition() {
+        const Expr e = expression();
+        expectEnd();
+        return e.sql;
+    }
+
+private:
+    // ---- token access
+
+    const Token& peek(std::size_t ahead = 0) const {
+        const std::size_t i = std::min(m_index + ahead, m_tokens.size() - 1);
+        return m_tokens[i];
+    }
+
+    const Token& take() {
+        const Token& t = peek();
+        if (m_index < m_tokens.size() - 1) {
+            ++m_index;
+        }
+        return t;
+    }
+
+    bool acceptWord(QLatin1String word) {
+        if (peek().isWord(word)) {
+            take();
+            return true;
+        }
+        return false;
+    }
+
+    bool acceptSymbol(QLatin1String symbol) {
+        if (peek().isSymbol(symbol)) {
+            take();
+            return true;
+        }
+        return false;
+    }
+
+    [[noreturn]] void unexpected(const QString& expected) const {
+        const Token& t = peek();
+        sql::syntaxError(u"oczekiwano %1, a napotkano %2 na pozycji %3."_s.arg(
+            expected, t.quoted(), QString::number(t.position)));
+    }
+
+    void expectWord(QLatin1String word) {
+        if (!acceptWord(word)) {
+            unexpected(word.toString().toUpper());
+        }
+    }
+
+    void expectSymbol(QLatin1String symbol) {
+        if (!acceptSymbol(symbol)) {
+            unexpected(u'\'' + symbol.toString() + u'\'');
+        }
+    }
+
+    // The ')' that closes the '(' at `openPosition`.
+    void expectClose(int openPosition) {
+        if (!acceptSymbol(")"_L1)) {
+            const Token& t = peek();
+            sql::syntaxError(u"brak nawiasu zamykającego ')' do nawiasu otwartego na pozycji %1 "
+                             u"(napotkano %2 na pozycji %3)."_s.arg(QString::number(openPosition),
+                                                                    t.quoted(),
+                                                                    QString::number(t.position)));
+        }
+    }
+
+    void expectEnd() const {
+        const Token& t = peek();
+        if (t.kind == TokenKind::End) {
+            return;
+        }
+        if (t.isSymbol(")"_L1)) {
+            sql::syntaxError(u"nadmiarowy nawias zamykający ')' na pozycji %1 (brak nawiasu "
+                             u"otwierającego)."_s.arg(t.position));
+        }
+        sql::syntaxError(u"nieoczekiwany dalszy ciąg polecenia: %1 na pozycji %2."_s.arg(
+            t.quoted(), QString::number(t.position)));
+    }
+
+    bool atName() const {
+        const Token& t = peek();
+        return t.kind == TokenKind::Bracketed || (t.kind == TokenKind::Word && !isReserved(t));
+    }
+
+    QString name(const QString& what) {
+        if (!atName()) {
+            unexpected(what);
+        }
+        return take().text;
+    }
+
+    // ---- statements
+
+    QString select() {
+        expectWord("SELECT"_L1);
+        QString out = u"SELECT "_s;
+        if (acceptWord("DISTINCT"_L1)) {
+            out += u"DISTINCT "_s;
+        } else {
+            acceptWord("ALL"_L1);
+        }
+        if (peek().isWord("TOP"_L1) || peek().isWord("DISTINCTROW"_L1)) {
+            sql::syntaxError(u"nieobsługiwane słowo %1 na pozycji %2."_s.arg(
+                peek().quoted(), QString::number(peek().position)));
+        }
+        int unnamed = 1000;  // the old engine called unnamed result columns Expr1000, Expr1001...
+        do {
+            out += resultColumn(unnamed);
+            if (peek().isSymbol(","_L1)) {
+                out += u", "_s;
+            }
+        } while (acceptSymbol(","_L1));
+        if (acceptWord("FROM"_L1)) {
+            out += u" FROM "_s + fromList();
+        }
+        if (acceptWord("WHERE"_L1)) {
+            out += u" WHERE "_s + expression().sql;
+        }
+        if (acceptWord("GROUP"_L1)) {
+            expectWord("BY"_L1);
+            out += u" GROUP BY "_s + valueList();
+        }
+        if (acceptWord("HAVING"_L1)) {
+            out += u" HAVING "_s + expression().sql;
+        }
+        if (acceptWord("ORDER"_L1)) {
+            expectWord("BY"_L1);
+            out += u" ORDER BY "_s + orderList();
+        }
+        if (peek().isWord("UNION"_L1)) {
+            sql::syntaxError(u"nieobsługiwane słowo 'UNION' na pozycji %1."_s.arg(
+                peek().position));
+        }
+        return out;
+    }
+
+    QString resultColumn(int& unnamed) {
+        if (acceptSymbol("*"_L1)) {
+            return u"*"_s;
+        }
+        if (atName() && peek(1).isSymbol("."_L1) && peek(2).isSymbol("*"_L1)) {
+            const QString table = take().text;
+            take();
+            take();
+            return quoteIdentifier(table) + u".*"_s;
+        }
+        const Expr e = expression();
+        if (acceptWord("AS"_L1)) {
+            return value(e) + u" AS "_s + quoteIdentifier(name(u"nazwy kolumny po AS"_s));
+        }
+        if (e.column) {
+            return e.sql;
+        }
+        return value(e) + u" AS Expr"_s + QString::number(unnamed++);
+    }
+
+    QString valueList() {
+        QString out;
+        do {
+            if (!out.isEmpty()) {
+                out += u", "_s;
+            }
+            out += value(expression());
+        } while (acceptSymbol(","_L1));
+        return out;
+    }
+
+    // Every term sorts in the Polish alphabetical order, without regard to case; the
+    // collation does not touch numbers.
+    QString orderList() {
+        QString out;
+        do {
+            if (!out.isEmpty()) {
+                out += u", "_s;
+            }
+            out += operand(expression()) + kCollate;
+            if (acceptWord("DESC"_L1)) {
+                out += u" DESC"_s;
+            } else {
+                acceptWord("ASC"_L1);
+            }
+        } while (acceptSymbol(","_L1));
+        return out;
+    }
+
+    QString fromList() {
+        QString out = joinedTables();
+        while (acceptSymbol(","_L1)) {
+            out += u", "_s + joinedTables();
+        }
+        return out;
+    }
+
+    // table { [INNER | LEFT [OUTER] | RIGHT [OUTER]] JOIN table ON condition }
+    QString joinedTables() {
+        QString out = tableReference();
+        while (true) {
+            QString kind;
+            if (acceptWord("INNER"_L1)) {
+                kind = u"INNER JOIN"_s;
+            } else if (acceptWord("LEFT"_L1)) {
+                acceptWord("OUTER"_L1);
+                kind = u"LEFT JOIN"_s;
+            } else if (acceptWord("RIGHT"_L1)) {
+                acceptWord("OUTER"_L1);
+                kind = u"RIGHT JOIN"_s;
+            } else if (peek().isWord("JOIN"_L1)) {
+                kind = u"JOIN"_s;
+            } else {
+                return out;
+            }
+            expectWord("JOIN"_L1);
+            out += u' ' + kind + u' ' + tableReference();
+            expectWord("ON"_L1);
+            out += u" ON "_s + expression().sql;
+        }
+    }
+
+    QString tableReference() {
+        if (peek().isSymbol("("_L1)) {
+            const int open = take().position;
+            if (peek().isWord("SELECT"_L1)) {
+                const QString subquery = select();
+                expectClose(open);
+                acceptWord("AS"_L1);
+                return u'(' + subquery + u") AS "_s +
+                       quoteIdentifier(name(u"nazwy dla podzapytania"_s));
+            }
+            const QString inner = joinedTables();
+            expectClose(open);
+            return u'(' + inner + u')';
+        }
+        QString out = quoteIdentifier(name(u"nazwy tabeli"_s));
+        if (acceptWord("AS"_L1)) {
+            out += u" AS "_s + quoteIdentifier(name(u"nazwy zastępczej tabeli"_s));
+        } else if (atName()) {
+            out += u" AS "_s + quoteIdentifier(take().text);
+        }
+        return out;
+    }
+
+    QString deleteStatement() {
+        expectWord("DELETE"_L1);
+        // The old engine also wrote DELETE * FROM T and DELETE T.* FROM T.
+        if (!acceptSymbol("*"_L1) && atName() && peek(1).isSymbol("."_L1)) {
+            take();
+            take();
+            expectSymbol("*"_L1);
+        }
+        expectWord("FROM"_L1);
+        QString out = u"DELETE FROM "_s + quoteIdentifier(name(u"nazwy tabeli"_s));
+        if (acceptWord("WHERE"_L1)) {
+            out += u" WHERE "_s + expression().sql;
+        }
+        return out;
+    }
+
+    QString update() {
+        expectWord("UPDATE"_L1);
+        QString out = u"UPDATE "_s + quoteIdentifier(name(u"nazwy tabeli"_s)) + u" SET "_s;
+        expectWord("SET"_L1);
+        do {
+            if (!out.endsWith(u"SET "_s)) {
+                out += u", "_s;
+            }
+            out += quoteIdentifier(columnName());
+            expectSymbol("="_L1);
+            out += u" = "_s + value(expression());
+        } while (acceptSymbol(","_L1));
+        if (acceptWord("WHERE"_L1)) {
+            out += u" WHERE "_s + expression().sql;
+        }
+        return out;
+    }
+
+    QString insert() {
+        expectWord("INSERT"_L1);
+        expectWord("INTO"_L1);
+        QString out = u"INSERT INTO "_s + quoteIdentifier(name(u"nazwy tabeli"_s));
+        if (peek().isSymbol("("_L1)) {
+            const int open = take().position;
+            QStringList columns;
+            do {
+                columns << quoteIdentifier(columnName());
+            } while (acceptSymbol(","_L1));
+            expectClose(open);
+            out += u" ("_s + columns.join(u", "_s) + u')';
+        }
+        if (peek().isWord("SELECT"_L1)) {
+            return out + u' ' + select();
+        }
+        expectWord("VALUES"_L1);
+        if (!peek().isSymbol("("_L1)) {
+            unexpected(u"'('"_s);
+        }
+        const int open = take().position;
+        out += u" VALUES ("_s + valueList() + u')';
+        expectClose(open);
+        return out;
+    }
+
+    // A column to write: Table.Column names the column alone.
+    QString columnName() {
+        QString column = name(u"nazwy kolumny"_s);
+        if (acceptSymbol("."_L1)) {
+            column = name(u"nazwy kolumny"_s);
+        }
+        return column;
+    }
+
+    // ---- expressions, from the loosest binding operator to the tightest:
+    // Or, And, Not, comparisons (= <> < > <= >= Like Is In Between), &, + -, * /, unary - +
+
+    Expr expression() {
+        Expr left = conjunction();
+        while (acceptWord("OR"_L1)) {
+            const Expr right = conjunction();
+            left = conditionExpr(conditionOperand(left) + u" OR "_s + conditionOperand(right));
+        }
+        return left;
+    }
+
+    Expr conjunction() {
+        Expr left = negation();
+        while (acceptWord("AND"_L1)) {
+            const Expr right = negation();
+            left = conditionExpr(conditionOperand(left) + u" AND "_s + conditionOperand(right));
+        }
+        return left;
+    }
+
+    Expr negation() {
+        if (acceptWord("NOT"_L1)) {
+            return conditionExpr(u"NOT "_s + conditionOperand(negation()));
+        }
+        return comparison();
+    }
+
+    Expr comparison() {
+        Expr left = concatenation();
+        while (true) {
+            const Token& t = peek();
+            if (t.kind == TokenKind::Symbol &&
+                (t.text == u"="_s || t.text == u"<>"_s || t.text == u"<"_s ||
+                 t.text == u">"_s || t.text == u"<="_s || t.text == u">="_s)) {
+                const QString op = take().text;
+                const Expr right = concatenation();
+                const QString collate = needsCollation(left, right) ? kCollate : QString();
+                left = conditionExpr(operand(left) + collate + u' ' + op + u' ' +
+                                     operand(right));
+            } else if (t.isWord("IS"_L1)) {
+                take();
+                const bool negated = acceptWord("NOT"_L1);
+                expectWord("NULL"_L1);
+                left = conditionExpr(operand(left) + (negated ? u" IS NOT NULL"_s
+                                                              : u" IS NULL"_s));
+            } else if (t.isWord("LIKE"_L1)) {
+                take();
+                left = like(left, false);
+            } else if (t.isWord("IN"_L1)) {
+                take();
+                left = in(left, false);
+            } else if (t.isWord("BETWEEN"_L1)) {
+                take();
+                left = between(left, false);
+            } else if (t.isWord("NOT"_L1) && (peek(1).isWord("LIKE"_L1) ||
+                                              peek(1).isWord("IN"_L1) ||
+                                              peek(1).isWord("BETWEEN"_L1))) {
+                take();
+                const Token& which = take();
+                left = which.isWord("LIKE"_L1)  ? like(left, true)
+                       : which.isWord("IN"_L1) ? in(left, true)
+                                               : between(left, true);
+            } else {
+                return left;
+            }
+        }
+    }
+
+    Expr like(const Expr& left, bool negated) {
+        const Expr pattern = concatenation();
+        const QString call = QLatin1String(kLikeFunction) + u'(' + value(left) + u", "_s +
+                             value(pattern) + u')';
+        return conditionExpr(negated ? u"NOT "_s + call : call);
+    }
+
+    Expr in(const Expr& left, bool negated) {
+        if (!peek().isSymbol("("_L1)) {
+            unexpected(u"'(' po In"_s);
+        }
+        const int open = take().position;
+        QString list;
+        bool text = left.type == Type::Text;
+        if (peek().isWord("SELECT"_L1)) {
+            list = select();
+        } else {
+            do {
+                if (!list.isEmpty()) {
+                    list += u", "_s;
+                }
+                const Expr item = expression();
+                text = text || item.type == Type::Text;
+                list += value(item);
+            } while (acceptSymbol(","_L1));
+        }
+        expectClose(open);
+        return conditionExpr(operand(left) + (text ? kCollate : QString()) +
+                             (negated ? u" NOT IN ("_s : u" IN ("_s) + list + u')');
+    }
+
+    Expr between(const Expr& left, bool negated) {
+        const Expr low = concatenation();
+        expectWord("AND"_L1);
+        const Expr high = concatenation();
+        const bool text = left.type == Type::Text || low.type == Type::Text ||
+                          high.type == Type::Text;
+        return conditionExpr(operand(left) + (text ? kCollate : QString()) +
+                             (negated ? u" NOT BETWEEN "_s : u" BETWEEN "_s) + operand(low) +
+                             u" AND "_s + operand(high));
+    }
+
+    // a & b & c: one call, so that only an all-Null chain gives Null.
+    Expr concatenation() {
+        Expr first = additive();
+        if (!peek().isSymbol("&"_L1)) {
+            return first;
+        }
+        QStringList parts{value(first)};
+        while (acceptSymbol("&"_L1)) {
+            parts << value(additive());
+        }
+        return {QLatin1String(kConcatFunction) + u'(' + parts.join(u", "_s) + u')', Type::Text};
+    }
+
+    Expr additive() {
+        Expr left = multiplicative();
+        while (peek().isSymbol("+"_L1) || peek().isSymbol("-"_L1)) {
+            const QString op = take().text;
+            const Expr right = multiplicative();
+            // The old engine's + joins two texts (Null if either is Null), as || does.
+            if (op == u"+"_s && left.type == Type::Text && right.type == Type::Text) {
+                left = {operand(left) + u" || "_s + operand(right), Type::Text, false, false};
+            } else {
+                left = {operand(left) + u' ' + op + u' ' + operand(right), Type::Number, false,
+                        false};
+            }
+        }
+        return left;
+    }
+
+    Expr multiplicative() {
+        Expr left = unary();
+        while (peek().isSymbol("*"_L1) || peek().isSymbol("/"_L1)) {
+            const QString op = take().text;
+            const Expr right = unary();
+            // The old engine's / always divides exactly (7 / 2 is 3.5).
+            const QString sql = op == u"/"_s
+                                    ? operand(left) + u" * 1.0 / "_s + operand(right)
+                                    : operand(left) + u" * "_s + operand(right);
+            left = {sql, Type::Number, false, false};
+        }
+        return left;
+    }
+
+    Expr unary() {
+        if (acceptSymbol("-"_L1)) {
+            return {u"-("_s + value(unary()) + u')', Type::Number, false, false};
+        }
+        if (acceptSymbol("+"_L1)) {
+            return unary();
+        }
+        return primary();
+    }
+
+    Expr primary() {
+        const Token& t = peek();
+        switch (t.kind) {
+        case TokenKind::Number:
+            return {take().text, Type::Number};
+        case TokenKind::Text:
+            return {quoteText(take().text), Type::Text};
+        case TokenKind::Date:
+            return {quoteText(take().text), Type::Date};
+        case TokenKind::Bracketed:
+            return columnReference();
+        case TokenKind::Symbol:
+            if (t.isSymbol("("_L1)) {
+                return parenthesised();
+            }
+            break;
+        case TokenKind::Word:
+            if (t.isWord("TRUE"_L1)) {
+                take();
+                return {u"-1"_s, Type::Boolean};
+            }
+            if (t.isWord("FALSE"_L1)) {
+                take();
+                return {u"0"_s, Type::Boolean};
+            }
+            if (t.isWord("NULL"_L1)) {
+                take();
+                return {u"NULL"_s, Type::Null};
+            }
+            if (isReserved(t)) {
+                break;
+            }
+            if (peek(1).isSymbol("("_L1)) {
+                return functionCall();
+            }
+            return columnReference();
+        case TokenKind::End:
+            break;
+        }
+        unexpected(u"wyrażenia"_s);
+    }
+
+    Expr parenthesised() {
+        const int open = take().position;
+        if (peek().isWord("SELECT"_L1)) {
+            const QString subquery = select();
+            expectClose(open);
+            return {u'(' + subquery + u')', Type::Unknown};
+        }
+        Expr inner = expression();
+        expectClose(open);
+        inner.sql = u'(' + inner.sql + u')';
+        inner.atomic = true;
+        inner.column = false;
+        return inner;
+    }
+
+    Expr columnReference() {
+        QString table;
+        QString column = take().text;
+        if (peek().isSymbol("."_L1)) {
+            take();
+            table = column;
+            column = name(u"nazwy kolumny po '.'"_s);
+        }
+        if (m_columnIndex != nullptr) {
+            const int index = (*m_columnIndex)(column);
+            if (index < 0) {
+                throw Error(err::TooFewParameters,
+                            u"Nieznana nazwa kolumny '%1' w warunku wyszukiwania."_s.arg(
+                                table.isEmpty() ? column : table + u'.' + column));
+            }
+            return {u'?' + QString::number(index + 1), Type::Unknown};
+        }
+        const QString sql = table.isEmpty()
+                                ? quoteIdentifier(column)
+                                : quoteIdentifier(table) + u'.' + quoteIdentifier(column);
+        return {sql, Type::Unknown, false, true, true};
+    }
+
+    std::vector<Expr> arguments(const Token& function) {
+        std::vector<Expr> args;
+        const int open = take().position;
+        if (acceptSymbol(")"_L1)) {
+            return args;
+        }
+        if (function.isWord("COUNT"_L1) && acceptSymbol("*"_L1)) {
+            expectClose(open);
+            args.push_back({u"*"_s, Type::Unknown});
+            return args;
+        }
+        do {
+            args.push_back(expression());
+        } while (acceptSymbol(","_L1));
+        expectClose(open);
+        return args;
+    }
+
+    void expectArguments(const Token& function, const std::vector<Expr>& args,
+                         std::size_t count) const {
+        if (args.size() != count) {
+            sql::syntaxError(u"funkcja %1 na pozycji %2 wymaga argumentów: %3, podano: %4."_s.arg(
+                function.text, QString::number(function.position), QString::number(count),
+                QString::number(args.size())));
+        }
+    }
+
+    Expr functionCall() {
+        const Token function = take();
+        const std::vector<Expr> args = arguments(function);
+        if (function.isWord("IIF"_L1)) {
+            expectArguments(function, args, 3);
+            const Type type = args[1].type == Type::Text || args[2].type == Type::Text
+                                  ? Type::Text
+                              : args[1].type == args[2].type ? args[1].type
+                                                             : Type::Unknown;
+            // A Null condition takes the false branch, as in the old engine.
+            return {u"CASE WHEN "_s + args[0].sql + u" THEN "_s + value(args[1]) + u" ELSE "_s +
+                        value(args[2]) + u" END"_s,
+                    type};
+        }
+        if (function.isWord("ISNULL"_L1)) {
+            expectArguments(function, args, 1);
+            return conditionExpr(operand(args[0]) + u" IS NULL"_s);
+        }
+        struct Mapping {
+            QLatin1String name;
+            QLatin1String sqlite;
+            Type type;  // Unknown: the argument's type
+        };
+        static const Mapping mappings[] = {
+            {"TRIM"_L1, "trim"_L1, Type::Text},    {"LTRIM"_L1, "ltrim"_L1, Type::Text},
+            {"RTRIM"_L1, "rtrim"_L1, Type::Text},  {"LEN"_L1, "length"_L1, Type::Number},
+            {"COUNT"_L1, "count"_L1, Type::Number}, {"SUM"_L1, "sum"_L1, Type::Number},
+            {"AVG"_L1, "avg"_L1, Type::Number},    {"MIN"_L1, "min"_L1, Type::Unknown},
+            {"MAX"_L1, "max"_L1, Type::Unknown},
+        };
+        for (const Mapping& m : mappings) {
+            if (function.isWord(m.name)) {
+                expectArguments(function, args, 1);
+                if (args[0].sql == u"*"_s && !function.isWord("COUNT"_L1)) {
+                    unexpected(u"wyrażenia"_s);
+                }
+                return {m.sqlite + u'(' + value(args[0]) + u')',
+                        m.type == Type::Unknown ? args[0].type : m.type};
+            }
+        }
+        sql::syntaxError(u"nieznana funkcja '%1' na pozycji %2."_s.arg(
+            function.text, QString::number(function.position)));
+    }
+
+    std::vector<Token> m_tokens;
+    std::size_t m_index = 0;
+    const ColumnIndex* m_columnIndex;
+};
+
+// Translations by text. The program builds its texts with ids in them, so the number of
+// distinct texts grows with use; the cache starts afresh when it gets large.
+class Cache {
+public:
+    bool find(const QString& text, QString& translated) {
+        const std::lock_guard lock(m_mutex);
+        const auto it = m_map.constFind(text);
+        if (it == m_map.constEnd()) {
+            return false;
+        }
+        translated = it.value();
+        return true;
+    }
+
+    void insert(const QString& text, const QString& translated) {
+        const std::lock_guard lock(m_mutex);
+        if (m_map.size() >= kLimit) {
+            m_map.clear();
+        }
+        m_map.insert(text, translated);
+    }
+
+private:
+    static constexpr qsizetype kLimit = 4096;
+    std::mutex m_mutex;
+    QHash<QString, QString> m_map;
+};
+
+Cache& cache() {
+    static Cache instance;
+    return instance;
+}
+
+}  // namespace
+
+QString SqlTranslator::translate(const QString& sql) {
+    QString translated;
+    if (cache().find(sql, translated)) {
+        return translated;
+    }
+    translated = Parser(sql, nullptr).statement();
+    cache().insert(sql, translated);
+    return translated;
+}
+
+QString SqlTranslator::translateCondition(const QString& condition,
+                                          const std::function<int(const QString&)>& columnIndex) {
+    return Parser(condition, &columnIndex).condition();
+}
+
+}  // namespace engine

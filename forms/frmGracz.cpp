@@ -1,0 +1,274 @@
+#include "forms/frmGracz.h"
+
+#include "ui_frmGracz.h"
+
+#include "data/Mirvola.h"
+#include "data/engine/Error.h"
+#include "data/engine/Recordset.h"
+#include "forms/Dialogs.h"
+#include "forms/Toolkit.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+
+#include <array>
+
+namespace {
+
+ui::Answer zapytaj(QWidget* parent, const QString& tekst) {
+    return ui::messageBox(parent, QStringLiteral("Pytanie"), tekst, ui::Buttons::YesNo,
+                          ui::Icon::Question, ui::Answer::Yes);
+}
+
+void komunikat(QWidget* parent, const QString& tekst) {
+    ui::messageBox(parent, QStringLiteral("Komunikat"), tekst, ui::Buttons::Ok,
+                   ui::Icon::Exclamation);
+}
+
+void informacja(QWidget* parent, const QString& tekst) {
+    ui::messageBox(parent, QStringLiteral("Info"), tekst, ui::Buttons::Ok, ui::Icon::Information);
+}
+
+QString liczbaSQL(double id) {
+    return QString::number(static_cast<qlonglong>(id));
+}
+
+// One condition of the duplicate query: an empty field matches only a Null column.
+QString warunekPola(const QString& strPole, const QString& strWartosc) {
+    if (strWartosc.isEmpty()) {
+        return QStringLiteral("IsNull(") + strPole + QStringLiteral(") = True");
+    }
+    return strPole + QStringLiteral(" = ") + Mirvola::TekstSQL(strWartosc);
+}
+
+QVariant wartoscPola(const QString& tekst) {
+    return tekst.isEmpty() ? QVariant() : QVariant(tekst);
+}
+
+// A command that ends through an error must not leave the shared recordset open.
+class ZamknijBazePrzyBledzie {
+  public:
+    ZamknijBazePrzyBledzie() = default;
+    ZamknijBazePrzyBledzie(const ZamknijBazePrzyBledzie&) = delete;
+    ZamknijBazePrzyBledzie& operator=(const ZamknijBazePrzyBledzie&) = delete;
+    ~ZamknijBazePrzyBledzie() {
+        if (!Mirvola::rsDane && !Mirvola::dbBaza) {
+            return;
+        }
+        try {
+            Mirvola::ZamknijBaze();
+        } catch (const engine::Error&) {
+            Mirvola::rsDane.reset();
+            Mirvola::dbBaza.reset();
+        }
+    }
+};
+
+void przytnij(QLineEdit* pole) {
+    const QString tekst = pole->text().trimmed();
+    if (tekst != pole->text()) {
+        pole->setText(tekst);
+    }
+}
+
+}  // namespace
+
+frmGracz::frmGracz(bool blnModyfikacja, QWidget* parent)
+    : QDialog(parent), blnModyfikacja(blnModyfikacja), m_ui(std::make_unique<Ui::frmGracz>()) {
+    m_ui->setupUi(this);
+    for (QLineEdit* pole : {m_ui->txtImie, m_ui->txtNazwisko, m_ui->txtPrzydomek}) {
+        pole->installEventFilter(this);
+    }
+    connect(m_ui->cmdOK, &QPushButton::clicked, this, &frmGracz::cmdOK_Click);
+    connect(m_ui->cmdHelp, &QPushButton::clicked, this, &frmGracz::cmdHelp_Click);
+
+    if (blnModyfikacja) {
+        dblIdGracza = Mirvola::dblIdMeczu;
+        try {
+            WczytajGracza();
+        } catch (const engine::Error& e) {
+            m_loaded = false;
+            ui::pokazBlad(parent, e);
+        }
+    }
+}
+
+frmGracz::~frmGracz() = default;
+
+void frmGracz::WczytajGracza() {
+    const ui::Hourglass klepsydra;
+    const ZamknijBazePrzyBledzie straz;
+    Mirvola::strSQL =
+        QStringLiteral("SELECT * FROM Gracze WHERE Id_gracza = ") + liczbaSQL(dblIdGracza);
+    Mirvola::OtworzBaze(Mirvola::strSQL);
+    setWindowTitle(QStringLiteral("Gracze - modyfikacja"));
+    const engine::Recordset& rs = *Mirvola::rsDane;
+    m_ui->txtImie->setText(rs.value(QStringLiteral("Imie")).toString());
+    m_ui->txtNazwisko->setText(rs.value(QStringLiteral("Nazwisko")).toString());
+    m_ui->txtPrzydomek->setText(rs.value(QStringLiteral("Przydomek")).toString());
+    Mirvola::ZamknijBaze();
+}
+
+bool frmGracz::eventFilter(QObject* watched, QEvent* event) {
+    auto* pole = qobject_cast<QLineEdit*>(watched);
+    if (pole != nullptr) {
+        switch (event->type()) {
+            case QEvent::FocusIn:
+                pole->selectAll();
+                break;
+            case QEvent::FocusOut:
+                przytnij(pole);
+                break;
+            case QEvent::KeyPress:
+                if (PrzejdzKlawiszem(pole, static_cast<QKeyEvent*>(event)->key())) {
+                    return true;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// Enter and Down go to the next control of txtImie, txtNazwisko, txtPrzydomek, cmdOK; Up to
+// the previous one, from the first name round to cmdOK.
+bool frmGracz::PrzejdzKlawiszem(QLineEdit* pole, int klawisz) {
+    struct Przejscie {
+        QLineEdit* pole;
+        QWidget* nastepny;
+        QWidget* poprzedni;
+    };
+    const std::array<Przejscie, 3> przejscia = {{
+        {m_ui->txtImie, m_ui->txtNazwisko, m_ui->cmdOK},
+        {m_ui->txtNazwisko, m_ui->txtPrzydomek, m_ui->txtImie},
+        {m_ui->txtPrzydomek, m_ui->cmdOK, m_ui->txtNazwisko},
+    }};
+    for (const Przejscie& p : przejscia) {
+        if (p.pole != pole) {
+            continue;
+        }
+        switch (klawisz) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Down:
+                p.nastepny->setFocus(Qt::TabFocusReason);
+                return true;
+            case Qt::Key_Up:
+                p.poprzedni->setFocus(Qt::BacktabFocusReason);
+                return true;
+            default:
+                return false;
+        }
+    }
+    return false;
+}
+
+void frmGracz::cmdHelp_Click() {
+    informacja(this, QStringLiteral("Dozwolone są następujące kombinacje: \n\n"
+                                    "1) Imię + Nazwisko\n"
+                                    "2) Imię + Nazwisko + Przydomek\n"
+                                    "3) Przydomek"));
+}
+
+void frmGracz::cmdOK_Click() {
+    // A click may come without the focus leaving a box: trim here too, so that blanks alone
+    // never count as a name.
+    for (QLineEdit* pole : {m_ui->txtImie, m_ui->txtNazwisko, m_ui->txtPrzydomek}) {
+        przytnij(pole);
+    }
+    const QString strImie = m_ui->txtImie->text();
+    const QString strNazwisko = m_ui->txtNazwisko->text();
+    const QString strPrzydomek = m_ui->txtPrzydomek->text();
+
+    QString strKomunikat;
+    if (strImie.isEmpty() && (!strNazwisko.isEmpty() || strPrzydomek.isEmpty())) {
+        strKomunikat += QStringLiteral("Należy podać imię zawodnika.\n");
+    }
+    if (strNazwisko.isEmpty() && (!strImie.isEmpty() || strPrzydomek.isEmpty())) {
+        strKomunikat += QStringLiteral("Należy podać nazwisko zawodnika.\n");
+    }
+    if (!strKomunikat.isEmpty()) {
+        komunikat(this, strKomunikat);
+        return;
+    }
+    if (zapytaj(this, QStringLiteral("Czy dane są poprawne?")) != ui::Answer::Yes) {
+        return;
+    }
+
+    bool blnIstnieje = false;
+    try {
+        blnIstnieje = IstniejeTakiGracz();
+    } catch (const engine::Error& e) {
+        ui::pokazBlad(this, e, true);
+        return;
+    }
+    if (blnIstnieje) {
+        komunikat(this, QStringLiteral("Taki zawodnik już istnieje !!!"));
+        m_ui->txtImie->selectAll();
+        m_ui->txtImie->setFocus();
+        return;
+    }
+    ZapiszGracza();
+}
+
+// Another player with the same three names (text equality of the engine, without regard to
+// letter case). Saving a player unchanged finds only the player himself, which is no duplicate.
+bool frmGracz::IstniejeTakiGracz() {
+    const ui::Hourglass klepsydra;
+    const ZamknijBazePrzyBledzie straz;
+    Mirvola::strSQL = QStringLiteral("SELECT * FROM Gracze WHERE ") +
+                      warunekPola(QStringLiteral("Nazwisko"), m_ui->txtNazwisko->text()) +
+                      QStringLiteral(" And ") +
+                      warunekPola(QStringLiteral("Imie"), m_ui->txtImie->text()) +
+                      QStringLiteral(" And ") +
+                      warunekPola(QStringLiteral("Przydomek"), m_ui->txtPrzydomek->text());
+    Mirvola::OtworzBaze(Mirvola::strSQL);
+    engine::Recordset& rs = *Mirvola::rsDane;
+    bool blnInny = false;
+    for (; !rs.eof() && !blnInny; rs.moveNext()) {
+        blnInny =
+            !blnModyfikacja || rs.value(QStringLiteral("Id_gracza")).toDouble() != dblIdGracza;
+    }
+    Mirvola::ZamknijBaze();
+    return blnInny;
+}
+
+void frmGracz::ZapiszGracza() {
+    try {
+        ZapiszWiersz();
+    } catch (const engine::Error& e) {
+        ui::pokazBlad(this, e, true);
+        return;
+    }
+    informacja(this, QStringLiteral("Dane zostały zapisane."));
+    if (!blnModyfikacja &&
+        zapytaj(this, QStringLiteral("Czy dopisać kolejnego zawodnika?")) == ui::Answer::Yes) {
+        m_ui->txtImie->clear();
+        m_ui->txtNazwisko->clear();
+        m_ui->txtPrzydomek->clear();
+        m_ui->txtImie->setFocus();
+        return;
+    }
+    accept();
+}
+
+// One update of one row: when it fails, nothing of the player is stored.
+void frmGracz::ZapiszWiersz() {
+    const ui::Hourglass klepsydra;
+    const ZamknijBazePrzyBledzie straz;
+    if (blnModyfikacja) {
+        Mirvola::strSQL =
+            QStringLiteral("SELECT * FROM Gracze WHERE Id_gracza = ") + liczbaSQL(dblIdGracza);
+        Mirvola::OtworzBaze(Mirvola::strSQL);
+        Mirvola::rsDane->edit();
+    } else {
+        Mirvola::OtworzBaze(QStringLiteral("Gracze"));
+        Mirvola::rsDane->addNew();
+    }
+    Mirvola::rsDane->setValue(QStringLiteral("Nazwisko"), wartoscPola(m_ui->txtNazwisko->text()));
+    Mirvola::rsDane->setValue(QStringLiteral("Imie"), wartoscPola(m_ui->txtImie->text()));
+    Mirvola::rsDane->setValue(QStringLiteral("Przydomek"), wartoscPola(m_ui->txtPrzydomek->text()));
+    Mirvola::rsDane->update();
+    Mirvola::ZamknijBaze();
+}

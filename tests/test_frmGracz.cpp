@@ -1,0 +1,253 @@
+#include "data/Mirvola.h"
+#include "data/engine/Recordset.h"
+#include "forms/Dialogs.h"
+#include "forms/Toolkit.h"
+#include "forms/frmGracz.h"
+#include "support/Diary.h"
+#include "support/Script.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using testing_support::Diary;
+using testing_support::Script;
+
+namespace {
+
+using Imiona = std::tuple<const char*, const char*, const char*>;
+
+QString u8(const char* tekst) {
+    return QString::fromUtf8(tekst);
+}
+
+QLineEdit* pole(QWidget& w, const char* nazwa) {
+    auto* p = w.findChild<QLineEdit*>(QString::fromLatin1(nazwa));
+    EXPECT_NE(p, nullptr) << nazwa;
+    return p;
+}
+
+// Types the three names and presses OK.
+void zatwierdz(QWidget& w, const char* imie, const char* nazwisko, const char* przydomek) {
+    pole(w, "txtImie")->setText(u8(imie));
+    pole(w, "txtNazwisko")->setText(u8(nazwisko));
+    pole(w, "txtPrzydomek")->setText(u8(przydomek));
+    w.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+}
+
+void pokazAktywne(QWidget& w) {
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+}
+
+const ui::Message kPoprawne{u8("Pytanie"), u8("Czy dane są poprawne?"), ui::Buttons::YesNo,
+                            ui::Icon::Question, ui::Answer::Yes};
+const ui::Message kKolejny{u8("Pytanie"), u8("Czy dopisać kolejnego zawodnika?"),
+                           ui::Buttons::YesNo, ui::Icon::Question, ui::Answer::Yes};
+
+void zapisano(Script& s) {
+    s.message(kPoprawne, ui::Answer::Yes);
+    s.message(u8("Info"), u8("Dane zostały zapisane."));
+}
+
+void istnieje(Script& s) {
+    s.message(kPoprawne, ui::Answer::Yes);
+    s.message({u8("Komunikat"), u8("Taki zawodnik już istnieje !!!"), ui::Buttons::Ok,
+               ui::Icon::Exclamation, ui::Answer::Ok},
+              ui::Answer::Ok);
+}
+
+// The error message the engine gives for reading (or editing) the rows of `sql` when there are
+// none.
+QString bladBrakuWiersza(const QString& sql, bool edycja) {
+    QString tekst;
+    try {
+        Mirvola::OtworzBaze(sql);
+        edycja ? Mirvola::rsDane->edit() : void(Mirvola::rsDane->value(0));
+    } catch (const engine::Error& e) {
+        tekst = ui::tekstBledu(e, edycja);
+    }
+    Mirvola::ZamknijBaze();
+    EXPECT_FALSE(tekst.isEmpty());
+    return tekst;
+}
+
+class GraczTest : public ::testing::Test {
+  protected:
+    GraczTest() { diary.fillSample(); }
+
+    QString gracz(int id) const {
+        return diary
+            .rows(QStringLiteral("SELECT Imie, Nazwisko, Przydomek FROM Gracze "
+                                 "WHERE Id_gracza = %1")
+                      .arg(id))
+            .front()
+            .join(u'|');
+    }
+
+    Diary diary;
+};
+
+TEST_F(GraczTest, AllowsOnlyTheThreeCombinations) {
+    const QString imie = u8("Należy podać imię zawodnika.\n");
+    const QString nazwisko = u8("Należy podać nazwisko zawodnika.\n");
+    const std::vector<std::tuple<const char*, const char*, const char*, QString>> przypadki = {
+        {"Jan", "", "", nazwisko},
+        {"Jan", "", "Janek", nazwisko},
+        {"", "Nowak", "", imie},
+        {"", "Nowak", "Nowy", imie},
+        {"", "", "", imie + nazwisko},
+        {"  ", " ", "", imie + nazwisko},  // blanks alone are no name
+        {"Marek", "Lis", "", {}},
+        {"Marek", "Lis", "Lisek", {}},
+        {"", "", "Zorro", {}},
+    };
+    for (const auto& [i, n, p, tekst] : przypadki) {
+        SCOPED_TRACE(std::string(i) + "|" + n + "|" + p);
+        frmGracz w(false);
+        Script s;
+        if (tekst.isEmpty()) {
+            s.message(kPoprawne, ui::Answer::No);
+        } else {
+            s.message(
+                {u8("Komunikat"), tekst, ui::Buttons::Ok, ui::Icon::Exclamation, ui::Answer::Ok},
+                ui::Answer::Ok);
+        }
+        zatwierdz(w, i, n, p);
+    }
+    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 5);
+}
+
+TEST_F(GraczTest, AddsPlayersOneAfterAnotherWithNullForEmptyFields) {
+    frmGracz w(false);
+    EXPECT_EQ(w.windowTitle(), u8("Gracze - dopisanie"));
+    pokazAktywne(w);
+    Script s;
+    zapisano(s);
+    s.message(kKolejny, ui::Answer::Yes);
+    zatwierdz(w, "", "", " Zorro ");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(pole(w, "txtImie")->hasFocus());
+    EXPECT_EQ(pole(w, "txtPrzydomek")->text(), QString());
+    zapisano(s);
+    s.message(kKolejny, ui::Answer::No);
+    zatwierdz(w, "Marek", "O'Lis", "");
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(gracz(6), u8("NULL|NULL|Zorro"));
+    EXPECT_EQ(gracz(7), u8("Marek|O'Lis|NULL"));
+}
+
+TEST_F(GraczTest, DuplicateNeedsAllThreeNamesAndEmptyMatchesOnlyNull) {
+    frmGracz w(false);
+    pokazAktywne(w);
+    Script s;
+    for (const auto& [i, n, p] : std::initializer_list<Imiona>{
+             {"ADAM", "nowak", ""}, {"Sean", "O'Neil", ""}, {"", "", "Ronaldinho"}}) {
+        istnieje(s);
+        zatwierdz(w, i, n, p);
+        EXPECT_TRUE(pole(w, "txtImie")->hasFocus()) << i;
+        EXPECT_EQ(pole(w, "txtImie")->selectedText(), u8(i));
+    }
+    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 5);
+    // Jan Kowalski has the nickname Kowal; Adam Nowak has none.
+    for (const auto& [i, n, p] :
+         std::initializer_list<Imiona>{{"Jan", "Kowalski", ""}, {"Adam", "Nowak", "Nowy"}}) {
+        zapisano(s);
+        s.message(kKolejny, ui::Answer::Yes);
+        zatwierdz(w, i, n, p);
+    }
+    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 7);
+}
+
+TEST_F(GraczTest, ModifiesUnchangedOrToNewNamesButNotToAnotherPlayers) {
+    Mirvola::dblIdMeczu = 3;
+    {
+        frmGracz w(true);
+        ASSERT_TRUE(w.loaded());
+        EXPECT_EQ(w.windowTitle(), u8("Gracze - modyfikacja"));
+        EXPECT_EQ(pole(w, "txtPrzydomek")->text(), u8("Ronaldinho"));
+        w.show();
+        Script s;
+        zapisano(s);  // and closed, without asking for another player
+        zatwierdz(w, "", "", "Ronaldinho");
+        EXPECT_FALSE(w.isVisible());
+    }
+    Mirvola::dblIdMeczu = 2;
+    {
+        frmGracz w(true);
+        w.show();
+        Script s;
+        istnieje(s);
+        zatwierdz(w, "Jan", "Kowalski", "Kowal");
+        EXPECT_TRUE(w.isVisible());
+    }
+    Mirvola::dblIdMeczu = 1;
+    frmGracz w(true);
+    Script s;
+    zapisano(s);
+    zatwierdz(w, "Jan", "Kowalski", "");
+    EXPECT_EQ(gracz(1), u8("Jan|Kowalski|NULL"));
+    EXPECT_EQ(gracz(2), u8("Adam|Nowak|NULL"));
+    EXPECT_EQ(gracz(3), u8("NULL|NULL|Ronaldinho"));
+}
+
+TEST_F(GraczTest, DatabaseFailuresAreReportedAndWriteNothing) {
+    Script s;
+    const QString sql = QStringLiteral("SELECT * FROM Gracze WHERE Id_gracza = 2");
+    diary.exec(QStringLiteral("UPDATE Gracze SET Id_gracza = 9 WHERE Id_gracza = 2"));
+    s.message(u8("Błąd"), bladBrakuWiersza(sql, false));
+    Mirvola::dblIdMeczu = 2;
+    EXPECT_FALSE(frmGracz(true).loaded());  // not to be shown: its empty fields would be saved
+
+    diary.exec(QStringLiteral("UPDATE Gracze SET Id_gracza = 2 WHERE Id_gracza = 9"));
+    frmGracz w(true);
+    ASSERT_TRUE(w.loaded());
+    w.show();
+    diary.exec(QStringLiteral("DELETE FROM Gracze WHERE Id_gracza = 2"));
+    s.message(kPoprawne, ui::Answer::Yes);
+    s.message(u8("Błąd"), bladBrakuWiersza(sql, true));
+    zatwierdz(w, "Adam", "Nowacki", "");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 4);
+    EXPECT_FALSE(Mirvola::rsDane || Mirvola::dbBaza);
+}
+
+TEST_F(GraczTest, KeysMoveFocusInFixedOrderAndBoxesSelectAndTrim) {
+    frmGracz w(false);
+    pokazAktywne(w);
+    const std::vector<std::tuple<const char*, Qt::Key, const char*>> ruchy = {
+        {"txtImie", Qt::Key_Return, "txtNazwisko"}, {"txtImie", Qt::Key_Up, "cmdOK"},
+        {"txtImie", Qt::Key_Down, "txtNazwisko"},   {"txtNazwisko", Qt::Key_Enter, "txtPrzydomek"},
+        {"txtNazwisko", Qt::Key_Up, "txtImie"},     {"txtNazwisko", Qt::Key_Down, "txtPrzydomek"},
+        {"txtPrzydomek", Qt::Key_Return, "cmdOK"},  {"txtPrzydomek", Qt::Key_Up, "txtNazwisko"},
+        {"txtPrzydomek", Qt::Key_Down, "cmdOK"},
+    };
+    for (const auto& [z, klawisz, cel] : ruchy) {
+        pole(w, z)->setFocus();
+        QTest::keyClick(pole(w, z), klawisz);
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), QString::fromLatin1(cel)) << z;
+    }
+    pole(w, "txtImie")->setText(u8("  Jan "));
+    pole(w, "txtImie")->setFocus();
+    EXPECT_EQ(pole(w, "txtImie")->selectedText(), u8("  Jan "));
+    pole(w, "txtNazwisko")->setFocus();
+    EXPECT_EQ(pole(w, "txtImie")->text(), u8("Jan"));
+
+    Script s;
+    s.message(u8("Info"), u8("Dozwolone są następujące kombinacje: \n\n1) Imię + Nazwisko\n"
+                             "2) Imię + Nazwisko + Przydomek\n3) Przydomek"));
+    w.findChild<QPushButton*>(QStringLiteral("cmdHelp"))->click();
+
+    const QString katalog = qEnvironmentVariable("MIRVOLA_SCREENSHOTS");
+    if (!katalog.isEmpty()) {
+        w.grab().save(QDir(katalog).filePath(QStringLiteral("frmGracz.png")));
+    }
+}
+
+}  // namespace
