@@ -278,8 +278,9 @@ TEST(frmStatystykiMecze, DoubleClickAndEnterOpenTheViewerOnTheOpponentsMatches) 
                   QStringLiteral("Legia"));
         viewer->close();
     });
-    const QRect rect = t->visualItemRect(t->topLevelItem(0));
-    QTest::mouseDClick(t->viewport(), Qt::LeftButton, {}, rect.center());
+    const QPoint point = t->visualItemRect(t->topLevelItem(0)).center();
+    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, point);
+    QTest::mouseDClick(t->viewport(), Qt::LeftButton, {}, point);
     EXPECT_TRUE(s.done());
 
     // Enter: nothing without a selected row, the viewer with one.

@@ -1,5 +1,6 @@
 #include "forms/frmStatystykiPilkarze.h"
 
+#include "data/engine/Database.h"
 #include "forms/Toolkit.h"
 #include "support/Diary.h"
 #include "support/Script.h"
@@ -148,8 +149,9 @@ TEST(frmStatystykiPilkarze, DoubleClickAndEnterOpenThePlayersGoals) {
         EXPECT_EQ(goals->findChild<QTreeWidget*>(QStringLiteral("lstBramki"))->topLevelItemCount(),
                   2);
     });
-    QTest::mouseDClick(t->viewport(), Qt::LeftButton, {},
-                       t->visualItemRect(t->topLevelItem(0)).center());
+    const QPoint point = t->visualItemRect(t->topLevelItem(0)).center();
+    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, point);
+    QTest::mouseDClick(t->viewport(), Qt::LeftButton, {}, point);
     EXPECT_TRUE(s.done());
 
     t->clearSelection();
