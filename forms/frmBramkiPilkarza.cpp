@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -43,19 +44,17 @@ frmBramkiPilkarza::frmBramkiPilkarza(QWidget* parent, double idGracza, const QSt
     QTreeWidget* lista = ui->lstBramki;
     lista->setColumnWidth(kId, 0);
     lista->setColumnHidden(kId, true);
-    int szerokosc = 0;
     for (int k = kSezon; k <= kRozgrywki; ++k) {
-        const int tw = kSzerokosci[static_cast<size_t>(k - 1)];
-        lista->setColumnWidth(k, ui::twips(tw, this));
-        szerokosc += tw;
+        lista->setColumnWidth(k, ui::twips(kSzerokosci[static_cast<size_t>(k - 1)], this));
         if (k != kMecz) {
             lista->headerItem()->setTextAlignment(k, Qt::AlignCenter);
         }
     }
-    const int wiersz = lista->fontMetrics().height() + 6;
-    lista->setFixedSize(
-        ui::twips(szerokosc, this) + 2 * lista->frameWidth() + 2,
-        lista->header()->sizeHint().height() + kWierszeBezPaska * wiersz + 2 * lista->frameWidth());
+    // The design width was made for a smaller font than today's; a date must stay readable.
+    lista->setColumnWidth(
+        kData, std::max(lista->columnWidth(kData),
+                        lista->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00")) + 12));
+    statystyki::UstawRozmiarListy(lista, kWierszeBezPaska);
     sortowanie = std::make_unique<ui::ListSorter>(lista);
     connect(lista->header(), &QHeaderView::sectionClicked, this,
             [this](int kolumna) { sortowanie->headerClicked(kolumna, intKolumna); });

@@ -75,6 +75,21 @@ QString UstalMiejsca(const QCheckBox* dom, const QCheckBox* wyjazd, const QCheck
                : QStringLiteral("(") + kody.join(QStringLiteral(", ")) + QStringLiteral(")");
 }
 
+void UstawRozmiarListy(QTreeWidget* lista, int wierszeBezPaska) {
+    QStringList teksty;
+    for (int k = 0; k < lista->columnCount(); ++k) {
+        teksty << QStringLiteral("Ąg");
+    }
+    // The row height comes from a sample row, as the style and font draw it.
+    auto proba = std::make_unique<QTreeWidgetItem>(teksty);
+    lista->addTopLevelItem(proba.get());
+    const int wiersz = lista->sizeHintForRow(0);
+    lista->takeTopLevelItem(0);
+    const int ramka = 2 * lista->frameWidth();
+    lista->setFixedSize(lista->header()->length() + ramka + 2,
+                        lista->header()->sizeHint().height() + wierszeBezPaska * wiersz + ramka);
+}
+
 OtwartaBaza::OtwartaBaza(const QString& sql) {
     try {
         Mirvola::OtworzBaze(sql);
@@ -219,10 +234,7 @@ frmStatystykiMecze::frmStatystykiMecze(QWidget* parent)
         lista->setColumnWidth(k, ui::twips(kSzerokoscLiczby, this));
         lista->headerItem()->setTextAlignment(k, Qt::AlignCenter);
     }
-    const int wiersz = lista->fontMetrics().height() + 6;
-    lista->setFixedSize(
-        ui::twips(kSzerokoscPrzeciwnika + 6 * kSzerokoscLiczby, this) + 2 * lista->frameWidth() + 2,
-        lista->header()->sizeHint().height() + kWierszeBezPaska * wiersz + 2 * lista->frameWidth());
+    statystyki::UstawRozmiarListy(lista, kWierszeBezPaska);
     sortowanie = std::make_unique<ui::ListSorter>(lista);
     lista->installEventFilter(this);
 

@@ -11,6 +11,7 @@
 class QCheckBox;
 class QLabel;
 class QListWidget;
+class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace Ui {
@@ -32,6 +33,10 @@ QString UstalRozgrywki(const QListWidget* lstRozgr);
 
 // "(" + 'D', 'W', 'N' of the checked venue boxes joined by ", " + ")"; "('A')" for none.
 QString UstalMiejsca(const QCheckBox* dom, const QCheckBox* wyjazd, const QCheckBox* neutralny);
+
+// Fixes the size of a report list to its columns' width and to `wierszeBezPaska` rows, so that
+// one row more brings the vertical scroll bar.
+void UstawRozmiarListy(QTreeWidget* lista, int wierszeBezPaska);
 
 // Opens the shared base (Mirvola::OtworzBaze) and closes it when the scope ends, also when a
 // read in between fails.

@@ -71,10 +71,7 @@ frmStatystykiPilkarze::frmStatystykiPilkarze(QWidget* parent)
     lista->setColumnWidth(kPilkarz, ui::twips(kSzerokoscPilkarza, this));
     lista->setColumnWidth(kGole, ui::twips(kSzerokoscGoli, this));
     lista->headerItem()->setTextAlignment(kGole, Qt::AlignCenter);
-    const int wiersz = lista->fontMetrics().height() + 6;
-    lista->setFixedSize(
-        ui::twips(kSzerokoscPilkarza + kSzerokoscGoli, this) + 2 * lista->frameWidth() + 2,
-        lista->header()->sizeHint().height() + kWierszeBezPaska * wiersz + 2 * lista->frameWidth());
+    statystyki::UstawRozmiarListy(lista, kWierszeBezPaska);
     sortowanie = std::make_unique<ui::ListSorter>(lista);
     lista->installEventFilter(this);
 
