@@ -21,7 +21,7 @@ namespace {
 // splitmix64: small, fast and the same on every platform and compiler, unlike the standard
 // library's distributions.
 class Random {
-public:
+  public:
     explicit Random(std::uint64_t seed) : m_state(seed) {}
 
     std::uint64_t next() {
@@ -51,7 +51,7 @@ public:
         return static_cast<int>(N) - 1;
     }
 
-private:
+  private:
     std::uint64_t m_state;
 };
 
@@ -59,45 +59,41 @@ constexpr std::uint64_t kSeed = 0x4D69727661ULL;  // "Mirva"
 constexpr int kLastSeasonStart = 2009;
 
 const char* const kClubs[] = {
-    "Legia Warszawa",    "Wisła Kraków",         "Lech Poznań",       "Śląsk Wrocław",
-    "Górnik Zabrze",     "Ruch Chorzów",         "Widzew Łódź",       "ŁKS Łódź",
-    "Pogoń Szczecin",    "Zagłębie Lubin",       "Jagiellonia",       "Korona Kielce",
-    "Cracovia",          "Polonia Warszawa",     "Arka Gdynia",       "Lechia Gdańsk",
-    "Odra Wodzisław",    "Amica Wronki",         "GKS Bełchatów",     "GKS Katowice",
-    "Stal Mielec",       "Bayern Monachium",     "Real Madryt",       "Ajax Amsterdam",
-    "Sparta Praga",      "Dynamo Kijów",         "Celtic Glasgow",    "Benfica Lizbona",
-    "Rapid Wiedeń",      "Fenerbahçe Stambuł",
+    "Legia Warszawa", "Wisła Kraków",       "Lech Poznań",    "Śląsk Wrocław",
+    "Górnik Zabrze",  "Ruch Chorzów",       "Widzew Łódź",    "ŁKS Łódź",
+    "Pogoń Szczecin", "Zagłębie Lubin",     "Jagiellonia",    "Korona Kielce",
+    "Cracovia",       "Polonia Warszawa",   "Arka Gdynia",    "Lechia Gdańsk",
+    "Odra Wodzisław", "Amica Wronki",       "GKS Bełchatów",  "GKS Katowice",
+    "Stal Mielec",    "Bayern Monachium",   "Real Madryt",    "Ajax Amsterdam",
+    "Sparta Praga",   "Dynamo Kijów",       "Celtic Glasgow", "Benfica Lizbona",
+    "Rapid Wiedeń",   "Fenerbahçe Stambuł",
 };
 
 const char* const kFirstNames[] = {
-    "Jan",    "Adam",    "Piotr",     "Paweł",    "Tomasz", "Łukasz",  "Michał",  "Krzysztof",
-    "Marcin", "Grzegorz", "Andrzej",  "Jakub",    "Kamil",  "Maciej",  "Wojciech", "Zbigniew",
-    "Rafał",  "Sebastian", "Dariusz", "Mirosław", "Jerzy",  "Bartosz", "Artur",   "Sławomir",
+    "Jan",    "Adam",      "Piotr",   "Paweł",    "Tomasz", "Łukasz",  "Michał",   "Krzysztof",
+    "Marcin", "Grzegorz",  "Andrzej", "Jakub",    "Kamil",  "Maciej",  "Wojciech", "Zbigniew",
+    "Rafał",  "Sebastian", "Dariusz", "Mirosław", "Jerzy",  "Bartosz", "Artur",    "Sławomir",
 };
 
 const char* const kSurnames[] = {
-    "Kowalski",   "Nowak",     "Wiśniewski", "Wójcik",    "Kowalczyk", "Kamiński",
-    "Lewandowski", "Zieliński", "Szymański",  "Woźniak",   "Dąbrowski", "Kozłowski",
-    "Jankowski",  "Mazur",     "Kwiatkowski", "Krawczyk", "Piotrowski", "Grabowski",
-    "Nowakowski", "Pawłowski", "Michalski",  "Król",      "Wieczorek", "Jabłoński",
-    "Wróbel",     "Majewski",  "Olszewski",  "Stępień",   "Żurawski",  "Błaszczykowski",
+    "Kowalski",    "Nowak",     "Wiśniewski",  "Wójcik",   "Kowalczyk",  "Kamiński",
+    "Lewandowski", "Zieliński", "Szymański",   "Woźniak",  "Dąbrowski",  "Kozłowski",
+    "Jankowski",   "Mazur",     "Kwiatkowski", "Krawczyk", "Piotrowski", "Grabowski",
+    "Nowakowski",  "Pawłowski", "Michalski",   "Król",     "Wieczorek",  "Jabłoński",
+    "Wróbel",      "Majewski",  "Olszewski",   "Stępień",  "Żurawski",   "Błaszczykowski",
 };
 
 const char* const kNicknames[] = {
-    "Ronaldinho", "Kaka",    "Żyleta", "Bobo",   "Siwy",  "Mały",    "Gruby",
-    "Dziadek",    "Profesor", "Pele",  "Ślimak", "Kudłaty", "Szczurek", "Łysy",
-    "Bosman",     "Czarny",  "Rudy",   "Wariat", "Błysk", "Dżoker",
+    "Ronaldinho", "Kaka",     "Żyleta", "Bobo",   "Siwy",    "Mały",     "Gruby",
+    "Dziadek",    "Profesor", "Pele",   "Ślimak", "Kudłaty", "Szczurek", "Łysy",
+    "Bosman",     "Czarny",   "Rudy",   "Wariat", "Błysk",   "Dżoker",
 };
 
 const char* const kComments[] = {
-    "Świetna atmosfera na trybunach.",
-    "Mecz w deszczu, boisko jak bagno.",
-    "Sędzia nie uznał prawidłowego gola.",
-    "Pierwszy mecz nowego trenera.",
-    "Kibice gości zajęli cały sektor.",
-    "Zimno, ale warto było przyjechać.",
-    "Rzut karny w doliczonym czasie gry.",
-    "Mecz przerwany na 10 minut z powodu rac.",
+    "Świetna atmosfera na trybunach.",     "Mecz w deszczu, boisko jak bagno.",
+    "Sędzia nie uznał prawidłowego gola.", "Pierwszy mecz nowego trenera.",
+    "Kibice gości zajęli cały sektor.",    "Zimno, ale warto było przyjechać.",
+    "Rzut karny w doliczonym czasie gry.", "Mecz przerwany na 10 minut z powodu rac.",
 };
 
 const char* const kCommentTails[] = {
@@ -122,7 +118,8 @@ void insertSeasons(engine::Connection& db, int count) {
     const int first = kLastSeasonStart - count + 1;
     for (int year = first; year < first + count; ++year) {
         insert.reset();
-        insert.bind(1, QStringLiteral("%1/%2").arg(year).arg((year + 1) % 100, 2, 10, QLatin1Char('0')));
+        insert.bind(
+            1, QStringLiteral("%1/%2").arg(year).arg((year + 1) % 100, 2, 10, QLatin1Char('0')));
         insert.step();
     }
 }
@@ -143,7 +140,8 @@ void insertClubs(engine::Connection& db, int count) {
 
 void insertPlayers(engine::Connection& db, int count, Random& random) {
     engine::Statement insert(
-        db, QByteArrayLiteral("INSERT INTO Gracze (Imie, Nazwisko, Przydomek) VALUES (?1, ?2, ?3)"));
+        db,
+        QByteArrayLiteral("INSERT INTO Gracze (Imie, Nazwisko, Przydomek) VALUES (?1, ?2, ?3)"));
     for (int i = 0; i < count; ++i) {
         QVariant first = text(kFirstNames[random.below(static_cast<int>(std::size(kFirstNames)))]);
         QVariant surname = text(kSurnames[random.below(static_cast<int>(std::size(kSurnames)))]);
@@ -191,7 +189,7 @@ QVariant comment(Random& random) {
 }
 
 class MatchWriter {
-public:
+  public:
     MatchWriter(engine::Connection& db, const Size& size, Random& random)
         : m_db(db),
           m_size(size),
@@ -216,7 +214,7 @@ public:
         }
     }
 
-private:
+  private:
     void writeMatch(int seasonId, const QDate& date) {
         static constexpr std::array<int, 3> venueWeights{45, 45, 10};
         static constexpr std::array<int, 4> competitionWeights{60, 15, 10, 15};
@@ -240,8 +238,8 @@ private:
         int position = 1;
         for (int side = 0; side < 2; ++side) {
             const bool homeClub = (side == 0) == (venue != 'W');
-            writeGoals(match, score[side], homeClub, competition != kLiga && competition != kSparing,
-                       position);
+            writeGoals(match, score[side], homeClub,
+                       competition != kLiga && competition != kSparing, position);
         }
     }
 

@@ -27,7 +27,7 @@ BusyCursorHook& kursorZajetosci() {
 
 // The busy cursor for the lifetime of the object, restored on every path out of WykonajSQL.
 class Klepsydra {
-public:
+  public:
     Klepsydra() : m_hook(kursorZajetosci()) {
         if (m_hook) {
             m_hook(true);
@@ -41,7 +41,7 @@ public:
     Klepsydra(const Klepsydra&) = delete;
     Klepsydra& operator=(const Klepsydra&) = delete;
 
-private:
+  private:
     BusyCursorHook m_hook;
 };
 

@@ -1,14 +1,13 @@
-// Every SQL text that the windows send, built the way the windows build them, run on the
-// shared sample diary. Grouped by window; the expected values follow from the sample data.
-#include "data/engine/Error.h"
-#include "data/engine/SqlFunctions.h"
-#include "data/engine/SqlTranslator.h"
+// Every SQL text that the windows send, built the way the windows build them, sent the way
+// the windows send them (OtworzBaze / rsDane / ZamknijBaze, WykonajSQL) to the shared sample
+// diary. Grouped by window; the expected values follow from the sample data.
+#include "data/Mirvola.h"
+#include "data/engine/Database.h"
+#include "data/engine/Recordset.h"
+#include "support/Diary.h"
 
-#include <QFile>
+#include <QDate>
 #include <QStringList>
-#include <QTemporaryDir>
-
-#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -24,118 +23,66 @@ namespace {
 
 using Rows = std::vector<QStringList>;
 
-// The sample diary, reached the way the program reaches it: old-dialect texts.
-class Diary {
-public:
-    Diary() {
-        EXPECT_TRUE(m_dir.isValid());
-        const QByteArray path = (m_dir.path() + u"/Mirvola.mdb"_s).toUtf8();
-        EXPECT_EQ(sqlite3_open(path.constData(), &m_db), SQLITE_OK);
-        engine::registerSqlFunctions(m_db);
-        sqlite3_exec(m_db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
-        QFile schema(u":/data/schema.sql"_s);
-        EXPECT_TRUE(schema.open(QIODevice::ReadOnly));
-        // One transaction: a file write per statement would make every test slow.
-        plain(u"BEGIN;"_s + QString::fromUtf8(schema.readAll()) + uR"SQL(
-INSERT INTO Sezony (Id_sezonu, Sezon) VALUES (1, '2001/02'), (2, '2002/03');
-INSERT INTO Kluby (Id_klubu, Druzyna) VALUES (1, 'Legia'), (2, 'Wisła'), (3, 'Łódzki KS'),
-  (4, 'O''Higgins');
-INSERT INTO Rozgrywki (Id_rozgrywki, Nazwa, Oficjalny) VALUES (1, 'Liga', -1), (2, 'Puchar', -1),
-  (3, 'Sparing', 0);
-INSERT INTO Jak (Id_jak, Jak, CzySam) VALUES (1, 'z gry', 0), (2, 'karny', 0),
-  (3, 'samobójczy', -1);
-INSERT INTO Gracze (Id_gracza, Imie, Nazwisko, Przydomek) VALUES
-  (1, 'Jan', 'Kowalski', 'Kowal'), (2, 'Adam', 'Nowak', NULL), (3, NULL, NULL, 'Ronaldinho'),
-  (4, 'Piotr', 'Żuk', NULL), (5, 'Sean', 'O''Neil', NULL);
-INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki,
-  Komentarz) VALUES
-  (1, 1, '2001-08-05', 'D', 1, 2, 1, 1, 'Pierwszy mecz'),
-  (2, 1, '2002-05-05', 'W', 2, 1, 2, 1, NULL),
-  (3, 2, '2002-09-01', 'N', 3, 0, 0, 3, 'Sparing' || char(13) || char(10) || 'w deszczu'),
-  (4, 2, '2003-03-15', 'D', 4, 3, 3, 2, NULL),
-  (5, 2, '2003-04-20', 'W', 1, NULL, NULL, 1, NULL);
-INSERT INTO Bramki (Id_meczu, Nr_pozycji, Czy_Mirvola, Id_gracza, Minuta, Id_jak) VALUES
-  (1, 1, -1, 1, 10, 1), (1, 2, -1, 2, 50, 2), (1, 3, 0, 3, 30, 1),
-  (2, 1, 0, 3, 7, 1), (2, 2, -1, 1, 20, 1), (2, 3, -1, 4, 88, 3),
-  (4, 1, -1, 5, 1, 1), (4, 2, 0, 3, 45, 2);
-COMMIT;
-)SQL"_s);
+// A value of the shared recordset as text: "NULL" for Null, dates as yyyy-MM-dd.
+QString text(const QVariant& value) {
+    if (value.isNull()) {
+        return u"NULL"_s;
     }
-    ~Diary() { sqlite3_close(m_db); }
+    if (value.typeId() == QMetaType::QDate) {
+        return value.toDate().toString(u"yyyy-MM-dd"_s);
+    }
+    return value.toString();
+}
 
-    // A query of a window: every row, each value as text ("NULL" for Null).
-    Rows open(const QString& oldSql) const {
+// The sample diary, reached through the program's module.
+class Diary {
+  public:
+    Diary() { m_diary.fillSample(); }
+
+    // A query of a window: every row of rsDane, each value as text.
+    Rows open(const QString& sql) const {
         Rows result;
-        sqlite3_stmt* stmt = prepare(oldSql);
-        int rc;
-        while (stmt && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        Mirvola::OtworzBaze(sql);
+        for (; !Mirvola::rsDane->eof(); Mirvola::rsDane->moveNext()) {
             QStringList row;
-            for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-                row << (sqlite3_column_type(stmt, i) == SQLITE_NULL
-                            ? u"NULL"_s
-                            : QString::fromUtf8(reinterpret_cast<const char*>(
-                                  sqlite3_column_text(stmt, i))));
+            for (int i = 0; i < Mirvola::rsDane->fieldCount(); ++i) {
+                row << text(Mirvola::rsDane->value(i));
             }
             result.push_back(row);
         }
-        sqlite3_finalize(stmt);
+        Mirvola::ZamknijBaze();
         return result;
     }
 
     // Column `index` of every row of a window's query.
-    QStringList column(const QString& oldSql, int index = 0) const {
+    QStringList column(const QString& sql, int index = 0) const {
         QStringList values;
-        for (const QStringList& row : open(oldSql)) {
+        for (const QStringList& row : open(sql)) {
             values << row.value(index);
         }
         return values;
     }
 
-    QStringList fieldNames(const QString& oldSql) const {
+    QStringList fieldNames(const QString& sql) const {
         QStringList names;
-        sqlite3_stmt* stmt = prepare(oldSql);
-        for (int i = 0; stmt && i < sqlite3_column_count(stmt); ++i) {
-            names << QString::fromUtf8(sqlite3_column_name(stmt, i));
+        Mirvola::OtworzBaze(sql);
+        for (int i = 0; i < Mirvola::rsDane->fieldCount(); ++i) {
+            names << Mirvola::rsDane->fieldName(i);
         }
-        sqlite3_finalize(stmt);
+        Mirvola::ZamknijBaze();
         return names;
     }
 
-    // An action query of a window (WykonajSQL).
-    void execute(const QString& oldSql) const {
-        sqlite3_stmt* stmt = prepare(oldSql);
-        if (stmt && sqlite3_step(stmt) != SQLITE_DONE) {
-            ADD_FAILURE() << sqlite3_errmsg(m_db) << "\n" << oldSql.toStdString();
-        }
-        sqlite3_finalize(stmt);
-    }
+    // An action query of a window.
+    void execute(const QString& sql) const { Mirvola::WykonajSQL(sql); }
 
-    long long count(const QString& table) const {
-        return column(u"SELECT Count(*) FROM "_s + table).value(0).toLongLong();
-    }
+    long long count(const QString& table) const { return m_diary.count(table); }
 
     // Plain SQLite, for changing the fixture.
-    void plain(const QString& sql) const {
-        char* error = nullptr;
-        if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-            ADD_FAILURE() << error << "\n" << sql.toStdString();
-            sqlite3_free(error);
-        }
-    }
+    void plain(const QString& sql) const { m_diary.exec(sql); }
 
-private:
-    sqlite3_stmt* prepare(const QString& oldSql) const {
-        const QString sql = engine::SqlTranslator::translate(oldSql);
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) !=
-            SQLITE_OK) {
-            ADD_FAILURE() << sqlite3_errmsg(m_db) << "\n" << sql.toStdString();
-        }
-        return stmt;
-    }
-
-    QTemporaryDir m_dir;
-    sqlite3* m_db = nullptr;
+  private:
+    testing_support::Diary m_diary;
 };
 
 // The shared player expressions, as the windows write them.
@@ -150,7 +97,7 @@ const QString kZawodnikSort =
     u"Przydomek)))"_s;
 
 class QueriesByWindow : public ::testing::Test {
-protected:
+  protected:
     Diary diary;
 };
 
@@ -169,12 +116,12 @@ QString listaMeczow(const QString& strFiltr) {
 TEST_F(QueriesByWindow, MainListWithEachFilter) {
     const Rows official = diary.open(listaMeczow(u"= True"_s));
     ASSERT_EQ(official.size(), 4u);
-    EXPECT_EQ(official[0], (QStringList{u"5"_s, u"2002/03"_s, u"2003-04-20"_s,
-                                        u"Legia - Mirvola Wendrow"_s, u":"_s, u"Liga"_s, u"-1"_s,
-                                        u"NULL"_s}));
+    EXPECT_EQ(official[0],
+              (QStringList{u"5"_s, u"2002/03"_s, u"2003-04-20"_s, u"Legia - Mirvola Wendrow"_s,
+                           u":"_s, u"Liga"_s, u"-1"_s, u"NULL"_s}));
     EXPECT_EQ(official[1].mid(0, 6),
-              (QStringList{u"4"_s, u"2002/03"_s, u"2003-03-15"_s,
-                           u"Mirvola Wendrow - O'Higgins"_s, u"3:3"_s, u"Puchar"_s}));
+              (QStringList{u"4"_s, u"2002/03"_s, u"2003-03-15"_s, u"Mirvola Wendrow - O'Higgins"_s,
+                           u"3:3"_s, u"Puchar"_s}));
     EXPECT_EQ(official[2].mid(3, 2), (QStringList{u"Wisła - Mirvola Wendrow"_s, u"1:2"_s}));
     EXPECT_EQ(official[3].value(7), u"Pierwszy mecz"_s);
 
@@ -187,8 +134,8 @@ TEST_F(QueriesByWindow, MainListWithEachFilter) {
     EXPECT_EQ(diary.column(listaMeczow(u"In (False, True)"_s)),
               (QStringList{u"5"_s, u"4"_s, u"3"_s, u"2"_s, u"1"_s}));
     EXPECT_EQ(diary.fieldNames(listaMeczow(u"= True"_s)),
-              (QStringList{u"Id_meczu"_s, u"Sezon"_s, u"Data"_s, u"Para"_s, u"Wynik"_s,
-                           u"Nazwa"_s, u"Oficjalny"_s, u"Komentarz"_s}));
+              (QStringList{u"Id_meczu"_s, u"Sezon"_s, u"Data"_s, u"Para"_s, u"Wynik"_s, u"Nazwa"_s,
+                           u"Oficjalny"_s, u"Komentarz"_s}));
 }
 
 TEST_F(QueriesByWindow, MainListKeepsAMatchWithoutSeasonAndDropsOneWithoutClub) {
@@ -218,9 +165,9 @@ TEST_F(QueriesByWindow, MainDeletesTheSelectedMatchWithItsGoals) {
 }
 
 TEST_F(QueriesByWindow, MainDeletesEverything) {
-    for (const QString& sql : {u"DELETE FROM Gracze"_s, u"DELETE FROM Jak"_s,
-                               u"DELETE FROM Kluby"_s, u"DELETE FROM Rozgrywki"_s,
-                               u"DELETE FROM Sezony"_s, u"DELETE FROM Mecze"_s}) {
+    for (const QString& sql :
+         {u"DELETE FROM Gracze"_s, u"DELETE FROM Jak"_s, u"DELETE FROM Kluby"_s,
+          u"DELETE FROM Rozgrywki"_s, u"DELETE FROM Sezony"_s, u"DELETE FROM Mecze"_s}) {
         diary.execute(sql);
     }
     for (const QString& table : {u"Gracze"_s, u"Jak"_s, u"Kluby"_s, u"Rozgrywki"_s, u"Sezony"_s,
@@ -237,15 +184,18 @@ QString wypelnijCombo(const QString& idField, const QString& nameField, const QS
 }
 
 QString wypelnijGraczy(const QString& filtr) {
-    QString sql = u"SELECT Id_gracza, Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko "
-                  u"& IIf(IsNull(Przydomek), '', ' ' & Przydomek))) AS Zawodnik FROM Gracze"_s;
+    QString sql =
+        u"SELECT Id_gracza, Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko "
+        u"& IIf(IsNull(Przydomek), '', ' ' & Przydomek))) AS Zawodnik FROM Gracze"_s;
     if (!filtr.isEmpty()) {
-        sql += u" WHERE Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko & "
-               u"IIf(IsNull(Przydomek), '', Przydomek))) LIKE '*"_s +
-               filtr + u"*'"_s;
+        sql +=
+            u" WHERE Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko & "
+            u"IIf(IsNull(Przydomek), '', Przydomek))) LIKE '*"_s +
+            filtr + u"*'"_s;
     }
-    return sql + u" ORDER BY Trim(IIf(IsNull(Nazwisko), Przydomek, Nazwisko & ' ' & Imie & "
-                 u"IIf(IsNull(Przydomek), '', Przydomek)))"_s;
+    return sql +
+           u" ORDER BY Trim(IIf(IsNull(Nazwisko), Przydomek, Nazwisko & ' ' & Imie & "
+           u"IIf(IsNull(Przydomek), '', Przydomek)))"_s;
 }
 
 TEST_F(QueriesByWindow, MatchEditorPickers) {
@@ -277,9 +227,9 @@ TEST_F(QueriesByWindow, MatchEditorPlayersWithAndWithoutFilter) {
     EXPECT_EQ(diary.column(wypelnijGraczy(u"ronal"_s), 1), QStringList{u"Ronaldinho"_s});
     // The filter text with its apostrophe doubled, as the window puts it in.
     EXPECT_EQ(diary.column(wypelnijGraczy(u"O''N"_s), 1), QStringList{u"Sean O'Neil"_s});
-    EXPECT_EQ(diary.column(wypelnijGraczy(u"a"_s), 1),
-              (QStringList{u"Jan Kowalski Kowal"_s, u"Adam Nowak"_s, u"Sean O'Neil"_s,
-                           u"Ronaldinho"_s}));
+    EXPECT_EQ(
+        diary.column(wypelnijGraczy(u"a"_s), 1),
+        (QStringList{u"Jan Kowalski Kowal"_s, u"Adam Nowak"_s, u"Sean O'Neil"_s, u"Ronaldinho"_s}));
 }
 
 TEST_F(QueriesByWindow, MatchEditorLoadsAMatchAndItsGoals) {
@@ -292,9 +242,8 @@ TEST_F(QueriesByWindow, MatchEditorLoadsAMatchAndItsGoals) {
         u"Mecze.Id_klubu) ON Rozgrywki.Id_rozgrywki = Mecze.Id_rozgrywki WHERE Mecze.Id_meczu = "_s +
         strIdMeczu);
     ASSERT_EQ(match.size(), 1u);
-    EXPECT_EQ(match[0], (QStringList{u"2"_s, u"1"_s, u"2001/02"_s, u"2002-05-05"_s, u"W"_s,
-                                     u"2"_s, u"Wisła"_s, u"1"_s, u"2"_s, u"1"_s, u"Liga"_s,
-                                     u"NULL"_s}));
+    EXPECT_EQ(match[0], (QStringList{u"2"_s, u"1"_s, u"2001/02"_s, u"2002-05-05"_s, u"W"_s, u"2"_s,
+                                     u"Wisła"_s, u"1"_s, u"2"_s, u"1"_s, u"Liga"_s, u"NULL"_s}));
     const Rows goals = diary.open(
         u"SELECT Bramki.Id_meczu, Bramki.Nr_pozycji, Bramki.Czy_Mirvola, Bramki.Id_gracza, "
         u"IIf(Nazwisko Is Not Null, Gracze.Imie & ' ' & Gracze.Nazwisko, Gracze.Przydomek) AS "
@@ -307,16 +256,20 @@ TEST_F(QueriesByWindow, MatchEditorLoadsAMatchAndItsGoals) {
                                      u"1"_s, u"z gry"_s}));
     // No nickname for a player with a surname.
     EXPECT_EQ(goals[1].value(4), u"Jan Kowalski"_s);
-    EXPECT_EQ(goals[2].mid(2, 6), (QStringList{u"-1"_s, u"4"_s, u"Piotr Żuk"_s, u"88"_s, u"3"_s,
-                                               u"samobójczy"_s}));
+    EXPECT_EQ(goals[2].mid(2, 6),
+              (QStringList{u"-1"_s, u"4"_s, u"Piotr Żuk"_s, u"88"_s, u"3"_s, u"samobójczy"_s}));
+    // Columns of the nested outer joins keep their own names, as the windows read them.
+    EXPECT_EQ(diary.fieldNames(u"SELECT Bramki.Id_gracza, Jak.Id_jak FROM Jak RIGHT JOIN (Gracze "
+                               u"RIGHT JOIN Bramki ON Gracze.Id_gracza = Bramki.Id_gracza) ON "
+                               u"Jak.Id_jak = Bramki.Id_jak"_s),
+              (QStringList{u"Id_gracza"_s, u"Id_jak"_s}));
 }
 
 TEST_F(QueriesByWindow, MatchEditorSaving) {
     auto duplicate = [](const QString& wyn2, const QString& data) {
         return u"SELECT * FROM Mecze WHERE Id_sezonu = "_s + u"1"_s + u" AND Data = #"_s + data +
-               u"# AND Gdzie = '"_s + u"W"_s + u"' AND Id_klubu = "_s + u"2"_s +
-               u" AND Wyn1 = "_s + u"1"_s + u" AND Wyn2 = "_s + wyn2 + u" AND Id_rozgrywki = "_s +
-               u"1"_s;
+               u"# AND Gdzie = '"_s + u"W"_s + u"' AND Id_klubu = "_s + u"2"_s + u" AND Wyn1 = "_s +
+               u"1"_s + u" AND Wyn2 = "_s + wyn2 + u" AND Id_rozgrywki = "_s + u"1"_s;
     };
     EXPECT_EQ(diary.column(duplicate(u"2"_s, u"2002-05-05"_s)), QStringList{u"2"_s});
     EXPECT_TRUE(diary.open(duplicate(u"3"_s, u"2002-05-05"_s)).empty());
@@ -325,8 +278,8 @@ TEST_F(QueriesByWindow, MatchEditorSaving) {
     const QString strIdMeczu = u"2"_s;
     const Rows row = diary.open(u"SELECT * FROM Mecze WHERE Id_meczu = "_s + strIdMeczu);
     ASSERT_EQ(row.size(), 1u);
-    EXPECT_EQ(row[0], (QStringList{u"2"_s, u"1"_s, u"2002-05-05"_s, u"W"_s, u"2"_s, u"1"_s,
-                                   u"2"_s, u"1"_s, u"NULL"_s}));
+    EXPECT_EQ(row[0], (QStringList{u"2"_s, u"1"_s, u"2002-05-05"_s, u"W"_s, u"2"_s, u"1"_s, u"2"_s,
+                                   u"1"_s, u"NULL"_s}));
     diary.execute(u"DELETE FROM Bramki WHERE Id_meczu = "_s + strIdMeczu);
     EXPECT_EQ(diary.count(u"Bramki"_s), 5);
     EXPECT_EQ(diary.count(u"Mecze"_s), 5);
@@ -344,9 +297,10 @@ TEST_F(QueriesByWindow, GoalCorrectionLists) {
 
 QString wczytajDane(const QString& strTabela, const QString& strPoleNazwa, const QString& filtr) {
     if (strTabela == u"Gracze"_s) {
-        QString sql = u"SELECT Id_gracza, Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & "_s +
-                      u"Nazwisko & IIf(IsNull(Przydomek), '', ' ' & Przydomek))) AS Zawodnik FROM "_s +
-                      u"Gracze"_s;
+        QString sql =
+            u"SELECT Id_gracza, Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & "_s +
+            u"Nazwisko & IIf(IsNull(Przydomek), '', ' ' & Przydomek))) AS Zawodnik FROM "_s +
+            u"Gracze"_s;
         if (!filtr.isEmpty()) {
             sql += u" WHERE Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & "_s +
                    u"Nazwisko & IIf(IsNull(Przydomek), '', Przydomek))) LIKE '*"_s + filtr +
@@ -459,6 +413,20 @@ TEST_F(QueriesByWindow, MatchViewerSelections) {
     ASSERT_EQ(all.size(), 5u);
     EXPECT_EQ(all[1], (QStringList{u"2"_s, u"1"_s, u"2001/02"_s, u"2002-05-05"_s, u"W"_s, u"2"_s,
                                    u"Wisła"_s, u"1"_s, u"2"_s, u"1"_s, u"Liga"_s, u"NULL"_s}));
+    // The viewer's own connection finds the match it was opened on.
+    auto dbMecze = engine::Database::open(Mirvola::SciezkaBazy());
+    auto rsMecze = dbMecze->openRecordset(wyborMeczow(u" WHERE Rozgrywki.Oficjalny = True"_s));
+    rsMecze->findFirst(u"Id_meczu = "_s + QString::number(4.0));
+    EXPECT_FALSE(rsMecze->noMatch());
+    EXPECT_EQ(rsMecze->absolutePosition(), 2);
+    EXPECT_EQ(rsMecze->value(u"Druzyna"_s).toString(), u"O'Higgins"_s);
+    rsMecze->findFirst(u"Druzyna = 'wisła'"_s);
+    EXPECT_EQ(rsMecze->absolutePosition(), 1);
+    rsMecze->findFirst(u"Id_meczu = 3"_s);
+    EXPECT_TRUE(rsMecze->noMatch());
+    EXPECT_EQ(rsMecze->absolutePosition(), 1);
+    rsMecze->close();
+    dbMecze->close();
     // A match whose club is gone stays in the selection.
     diary.plain(u"DELETE FROM Kluby WHERE Id_klubu = 4"_s);
     EXPECT_EQ(diary.column(wyborMeczow(QString())).size(), 5);
@@ -466,21 +434,21 @@ TEST_F(QueriesByWindow, MatchViewerSelections) {
 
 TEST_F(QueriesByWindow, MatchViewerScorers) {
     const QString idMeczu = u"1"_s;
-    const Rows goals = diary.open(
-        u"SELECT Bramki.Id_meczu, Bramki.Nr_pozycji, Bramki.Czy_Mirvola, "_s +
-        u"Bramki.Id_gracza, Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, "_s +
-        u"Gracze.Imie & ' ' & Gracze.Nazwisko & IIf(IsNull(Gracze.Przydomek), "_s +
-        u"'', ' ' & Gracze.Przydomek))) AS Strzelec, Bramki.Minuta, "_s +
-        u"Jak.Id_jak, Jak.Jak FROM Mecze LEFT JOIN (Jak RIGHT JOIN (Gracze RIGHT "_s +
-        u"JOIN Bramki ON Gracze.Id_gracza = Bramki.Id_gracza) ON Jak.Id_jak = "_s +
-        u"Bramki.Id_jak) ON Mecze.Id_meczu = Bramki.Id_meczu WHERE Bramki.Id_meczu"_s + u" = "_s +
-        idMeczu + u" ORDER BY Bramki.Nr_pozycji"_s);
+    const Rows goals =
+        diary.open(u"SELECT Bramki.Id_meczu, Bramki.Nr_pozycji, Bramki.Czy_Mirvola, "_s +
+                   u"Bramki.Id_gracza, Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, "_s +
+                   u"Gracze.Imie & ' ' & Gracze.Nazwisko & IIf(IsNull(Gracze.Przydomek), "_s +
+                   u"'', ' ' & Gracze.Przydomek))) AS Strzelec, Bramki.Minuta, "_s +
+                   u"Jak.Id_jak, Jak.Jak FROM Mecze LEFT JOIN (Jak RIGHT JOIN (Gracze RIGHT "_s +
+                   u"JOIN Bramki ON Gracze.Id_gracza = Bramki.Id_gracza) ON Jak.Id_jak = "_s +
+                   u"Bramki.Id_jak) ON Mecze.Id_meczu = Bramki.Id_meczu WHERE Bramki.Id_meczu"_s +
+                   u" = "_s + idMeczu + u" ORDER BY Bramki.Nr_pozycji"_s);
     ASSERT_EQ(goals.size(), 3u);
-    EXPECT_EQ(goals[0].mid(1, 5), (QStringList{u"1"_s, u"-1"_s, u"1"_s, u"Jan Kowalski Kowal"_s,
-                                               u"10"_s}));
+    EXPECT_EQ(goals[0].mid(1, 5),
+              (QStringList{u"1"_s, u"-1"_s, u"1"_s, u"Jan Kowalski Kowal"_s, u"10"_s}));
     EXPECT_EQ(goals[1].value(4), u"Adam Nowak"_s);
-    EXPECT_EQ(goals[2].mid(2, 6), (QStringList{u"0"_s, u"3"_s, u"Ronaldinho"_s, u"30"_s, u"1"_s,
-                                               u"z gry"_s}));
+    EXPECT_EQ(goals[2].mid(2, 6),
+              (QStringList{u"0"_s, u"3"_s, u"Ronaldinho"_s, u"30"_s, u"1"_s, u"z gry"_s}));
 }
 
 // ---- frmStatystykiMecze: competitions, the lookup, the opponents table, the balance panels
@@ -505,15 +473,29 @@ TEST_F(QueriesByWindow, MatchStatisticsCompetitionsAndLookup) {
     EXPECT_EQ(lookup(u"Puchar"_s), QStringList{u"2"_s});
     EXPECT_EQ(lookup(u"puchar"_s), QStringList{u"2"_s});
     EXPECT_TRUE(lookup(u"Pucha"_s).isEmpty());
+    // A name with an apostrophe put in undoubled is refused as unreadable, never run as
+    // something else; doubled it is found.
+    diary.plain(u"INSERT INTO Rozgrywki (Id_rozgrywki, Nazwa) VALUES (4, 'Puchar O''Neila')"_s);
+    auto db = engine::Database::open(Mirvola::SciezkaBazy());
+    try {
+        db->openRecordset(u"SELECT Id_rozgrywki FROM Rozgrywki WHERE Nazwa = 'Puchar O'Neila'"_s);
+        ADD_FAILURE() << "an unreadable text was run";
+    } catch (const engine::Error& e) {
+        EXPECT_EQ(e.number(), engine::err::SyntaxError);
+    }
+    db->close();
+    EXPECT_EQ(diary.column(u"SELECT Id_rozgrywki FROM Rozgrywki WHERE Nazwa = "_s +
+                           Mirvola::TekstSQL(u"puchar o'neila"_s)),
+              QStringList{u"4"_s});
 }
 
 TEST_F(QueriesByWindow, MatchStatisticsOpponents) {
     const auto przeciwnicy = [&](const QString& strRozgrywki, const QString& strGdzie) {
-        return diary.open(u"SELECT DISTINCT Mecze.Id_klubu, Kluby.Druzyna FROM Kluby LEFT JOIN "
-                          u"Mecze ON Kluby.Id_klubu = Mecze.Id_klubu WHERE (Mecze.Id_rozgrywki "
-                          u"In "_s +
-                          strRozgrywki + u" AND Mecze.Gdzie In "_s + strGdzie +
-                          u") ORDER BY Kluby.Druzyna"_s);
+        return diary.open(
+            u"SELECT DISTINCT Mecze.Id_klubu, Kluby.Druzyna FROM Kluby LEFT JOIN "
+            u"Mecze ON Kluby.Id_klubu = Mecze.Id_klubu WHERE (Mecze.Id_rozgrywki "
+            u"In "_s +
+            strRozgrywki + u" AND Mecze.Gdzie In "_s + strGdzie + u") ORDER BY Kluby.Druzyna"_s);
     };
     EXPECT_EQ(przeciwnicy(u"(1, 2)"_s, u"('D', 'W', 'N')"_s),
               (Rows{{u"1"_s, u"Legia"_s}, {u"4"_s, u"O'Higgins"_s}, {u"2"_s, u"Wisła"_s}}));
@@ -524,10 +506,11 @@ TEST_F(QueriesByWindow, MatchStatisticsOpponents) {
 
     const auto mecze = [&](const QString& idKlubu, const QString& strRozgrywki,
                            const QString& strGdzie) {
-        return diary.open(u"SELECT Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki FROM Mecze WHERE "
-                          u"(Id_klubu = "_s +
-                          idKlubu + u" AND "_s + u"Id_rozgrywki In "_s + strRozgrywki +
-                          u" AND Gdzie In "_s + strGdzie + u")"_s);
+        return diary.open(
+            u"SELECT Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki FROM Mecze WHERE "
+            u"(Id_klubu = "_s +
+            idKlubu + u" AND "_s + u"Id_rozgrywki In "_s + strRozgrywki + u" AND Gdzie In "_s +
+            strGdzie + u")"_s);
     };
     EXPECT_EQ(mecze(u"1"_s, u"(1, 2)"_s, u"('D', 'W', 'N')"_s),
               (Rows{{u"D"_s, u"1"_s, u"2"_s, u"1"_s, u"1"_s},
@@ -578,8 +561,7 @@ TEST_F(QueriesByWindow, MatchStatisticsTwelveBalanceQueries) {
         EXPECT_TRUE(diary.open(bilans(q.head, u"(0)"_s, q.tail)).empty());
     }
     // The away match stored 1 : 2 is one of the two wins.
-    EXPECT_EQ(diary.column(bilans(kWygrane, u"(1, 4)"_s, u")))"_s)),
-              (QStringList{u"1"_s, u"2"_s}));
+    EXPECT_EQ(diary.column(bilans(kWygrane, u"(1, 4)"_s, u")))"_s)), (QStringList{u"1"_s, u"2"_s}));
 }
 
 // ---- frmStatystykiPilkarze: the grouped query under the goal options
@@ -610,9 +592,9 @@ TEST_F(QueriesByWindow, PlayerStatisticsUnderTheGoalOptions) {
                     {u"Adam Nowak"_s, u"1"_s, u"2"_s},
                     {u"Sean O'Neil"_s, u"1"_s, u"5"_s}}));
     // Own goals too (kind options both checked).
-    EXPECT_EQ(diary.column(strzelcy(rozgrywki, gdzie, u" AND Bramki.Czy_Mirvola = True"_s)),
-              (QStringList{u"Jan Kowalski Kowal"_s, u"Adam Nowak"_s, u"Sean O'Neil"_s,
-                           u"Piotr Żuk"_s}));
+    EXPECT_EQ(
+        diary.column(strzelcy(rozgrywki, gdzie, u" AND Bramki.Czy_Mirvola = True"_s)),
+        (QStringList{u"Jan Kowalski Kowal"_s, u"Adam Nowak"_s, u"Sean O'Neil"_s, u"Piotr Żuk"_s}));
     EXPECT_EQ(diary.open(strzelcy(rozgrywki, gdzie,
                                   u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = False"_s)),
               (Rows{{u"Ronaldinho"_s, u"3"_s, u"3"_s}}));
@@ -621,11 +603,13 @@ TEST_F(QueriesByWindow, PlayerStatisticsUnderTheGoalOptions) {
               QStringList{u"Piotr Żuk"_s});
     EXPECT_EQ(diary.column(strzelcy(rozgrywki, gdzie, QString()), 1),
               (QStringList{u"3"_s, u"2"_s, u"1"_s, u"1"_s, u"1"_s}));
-    EXPECT_TRUE(diary.open(strzelcy(rozgrywki, gdzie,
-                                    u" AND Jak.CzySam = Null AND Bramki.Czy_Mirvola = True"_s))
+    EXPECT_TRUE(diary
+                    .open(strzelcy(rozgrywki, gdzie,
+                                   u" AND Jak.CzySam = Null AND Bramki.Czy_Mirvola = True"_s))
                     .empty());
-    EXPECT_TRUE(diary.open(strzelcy(rozgrywki, gdzie,
-                                    u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = Null"_s))
+    EXPECT_TRUE(diary
+                    .open(strzelcy(rozgrywki, gdzie,
+                                   u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = Null"_s))
                     .empty());
     EXPECT_TRUE(diary.open(strzelcy(u"(0)"_s, gdzie, domyslny)).empty());
     EXPECT_TRUE(diary.open(strzelcy(rozgrywki, u"('A')"_s, domyslny)).empty());
@@ -659,21 +643,23 @@ TEST_F(QueriesByWindow, PlayerGoalsList) {
               QStringList{u"Ronaldinho"_s});
     const QString rozgrywki = u"(1, 2)"_s;
     const QString gdzie = u"('D', 'W', 'N')"_s;
-    EXPECT_EQ(diary.open(bramkiPilkarza(u"1"_s, rozgrywki, gdzie,
-                                        u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"_s)),
-              (Rows{{u"1"_s, u"2001/02"_s, u"2001-08-05"_s, u"Mirvola Wendrow - Legia"_s,
-                     u"Mirvola Wendrow"_s, u"2:1"_s, u"10"_s, u"z gry"_s, u"Liga"_s},
-                    {u"1"_s, u"2001/02"_s, u"2002-05-05"_s, u"Wisła - Mirvola Wendrow"_s,
-                     u"Mirvola Wendrow"_s, u"1:2"_s, u"20"_s, u"z gry"_s, u"Liga"_s}}));
+    EXPECT_EQ(
+        diary.open(bramkiPilkarza(u"1"_s, rozgrywki, gdzie,
+                                  u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"_s)),
+        (Rows{{u"1"_s, u"2001/02"_s, u"2001-08-05"_s, u"Mirvola Wendrow - Legia"_s,
+               u"Mirvola Wendrow"_s, u"2:1"_s, u"10"_s, u"z gry"_s, u"Liga"_s},
+              {u"1"_s, u"2001/02"_s, u"2002-05-05"_s, u"Wisła - Mirvola Wendrow"_s,
+               u"Mirvola Wendrow"_s, u"1:2"_s, u"20"_s, u"z gry"_s, u"Liga"_s}}));
     const Rows against = diary.open(bramkiPilkarza(
         u"3"_s, rozgrywki, gdzie, u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = False"_s));
     ASSERT_EQ(against.size(), 3u);
     EXPECT_EQ(against[0].mid(4, 3), (QStringList{u"Legia"_s, u"2:1"_s, u"30"_s}));
     EXPECT_EQ(against[1].mid(4, 3), (QStringList{u"Wisła"_s, u"1:2"_s, u"7"_s}));
-    EXPECT_EQ(against[2].mid(3, 5), (QStringList{u"Mirvola Wendrow - O'Higgins"_s,
-                                                 u"O'Higgins"_s, u"3:3"_s, u"45"_s, u"karny"_s}));
-    EXPECT_TRUE(diary.open(bramkiPilkarza(u"3"_s, rozgrywki, gdzie,
-                                          u" AND Jak.CzySam = Null AND Bramki.Czy_Mirvola = True"_s))
+    EXPECT_EQ(against[2].mid(3, 5), (QStringList{u"Mirvola Wendrow - O'Higgins"_s, u"O'Higgins"_s,
+                                                 u"3:3"_s, u"45"_s, u"karny"_s}));
+    EXPECT_TRUE(diary
+                    .open(bramkiPilkarza(u"3"_s, rozgrywki, gdzie,
+                                         u" AND Jak.CzySam = Null AND Bramki.Czy_Mirvola = True"_s))
                     .empty());
 }
 

@@ -25,7 +25,7 @@ namespace {
 
 // A diary with the schema on a raw connection that has the SQL functions registered.
 class SqlDb {
-public:
+  public:
     SqlDb() {
         EXPECT_TRUE(m_dir.isValid());
         const QByteArray path = (m_dir.path() + u"/Mirvola.mdb"_s).toUtf8();
@@ -51,8 +51,7 @@ public:
         const QString sql = engine::SqlTranslator::translate(oldSql);
         std::vector<QStringList> result;
         sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) !=
-            SQLITE_OK) {
+        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
             ADD_FAILURE() << sqlite3_errmsg(m_db) << "\n" << sql.toStdString();
             return result;
         }
@@ -62,8 +61,8 @@ public:
             for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
                 row << (sqlite3_column_type(stmt, i) == SQLITE_NULL
                             ? u"NULL"_s
-                            : QString::fromUtf8(reinterpret_cast<const char*>(
-                                  sqlite3_column_text(stmt, i))));
+                            : QString::fromUtf8(
+                                  reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
             }
             result.push_back(row);
         }
@@ -111,15 +110,16 @@ public:
 
     sqlite3* handle() const { return m_db; }
 
-private:
+  private:
     QTemporaryDir m_dir;
     sqlite3* m_db = nullptr;
 };
 
 class SqlFunctions : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        db.execPlain(uR"(BEGIN;
+        db.execPlain(
+            uR"(BEGIN;
 INSERT INTO Gracze (Id_gracza, Imie, Nazwisko, Przydomek) VALUES
   (1, 'Jan', 'Kowalski', 'Kowal'), (2, 'Adam', 'Nowak', NULL), (3, NULL, NULL, 'Ronaldinho'),
   (4, 'Piotr', 'Żuk', NULL), (5, 'Zenon', 'Łata', NULL), (6, 'Ewa', 'Lis', NULL),
@@ -200,8 +200,7 @@ TEST_F(SqlFunctions, ComparisonsWithNullAreNeverTrue) {
     EXPECT_EQ(db.scalar(u"SELECT Count(*) FROM Gracze WHERE Przydomek = Null"_s), u"0"_s);
     EXPECT_EQ(db.scalar(u"SELECT Count(*) FROM Gracze WHERE Przydomek <> Null"_s), u"0"_s);
     EXPECT_EQ(db.scalar(u"SELECT Count(*) FROM Gracze WHERE Not (Przydomek = Null)"_s), u"0"_s);
-    EXPECT_EQ(db.scalar(u"SELECT Count(*) FROM Mecze WHERE Wyn1 > Wyn2 Or Wyn1 <= Wyn2"_s),
-              u"3"_s);
+    EXPECT_EQ(db.scalar(u"SELECT Count(*) FROM Mecze WHERE Wyn1 > Wyn2 Or Wyn1 <= Wyn2"_s), u"3"_s);
 }
 
 TEST_F(SqlFunctions, DateLiterals) {
@@ -216,8 +215,8 @@ TEST_F(SqlFunctions, DateLiterals) {
 
 TEST_F(SqlFunctions, LikeWithTheOldWildcards) {
     auto like = [this](const QString& value, const QString& pattern) {
-        return db.scalar(u"SELECT IIf('"_s + value + u"' Like '"_s + pattern +
-                         u"', 'T', 'F')"_s) == u"T"_s;
+        return db.scalar(u"SELECT IIf('"_s + value + u"' Like '"_s + pattern + u"', 'T', 'F')"_s) ==
+               u"T"_s;
     };
     EXPECT_TRUE(like(u"Kowalski"_s, u"*wal*"_s));
     EXPECT_TRUE(like(u"Kowalski"_s, u"kow*"_s));
@@ -248,8 +247,8 @@ TEST_F(SqlFunctions, LikeWithTheOldWildcards) {
                         u"ORDER BY Nazwisko"_s),
               (QStringList{u"Lis"_s, u"ŁĄCKI"_s, u"Źrebiec"_s, u"Żuk"_s}));
     // An unclosed set is an error of the statement, not a silent mismatch.
-    EXPECT_TRUE(db.failure(u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Like '[ab'"_s)
-                    .contains(u"]"_s));
+    EXPECT_TRUE(
+        db.failure(u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Like '[ab'"_s).contains(u"]"_s));
 }
 
 TEST_F(SqlFunctions, TextEqualityIgnoresCaseWithPolishLetters) {
@@ -272,9 +271,8 @@ TEST_F(SqlFunctions, TextEqualityIgnoresCaseWithPolishLetters) {
 TEST_F(SqlFunctions, OrderByFollowsThePolishAlphabetIgnoringCase) {
     EXPECT_EQ(db.column(u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Is Not Null "
                         u"ORDER BY Nazwisko, Imie"_s),
-              (QStringList{u"Kowalski"_s, u"Lis"_s, u"Łata"_s, u"ŁĄCKI"_s, u"Nowak"_s,
-                           u"Nowak"_s, u"Sowa"_s, u"Śliwa"_s, u"zając"_s, u"Źrebiec"_s,
-                           u"Żuk"_s}));
+              (QStringList{u"Kowalski"_s, u"Lis"_s, u"Łata"_s, u"ŁĄCKI"_s, u"Nowak"_s, u"Nowak"_s,
+                           u"Sowa"_s, u"Śliwa"_s, u"zając"_s, u"Źrebiec"_s, u"Żuk"_s}));
     EXPECT_EQ(db.column(u"SELECT Sezon FROM Sezony ORDER BY Sezon DESC"_s),
               (QStringList{u"2002/03"_s, u"2001/02"_s, u"1999/00"_s}));
     EXPECT_EQ(db.column(u"SELECT Wyn1 FROM Mecze WHERE Wyn1 Is Not Null ORDER BY Wyn1 DESC"_s),
@@ -296,16 +294,16 @@ TEST_F(SqlFunctions, SelectStarDistinctAndGroupBy) {
               QStringList{u"Adam"_s});
     EXPECT_EQ(db.rows(u"SELECT Gdzie, Count(*) AS Ile FROM Mecze GROUP BY Gdzie "
                       u"HAVING Count(*) > 0 ORDER BY Count(*) DESC, Gdzie"_s),
-              (std::vector<QStringList>{
-                  {u"W"_s, u"2"_s}, {u"D"_s, u"1"_s}, {u"N"_s, u"1"_s}}));
+              (std::vector<QStringList>{{u"W"_s, u"2"_s}, {u"D"_s, u"1"_s}, {u"N"_s, u"1"_s}}));
 }
 
 TEST_F(SqlFunctions, ActionQueries) {
     db.rows(u"INSERT INTO Kluby (Druzyna) VALUES ('Górnik')"_s);
     db.rows(u"UPDATE Kluby SET Kluby.Druzyna = 'Górnik ' & 'Zabrze' WHERE Druzyna = 'górnik'"_s);
     EXPECT_EQ(db.scalar(u"SELECT Druzyna FROM Kluby WHERE Id_klubu = 3"_s), u"Górnik Zabrze"_s);
-    db.rows(u"INSERT INTO Rozgrywki (Nazwa, Oficjalny) SELECT Druzyna, False FROM Kluby "
-            u"WHERE Id_klubu = 3"_s);
+    db.rows(
+        u"INSERT INTO Rozgrywki (Nazwa, Oficjalny) SELECT Druzyna, False FROM Kluby "
+        u"WHERE Id_klubu = 3"_s);
     EXPECT_EQ(db.scalar(u"SELECT Oficjalny FROM Rozgrywki WHERE Nazwa = 'górnik zabrze'"_s),
               u"0"_s);
     db.rows(u"DELETE * FROM Kluby WHERE Id_klubu = 3"_s);
@@ -325,15 +323,18 @@ TEST_F(SqlFunctions, BracketedNamesAndUnknownNames) {
 // The shared expressions of the player name (display, filter and sort forms) on the edge
 // cases the program relies on.
 TEST_F(SqlFunctions, PlayerNameForms) {
-    const QString display = u"Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko & "
-                            u"IIf(IsNull(Przydomek), '', ' ' & Przydomek)))"_s;
-    const QString filter = u"Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko & "
-                           u"IIf(IsNull(Przydomek), '', Przydomek)))"_s;
-    const QString sort = u"Trim(IIf(IsNull(Nazwisko), Przydomek, Nazwisko & ' ' & Imie & "
-                         u"IIf(IsNull(Przydomek), '', Przydomek)))"_s;
+    const QString display =
+        u"Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko & "
+        u"IIf(IsNull(Przydomek), '', ' ' & Przydomek)))"_s;
+    const QString filter =
+        u"Trim(IIf(IsNull(Nazwisko), Przydomek, Imie & ' ' & Nazwisko & "
+        u"IIf(IsNull(Przydomek), '', Przydomek)))"_s;
+    const QString sort =
+        u"Trim(IIf(IsNull(Nazwisko), Przydomek, Nazwisko & ' ' & Imie & "
+        u"IIf(IsNull(Przydomek), '', Przydomek)))"_s;
     auto byFilter = [&](const QString& text) {
-        return db.column(u"SELECT Id_gracza FROM Gracze WHERE "_s + filter + u" LIKE '*"_s +
-                         text + u"*' ORDER BY Id_gracza"_s);
+        return db.column(u"SELECT Id_gracza FROM Gracze WHERE "_s + filter + u" LIKE '*"_s + text +
+                         u"*' ORDER BY Id_gracza"_s);
     };
     EXPECT_EQ(db.scalar(u"SELECT "_s + display + u" AS Zawodnik FROM Gracze WHERE Id_gracza = 1"_s),
               u"Jan Kowalski Kowal"_s);
@@ -348,8 +349,10 @@ TEST_F(SqlFunctions, PlayerNameForms) {
     EXPECT_TRUE(byFilter(u"Kowalski Kowal"_s).isEmpty());
     EXPECT_EQ(byFilter(u"ronaldin"_s), QStringList{u"3"_s});
     // Sorted by surname, first name and nickname; the nickname-only player by his nickname.
-    EXPECT_EQ(db.column(u"SELECT "_s + display + u" AS Zawodnik FROM Gracze WHERE Id_gracza In "
-                        u"(1, 2, 3, 12) ORDER BY "_s + sort),
+    EXPECT_EQ(db.column(u"SELECT "_s + display +
+                        u" AS Zawodnik FROM Gracze WHERE Id_gracza In "
+                        u"(1, 2, 3, 12) ORDER BY "_s +
+                        sort),
               (QStringList{u"Jan Kowalski Kowal"_s, u"Adam Nowak"_s, u"Adam Nowak Mały"_s,
                            u"Ronaldinho"_s}));
 }
@@ -374,10 +377,10 @@ TEST(ComparePolish, CollationOrder) {
         return engine::comparePolish(x.constData(), static_cast<int>(x.size()), y.constData(),
                                      static_cast<int>(y.size()));
     };
-    const QStringList ordered = {
-        u"2002-03-31"_s, u"2002/03"_s, u"A"_s, u"ą"_s, u"B"_s, u"c"_s, u"Ć"_s, u"e"_s,
-        u"Ę"_s, u"l"_s, u"Ł"_s, u"n"_s, u"ń"_s, u"O"_s, u"ó"_s, u"s"_s, u"Ś"_s, u"z"_s,
-        u"Ź"_s, u"ż"_s};
+    const QStringList ordered = {u"2002-03-31"_s, u"2002/03"_s, u"A"_s, u"ą"_s, u"B"_s,
+                                 u"c"_s,          u"Ć"_s,       u"e"_s, u"Ę"_s, u"l"_s,
+                                 u"Ł"_s,          u"n"_s,       u"ń"_s, u"O"_s, u"ó"_s,
+                                 u"s"_s,          u"Ś"_s,       u"z"_s, u"Ź"_s, u"ż"_s};
     for (qsizetype i = 0; i + 1 < ordered.size(); ++i) {
         EXPECT_LT(cmp(ordered[i], ordered[i + 1]), 0) << ordered[i].toStdString();
         EXPECT_GT(cmp(ordered[i + 1], ordered[i]), 0) << ordered[i].toStdString();

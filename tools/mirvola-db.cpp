@@ -179,8 +179,10 @@ int main(int argc, char** argv) {
                           .arg(e.number())
                           .arg(oneLine(e.description())));
     } catch (const std::exception& e) {
-        write(stderr, QStringLiteral("mirvola-db: ") + oneLine(QString::fromLocal8Bit(e.what())) +
-                          u'\n');
+        write(stderr,
+              QStringLiteral("mirvola-db: ") + oneLine(QString::fromLocal8Bit(e.what())) + u'\n');
+    } catch (...) {
+        write(stderr, QStringLiteral("mirvola-db: nieznany błąd\n"));
     }
     return kFailure;
 }

@@ -46,14 +46,15 @@ void checkApplicationId(const Connection& connection, const QString& path) {
         row = query.step();
     } catch (const Error& e) {
         if (e.number() == err::NotADatabase) {
-            throw Error(err::NotADatabase,
-                        QStringLiteral("Plik ") + quoted(path) + QStringLiteral(" nie jest bazą danych."));
+            throw Error(err::NotADatabase, QStringLiteral("Plik ") + quoted(path) +
+                                               QStringLiteral(" nie jest bazą danych."));
         }
         throw;
     }
     if (!row || sqlite3_column_int(query.get(), 0) != kApplicationId) {
-        throw Error(err::NotADatabase, QStringLiteral("Plik ") + quoted(path) +
-                                           QStringLiteral(" nie jest bazą danych programu Mirvola."));
+        throw Error(err::NotADatabase,
+                    QStringLiteral("Plik ") + quoted(path) +
+                        QStringLiteral(" nie jest bazą danych programu Mirvola."));
     }
 }
 
@@ -78,7 +79,8 @@ std::shared_ptr<Connection> Connection::open(const QString& path, Mode mode) {
             throw Error(err::FileNotFound,
                         QStringLiteral("Nie można odnaleźć pliku ") + quoted(path) + u'.');
         }
-        throw Error(err::CannotOpen, QStringLiteral("Nie można otworzyć pliku ") + quoted(path) + u'.');
+        throw Error(err::CannotOpen,
+                    QStringLiteral("Nie można otworzyć pliku ") + quoted(path) + u'.');
     }
     std::shared_ptr<Connection> connection(new Connection(raw.release(), canonical(path)));
     sqlite3* db = connection->handle();
@@ -204,9 +206,9 @@ void Statement::bind(int index, const QVariant& value) {
                                    SQLITE_TRANSIENT);
             break;
         case QMetaType::QDateTime:
-            rc = sqlite3_bind_text(m_stmt, index,
-                                   value.toDateTime().date().toString(Qt::ISODate).toUtf8().constData(),
-                                   -1, SQLITE_TRANSIENT);
+            rc = sqlite3_bind_text(
+                m_stmt, index, value.toDateTime().date().toString(Qt::ISODate).toUtf8().constData(),
+                -1, SQLITE_TRANSIENT);
             break;
         case QMetaType::QByteArray: {
             const QByteArray bytes = value.toByteArray();

@@ -15,7 +15,7 @@ namespace engine {
 class Error;
 
 class Connection {
-public:
+  public:
     enum class Mode { ReadWrite, ReadOnly };
 
     // Opens an existing diary: never creates a file. A missing file is err::FileNotFound, a
@@ -46,7 +46,7 @@ public:
 
     static QString canonical(const QString& path);
 
-private:
+  private:
     Connection(sqlite3* db, QString path);
 
     sqlite3* m_db;
@@ -55,7 +55,7 @@ private:
 
 // One prepared statement, finalized with the object.
 class Statement {
-public:
+  public:
     Statement(const Connection& connection, const QByteArray& sql);
     Statement(const Connection& connection, const QString& sql);
     ~Statement();
@@ -72,7 +72,7 @@ public:
     int parameterCount() const;
     bool readOnly() const;
 
-private:
+  private:
     const Connection& m_connection;
     sqlite3_stmt* m_stmt = nullptr;
 };

@@ -51,8 +51,8 @@ void Database::execute(const QString& sql) {
     sqlite3* db = m_connection->handle();
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &raw,
-                                      &tail);
+    const int rc =
+        sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &raw, &tail);
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, &sqlite3_finalize);
     if (rc != SQLITE_OK) {
         throw m_connection->error(rc);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/engine/Recordset.h"
+
 #include <QString>
 
 #include <memory>
@@ -7,7 +9,6 @@
 namespace engine {
 
 class Connection;
-class Recordset;
 
 // An open database file: the stand-in for the old engine's Database object.
 // Opening never creates a file: a missing file is err::FileNotFound, a file that is not a

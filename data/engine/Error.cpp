@@ -41,23 +41,26 @@ Error errorFromSqlite(int resultCode, const QString& sqliteMessage) {
     switch (primary) {
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            return Error(err::FileInUse, QStringLiteral("Baza danych jest używana przez inny proces."));
+            return Error(err::FileInUse,
+                         QStringLiteral("Baza danych jest używana przez inny proces."));
         case SQLITE_NOTADB:
             return Error(err::NotADatabase, QStringLiteral("Plik nie jest bazą danych."));
         case SQLITE_CORRUPT:
-            return Error(err::Corrupt,
-                         withDetail(QStringLiteral("Plik bazy danych jest uszkodzony."),
-                                    sqliteMessage));
+            return Error(
+                err::Corrupt,
+                withDetail(QStringLiteral("Plik bazy danych jest uszkodzony."), sqliteMessage));
         case SQLITE_READONLY:
-            return Error(err::ReadOnly,
-                         QStringLiteral("Nie można zapisać zmian: baza danych jest tylko do odczytu."));
+            return Error(
+                err::ReadOnly,
+                QStringLiteral("Nie można zapisać zmian: baza danych jest tylko do odczytu."));
         case SQLITE_CANTOPEN:
             return Error(err::CannotOpen, QStringLiteral("Nie można otworzyć pliku bazy danych."));
         case SQLITE_FULL:
             return Error(primary, QStringLiteral("Brak miejsca na dysku."));
         case SQLITE_IOERR:
-            return Error(primary, withDetail(QStringLiteral("Błąd odczytu lub zapisu pliku bazy danych."),
-                                             sqliteMessage));
+            return Error(primary,
+                         withDetail(QStringLiteral("Błąd odczytu lub zapisu pliku bazy danych."),
+                                    sqliteMessage));
         case SQLITE_ERROR:
             if (sqliteMessage.startsWith(QStringLiteral("no such table"))) {
                 return Error(err::TableNotFound,

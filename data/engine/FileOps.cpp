@@ -17,6 +17,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace engine {
@@ -58,7 +59,7 @@ void syncDirectoryOf(const QString& path) {
 // A file being built next to its final place, removed (with a journal SQLite may have left)
 // unless it was published.
 class BuildFile {
-public:
+  public:
     explicit BuildFile(const QString& finalPath) {
         const QFileInfo info(finalPath);
         QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
@@ -69,6 +70,18 @@ public:
                                              quoted(info.absolutePath()) + u'.');
         }
         m_path = file.fileName();
+        // A temporary file is private to its owner; the finished file gets the permissions of
+        // the file it replaces, or those of any new file.
+        struct stat existing {};
+        mode_t mode = 0;
+        if (::stat(QFile::encodeName(finalPath).constData(), &existing) == 0) {
+            mode = existing.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
+        }
+        ::chmod(QFile::encodeName(m_path).constData(), mode);
     }
     ~BuildFile() {
         if (!m_published) {
@@ -82,7 +95,7 @@ public:
     const QString& path() const { return m_path; }
     void published() { m_published = true; }
 
-private:
+  private:
     QString m_path;
     bool m_published = false;
 };
@@ -179,8 +192,9 @@ QStringList problems(Connection& connection) {
                 return QString::fromUtf8(
                     reinterpret_cast<const char*>(sqlite3_column_text(references.get(), i)));
             };
-            found << QStringLiteral("Tabela %1, wiersz %2: odwołanie do nieistniejącego wiersza "
-                                    "tabeli %3.")
+            found << QStringLiteral(
+                         "Tabela %1, wiersz %2: odwołanie do nieistniejącego wiersza "
+                         "tabeli %3.")
                          .arg(text(0), text(1), text(2));
         }
     } catch (const Error& e) {
@@ -213,9 +227,9 @@ void verifyCopy(Connection& source, const QString& copyPath) {
 // rows met twice are ignored by the new file's keys.
 qint64 copyReadableRows(Connection& damaged, Connection& fresh, const QString& table) {
     QStringList columns;
-    for (const QString& column : singleColumn(
-             fresh, QStringLiteral("SELECT name FROM pragma_table_info(") +
-                        quotedName(table).replace(u'"', u'\'') + u')')) {
+    for (const QString& column :
+         singleColumn(fresh, QStringLiteral("SELECT name FROM pragma_table_info(") +
+                                 quotedName(table).replace(u'"', u'\'') + u')')) {
         columns << quotedName(column);
     }
     const QString list = columns.join(QStringLiteral(", "));
@@ -239,7 +253,8 @@ qint64 copyReadableRows(Connection& damaged, Connection& fresh, const QString& t
                 ++read;
                 insert.reset();
                 for (int i = 0; i < columns.size(); ++i) {
-                    sqlite3_bind_value(insert.get(), i + 1, sqlite3_column_value(scan.get(), i + 1));
+                    sqlite3_bind_value(insert.get(), i + 1,
+                                       sqlite3_column_value(scan.get(), i + 1));
                 }
                 insert.step();
                 copied += sqlite3_changes(fresh.handle());
@@ -250,8 +265,7 @@ qint64 copyReadableRows(Connection& damaged, Connection& fresh, const QString& t
         }
     };
     const QString forward = QStringLiteral("SELECT rowid, ") + list + QStringLiteral(" FROM ") +
-                            quotedName(table) +
-                            QStringLiteral(" WHERE rowid >= ?1 ORDER BY rowid");
+                            quotedName(table) + QStringLiteral(" WHERE rowid >= ?1 ORDER BY rowid");
     qint64 next = std::numeric_limits<qint64>::min();
     qint64 gap = 1;
     for (int attempt = 0; attempt < 64; ++attempt) {
@@ -285,10 +299,9 @@ void dropOrphans(Connection& fresh) {
     {
         Statement references(fresh, QByteArrayLiteral("PRAGMA foreign_key_check"));
         while (references.step()) {
-            orphans.emplace_back(
-                QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(references.get(), 0))),
-                sqlite3_column_int64(references.get(), 1));
+            orphans.emplace_back(QString::fromUtf8(reinterpret_cast<const char*>(
+                                     sqlite3_column_text(references.get(), 0))),
+                                 sqlite3_column_int64(references.get(), 1));
         }
     }
     for (const auto& [table, rowid] : orphans) {
@@ -297,6 +310,26 @@ void dropOrphans(Connection& fresh) {
         remove.bind(1, qlonglong(rowid));
         remove.step();
     }
+}
+
+// What could not be read is lost from the repaired file; the damaged one stays beside it under
+// a new name ("Mirvola.mdb.uszkodzona", then ".uszkodzona2", ...) for tools that dig deeper.
+void keepDamagedCopy(const QString& path) {
+    const QByteArray from = QFile::encodeName(path);
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+        QString name = path + QStringLiteral(".uszkodzona");
+        if (attempt > 1) {
+            name += QString::number(attempt);
+        }
+        if (::link(from.constData(), QFile::encodeName(name).constData()) == 0) {
+            return;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    // Without a second name for the file (no hard links) a full copy serves as well.
+    QFile::copy(path, path + QStringLiteral(".uszkodzona"));
 }
 
 }  // namespace
@@ -347,6 +380,7 @@ void repairDatabase(const QString& path) {
                                           found.join(QStringLiteral("; ")));
         }
     }
+    keepDamagedCopy(path);
     replaceFileAtomically(built.path(), path);
     built.published();
 }

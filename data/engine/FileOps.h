@@ -12,7 +12,9 @@ namespace engine {
 void compactDatabase(const QString& source, const QString& destination);
 
 // Checks the file; when it is damaged, rebuilds what can be read into a fresh file and
-// replaces the original atomically. A good file keeps every row.
+// replaces the original atomically, keeping the damaged file beside it as
+// "<name>.uszkodzona". A good file keeps every row and is not rewritten. Nothing readable at
+// all is err::Corrupt, with the file left as it was.
 void repairDatabase(const QString& path);
 
 // A new empty diary with the schema; refuses to overwrite an existing file.

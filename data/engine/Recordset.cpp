@@ -150,32 +150,68 @@ QVariant storedValue(const QVariant& value, const Column& column) {
     return value;
 }
 
-// A text column's value repeats often (seasons, competitions, pairings); repeating the last
-// value of the same column shares its string instead of decoding and allocating it again.
-struct TextCache {
-    std::string bytes;
-    QString text;
-
+// A text column's values repeat often (seasons, competitions, pairings, scores): a value seen
+// recently in the same column shares its string instead of being decoded and allocated again.
+// Long texts (comments) are rarely repeated and bypass the cache.
+class TextCache {
+  public:
     const QString& get(const char* data, int length) {
-        if (static_cast<size_t>(length) != bytes.size() ||
-            std::memcmp(bytes.data(), data, static_cast<size_t>(length)) != 0) {
-            bytes.assign(data, static_cast<size_t>(length));
-            text = QString::fromUtf8(data, length);
+        if (length > kLongest) {
+            m_long = QString::fromUtf8(data, length);
+            return m_long;
         }
-        return text;
+        const auto size = static_cast<size_t>(length);
+        if (m_entries.empty()) {
+            m_entries.resize(kSlots);  // on first use: most columns of small results never need it
+        }
+        Entry& entry = m_entries[hash(data, size) % kSlots];
+        if (!entry.used || entry.bytes.size() != size ||
+            std::memcmp(entry.bytes.data(), data, size) != 0) {
+            entry.bytes.assign(data, size);
+            entry.text = QString::fromUtf8(data, length);
+            entry.used = true;
+        }
+        return entry.text;
     }
+
+  private:
+    static constexpr int kLongest = 48;
+    static constexpr size_t kSlots = 61;
+
+    static size_t hash(const char* data, size_t size) {
+        size_t h = 14695981039346656037ULL;  // FNV-1a
+        for (size_t i = 0; i < size; ++i) {
+            h = (h ^ static_cast<unsigned char>(data[i])) * 1099511628211ULL;
+        }
+        return h;
+    }
+
+    struct Entry {
+        bool used = false;
+        std::string bytes;
+        QString text;
+    };
+    std::vector<Entry> m_entries;
+    QString m_long;
 };
 
-QVariant readCell(sqlite3_stmt* stmt, int index, Kind kind, TextCache& cache) {
+// Appends one column's value of the current row, constructing it in place: the list of a large
+// result holds tens of thousands of values.
+void appendCell(QList<QVariant>& out, sqlite3_stmt* stmt, int index, Kind kind, TextCache& cache) {
     switch (sqlite3_column_type(stmt, index)) {
         case SQLITE_INTEGER: {
             const qlonglong number = sqlite3_column_int64(stmt, index);
-            return kind == Kind::YesNo ? qlonglong(number != 0 ? -1 : 0) : number;
+            out.emplace_back(kind == Kind::YesNo ? qlonglong(number != 0 ? -1 : 0) : number);
+            return;
         }
         case SQLITE_FLOAT: {
             const double number = sqlite3_column_double(stmt, index);
-            return kind == Kind::YesNo ? QVariant(qlonglong(number != 0 ? -1 : 0))
-                                       : QVariant(number);
+            if (kind == Kind::YesNo) {
+                out.emplace_back(qlonglong(number != 0 ? -1 : 0));
+            } else {
+                out.emplace_back(number);
+            }
+            return;
         }
         case SQLITE_TEXT: {
             const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
@@ -183,23 +219,35 @@ QVariant readCell(sqlite3_stmt* stmt, int index, Kind kind, TextCache& cache) {
             if (kind == Kind::Date) {
                 const QDate date = parseIsoDate(data, length);
                 if (date.isValid()) {
-                    return date;
+                    out.emplace_back(date);
+                    return;
                 }
             }
             const QString& text = cache.get(data, length);
             if (kind == Kind::YesNo) {
                 if (const auto parsed = yesNoFromText(text)) {
-                    return *parsed;
+                    out.emplace_back(*parsed);
+                    return;
                 }
             }
-            return text;
+            out.emplace_back(text);
+            return;
         }
         case SQLITE_BLOB:
-            return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, index)),
-                              sqlite3_column_bytes(stmt, index));
+            out.emplace_back(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, index)),
+                                        sqlite3_column_bytes(stmt, index)));
+            return;
         default:
-            return {};
+            out.emplace_back();
+            return;
     }
+}
+
+QVariant readCell(sqlite3_stmt* stmt, int index, Kind kind) {
+    QList<QVariant> one;
+    TextCache cache;
+    appendCell(one, stmt, index, kind, cache);
+    return one.takeFirst();
 }
 
 // A bare table name: "Mecze" or "[Mecze]".
@@ -220,8 +268,7 @@ std::optional<QString> singleTable(const QString& source) {
         QStringLiteral(
             R"(^\s*SELECT\s+(\*|\[?\w+\]?\.\*|(?:\[?\w+\]?\.)?\[?\w+\]?(?:\s*,\s*(?:\[?\w+\]?\.)?\[?\w+\]?)*))"
             R"(\s+FROM\s+\[?([A-Za-z_][A-Za-z0-9_]*)\]?((?:\s+(?:WHERE|ORDER\s+BY)\s.*)?)\s*;?\s*$)"),
-        QRegularExpression::CaseInsensitiveOption |
-            QRegularExpression::DotMatchesEverythingOption);
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression grouping(
         QStringLiteral(R"(\b(GROUP\s+BY|HAVING|UNION|JOIN)\b)"),
         QRegularExpression::CaseInsensitiveOption);
@@ -250,8 +297,8 @@ std::optional<QString> withRowid(const QString& translated, const QString& table
 struct Recordset::State {
     std::shared_ptr<Connection> connection;
     std::vector<Column> columns;
-    std::vector<QVariant> cells;  // row after row
-    std::vector<qint64> rowids;   // of each row, when updatable
+    QList<QVariant> cells;       // row after row
+    std::vector<qint64> rowids;  // of each row, when updatable
     int rows = 0;
     int position = 0;  // -1 before the first row, rows after the last
     QString table;     // the table written back to; empty when read-only
@@ -263,7 +310,7 @@ struct Recordset::State {
     int columnCount() const { return static_cast<int>(columns.size()); }
     bool hasCurrentRow() const { return position >= 0 && position < rows; }
     const QVariant& cell(int row, int column) const {
-        return cells[static_cast<size_t>(row) * columns.size() + static_cast<size_t>(column)];
+        return cells[static_cast<qsizetype>(row) * columnCount() + column];
     }
 
     void requireOpen() const {
@@ -293,9 +340,10 @@ struct Recordset::State {
     }
     int checkedIndex(int index) const {
         if (index < 0 || index >= columnCount()) {
-            throw Error(err::ItemNotFound,
-                        QStringLiteral("Element nie został odnaleziony w tej kolekcji (pole numer ") +
-                            QString::number(index) + QStringLiteral(")."));
+            throw Error(
+                err::ItemNotFound,
+                QStringLiteral("Element nie został odnaleziony w tej kolekcji (pole numer ") +
+                    QString::number(index) + QStringLiteral(")."));
         }
         return index;
     }
@@ -361,14 +409,14 @@ void Recordset::State::readRows(Statement& statement, int first) {
     sqlite3_stmt* stmt = statement.get();
     const int count = columnCount();
     std::vector<TextCache> caches(static_cast<size_t>(count));
-    cells.reserve(static_cast<size_t>(count) * 64);
+    cells.reserve(qsizetype(count) * 64);
     while (statement.step()) {
         if (first > 0) {
             rowids.push_back(sqlite3_column_int64(stmt, 0));
         }
         for (int i = 0; i < count; ++i) {
-            cells.push_back(readCell(stmt, i + first, columns[static_cast<size_t>(i)].kind,
-                                     caches[static_cast<size_t>(i)]));
+            appendCell(cells, stmt, i + first, columns[static_cast<size_t>(i)].kind,
+                       caches[static_cast<size_t>(i)]);
         }
         ++rows;
     }
@@ -389,9 +437,8 @@ std::vector<QVariant> Recordset::State::readRow(qint64 rowid) const {
     }
     std::vector<QVariant> row;
     row.reserve(columns.size());
-    TextCache cache;
     for (int i = 0; i < columnCount(); ++i) {
-        row.push_back(readCell(statement.get(), i, columns[static_cast<size_t>(i)].kind, cache));
+        row.push_back(readCell(statement.get(), i, columns[static_cast<size_t>(i)].kind));
     }
     return row;
 }
@@ -412,10 +459,9 @@ void Recordset::State::checkUniqueIndexes(std::optional<qint64> excludedRowid) c
             const bool unique = sqlite3_column_int(list.get(), 2) != 0;
             const auto* origin = reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 3));
             if (unique && origin != nullptr && std::strcmp(origin, "pk") != 0) {
-                indexes.push_back(
-                    {QString::fromUtf8(
-                         reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 1))),
-                     {}});
+                indexes.push_back({QString::fromUtf8(reinterpret_cast<const char*>(
+                                       sqlite3_column_text(list.get(), 1))),
+                                   {}});
             }
         }
     }
@@ -448,13 +494,12 @@ void Recordset::State::checkUniqueIndexes(std::optional<qint64> excludedRowid) c
                                                    QStringLiteral(" FROM ") + quotedName(table) +
                                                    QStringLiteral(" WHERE rowid = ?1"));
                 current.bind(1, qlonglong(*excludedRowid));
-                TextCache cache;
-                value = current.step() ? readCell(current.get(), 0, Kind::Plain, cache) : QVariant();
+                value = current.step() ? readCell(current.get(), 0, Kind::Plain) : QVariant();
             }
             values.push_back(value.value_or(QVariant()));
         }
-        const bool hasNull = std::any_of(values.begin(), values.end(),
-                                         [](const QVariant& v) { return v.isNull(); });
+        const bool hasNull =
+            std::any_of(values.begin(), values.end(), [](const QVariant& v) { return v.isNull(); });
         if (!changed || hasNull) {
             continue;  // unchanged, or Null, which never duplicates
         }
@@ -495,11 +540,11 @@ qint64 Recordset::State::insertPending() {
         }
     }
     const QString sql =
-        names.isEmpty() ? QStringLiteral("INSERT INTO ") + quotedName(table) +
-                              QStringLiteral(" DEFAULT VALUES")
-                        : QStringLiteral("INSERT INTO ") + quotedName(table) + QStringLiteral(" (") +
-                              names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
-                              parameters.join(QStringLiteral(", ")) + u')';
+        names.isEmpty()
+            ? QStringLiteral("INSERT INTO ") + quotedName(table) + QStringLiteral(" DEFAULT VALUES")
+            : QStringLiteral("INSERT INTO ") + quotedName(table) + QStringLiteral(" (") +
+                  names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+                  parameters.join(QStringLiteral(", ")) + u')';
     Statement insert(*connection, sql);
     for (size_t i = 0; i < values.size(); ++i) {
         insert.bind(static_cast<int>(i) + 1, values[i]);
@@ -535,11 +580,10 @@ qint64 Recordset::State::updatePending(qint64 rowid) {
     if (assignments.isEmpty()) {
         return rowid;
     }
-    Statement update(*connection, QStringLiteral("UPDATE ") + quotedName(table) +
-                                      QStringLiteral(" SET ") +
-                                      assignments.join(QStringLiteral(", ")) +
-                                      QStringLiteral(" WHERE rowid = ?") +
-                                      QString::number(values.size() + 1));
+    Statement update(*connection,
+                     QStringLiteral("UPDATE ") + quotedName(table) + QStringLiteral(" SET ") +
+                         assignments.join(QStringLiteral(", ")) +
+                         QStringLiteral(" WHERE rowid = ?") + QString::number(values.size() + 1));
     for (size_t i = 0; i < values.size(); ++i) {
         update.bind(static_cast<int>(i) + 1, values[i]);
     }
@@ -725,7 +769,7 @@ void Recordset::update() {
         const qint64 rowid = d->insertPending();
         const std::vector<QVariant> row = d->readRow(rowid);
         const bool atEnd = d->position >= d->rows;
-        d->cells.insert(d->cells.end(), row.begin(), row.end());
+        d->cells.append(QList<QVariant>(row.begin(), row.end()));
         d->rowids.push_back(rowid);
         ++d->rows;
         if (atEnd) {
@@ -738,7 +782,8 @@ void Recordset::update() {
         d->checkUniqueIndexes(d->rowids[row]);
         d->rowids[row] = d->updatePending(d->rowids[row]);
         const std::vector<QVariant> values = d->readRow(d->rowids[row]);
-        std::copy(values.begin(), values.end(), d->cells.begin() + row * d->columns.size());
+        std::copy(values.begin(), values.end(),
+                  d->cells.begin() + static_cast<qsizetype>(row) * d->columnCount());
         d->lastModified = d->position;
     }
     d->mode = EditMode::None;

@@ -33,8 +33,8 @@ struct Weight {
     std::uint32_t secondary;
 };
 
-constexpr std::uint32_t kLetterBase = 0x80;   // above every ASCII character
-constexpr std::uint32_t kOtherBase = 0x200;   // above every letter of the alphabet
+constexpr std::uint32_t kLetterBase = 0x80;  // above every ASCII character
+constexpr std::uint32_t kOtherBase = 0x200;  // above every letter of the alphabet
 
 // The Polish alphabet with the letters q, v and x where the Latin alphabet has them.
 constexpr std::array<char32_t, 35> kAlphabet = {
@@ -72,20 +72,19 @@ Weight computeWeight(char32_t cp) {
     return {kOtherBase + lower, lower};
 }
 
-const std::array<Weight, kTableSize>& weightTable() {
-    static const std::array<Weight, kTableSize> table = [] {
-        std::array<Weight, kTableSize> t{};
-        for (char32_t cp = 0; cp < kTableSize; ++cp) {
-            t[cp] = computeWeight(cp);
-        }
-        return t;
-    }();
+std::array<Weight, kTableSize> buildWeightTable() {
+    std::array<Weight, kTableSize> table{};
+    for (char32_t cp = 0; cp < kTableSize; ++cp) {
+        table[cp] = computeWeight(cp);
+    }
     return table;
 }
 
+// Built before main(): QChar's character data needs no initialisation.
+const std::array<Weight, kTableSize> kWeights = buildWeightTable();
+
 inline Weight weightOf(char32_t cp) {
-    static const auto& table = weightTable();
-    return cp < kTableSize ? table[cp] : computeWeight(cp);
+    return cp < kTableSize ? kWeights[cp] : computeWeight(cp);
 }
 
 // Decodes one UTF-8 character; a malformed sequence yields its first byte as a character of
@@ -130,8 +129,8 @@ void appendNumber(std::string& out, double value) {
     if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15) {
         result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
     } else {
-        result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
-                               15);
+        result =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     }
     out.append(buffer, result.ptr);
 }
@@ -139,23 +138,23 @@ void appendNumber(std::string& out, double value) {
 // Appends the text of a value; false for Null.
 bool appendText(std::string& out, sqlite3_value* value) {
     switch (sqlite3_value_type(value)) {
-    case SQLITE_NULL:
-        return false;
-    case SQLITE_INTEGER: {
-        char buffer[24];
-        const auto result =
-            std::to_chars(buffer, buffer + sizeof buffer, sqlite3_value_int64(value));
-        out.append(buffer, result.ptr);
-        return true;
-    }
-    case SQLITE_FLOAT:
-        appendNumber(out, sqlite3_value_double(value));
-        return true;
-    default: {
-        const auto* text = sqlite3_value_text(value);
-        out.append(reinterpret_cast<const char*>(text), sqlite3_value_bytes(value));
-        return true;
-    }
+        case SQLITE_NULL:
+            return false;
+        case SQLITE_INTEGER: {
+            char buffer[24];
+            const auto result =
+                std::to_chars(buffer, buffer + sizeof buffer, sqlite3_value_int64(value));
+            out.append(buffer, result.ptr);
+            return true;
+        }
+        case SQLITE_FLOAT:
+            appendNumber(out, sqlite3_value_double(value));
+            return true;
+        default: {
+            const auto* text = sqlite3_value_text(value);
+            out.append(reinterpret_cast<const char*>(text), sqlite3_value_bytes(value));
+            return true;
+        }
     }
 }
 
@@ -209,50 +208,50 @@ std::unique_ptr<Pattern> compilePattern(std::string_view text) {
     for (std::size_t i = 0; i < chars.size(); ++i) {
         PatternItem item;
         switch (chars[i]) {
-        case U'*':
-            item.kind = PatternItem::AnyRun;
-            break;
-        case U'?':
-            item.kind = PatternItem::AnyOne;
-            break;
-        case U'#':
-            item.kind = PatternItem::Digit;
-            break;
-        case U'[': {
-            std::size_t j = i + 1;
-            item.kind = PatternItem::Set;
-            if (j < chars.size() && chars[j] == U'!') {
-                item.negated = true;
-                ++j;
-            }
-            while (j < chars.size() && chars[j] != U']') {
-                if (j + 2 < chars.size() && chars[j + 1] == U'-' && chars[j + 2] != U']') {
-                    item.ranges.emplace_back(weightOf(chars[j]).primary,
-                                             weightOf(chars[j + 2]).primary);
-                    j += 3;
-                } else {
-                    item.singles.push_back(weightOf(chars[j]).secondary);
+            case U'*':
+                item.kind = PatternItem::AnyRun;
+                break;
+            case U'?':
+                item.kind = PatternItem::AnyOne;
+                break;
+            case U'#':
+                item.kind = PatternItem::Digit;
+                break;
+            case U'[': {
+                std::size_t j = i + 1;
+                item.kind = PatternItem::Set;
+                if (j < chars.size() && chars[j] == U'!') {
+                    item.negated = true;
                     ++j;
                 }
-            }
-            if (j >= chars.size()) {
-                pattern->error = "Nieprawidłowy wzorzec LIKE: brak nawiasu ']' do '['.";
-                return pattern;
-            }
-            if (item.ranges.empty() && item.singles.empty()) {
-                // "[]" stands for the empty text and "[!]" for any one character.
-                if (!item.negated) {
-                    i = j;
-                    continue;
+                while (j < chars.size() && chars[j] != U']') {
+                    if (j + 2 < chars.size() && chars[j + 1] == U'-' && chars[j + 2] != U']') {
+                        item.ranges.emplace_back(weightOf(chars[j]).primary,
+                                                 weightOf(chars[j + 2]).primary);
+                        j += 3;
+                    } else {
+                        item.singles.push_back(weightOf(chars[j]).secondary);
+                        ++j;
+                    }
                 }
-                item.kind = PatternItem::AnyOne;
+                if (j >= chars.size()) {
+                    pattern->error = "Nieprawidłowy wzorzec LIKE: brak nawiasu ']' do '['.";
+                    return pattern;
+                }
+                if (item.ranges.empty() && item.singles.empty()) {
+                    // "[]" stands for the empty text and "[!]" for any one character.
+                    if (!item.negated) {
+                        i = j;
+                        continue;
+                    }
+                    item.kind = PatternItem::AnyOne;
+                }
+                i = j;
+                break;
             }
-            i = j;
-            break;
-        }
-        default:
-            item.lower = weightOf(chars[i]).secondary;
-            break;
+            default:
+                item.lower = weightOf(chars[i]).secondary;
+                break;
         }
         if (item.kind == PatternItem::AnyRun && !pattern->items.empty() &&
             pattern->items.back().kind == PatternItem::AnyRun) {
@@ -265,25 +264,25 @@ std::unique_ptr<Pattern> compilePattern(std::string_view text) {
 
 bool matchesOne(const PatternItem& item, char32_t c) {
     switch (item.kind) {
-    case PatternItem::Literal:
-        return weightOf(c).secondary == item.lower;
-    case PatternItem::AnyOne:
-        return true;
-    case PatternItem::Digit:
-        return c >= U'0' && c <= U'9';
-    case PatternItem::Set: {
-        const Weight w = weightOf(c);
-        bool found = false;
-        for (const auto single : item.singles) {
-            found = found || single == w.secondary;
+        case PatternItem::Literal:
+            return weightOf(c).secondary == item.lower;
+        case PatternItem::AnyOne:
+            return true;
+        case PatternItem::Digit:
+            return c >= U'0' && c <= U'9';
+        case PatternItem::Set: {
+            const Weight w = weightOf(c);
+            bool found = false;
+            for (const auto single : item.singles) {
+                found = found || single == w.secondary;
+            }
+            for (const auto& [low, high] : item.ranges) {
+                found = found || (w.primary >= low && w.primary <= high);
+            }
+            return found != item.negated;
         }
-        for (const auto& [low, high] : item.ranges) {
-            found = found || (w.primary >= low && w.primary <= high);
-        }
-        return found != item.negated;
-    }
-    case PatternItem::AnyRun:
-        break;
+        case PatternItem::AnyRun:
+            break;
     }
     return false;
 }
@@ -362,8 +361,8 @@ int comparePolish(const char* a, int aLength, const char* b, int bLength) {
             ++pb;
             continue;
         }
-        const Weight wa = weightOf(decodeUtf8(pa, endA));
-        const Weight wb = weightOf(decodeUtf8(pb, endB));
+        const Weight wa = weightOf(*pa < 0x80 ? *pa++ : decodeUtf8(pa, endA));
+        const Weight wb = weightOf(*pb < 0x80 ? *pb++ : decodeUtf8(pb, endB));
         if (wa.primary != wb.primary) {
             return wa.primary < wb.primary ? -1 : 1;
         }

@@ -4,11 +4,40 @@
 
 #include <QDate>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace engine::sql {
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
+
+bool isReservedWord(const QString& upper) {
+    static const QSet<QString> words = {
+        u"SELECT"_s, u"FROM"_s,    u"WHERE"_s,       u"GROUP"_s, u"BY"_s,     u"HAVING"_s,
+        u"ORDER"_s,  u"AND"_s,     u"OR"_s,          u"NOT"_s,   u"LIKE"_s,   u"IS"_s,
+        u"IN"_s,     u"BETWEEN"_s, u"AS"_s,          u"ON"_s,    u"JOIN"_s,   u"LEFT"_s,
+        u"RIGHT"_s,  u"INNER"_s,   u"OUTER"_s,       u"FULL"_s,  u"UNION"_s,  u"INSERT"_s,
+        u"INTO"_s,   u"VALUES"_s,  u"UPDATE"_s,      u"SET"_s,   u"DELETE"_s, u"DISTINCT"_s,
+        u"ALL"_s,    u"TOP"_s,     u"DISTINCTROW"_s, u"ASC"_s,   u"DESC"_s,   u"EXISTS"_s,
+        u"MOD"_s,    u"XOR"_s,     u"EQV"_s,         u"IMP"_s,   u"NULL"_s,   u"TRUE"_s,
+        u"FALSE"_s};
+    return words.contains(upper);
+}
+
+// Keywords are ASCII; names rarely are anything else, so spare them Qt's full case mapping.
+QString upperCase(const QString& word) {
+    QString upper = word;
+    for (QChar& c : upper) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80) {
+            return word.toUpper();
+        }
+        if (u >= u'a' && u <= u'z') {
+            c = QChar(u - (u'a' - u'A'));
+        }
+    }
+    return upper;
+}
 
 bool isWordStart(QChar c) {
     return c.isLetter() || c == u'_';
@@ -33,7 +62,7 @@ QString isoDate(const QString& literal) {
 }
 
 class Lexer {
-public:
+  public:
     explicit Lexer(const QString& text) : m_text(text) {}
 
     std::vector<Token> run() {
@@ -48,7 +77,7 @@ public:
         }
     }
 
-private:
+  private:
     void skipBlanks() {
         while (m_pos < m_text.size() && m_text[m_pos].isSpace()) {
             ++m_pos;
@@ -63,7 +92,9 @@ private:
             while (m_pos < m_text.size() && isWordPart(m_text[m_pos])) {
                 ++m_pos;
             }
-            return {TokenKind::Word, m_text.mid(start, m_pos - start), position};
+            const QString word = m_text.mid(start, m_pos - start);
+            const QString upper = upperCase(word);
+            return {TokenKind::Word, word, position, upper, isReservedWord(upper)};
         }
         if (c.isDigit()) {
             return number(position);
@@ -74,8 +105,9 @@ private:
         if (c == u'[') {
             const qsizetype close = m_text.indexOf(u']', m_pos + 1);
             if (close < 0) {
-                syntaxError(u"niezamknięta nazwa w nawiasie kwadratowym rozpoczęta na pozycji %1 "
-                            u"(brak znaku ']')."_s.arg(position));
+                syntaxError(
+                    u"niezamknięta nazwa w nawiasie kwadratowym rozpoczęta na pozycji %1 "
+                    u"(brak znaku ']')."_s.arg(position));
             }
             const QString name = m_text.mid(m_pos + 1, close - m_pos - 1);
             if (name.trimmed().isEmpty()) {
@@ -94,9 +126,9 @@ private:
             const QString literal = m_text.mid(m_pos + 1, close - m_pos - 1);
             const QString iso = isoDate(literal);
             if (iso.isEmpty()) {
-                syntaxError(u"nieprawidłowa data #%1# na pozycji %2 (oczekiwano rrrr-mm-dd)."_s
-                                .arg(literal)
-                                .arg(position));
+                syntaxError(
+                    u"nieprawidłowa data #%1# na pozycji %2 (oczekiwano rrrr-mm-dd)."_s.arg(literal)
+                        .arg(position));
             }
             m_pos = close + 1;
             return {TokenKind::Date, iso, position};
@@ -179,16 +211,16 @@ private:
 
 QString Token::quoted() const {
     switch (kind) {
-    case TokenKind::End:
-        return u"koniec tekstu"_s;
-    case TokenKind::Bracketed:
-        return u"'["_s + text + u"]'"_s;
-    case TokenKind::Text:
-        return u"tekst '"_s + text + u"'"_s;
-    case TokenKind::Date:
-        return u"data #"_s + text + u"#"_s;
-    default:
-        return u"'"_s + text + u"'"_s;
+        case TokenKind::End:
+            return u"koniec tekstu"_s;
+        case TokenKind::Bracketed:
+            return u"'["_s + text + u"]'"_s;
+        case TokenKind::Text:
+            return u"tekst '"_s + text + u"'"_s;
+        case TokenKind::Date:
+            return u"data #"_s + text + u"#"_s;
+        default:
+            return u"'"_s + text + u"'"_s;
     }
 }
 

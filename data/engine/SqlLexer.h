@@ -20,12 +20,15 @@ enum class TokenKind {
 
 struct Token {
     TokenKind kind = TokenKind::End;
-    QString text;
+    QString text{};
     int position = 0;  // 1-based character position in the statement
+    QString upper{};   // Word: the text in capitals, for keyword tests
+    // Word: a keyword that structures a statement; it cannot stand as a bare name (a column
+    // called so must be written in brackets, as in the old engine).
+    bool reserved = false;
 
-    bool isWord(QLatin1String word) const {
-        return kind == TokenKind::Word && text.compare(word, Qt::CaseInsensitive) == 0;
-    }
+    // `word` in capitals.
+    bool isWord(QLatin1String word) const { return kind == TokenKind::Word && upper == word; }
     bool isSymbol(QLatin1String symbol) const {
         return kind == TokenKind::Symbol && text == symbol;
     }

@@ -30,8 +30,9 @@ struct Expr {
     bool condition = false;
     // Safe as an operand without parentheses.
     bool atomic = true;
-    // A bare column: SQLite names the result column after it.
+    // A bare column, and its name without the table: the result column is named after it.
     bool column = false;
+    QString columnName = {};
 };
 
 const QString kCollate = u" COLLATE "_s + QLatin1String(kCollation);
@@ -84,31 +85,8 @@ bool needsCollation(const Expr& a, const Expr& b) {
     return a.type == Type::Text || b.type == Type::Text;
 }
 
-// Words that end or structure a clause; they cannot stand as bare names (a column called so
-// must be written in brackets, as in the old engine).
-bool isReserved(const Token& t) {
-    static const QStringList words = {
-        u"SELECT"_s, u"FROM"_s,    u"WHERE"_s,     u"GROUP"_s,  u"BY"_s,     u"HAVING"_s,
-        u"ORDER"_s,  u"AND"_s,     u"OR"_s,        u"NOT"_s,    u"LIKE"_s,   u"IS"_s,
-        u"IN"_s,     u"BETWEEN"_s, u"AS"_s,        u"ON"_s,     u"JOIN"_s,   u"LEFT"_s,
-        u"RIGHT"_s,  u"INNER"_s,   u"OUTER"_s,     u"FULL"_s,   u"UNION"_s,  u"INSERT"_s,
-        u"INTO"_s,   u"VALUES"_s,  u"UPDATE"_s,    u"SET"_s,    u"DELETE"_s, u"DISTINCT"_s,
-        u"ALL"_s,    u"TOP"_s,     u"DISTINCTROW"_s, u"ASC"_s,  u"DESC"_s,   u"EXISTS"_s,
-        u"MOD"_s,    u"XOR"_s,     u"EQV"_s,       u"IMP"_s,    u"NULL"_s,   u"TRUE"_s,
-        u"FALSE"_s};
-    if (t.kind != TokenKind::Word) {
-        return false;
-    }
-    for (const QString& w : words) {
-        if (t.text.compare(w, Qt::CaseInsensitive) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 class Parser {
-public:
+  public:
     using ColumnIndex = std::function<int(const QString&)>;
 
     Parser(const QString& text, const ColumnIndex* columnIndex)
@@ -128,9 +106,10 @@ public:
         } else if (first.kind == TokenKind::End) {
             sql::syntaxError(u"puste polecenie."_s);
         } else {
-            sql::syntaxError(u"nieobsługiwany rodzaj polecenia %1 na pozycji %2 (obsługiwane są "
-                             u"SELECT, INSERT INTO, UPDATE i DELETE)."_s.arg(
-                                 first.quoted(), QString::number(first.position)));
+            sql::syntaxError(
+                u"nieobsługiwany rodzaj polecenia %1 na pozycji %2 (obsługiwane są "
+                u"SELECT, INSERT INTO, UPDATE i DELETE)."_s.arg(first.quoted(),
+                                                                QString::number(first.position)));
         }
         acceptSymbol(";"_L1);
         expectEnd();
@@ -143,7 +122,7 @@ public:
         return e.sql;
     }
 
-private:
+  private:
     // ---- token access
 
     const Token& peek(std::size_t ahead = 0) const {
@@ -197,10 +176,10 @@ private:
     void expectClose(int openPosition) {
         if (!acceptSymbol(")"_L1)) {
             const Token& t = peek();
-            sql::syntaxError(u"brak nawiasu zamykającego ')' do nawiasu otwartego na pozycji %1 "
-                             u"(napotkano %2 na pozycji %3)."_s.arg(QString::number(openPosition),
-                                                                    t.quoted(),
-                                                                    QString::number(t.position)));
+            sql::syntaxError(
+                u"brak nawiasu zamykającego ')' do nawiasu otwartego na pozycji %1 "
+                u"(napotkano %2 na pozycji %3)."_s.arg(QString::number(openPosition), t.quoted(),
+                                                       QString::number(t.position)));
         }
     }
 
@@ -210,8 +189,9 @@ private:
             return;
         }
         if (t.isSymbol(")"_L1)) {
-            sql::syntaxError(u"nadmiarowy nawias zamykający ')' na pozycji %1 (brak nawiasu "
-                             u"otwierającego)."_s.arg(t.position));
+            sql::syntaxError(
+                u"nadmiarowy nawias zamykający ')' na pozycji %1 (brak nawiasu "
+                u"otwierającego)."_s.arg(t.position));
         }
         sql::syntaxError(u"nieoczekiwany dalszy ciąg polecenia: %1 na pozycji %2."_s.arg(
             t.quoted(), QString::number(t.position)));
@@ -219,7 +199,7 @@ private:
 
     bool atName() const {
         const Token& t = peek();
-        return t.kind == TokenKind::Bracketed || (t.kind == TokenKind::Word && !isReserved(t));
+        return t.kind == TokenKind::Bracketed || (t.kind == TokenKind::Word && !t.reserved);
     }
 
     QString name(const QString& what) {
@@ -268,8 +248,7 @@ private:
             out += u" ORDER BY "_s + orderList();
         }
         if (peek().isWord("UNION"_L1)) {
-            sql::syntaxError(u"nieobsługiwane słowo 'UNION' na pozycji %1."_s.arg(
-                peek().position));
+            sql::syntaxError(u"nieobsługiwane słowo 'UNION' na pozycji %1."_s.arg(peek().position));
         }
         return out;
     }
@@ -289,7 +268,9 @@ private:
             return value(e) + u" AS "_s + quoteIdentifier(name(u"nazwy kolumny po AS"_s));
         }
         if (e.column) {
-            return e.sql;
+            // SQLite may name a column of a nested outer join "Id_gracza:1"; the old engine
+            // named it after the column, and the windows read it by that name.
+            return e.sql + u" AS "_s + quoteIdentifier(e.columnName);
         }
         return value(e) + u" AS Expr"_s + QString::number(unnamed++);
     }
@@ -357,6 +338,7 @@ private:
     }
 
     QString tableReference() {
+        const Nesting nesting(*this);
         if (peek().isSymbol("("_L1)) {
             const int open = take().position;
             if (peek().isWord("SELECT"_L1)) {
@@ -451,7 +433,28 @@ private:
     // ---- expressions, from the loosest binding operator to the tightest:
     // Or, And, Not, comparisons (= <> < > <= >= Like Is In Between), &, + -, * /, unary - +
 
+    // Nesting (parentheses, Not, unary minus) is bounded, so that no text can exhaust the
+    // stack.
+    class Nesting {
+      public:
+        explicit Nesting(Parser& parser) : m_parser(parser) {
+            if (++m_parser.m_depth > kMaxDepth) {
+                const Token& t = m_parser.peek();
+                sql::syntaxError(
+                    u"wyrażenie zagnieżdżone zbyt głęboko (pozycja %1)."_s.arg(t.position));
+            }
+        }
+        ~Nesting() { --m_parser.m_depth; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+      private:
+        static constexpr int kMaxDepth = 200;
+        Parser& m_parser;
+    };
+
     Expr expression() {
+        const Nesting nesting(*this);
         Expr left = conjunction();
         while (acceptWord("OR"_L1)) {
             const Expr right = conjunction();
@@ -471,6 +474,7 @@ private:
 
     Expr negation() {
         if (acceptWord("NOT"_L1)) {
+            const Nesting nesting(*this);
             return conditionExpr(u"NOT "_s + conditionOperand(negation()));
         }
         return comparison();
@@ -481,19 +485,17 @@ private:
         while (true) {
             const Token& t = peek();
             if (t.kind == TokenKind::Symbol &&
-                (t.text == u"="_s || t.text == u"<>"_s || t.text == u"<"_s ||
-                 t.text == u">"_s || t.text == u"<="_s || t.text == u">="_s)) {
+                (t.text == u"="_s || t.text == u"<>"_s || t.text == u"<"_s || t.text == u">"_s ||
+                 t.text == u"<="_s || t.text == u">="_s)) {
                 const QString op = take().text;
                 const Expr right = concatenation();
                 const QString collate = needsCollation(left, right) ? kCollate : QString();
-                left = conditionExpr(operand(left) + collate + u' ' + op + u' ' +
-                                     operand(right));
+                left = conditionExpr(operand(left) + collate + u' ' + op + u' ' + operand(right));
             } else if (t.isWord("IS"_L1)) {
                 take();
                 const bool negated = acceptWord("NOT"_L1);
                 expectWord("NULL"_L1);
-                left = conditionExpr(operand(left) + (negated ? u" IS NOT NULL"_s
-                                                              : u" IS NULL"_s));
+                left = conditionExpr(operand(left) + (negated ? u" IS NOT NULL"_s : u" IS NULL"_s));
             } else if (t.isWord("LIKE"_L1)) {
                 take();
                 left = like(left, false);
@@ -503,12 +505,12 @@ private:
             } else if (t.isWord("BETWEEN"_L1)) {
                 take();
                 left = between(left, false);
-            } else if (t.isWord("NOT"_L1) && (peek(1).isWord("LIKE"_L1) ||
-                                              peek(1).isWord("IN"_L1) ||
-                                              peek(1).isWord("BETWEEN"_L1))) {
+            } else if (t.isWord("NOT"_L1) &&
+                       (peek(1).isWord("LIKE"_L1) || peek(1).isWord("IN"_L1) ||
+                        peek(1).isWord("BETWEEN"_L1))) {
                 take();
                 const Token& which = take();
-                left = which.isWord("LIKE"_L1)  ? like(left, true)
+                left = which.isWord("LIKE"_L1) ? like(left, true)
                        : which.isWord("IN"_L1) ? in(left, true)
                                                : between(left, true);
             } else {
@@ -519,8 +521,8 @@ private:
 
     Expr like(const Expr& left, bool negated) {
         const Expr pattern = concatenation();
-        const QString call = QLatin1String(kLikeFunction) + u'(' + value(left) + u", "_s +
-                             value(pattern) + u')';
+        const QString call =
+            QLatin1String(kLikeFunction) + u'(' + value(left) + u", "_s + value(pattern) + u')';
         return conditionExpr(negated ? u"NOT "_s + call : call);
     }
 
@@ -552,8 +554,8 @@ private:
         const Expr low = concatenation();
         expectWord("AND"_L1);
         const Expr high = concatenation();
-        const bool text = left.type == Type::Text || low.type == Type::Text ||
-                          high.type == Type::Text;
+        const bool text =
+            left.type == Type::Text || low.type == Type::Text || high.type == Type::Text;
         return conditionExpr(operand(left) + (text ? kCollate : QString()) +
                              (negated ? u" NOT BETWEEN "_s : u" BETWEEN "_s) + operand(low) +
                              u" AND "_s + operand(high));
@@ -594,9 +596,8 @@ private:
             const QString op = take().text;
             const Expr right = unary();
             // The old engine's / always divides exactly (7 / 2 is 3.5).
-            const QString sql = op == u"/"_s
-                                    ? operand(left) + u" * 1.0 / "_s + operand(right)
-                                    : operand(left) + u" * "_s + operand(right);
+            const QString sql = op == u"/"_s ? operand(left) + u" * 1.0 / "_s + operand(right)
+                                             : operand(left) + u" * "_s + operand(right);
             left = {sql, Type::Number, false, false};
         }
         return left;
@@ -604,9 +605,11 @@ private:
 
     Expr unary() {
         if (acceptSymbol("-"_L1)) {
+            const Nesting nesting(*this);
             return {u"-("_s + value(unary()) + u')', Type::Number, false, false};
         }
         if (acceptSymbol("+"_L1)) {
+            const Nesting nesting(*this);
             return unary();
         }
         return primary();
@@ -615,41 +618,41 @@ private:
     Expr primary() {
         const Token& t = peek();
         switch (t.kind) {
-        case TokenKind::Number:
-            return {take().text, Type::Number};
-        case TokenKind::Text:
-            return {quoteText(take().text), Type::Text};
-        case TokenKind::Date:
-            return {quoteText(take().text), Type::Date};
-        case TokenKind::Bracketed:
-            return columnReference();
-        case TokenKind::Symbol:
-            if (t.isSymbol("("_L1)) {
-                return parenthesised();
-            }
-            break;
-        case TokenKind::Word:
-            if (t.isWord("TRUE"_L1)) {
-                take();
-                return {u"-1"_s, Type::Boolean};
-            }
-            if (t.isWord("FALSE"_L1)) {
-                take();
-                return {u"0"_s, Type::Boolean};
-            }
-            if (t.isWord("NULL"_L1)) {
-                take();
-                return {u"NULL"_s, Type::Null};
-            }
-            if (isReserved(t)) {
+            case TokenKind::Number:
+                return {take().text, Type::Number};
+            case TokenKind::Text:
+                return {quoteText(take().text), Type::Text};
+            case TokenKind::Date:
+                return {quoteText(take().text), Type::Date};
+            case TokenKind::Bracketed:
+                return columnReference();
+            case TokenKind::Symbol:
+                if (t.isSymbol("("_L1)) {
+                    return parenthesised();
+                }
                 break;
-            }
-            if (peek(1).isSymbol("("_L1)) {
-                return functionCall();
-            }
-            return columnReference();
-        case TokenKind::End:
-            break;
+            case TokenKind::Word:
+                if (t.isWord("TRUE"_L1)) {
+                    take();
+                    return {u"-1"_s, Type::Boolean};
+                }
+                if (t.isWord("FALSE"_L1)) {
+                    take();
+                    return {u"0"_s, Type::Boolean};
+                }
+                if (t.isWord("NULL"_L1)) {
+                    take();
+                    return {u"NULL"_s, Type::Null};
+                }
+                if (t.reserved) {
+                    break;
+                }
+                if (peek(1).isSymbol("("_L1)) {
+                    return functionCall();
+                }
+                return columnReference();
+            case TokenKind::End:
+                break;
         }
         unexpected(u"wyrażenia"_s);
     }
@@ -689,7 +692,7 @@ private:
         const QString sql = table.isEmpty()
                                 ? quoteIdentifier(column)
                                 : quoteIdentifier(table) + u'.' + quoteIdentifier(column);
-        return {sql, Type::Unknown, false, true, true};
+        return {sql, Type::Unknown, false, true, true, column};
     }
 
     std::vector<Expr> arguments(const Token& function) {
@@ -724,8 +727,7 @@ private:
         const std::vector<Expr> args = arguments(function);
         if (function.isWord("IIF"_L1)) {
             expectArguments(function, args, 3);
-            const Type type = args[1].type == Type::Text || args[2].type == Type::Text
-                                  ? Type::Text
+            const Type type = args[1].type == Type::Text || args[2].type == Type::Text ? Type::Text
                               : args[1].type == args[2].type ? args[1].type
                                                              : Type::Unknown;
             // A Null condition takes the false branch, as in the old engine.
@@ -743,10 +745,10 @@ private:
             Type type;  // Unknown: the argument's type
         };
         static const Mapping mappings[] = {
-            {"TRIM"_L1, "trim"_L1, Type::Text},    {"LTRIM"_L1, "ltrim"_L1, Type::Text},
-            {"RTRIM"_L1, "rtrim"_L1, Type::Text},  {"LEN"_L1, "length"_L1, Type::Number},
+            {"TRIM"_L1, "trim"_L1, Type::Text},     {"LTRIM"_L1, "ltrim"_L1, Type::Text},
+            {"RTRIM"_L1, "rtrim"_L1, Type::Text},   {"LEN"_L1, "length"_L1, Type::Number},
             {"COUNT"_L1, "count"_L1, Type::Number}, {"SUM"_L1, "sum"_L1, Type::Number},
-            {"AVG"_L1, "avg"_L1, Type::Number},    {"MIN"_L1, "min"_L1, Type::Unknown},
+            {"AVG"_L1, "avg"_L1, Type::Number},     {"MIN"_L1, "min"_L1, Type::Unknown},
             {"MAX"_L1, "max"_L1, Type::Unknown},
         };
         for (const Mapping& m : mappings) {
@@ -765,13 +767,14 @@ private:
 
     std::vector<Token> m_tokens;
     std::size_t m_index = 0;
+    int m_depth = 0;
     const ColumnIndex* m_columnIndex;
 };
 
 // Translations by text. The program builds its texts with ids in them, so the number of
 // distinct texts grows with use; the cache starts afresh when it gets large.
 class Cache {
-public:
+  public:
     bool find(const QString& text, QString& translated) {
         const std::lock_guard lock(m_mutex);
         const auto it = m_map.constFind(text);
@@ -790,7 +793,7 @@ public:
         m_map.insert(text, translated);
     }
 
-private:
+  private:
     static constexpr qsizetype kLimit = 4096;
     std::mutex m_mutex;
     QHash<QString, QString> m_map;

@@ -16,13 +16,17 @@ namespace engine {
 // False (-1/0), Null, #date# literals, LIKE with * ? # [..] [!..] wildcards, case-insensitive
 // text comparison and Polish alphabetical ORDER BY, nested parenthesised LEFT/RIGHT JOINs.
 class SqlTranslator {
-public:
-    // The whole statement; results are cached per text.
+  public:
+    // The whole statement (SELECT, INSERT INTO, UPDATE, DELETE); results are cached per text.
+    // Thread-safe. The result names the collation and functions of registerSqlFunctions().
     static QString translate(const QString& sql);
 
     // A condition alone (recordset findFirst): identifiers are replaced by SQLite parameters
     // "?N" where N is 1 + the index that `columnIndex` returns for the identifier's name
-    // (-1 for an unknown name is an error).
+    // (Table.Column looks up Column; -1 for an unknown name is err::TooFewParameters).
+    // "SELECT " + the result gives 1, 0 or Null. Bind each parameter with the value's own type
+    // (whole numbers as integers, dates as ISO text): SQLite does not equate 7 and '7'.
+    // Not cached: the numbering depends on the recordset.
     static QString translateCondition(const QString& condition,
                                       const std::function<int(const QString&)>& columnIndex);
 };

@@ -1,0 +1,688 @@
+#include "forms/frmMain.h"
+
+#include "data/Mirvola.h"
+#include "data/engine/Error.h"
+#include "data/engine/FileOps.h"
+#include "forms/Dialogs.h"
+#include "forms/Toolkit.h"
+#include "forms/frmAbout.h"
+#include "forms/frmMecz.h"
+#include "forms/frmSlowniki.h"
+#include "ui_frmMain.h"
+
+#include <QCloseEvent>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+namespace {
+
+using ui::Answer;
+using ui::Buttons;
+using ui::Icon;
+
+// Columns of lstMecze; the first one, hidden, carries the row's Id_meczu as item text.
+enum Kolumna { kId, kNr, kSezon, kData, kMecz, kWynik, kRozgrywki, kKomentarz, kKolumn };
+
+struct OpisKolumny {
+    Qt::Alignment wyrownanie;
+    int szerokosc;  // twips
+};
+
+constexpr OpisKolumny kKolumny[kKolumn] = {
+    {Qt::AlignLeft, 0},       {Qt::AlignRight, 850}, {Qt::AlignHCenter, 900},
+    {Qt::AlignHCenter, 1050}, {Qt::AlignLeft, 3200}, {Qt::AlignHCenter, 700},
+    {Qt::AlignHCenter, 1600}, {Qt::AlignLeft, 1750},
+};
+
+// Rows the list shows without a vertical scroll bar; a longer list narrows the comment column
+// to make room for the bar.
+constexpr int kWidoczneWiersze = 22;
+constexpr int kKomentarzSzeroki = 2000;
+constexpr int kKomentarzWaski = 1750;
+constexpr int kDlugoscPodpowiedzi = 76;
+
+const QString kFiltrOficjalne = QStringLiteral("= True");
+const QString kFiltrNieoficjalne = QStringLiteral("= False");
+const QString kFiltrWszystkie = QStringLiteral("In (False, True)");
+
+const QString kTytulKomunikat = QStringLiteral("Komunikat");
+const QString kTytulPytanie = QStringLiteral("Pytanie");
+const QString kTytulInfo = QStringLiteral("Info");
+const QString kDaneUsuniete = QStringLiteral("Dane zostały usunięte.");
+
+QString zapytanieListy(const QString& strFiltr) {
+    return QStringLiteral(
+               "SELECT Mecze.Id_meczu, Sezony.Sezon, Mecze.Data, IIf(Mecze.Gdzie = 'W', "
+               "Kluby.Druzyna & ' - Mirvola Wendrow' ,'Mirvola Wendrow - ' & Kluby.Druzyna) AS "
+               "Para, Mecze.Wyn1 & ':' & Mecze.Wyn2 AS Wynik, Rozgrywki.Nazwa, "
+               "Rozgrywki.Oficjalny, Mecze.Komentarz FROM Rozgrywki RIGHT JOIN (Kluby LEFT JOIN "
+               "(Mecze LEFT JOIN Sezony ON Mecze.Id_sezonu = Sezony.Id_sezonu) ON Kluby.Id_klubu "
+               "= Mecze.Id_klubu) ON Rozgrywki.Id_rozgrywki = Mecze.Id_rozgrywki WHERE "
+               "Rozgrywki.Oficjalny ") +
+           strFiltr + QStringLiteral(" ORDER BY Sezony.Sezon DESC, Mecze.Data DESC");
+}
+
+// "   7." below ten, "  42." below a hundred, " 512." and " 1024." from there on.
+QString numerMeczu(int n) {
+    const int spacje = n < 10 ? 3 : (n < 100 ? 2 : 1);
+    return QString(spacje, QLatin1Char(' ')) + QString::number(n) + QLatin1Char('.');
+}
+
+QString tekstPola(const QVariant& wartosc) {
+    if (wartosc.isNull()) {
+        return QString();
+    }
+    if (wartosc.typeId() == QMetaType::QDate) {
+        return wartosc.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    return wartosc.toString();
+}
+
+// A comment's tooltip: line feeds dropped (the carriage returns stay, as the old list did),
+// long comments cut; a blank comment has none.
+QString podpowiedzKomentarza(const QString& komentarz) {
+    if (komentarz.trimmed().isEmpty()) {
+        return QString();
+    }
+    QString tekst = komentarz;
+    tekst.remove(QLatin1Char('\n'));
+    if (tekst.size() > kDlugoscPodpowiedzi) {
+        tekst = tekst.left(kDlugoscPodpowiedzi) + QStringLiteral("...");
+    }
+    return tekst;
+}
+
+// Closes the shared base when a command leaves it open because the engine failed half-way,
+// so that no connection outlives the command and holds the file.
+class ZamknijPoBledzie {
+  public:
+    ZamknijPoBledzie() = default;
+    ~ZamknijPoBledzie() {
+        if (Mirvola::dbBaza || Mirvola::rsDane) {
+            try {
+                Mirvola::ZamknijBaze();
+            } catch (const engine::Error&) {
+                Mirvola::rsDane.reset();
+                Mirvola::dbBaza.reset();
+            }
+        }
+    }
+    ZamknijPoBledzie(const ZamknijPoBledzie&) = delete;
+    ZamknijPoBledzie& operator=(const ZamknijPoBledzie&) = delete;
+};
+
+// Compaction after deleting all matches: failures are not reported, and the diary is replaced
+// only by a copy this run has written completely.
+void KompaktujPoCichu() {
+    const ui::Hourglass klepsydra;
+    try {
+        engine::compactDatabase(Mirvola::SciezkaBazy(), Mirvola::SciezkaKopiiBazy());
+    } catch (const engine::Error&) {
+        return;
+    }
+    try {
+        engine::replaceFileAtomically(Mirvola::SciezkaKopiiBazy(), Mirvola::SciezkaBazy());
+    } catch (const engine::Error&) {
+        QFile::remove(Mirvola::SciezkaKopiiBazy());
+    }
+}
+
+}  // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<Ui::frmMain>()) {
+    m_ui->setupUi(this);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/mirvola.svg")));
+    UstawListe();
+    UstawPasekStanu();
+    PolaczPolecenia();
+    UstawPolecenia(true);
+
+    if (!SprawdzBaze()) {
+        blnBrakBazy = true;
+        return;
+    }
+    UstawRozmiar();
+}
+
+frmMain::~frmMain() = default;
+
+// ---- set-up ------------------------------------------------------------------------------
+
+void frmMain::UstawListe() {
+    QTreeWidget* lista = m_ui->lstMecze;
+    // The widths in twips were chosen for the old 8-point system font, whose digits are 6
+    // pixels wide at 96 dpi; a wider font widens every column alike so that the dates and
+    // seasons still fit.
+    const double cyfry = lista->fontMetrics().horizontalAdvance(QStringLiteral("0123456789"));
+    m_skalaKolumn = std::max(1.0, cyfry / ui::twips(10 * 6 * 15, this));
+    QTreeWidgetItem* naglowek = lista->headerItem();
+    // Without this the hidden id column keeps the header's minimum width and pushes the
+    // visible columns to the right.
+    lista->header()->setMinimumSectionSize(0);
+    for (int i = 0; i < kKolumn; ++i) {
+        naglowek->setTextAlignment(i, kKolumny[i].wyrownanie | Qt::AlignVCenter);
+        lista->header()->resizeSection(i, szerokoscKolumny(kKolumny[i].szerokosc));
+    }
+    lista->setColumnHidden(kId, true);
+    lista->header()->setStretchLastSection(false);
+    lista->header()->setSectionsMovable(false);
+    lista->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lista->installEventFilter(this);
+    m_sortowanie = std::make_unique<ui::ListSorter>(lista);
+}
+
+void frmMain::UstawPasekStanu() {
+    const auto panel = [this](const char* nazwa, const QString& podpowiedz) {
+        auto* etykieta = new QLabel(m_ui->sbarMirvola);
+        etykieta->setObjectName(QLatin1String(nazwa));
+        etykieta->setToolTip(podpowiedz);
+        etykieta->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        etykieta->setContentsMargins(4, 0, 4, 0);
+        return etykieta;
+    };
+    m_panelTytul = panel("sbarMirvola_1", QStringLiteral("Mirvola forever"));
+    m_panelTytul->setText(QStringLiteral("Mirvola - mecze, na których byłem (c) 2026"));
+    m_panelData = panel("sbarMirvola_2", QStringLiteral("Data"));
+    m_panelData->setAlignment(Qt::AlignCenter);
+    m_panelGodzina = panel("sbarMirvola_3", QStringLiteral("Godzina"));
+    m_panelGodzina->setAlignment(Qt::AlignCenter);
+    m_ui->sbarMirvola->addWidget(m_panelTytul, 1);
+    m_ui->sbarMirvola->addPermanentWidget(m_panelData);
+    m_ui->sbarMirvola->addPermanentWidget(m_panelGodzina);
+    m_ui->sbarMirvola->setSizeGripEnabled(true);
+
+    m_zegar = new QTimer(this);
+    m_zegar->setInterval(1000);
+    connect(m_zegar, &QTimer::timeout, this, &frmMain::sbarMirvola_Odswiez);
+    m_zegar->start();
+    sbarMirvola_Odswiez();
+}
+
+void frmMain::PolaczPolecenia() {
+    auto& f = *m_ui;
+    const auto polacz = [this](QAction* polecenie, void (frmMain::*procedura)()) {
+        connect(polecenie, &QAction::triggered, this, procedura);
+    };
+    for (auto [menu, przycisk, procedura] : {
+             std::tuple{f.itmOpis, f.tlbMain_1, &frmMain::itmOpis_Click},
+             std::tuple{f.itmDodaj, f.tlbMain_2, &frmMain::itmDodaj_Click},
+             std::tuple{f.itmPopraw, f.tlbMain_3, &frmMain::itmPopraw_Click},
+             std::tuple{f.sitmZaznaczony, f.tlbMain_4, &frmMain::sitmZaznaczony_Click},
+             std::tuple{f.sitmWszystkie, f.tlbMain_5, &frmMain::sitmWszystkie_Click},
+             std::tuple{f.itmStatystykiMecze, f.tlbMain_7, &frmMain::itmStatystykiMecze_Click},
+             std::tuple{f.itmStatystykiPilkarze, f.tlbMain_8,
+                        &frmMain::itmStatystykiPilkarze_Click},
+             std::tuple{f.itmSlowniki, f.tlbMain_10, &frmMain::itmSlowniki_Click},
+             std::tuple{f.itmUsunWszystko, f.tlbMain_12, &frmMain::itmUsunWszystko_Click},
+         }) {
+        polacz(menu, procedura);
+        polacz(przycisk, procedura);
+    }
+    polacz(f.itmOdswiez, &frmMain::itmOdswiez_Click);
+    polacz(f.itmDefragmentacja, &frmMain::itmDefragmentacja_Click);
+    polacz(f.itmNaprawa, &frmMain::itmNaprawa_Click);
+    polacz(f.itmOProgramie, &frmMain::itmOProgramie_Click);
+    connect(f.itmKoniec, &QAction::triggered, this, &QWidget::close);
+    connect(f.itmTylkoOficjalne, &QAction::triggered, this, &frmMain::itmTylkoOficjalne_Click);
+    connect(f.itmTylkoNieoficjalne, &QAction::triggered, this,
+            &frmMain::itmTylkoNieoficjalne_Click);
+    connect(f.lstMecze->header(), &QHeaderView::sectionClicked, this,
+            &frmMain::lstMecze_ColumnClick);
+    connect(f.lstMecze, &QTreeWidget::itemDoubleClicked, this, &frmMain::lstMecze_DblClick);
+
+    m_poleceniaMeczu = {f.itmOpis,
+                        f.itmPopraw,
+                        f.itmUsun->menuAction(),
+                        f.sitmZaznaczony,
+                        f.sitmWszystkie,
+                        f.itmOdswiez,
+                        f.itmStatystykiMecze,
+                        f.itmStatystykiPilkarze,
+                        f.tlbMain_1,
+                        f.tlbMain_3,
+                        f.tlbMain_4,
+                        f.tlbMain_5,
+                        f.tlbMain_7,
+                        f.tlbMain_8};
+    m_niepodlaczone = {
+        f.itmOpis,  f.tlbMain_1, f.itmStatystykiMecze, f.tlbMain_7, f.itmStatystykiPilkarze,
+        f.tlbMain_8};
+}
+
+int frmMain::szerokoscKolumny(int twipy) const {
+    return qRound(ui::twips(twipy, this) * m_skalaKolumn);
+}
+
+// The window's first size shows 22 rows and every column without scrolling, and still every
+// column when a longer list brings the vertical scroll bar.
+void frmMain::UstawRozmiar() {
+    QTreeWidget* lista = m_ui->lstMecze;
+    int szerokosc = 2 * lista->frameWidth();
+    for (int i = kNr; i < kKomentarz; ++i) {
+        szerokosc += szerokoscKolumny(kKolumny[i].szerokosc);
+    }
+    const int pasekPrzewijania =
+        lista->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lista);
+    szerokosc += std::max(szerokoscKolumny(kKomentarzSzeroki),
+                          szerokoscKolumny(kKomentarzWaski) + pasekPrzewijania);
+    const int wiersz = lista->topLevelItemCount() > 0 ? lista->sizeHintForRow(0)
+                                                      : lista->fontMetrics().height() + 4;
+    const int wysokoscListy = 2 * lista->frameWidth() + lista->header()->sizeHint().height() +
+                              kWidoczneWiersze * wiersz + 2;
+    // Menu, toolbar and status bar take what the window's layout gives them beyond the list.
+    const int paski = sizeHint().height() - centralWidget()->sizeHint().height();
+    resize(szerokosc, paski + wysokoscListy);
+}
+
+// ---- start-up ----------------------------------------------------------------------------
+
+// Start-up test of the diary. False when the program has to end: the file is missing, or it is
+// not a diary of this program; the user has been told which.
+bool frmMain::SprawdzBaze() {
+    const QFileInfo plik(Mirvola::SciezkaBazy());
+    Mirvola::strSciezka = plik.isFile() ? plik.fileName() : QString();
+    if (Mirvola::strSciezka.isEmpty()) {
+        ui::messageBox(this, kTytulKomunikat, QStringLiteral("Brak pliku Mirvola.mdb !!!"),
+                       Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    strFiltr = kFiltrOficjalne;
+    try {
+        WypelnijListe();
+    } catch (const engine::Error& e) {
+        const QString sciezka = QDir::toNativeSeparators(plik.absoluteFilePath());
+        const QString tekst =
+            e.number() == engine::err::NotADatabase
+                ? QStringLiteral("Plik %1 nie jest bazą danych programu Mirvola !!!").arg(sciezka)
+                : QStringLiteral("Nie można odczytać pliku %1\nWystąpił błąd numer %2\n%3")
+                      .arg(sciezka)
+                      .arg(e.number())
+                      .arg(e.description());
+        ui::messageBox(this, kTytulKomunikat, tekst, Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+// ---- the list ----------------------------------------------------------------------------
+
+void frmMain::WypelnijListe() {
+    const ui::Hourglass klepsydra;
+    QTreeWidget* lista = m_ui->lstMecze;
+    {
+        const ZamknijPoBledzie zamknij;
+        Mirvola::strSQL = zapytanieListy(strFiltr);
+        Mirvola::OtworzBaze(Mirvola::strSQL);
+        lista->clear();
+        const int n = Mirvola::rsDane->recordCount();
+        UstawPolecenia(n > 0);
+        lista->header()->resizeSection(
+            kKomentarz,
+            szerokoscKolumny(n <= kWidoczneWiersze ? kKomentarzSzeroki : kKomentarzWaski));
+        WypelnijWiersze(n);
+        Mirvola::ZamknijBaze();
+    }
+    UstawPodpowiedzi();
+    m_sortowanie->resort();
+    if (QTreeWidgetItem* pierwszy = lista->topLevelItem(0)) {
+        lista->setCurrentItem(pierwszy);
+    }
+}
+
+// Rows in query order; the top row carries the number of rows, the oldest one 1.
+void frmMain::WypelnijWiersze(int n) {
+    engine::Recordset& rs = *Mirvola::rsDane;
+    QList<QTreeWidgetItem*> wiersze;
+    wiersze.reserve(n);
+    for (; !rs.eof(); rs.moveNext()) {
+        auto* wiersz = new ui::SortableItem();
+        wiersz->setText(kId, tekstPola(rs.value(QStringLiteral("Id_meczu"))));
+        ui::setNumber(wiersz, kNr, numerMeczu(n), n);
+        wiersz->setText(kSezon, tekstPola(rs.value(QStringLiteral("Sezon"))));
+        wiersz->setText(kData, tekstPola(rs.value(QStringLiteral("Data"))));
+        wiersz->setText(kMecz, tekstPola(rs.value(QStringLiteral("Para"))));
+        wiersz->setText(kWynik, tekstPola(rs.value(QStringLiteral("Wynik"))));
+        wiersz->setText(kRozgrywki, tekstPola(rs.value(QStringLiteral("Nazwa"))));
+        wiersz->setText(kKomentarz, tekstPola(rs.value(QStringLiteral("Komentarz"))));
+        for (int i = 0; i < kKolumn; ++i) {
+            wiersz->setTextAlignment(i, kKolumny[i].wyrownanie | Qt::AlignVCenter);
+        }
+        wiersze.append(wiersz);
+        --n;
+    }
+    m_ui->lstMecze->addTopLevelItems(wiersze);
+}
+
+void frmMain::UstawPodpowiedzi() {
+    QTreeWidget* lista = m_ui->lstMecze;
+    for (int i = 0; i < lista->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* wiersz = lista->topLevelItem(i);
+        const QString podpowiedz = podpowiedzKomentarza(wiersz->text(kKomentarz));
+        if (!podpowiedz.isEmpty()) {
+            wiersz->setToolTip(kKomentarz, podpowiedz);
+        }
+    }
+}
+
+// The one place that decides which commands are available.
+void frmMain::UstawPolecenia(bool saMecze) {
+    for (QAction* polecenie : m_poleceniaMeczu) {
+        polecenie->setEnabled(saMecze);
+    }
+    for (QAction* polecenie : m_niepodlaczone) {
+        polecenie->setEnabled(false);
+    }
+    m_ui->lstMecze->setVisible(saMecze);
+}
+
+void frmMain::ZaznaczWierszZnacznika() {
+    QTreeWidget* lista = m_ui->lstMecze;
+    const QList<QTreeWidgetItem*> znalezione =
+        lista->findItems(strTag, Qt::MatchExactly | Qt::MatchCaseSensitive, kId);
+    if (znalezione.isEmpty()) {
+        return;
+    }
+    lista->setCurrentItem(znalezione.first());
+    lista->scrollToItem(znalezione.first());
+}
+
+bool frmMain::tylkoOficjalne() const {
+    return m_ui->itmTylkoOficjalne->isChecked();
+}
+
+bool frmMain::tylkoNieoficjalne() const {
+    return m_ui->itmTylkoNieoficjalne->isChecked();
+}
+
+void frmMain::Odswiez() {
+    m_sortowanie->off();
+    WypelnijListe();
+    intKolumna = 0;
+}
+
+// The row the commands act on; with rows but none selected they do nothing.
+const QTreeWidgetItem* frmMain::zaznaczonyWiersz() const {
+    const QList<QTreeWidgetItem*> zaznaczone = m_ui->lstMecze->selectedItems();
+    return zaznaczone.isEmpty() ? nullptr : zaznaczone.first();
+}
+
+void frmMain::UruchomPolecenie(QAction* polecenie) {
+    if (polecenie->isEnabled()) {
+        polecenie->trigger();
+    }
+}
+
+void frmMain::lstMecze_ColumnClick(int kolumna) {
+    m_sortowanie->headerClicked(kolumna, intKolumna);
+}
+
+void frmMain::lstMecze_DblClick() {
+    UruchomPolecenie(m_ui->itmOpis);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ui->lstMecze && event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                UruchomPolecenie(m_ui->itmOpis);
+                return true;
+            case Qt::Key_Delete:
+                UruchomPolecenie(m_ui->sitmZaznaczony);
+                return true;
+            default:
+                break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::sbarMirvola_Odswiez() {
+    const QDateTime teraz = ui::now();
+    const QLocale lokalne = QLocale::system();
+    m_panelData->setText(lokalne.toString(teraz.date(), QLocale::ShortFormat));
+    m_panelGodzina->setText(lokalne.toString(teraz.time(), QLocale::ShortFormat));
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (!blnBrakBazy && ui::messageBox(this, QStringLiteral("Koniec programu Mirvola"),
+                                       QStringLiteral("Jesteś pewien ?"), Buttons::YesNo,
+                                       Icon::Question) != Answer::Yes) {
+        event->ignore();
+        return;
+    }
+    m_zegar->stop();
+    event->accept();
+}
+
+// ---- commands that open other windows -----------------------------------------------------
+// The windows of the editor, the viewer, the dictionaries and the statistics join the program
+// later; until then their commands stay disabled (m_niepodlaczone). The hand-over to each
+// window is already in place: only showing the window is missing.
+
+void frmMain::itmOpis_Click() {
+    const QTreeWidgetItem* wiersz = zaznaczonyWiersz();
+    if (!wiersz) {
+        return;
+    }
+    Mirvola::dblIdMeczu = wiersz->text(kId).toDouble();
+    // frmMecze (opened from here: blnOknoGlowne True) is shown here.
+    ui::sendRightArrow();
+}
+
+void frmMain::itmDodaj_Click() {
+    Mirvola::blnPoprawa = Mirvola::False;
+    ui::polecenie(this, [this] {
+        frmMecz okno(this);
+        ui::showModal(&okno);
+    });
+    ui::polecenie(this, [this] { WypelnijListe(); });
+}
+
+void frmMain::itmPopraw_Click() {
+    const QTreeWidgetItem* wiersz = zaznaczonyWiersz();
+    if (!wiersz) {
+        return;
+    }
+    Mirvola::blnPoprawa = Mirvola::True;
+    Mirvola::dblIdMeczu = wiersz->text(kId).toDouble();
+    strTag = wiersz->text(kId);
+    ui::polecenie(this, [this] {
+        frmMecz okno(this);
+        ui::showModal(&okno);
+    });
+    ui::polecenie(this, [this] {
+        WypelnijListe();
+        ZaznaczWierszZnacznika();
+    });
+}
+
+void frmMain::itmStatystykiMecze_Click() {
+    // frmStatystykiMecze is shown here; the list does not change.
+}
+
+void frmMain::itmStatystykiPilkarze_Click() {
+    // frmStatystykiPilkarze is shown here; the list does not change.
+}
+
+void frmMain::itmSlowniki_Click() {
+    Mirvola::blnPoprawa = Mirvola::False;
+    ui::polecenie(this, [this] {
+        frmSlowniki okno(this);
+        ui::showModal(&okno);
+    });
+    ui::polecenie(this, [this] { WypelnijListe(); });
+}
+
+void frmMain::itmOProgramie_Click() {
+    frmAbout okno(this);
+    ui::showModal(&okno);
+}
+
+// ---- filters and refresh -----------------------------------------------------------------
+
+void frmMain::itmTylkoOficjalne_Click(bool zaznaczony) {
+    if (zaznaczony) {
+        m_ui->itmTylkoNieoficjalne->setChecked(false);
+        strFiltr = kFiltrOficjalne;
+    } else {
+        strFiltr = kFiltrWszystkie;
+    }
+    ui::polecenie(this, [this] { Odswiez(); });
+}
+
+void frmMain::itmTylkoNieoficjalne_Click(bool zaznaczony) {
+    if (zaznaczony) {
+        m_ui->itmTylkoOficjalne->setChecked(false);
+        strFiltr = kFiltrNieoficjalne;
+    } else {
+        strFiltr = kFiltrWszystkie;
+    }
+    ui::polecenie(this, [this] { Odswiez(); });
+}
+
+void frmMain::itmOdswiez_Click() {
+    ui::polecenie(this, [this] { Odswiez(); });
+}
+
+// ---- deleting matches --------------------------------------------------------------------
+
+void frmMain::sitmZaznaczony_Click() {
+    const QTreeWidgetItem* wiersz = zaznaczonyWiersz();
+    if (!wiersz) {
+        return;
+    }
+    const QString strId = wiersz->text(kId);
+    Mirvola::strSciezka = QStringLiteral("Czy na pewno usunąć mecz ") + wiersz->text(kMecz) +
+                          QLatin1Char(' ') + wiersz->text(kWynik) + QStringLiteral(" z ") +
+                          ui::dataSlownie(QDate::fromString(wiersz->text(kData), Qt::ISODate)) +
+                          QLatin1Char('?');
+    if (ui::messageBox(this, kTytulPytanie, Mirvola::strSciezka, Buttons::YesNo, Icon::Question,
+                       Answer::No) != Answer::Yes) {
+        return;
+    }
+    ui::polecenie(this, [this, &strId] {
+        Mirvola::strSQL = QStringLiteral("DELETE FROM Mecze WHERE Id_meczu = ") + strId;
+        Mirvola::WykonajSQL(Mirvola::strSQL);
+        ui::messageBox(this, kTytulInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
+        WypelnijListe();
+    });
+}
+
+void frmMain::sitmWszystkie_Click() {
+    Mirvola::strSciezka = QStringLiteral("Czy na pewno usunąć wszystkie mecze i strzelone bramki?");
+    if (ui::messageBox(this, kTytulPytanie, Mirvola::strSciezka, Buttons::YesNo, Icon::Question,
+                       Answer::No) != Answer::Yes) {
+        return;
+    }
+    ui::polecenie(this, [this] {
+        Mirvola::strSQL = QStringLiteral("DELETE FROM Mecze");
+        Mirvola::WykonajSQL(Mirvola::strSQL);
+        KompaktujPoCichu();
+        ui::messageBox(this, kTytulInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
+        WypelnijListe();
+    });
+}
+
+// ---- maintenance -------------------------------------------------------------------------
+
+// Runs one step of compaction or repair. Another process holding the file gets the
+// Retry/Cancel question, and Retry runs the same step again; any other error is reported.
+// False when the command has to end.
+bool frmMain::WykonajKrok(const std::function<void()>& krok) {
+    for (;;) {
+        try {
+            const ui::Hourglass klepsydra;
+            krok();
+            return true;
+        } catch (const engine::Error& e) {
+            if (e.number() == engine::err::FileInUse) {
+                if (ui::messageBox(this, kTytulKomunikat,
+                                   QStringLiteral("Baza jest używana przez inny proces !!!"),
+                                   Buttons::RetryCancel, Icon::None) == Answer::Retry) {
+                    continue;
+                }
+                return false;
+            }
+            ui::messageBox(
+                this, kTytulKomunikat,
+                QStringLiteral("Wystąpił błąd numer %1\n%2").arg(e.number()).arg(e.description()),
+                Buttons::Ok, Icon::Exclamation);
+            return false;
+        }
+    }
+}
+
+// The compacted copy replaces the diary in one rename, so a crash at any moment leaves either
+// the old or the compacted diary under its name.
+bool frmMain::Defragmentuj() {
+    const QString baza = Mirvola::SciezkaBazy();
+    const QString kopia = Mirvola::SciezkaKopiiBazy();
+    if (!WykonajKrok([&] { engine::compactDatabase(baza, kopia); })) {
+        return false;
+    }
+    if (!WykonajKrok([&] { engine::replaceFileAtomically(kopia, baza); })) {
+        // The diary is still the old one; a copy left behind would only block the next run.
+        QFile::remove(kopia);
+        return false;
+    }
+    return true;
+}
+
+void frmMain::itmDefragmentacja_Click() {
+    if (ui::messageBox(this, kTytulPytanie,
+                       QStringLiteral("Czy przeprowadzić defragmentację bazy danych?"),
+                       Buttons::YesNo, Icon::Question, Answer::Yes) != Answer::Yes) {
+        return;
+    }
+    if (Defragmentuj()) {
+        ui::messageBox(this, kTytulInfo, QStringLiteral("Defragmentacja zakończyła się pomyślnie."),
+                       Buttons::Ok, Icon::Information);
+    }
+}
+
+void frmMain::itmNaprawa_Click() {
+    if (ui::messageBox(this, kTytulPytanie, QStringLiteral("Czy naprawić bazę danych?"),
+                       Buttons::YesNo, Icon::Question, Answer::Yes) != Answer::Yes) {
+        return;
+    }
+    if (WykonajKrok([] { engine::repairDatabase(Mirvola::SciezkaBazy()); })) {
+        ui::messageBox(this, kTytulInfo, QStringLiteral("Baza danych została naprawiona."),
+                       Buttons::Ok, Icon::Information);
+    }
+}
+
+void frmMain::itmUsunWszystko_Click() {
+    Mirvola::strSciezka = QStringLiteral(
+        "Czy na pewno usunąć wszystkie mecze, strzelone bramki,\n"
+        "a także wszystkie dane ze słowników?");
+    if (ui::messageBox(this, kTytulPytanie, Mirvola::strSciezka, Buttons::YesNo, Icon::Question,
+                       Answer::No) != Answer::Yes) {
+        return;
+    }
+    ui::polecenie(this, [this] {
+        // The dictionaries go first; the goals go with the matches.
+        for (const char* tabela : {"Gracze", "Jak", "Kluby", "Rozgrywki", "Sezony", "Mecze"}) {
+            Mirvola::strSQL = QStringLiteral("DELETE FROM ") + QLatin1String(tabela);
+            Mirvola::WykonajSQL(Mirvola::strSQL);
+        }
+        KompaktujPoCichu();
+        ui::messageBox(this, kTytulInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
+        WypelnijListe();
+    });
+}

@@ -1,0 +1,189 @@
+#include "data/DemoDiary.h"
+#include "data/engine/Database.h"
+#include "data/engine/Error.h"
+#include "data/engine/FileOps.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+
+namespace err = engine::err;
+
+namespace {
+
+int errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const engine::Error& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+QByteArray fileHash(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// Every row of every table, as text, read with plain SQLite.
+QStringList dump(const QString& path) {
+    QStringList lines;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    for (const char* table : {"Sezony", "Kluby", "Rozgrywki", "Jak", "Gracze", "Mecze", "Bramki"}) {
+        sqlite3_stmt* stmt = nullptr;
+        const QByteArray sql = QByteArray("SELECT * FROM ") + table + " ORDER BY rowid";
+        sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            QString line = QLatin1String(table);
+            for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+                line += u'|' + (text ? QString::fromUtf8(text) : QStringLiteral("NULL"));
+            }
+            lines << line;
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return lines;
+}
+
+class FilesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        demo::createDiary(path);
+    }
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/Mirvola.mdb");
+    const QString copy = dir.path() + QStringLiteral("/KopiaMirvola.mdb");
+};
+
+TEST_F(FilesTest, CompactionKeepsEveryRow) {
+    const QStringList rows = dump(path);
+    engine::Database::open(path)->execute(QStringLiteral("DELETE FROM Mecze WHERE Id_meczu < 100"));
+    const QStringList remaining = dump(path);
+    ASSERT_LT(remaining.size(), rows.size());
+
+    engine::compactDatabase(path, copy);
+    EXPECT_EQ(dump(copy), remaining);
+    EXPECT_EQ(engine::checkDatabase(copy), QStringLiteral("ok"));
+    EXPECT_LT(QFileInfo(copy).size(), QFileInfo(path).size());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
+        << "no temporary file is left behind";
+
+    engine::replaceFileAtomically(copy, path);
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_EQ(dump(path), remaining);
+    engine::Database::open(path)->openRecordset(QStringLiteral("Mecze"));
+}
+
+TEST_F(FilesTest, NothingIsOverwritten) {
+    QFile existing(copy);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("stara kopia");
+    existing.close();
+    EXPECT_EQ(errorOf([&] { engine::compactDatabase(path, copy); }), err::DestinationExists);
+    EXPECT_EQ(errorOf([&] { engine::createDatabase(copy); }), err::DestinationExists);
+    EXPECT_EQ(errorOf([&] { demo::createDiary(copy); }), err::DestinationExists);
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll(), QByteArray("stara kopia"));
+}
+
+// Another process holds the file: a writer's exclusive lock, or a reader's open transaction.
+TEST_F(FilesTest, AFileHeldByAnotherProcessIsLeftUntouched) {
+    const QString cli = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (cli.isEmpty()) {
+        GTEST_SKIP() << "the sqlite3 command line tool is not installed";
+    }
+    const QByteArray hash = fileHash(path);
+    for (const char* hold : {"BEGIN EXCLUSIVE;", "BEGIN; SELECT count(*) FROM Mecze;"}) {
+        SCOPED_TRACE(hold);
+        QProcess other;
+        other.start(cli, {path});
+        ASSERT_TRUE(other.waitForStarted());
+        other.write(QByteArray(hold) + "\nSELECT 'held';\n");
+        while (!other.readAllStandardOutput().contains("held")) {
+            ASSERT_TRUE(other.waitForReadyRead(5000));
+        }
+        EXPECT_EQ(errorOf([&] { engine::compactDatabase(path, copy); }), err::FileInUse);
+        EXPECT_EQ(errorOf([&] { engine::repairDatabase(path); }), err::FileInUse);
+        EXPECT_FALSE(QFileInfo::exists(copy));
+        other.closeWriteChannel();
+        ASSERT_TRUE(other.waitForFinished(5000));
+    }
+    EXPECT_EQ(fileHash(path), hash);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    // A connection of this process counts as well.
+    {
+        const auto db = engine::Database::open(path);
+        EXPECT_EQ(errorOf([&] { engine::compactDatabase(path, copy); }), err::FileInUse);
+    }
+    engine::compactDatabase(path, copy);
+    EXPECT_EQ(dump(copy), dump(path));
+}
+
+TEST_F(FilesTest, RepairOfASoundFileKeepsEveryRow) {
+    const QStringList rows = dump(path);
+    engine::repairDatabase(path);
+    EXPECT_EQ(dump(path), rows);
+    EXPECT_EQ(engine::checkDatabase(path), QStringLiteral("ok"));
+}
+
+// Pages of a copy are overwritten; the repair either recovers a sound file with part of the
+// rows or reports that it cannot, and never crashes.
+TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
+    const int total = static_cast<int>(dump(path).size());
+    const qint64 pages = QFileInfo(path).size() / 4096;
+    ASSERT_GT(pages, 12);
+    const std::vector<std::pair<qint64, qint64>> damages{
+        {2, 3}, {pages / 2, pages / 2 + 2}, {pages - 3, pages}, {3, pages / 3}};
+    int repaired = 0;
+    for (const auto& [from, to] : damages) {
+        SCOPED_TRACE(QStringLiteral("pages %1..%2").arg(from).arg(to).toStdString());
+        const QString damaged = dir.path() + QStringLiteral("/Uszkodzona.mdb");
+        QFile::remove(damaged);
+        ASSERT_TRUE(QFile::copy(path, damaged));
+        {
+            QFile file(damaged);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            for (qint64 page = from; page < to; ++page) {
+                file.seek(page * 4096);
+                file.write(QByteArray(4096, static_cast<char>(0x5A + page)));
+            }
+        }
+        EXPECT_NE(engine::checkDatabase(damaged), QStringLiteral("ok"));
+        try {
+            engine::repairDatabase(damaged);
+            ++repaired;
+            EXPECT_EQ(engine::checkDatabase(damaged), QStringLiteral("ok"));
+            EXPECT_TRUE(QFileInfo::exists(damaged + QStringLiteral(".uszkodzona")))
+                << "the damaged file is kept";
+            const int left = static_cast<int>(dump(damaged).size());
+            EXPECT_GT(left, 0);
+            EXPECT_LE(left, total) << "an index page lost loses no row";
+            std::printf("pages %lld..%lld: %d of %d rows recovered\n", static_cast<long long>(from),
+                        static_cast<long long>(to), left, total);
+            engine::Database::open(damaged)->openRecordset(QStringLiteral("Bramki"));
+        } catch (const engine::Error& e) {
+            EXPECT_EQ(e.number(), err::Corrupt) << e.what();
+        }
+    }
+    EXPECT_GT(repaired, 0) << "at least the damage of a few pages is repaired";
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+#include "data/Mirvola.h"
+#include "data/engine/Error.h"
+#include "data/engine/Workspace.h"
+#include "support/Diary.h"
+
+#include <gtest/gtest.h>
+
+using engine::Workspace;
+using testing_support::Diary;
+namespace err = engine::err;
+
+namespace {
+
+class TransactionTest : public ::testing::Test {
+  protected:
+    void SetUp() override { diary.fillSample(); }
+    void TearDown() override {
+        Mirvola::rsDane.reset();
+        Mirvola::dbBaza.reset();
+        if (Workspace::inTransaction()) {
+            Workspace::rollback();
+        }
+    }
+    std::vector<QStringList> everything() const {
+        std::vector<QStringList> all;
+        for (const char* table : {"Mecze", "Bramki", "Kluby", "Gracze"}) {
+            const auto rows = diary.rows(QStringLiteral("SELECT * FROM ") + QLatin1String(table) +
+                                         QStringLiteral(" ORDER BY rowid"));
+            all.insert(all.end(), rows.begin(), rows.end());
+        }
+        return all;
+    }
+    Diary diary;
+};
+
+// The match editor's save: delete the old goals, then write them again; a failure on the way
+// rolls back the deletion as well.
+TEST_F(TransactionTest, RollbackAfterAFailureRestoresDeletedGoals) {
+    const auto before = everything();
+    Workspace::beginTrans();
+    Mirvola::WykonajSQL(QStringLiteral("DELETE FROM Bramki WHERE Id_meczu = 1"));
+    Mirvola::OtworzBaze(QStringLiteral("Bramki"));
+    try {
+        Mirvola::rsDane->addNew();
+        Mirvola::rsDane->setValue(QStringLiteral("Id_meczu"), 2);
+        Mirvola::rsDane->setValue(QStringLiteral("Nr_pozycji"), 1);  // taken by match 2
+        Mirvola::rsDane->setValue(QStringLiteral("Czy_Mirvola"), QStringLiteral("True"));
+        Mirvola::rsDane->update();
+        FAIL() << "a duplicate goal position was stored";
+    } catch (const engine::Error& e) {
+        EXPECT_EQ(e.number(), err::DuplicateKey);
+        Mirvola::ZamknijBaze();
+        Workspace::rollback();
+    }
+    EXPECT_FALSE(Workspace::inTransaction());
+    EXPECT_EQ(everything(), before);
+}
+
+TEST_F(TransactionTest, CommandsJoinTheTransactionAndCommitKeepsTheirWork) {
+    Workspace::beginTrans();
+    Mirvola::WykonajSQL(QStringLiteral("DELETE FROM Bramki WHERE Id_meczu = 2"));
+    Mirvola::OtworzBaze(QStringLiteral("SELECT * FROM Bramki WHERE Id_meczu = 2"));
+    EXPECT_EQ(Mirvola::rsDane->recordCount(), 0) << "the shared recordset sees the deletion";
+    Mirvola::ZamknijBaze();
+    EXPECT_EQ(diary.value(QStringLiteral("SELECT count(*) FROM Bramki WHERE Id_meczu = 2")).toInt(),
+              3)
+        << "nobody outside the transaction sees it before the commit";
+
+    Mirvola::OtworzBaze(QStringLiteral("Mecze"));
+    Mirvola::rsDane->addNew();
+    Mirvola::rsDane->setValue(QStringLiteral("Gdzie"), QStringLiteral("D"));
+    Mirvola::rsDane->update();
+    Mirvola::rsDane->moveToLastModified();
+    EXPECT_EQ(Mirvola::rsDane->value(QStringLiteral("Id_meczu")).toLongLong(), 6);
+    Mirvola::ZamknijBaze();
+    Workspace::commitTrans();
+
+    EXPECT_EQ(diary.value(QStringLiteral("SELECT count(*) FROM Bramki WHERE Id_meczu = 2")).toInt(),
+              0);
+    EXPECT_EQ(diary.count(QStringLiteral("Mecze")), 6);
+}
+
+TEST_F(TransactionTest, RollbackUndoesEverySeparateCommand) {
+    const auto before = everything();
+    Workspace::beginTrans();
+    for (const char* sql : {"DELETE FROM Gracze", "DELETE FROM Kluby", "DELETE FROM Mecze"}) {
+        Mirvola::WykonajSQL(QLatin1String(sql));
+    }
+    Mirvola::OtworzBaze(QStringLiteral("SELECT * FROM Bramki"));
+    EXPECT_EQ(Mirvola::rsDane->recordCount(), 0);
+    Mirvola::ZamknijBaze();
+    Workspace::rollback();
+    EXPECT_EQ(everything(), before);
+}
+
+TEST_F(TransactionTest, NestingAndEndingWithoutBeginningAreErrors) {
+    const auto errorOf = [](void (*f)()) {
+        try {
+            f();
+        } catch (const engine::Error& e) {
+            return e.number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(errorOf(&Workspace::commitTrans), err::NoTransaction);
+    EXPECT_EQ(errorOf(&Workspace::rollback), err::NoTransaction);
+    Workspace::beginTrans();
+    EXPECT_EQ(errorOf(&Workspace::beginTrans), err::TransactionOpen);
+    EXPECT_TRUE(Workspace::inTransaction());
+    Workspace::commitTrans();
+    EXPECT_FALSE(Workspace::inTransaction());
+}
+
+}  // namespace
