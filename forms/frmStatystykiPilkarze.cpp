@@ -1,0 +1,183 @@
+#include "forms/frmStatystykiPilkarze.h"
+
+#include "data/Mirvola.h"
+#include "forms/Dialogs.h"
+#include "forms/Toolkit.h"
+#include "forms/frmBramkiPilkarza.h"
+#include "forms/frmStatystykiMecze.h"
+#include "ui_frmStatystykiPilkarze.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QTreeWidget>
+
+#include <vector>
+
+namespace {
+
+enum Kolumna { kId, kPilkarz, kGole };
+
+// Twips. The name column gives up room for the scroll bar from 21 players on.
+constexpr int kSzerokoscPilkarza = 2965;
+constexpr int kSzerokoscPilkarzaZPaskiem = 2700;
+constexpr int kSzerokoscGoli = 800;
+constexpr int kWierszeBezPaska = 20;
+
+const QString kGlowa = QStringLiteral(
+    "SELECT Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, Gracze.Imie & ' ' & "
+    "Gracze.Nazwisko & IIf(IsNull(Gracze.Przydomek), '', ' ' & Gracze.Przydomek))) AS Zawodnik, "
+    "Count(Bramki.Id_gracza) AS Bramki, Gracze.Id_gracza FROM Jak RIGHT JOIN (Mecze RIGHT JOIN "
+    "(Gracze LEFT JOIN Bramki ON Gracze.Id_gracza = Bramki.Id_gracza) ON Mecze.Id_meczu = "
+    "Bramki.Id_meczu) ON Jak.Id_jak = Bramki.Id_jak WHERE (Mecze.Id_rozgrywki In ");
+
+const QString kOgon = QStringLiteral(
+    ") GROUP BY Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, Gracze.Imie & ' ' & "
+    "Gracze.Nazwisko & IIf(IsNull(Gracze.Przydomek), '', ' ' & Gracze.Przydomek))), "
+    "Gracze.Id_gracza, Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, Gracze.Nazwisko & ' ' "
+    "& Gracze.Imie & IIf(IsNull(Gracze.Przydomek), '', Gracze.Przydomek))) ORDER BY "
+    "Count(Bramki.Id_gracza) DESC, Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, "
+    "Gracze.Nazwisko & ' ' & Gracze.Imie & IIf(IsNull(Gracze.Przydomek), '', "
+    "Gracze.Przydomek)))");
+
+struct Strzelec {
+    QString id;
+    QString zawodnik;
+    qlonglong bramki = 0;
+};
+
+// The condition on one pair of options: nothing when both are checked; otherwise the value of
+// the checked one, or Null (never equal to anything) when neither is.
+QString Warunek(const QString& kolumna, bool pierwsza, const QString& wartoscPierwszej, bool druga,
+                const QString& wartoscDrugiej) {
+    if (pierwsza && druga) {
+        return QString();
+    }
+    const QString wartosc =
+        pierwsza ? wartoscPierwszej : (druga ? wartoscDrugiej : QStringLiteral("Null"));
+    return QStringLiteral(" AND ") + kolumna + QStringLiteral(" = ") + wartosc;
+}
+
+}  // namespace
+
+frmStatystykiPilkarze::frmStatystykiPilkarze(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmStatystykiPilkarze>()) {
+    ui->setupUi(this);
+
+    QTreeWidget* lista = ui->lstGracze;
+    lista->setColumnWidth(kId, 0);
+    lista->setColumnHidden(kId, true);
+    lista->setColumnWidth(kPilkarz, ui::twips(kSzerokoscPilkarza, this));
+    lista->setColumnWidth(kGole, ui::twips(kSzerokoscGoli, this));
+    lista->headerItem()->setTextAlignment(kGole, Qt::AlignCenter);
+    statystyki::UstawRozmiarListy(lista, kWierszeBezPaska);
+    sortowanie = std::make_unique<ui::ListSorter>(lista);
+    lista->installEventFilter(this);
+
+    blnWczytywanie = true;
+    if (statystyki::WczytajRozgrywki(this, ui->lstRozgr)) {
+        WypelnijStrzelcow(UstalWarunek());
+    }
+    intKolumna = 0;
+    blnWczytywanie = false;
+
+    connect(ui->lstRozgr, &QListWidget::itemChanged, this, [this] {
+        if (!blnWczytywanie) {
+            Odswiez();
+        }
+    });
+    for (QCheckBox* chk : {ui->chkOpcja_0, ui->chkOpcja_1, ui->chkOpcja_2, ui->chkOpcja_3,
+                           ui->chkOpcja_4, ui->chkOpcja_5, ui->chkOpcja_6}) {
+        connect(chk, &QCheckBox::toggled, this, &frmStatystykiPilkarze::Odswiez);
+    }
+    connect(lista->header(), &QHeaderView::sectionClicked, this,
+            [this](int kolumna) { sortowanie->headerClicked(kolumna, intKolumna); });
+    connect(lista, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { lstGracze_DblClick(item); });
+}
+
+frmStatystykiPilkarze::~frmStatystykiPilkarze() = default;
+
+QString frmStatystykiPilkarze::UstalWarunek() const {
+    const bool prawidlowe = ui->chkOpcja_3->isChecked();
+    const bool samobojcze = ui->chkOpcja_4->isChecked();
+    const bool dlaMirvoli = ui->chkOpcja_5->isChecked();
+    const bool przeciwko = ui->chkOpcja_6->isChecked();
+    if (prawidlowe && samobojcze && dlaMirvoli && przeciwko) {
+        return QString();
+    }
+    return Warunek(QStringLiteral("Jak.CzySam"), prawidlowe, QStringLiteral("False"), samobojcze,
+                   QStringLiteral("True")) +
+           Warunek(QStringLiteral("Bramki.Czy_Mirvola"), dlaMirvoli, QStringLiteral("True"),
+                   przeciwko, QStringLiteral("False"));
+}
+
+void frmStatystykiPilkarze::Odswiez() {
+    sortowanie->off();
+    WypelnijStrzelcow(UstalWarunek());
+    intKolumna = 0;
+}
+
+bool frmStatystykiPilkarze::WypelnijStrzelcow(const QString& warunek) {
+    const QString rozgrywki = statystyki::UstalRozgrywki(ui->lstRozgr);
+    const QString gdzie = statystyki::UstalMiejsca(ui->chkOpcja_0, ui->chkOpcja_1, ui->chkOpcja_2);
+    std::vector<Strzelec> strzelcy;
+    try {
+        ui::Hourglass klepsydra;
+        Mirvola::strSQL =
+            kGlowa + rozgrywki + QStringLiteral(" AND Mecze.Gdzie In ") + gdzie + warunek + kOgon;
+        statystyki::OtwartaBaza baza(Mirvola::strSQL);
+        for (engine::Recordset& rs = *Mirvola::rsDane; !rs.eof(); rs.moveNext()) {
+            strzelcy.push_back({rs.value(QStringLiteral("Id_gracza")).toString(),
+                                rs.value(QStringLiteral("Zawodnik")).toString(),
+                                rs.value(QStringLiteral("Bramki")).toLongLong()});
+        }
+    } catch (const engine::Error& e) {
+        // The list keeps what it showed, and the filters stay those of the list.
+        ui::pokazBlad(this, e);
+        return false;
+    }
+
+    strRozgrywki = rozgrywki;
+    strGdzie = gdzie;
+    strWarunek = warunek;
+    QTreeWidget* lista = ui->lstGracze;
+    lista->clear();
+    for (const Strzelec& s : strzelcy) {
+        auto* item = new ui::SortableItem(lista);
+        item->setText(kId, s.id);
+        item->setText(kPilkarz, s.zawodnik);
+        ui::setNumber(item, kGole, ui::padded(s.bramki, 3), static_cast<double>(s.bramki));
+        item->setTextAlignment(kGole, Qt::AlignCenter);
+    }
+    lista->setColumnWidth(kPilkarz,
+                          ui::twips(strzelcy.size() > kWierszeBezPaska ? kSzerokoscPilkarzaZPaskiem
+                                                                       : kSzerokoscPilkarza,
+                                    this));
+    sortowanie->resort();
+    return true;
+}
+
+void frmStatystykiPilkarze::lstGracze_DblClick(QTreeWidgetItem* item) {
+    if (!item) {
+        return;
+    }
+    frmBramkiPilkarza okno(this, item->text(kId).toDouble(), strRozgrywki, strGdzie, strWarunek);
+    ui::showModal(&okno);
+    ui::sendRightArrow();
+}
+
+bool frmStatystykiPilkarze::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->lstGracze && event->type() == QEvent::KeyPress) {
+        const int klawisz = static_cast<QKeyEvent*>(event)->key();
+        if (klawisz == Qt::Key_Return || klawisz == Qt::Key_Enter) {
+            const QList<QTreeWidgetItem*> zaznaczone = ui->lstGracze->selectedItems();
+            if (!zaznaczone.isEmpty()) {
+                lstGracze_DblClick(zaznaczone.front());
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
