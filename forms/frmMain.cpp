@@ -7,7 +7,10 @@
 #include "forms/Toolkit.h"
 #include "forms/frmAbout.h"
 #include "forms/frmMecz.h"
+#include "forms/frmMecze.h"
 #include "forms/frmSlowniki.h"
+#include "forms/frmStatystykiMecze.h"
+#include "forms/frmStatystykiPilkarze.h"
 #include "ui_frmMain.h"
 
 #include <QCloseEvent>
@@ -259,9 +262,6 @@ void frmMain::PolaczPolecenia() {
                         f.tlbMain_5,
                         f.tlbMain_7,
                         f.tlbMain_8};
-    m_niepodlaczone = {
-        f.itmOpis,  f.tlbMain_1, f.itmStatystykiMecze, f.tlbMain_7, f.itmStatystykiPilkarze,
-        f.tlbMain_8};
 }
 
 int frmMain::szerokoscKolumny(int twipy) const {
@@ -384,9 +384,6 @@ void frmMain::UstawPolecenia(bool saMecze) {
     for (QAction* polecenie : m_poleceniaMeczu) {
         polecenie->setEnabled(saMecze);
     }
-    for (QAction* polecenie : m_niepodlaczone) {
-        polecenie->setEnabled(false);
-    }
     m_ui->lstMecze->setVisible(saMecze);
 }
 
@@ -471,9 +468,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 // ---- commands that open other windows -----------------------------------------------------
-// The windows of the editor, the viewer, the dictionaries and the statistics join the program
-// later; until then their commands stay disabled (m_niepodlaczone). The hand-over to each
-// window is already in place: only showing the window is missing.
+// Every other window is modal: the main window waits for it, then refreshes what it shows.
 
 void frmMain::itmOpis_Click() {
     const QTreeWidgetItem* wiersz = zaznaczonyWiersz();
@@ -481,7 +476,11 @@ void frmMain::itmOpis_Click() {
         return;
     }
     Mirvola::dblIdMeczu = wiersz->text(kId).toDouble();
-    // frmMecze (opened from here: blnOknoGlowne True) is shown here.
+    ui::polecenie(this, [this] {
+        const FiltrMeczow filtr{tylkoOficjalne(), tylkoNieoficjalne(), {}, {}};
+        frmMecze okno(this, true, filtr);
+        ui::showModal(&okno);
+    });
     ui::sendRightArrow();
 }
 
@@ -512,12 +511,19 @@ void frmMain::itmPopraw_Click() {
     });
 }
 
+// The statistics only read the diary: the list is not refilled afterwards.
 void frmMain::itmStatystykiMecze_Click() {
-    // frmStatystykiMecze is shown here; the list does not change.
+    ui::polecenie(this, [this] {
+        frmStatystykiMecze okno(this);
+        ui::showModal(&okno);
+    });
 }
 
 void frmMain::itmStatystykiPilkarze_Click() {
-    // frmStatystykiPilkarze is shown here; the list does not change.
+    ui::polecenie(this, [this] {
+        frmStatystykiPilkarze okno(this);
+        ui::showModal(&okno);
+    });
 }
 
 void frmMain::itmSlowniki_Click() {

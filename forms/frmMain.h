@@ -94,8 +94,6 @@ class frmMain : public QMainWindow {
     std::unique_ptr<ui::ListSorter> m_sortowanie;
     // Commands that need a listed match: disabled and the list hidden when none is listed.
     std::vector<QAction*> m_poleceniaMeczu;
-    // Commands whose windows are not part of the program yet: they stay disabled.
-    std::vector<QAction*> m_niepodlaczone;
     QLabel* m_panelTytul = nullptr;
     QLabel* m_panelData = nullptr;
     QLabel* m_panelGodzina = nullptr;

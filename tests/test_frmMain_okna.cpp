@@ -1,0 +1,126 @@
+// The main window hands over to the other windows and refreshes after them.
+
+#include "frmMainTesty.h"
+
+#include "data/Mirvola.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+
+using namespace frmmain_testy;
+using testing_support::Diary;
+
+namespace {
+
+QString etykieta(const QDialog* okno, const char* nazwa) {
+    const auto* l = okno->findChild<QLabel*>(QLatin1String(nazwa));
+    EXPECT_NE(l, nullptr) << nazwa;
+    return l ? l->text() : QString();
+}
+
+void zaznacz(const frmMain& okno, int wiersz) {
+    QTreeWidget* l = lista(okno);
+    l->setCurrentItem(l->topLevelItem(wiersz));
+    l->setFocus();
+}
+
+}  // namespace
+
+TEST(frmMainOkna, EnterReturnAndDoubleClickDescribeTheSelectedMatch) {
+    Diary d;
+    d.fillSample();
+    frmMain okno;
+    okno.show();
+    zaznacz(okno, 2);  // match 2, second of the four official matches by season and date
+    QTreeWidget* l = lista(okno);
+    Sesja s;
+    const auto opis = [](QDialog* w) {
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("Opis meczu"));
+        EXPECT_EQ(etykieta(w, "lblMecz"), QStringLiteral("Mecz 2 z 4"));
+        EXPECT_EQ(etykieta(w, "lblGosp"), QStringLiteral("Wisła"));
+    };
+    s.modal(QStringLiteral("frmMecze"), opis);
+    QTest::keyClick(l, Qt::Key_Return);
+    s.modal(QStringLiteral("frmMecze"), opis);
+    QTest::keyClick(l, Qt::Key_Enter);
+    s.modal(QStringLiteral("frmMecze"), opis);
+    const QPoint wiersz = l->visualItemRect(l->topLevelItem(2)).center();
+    QTest::mouseClick(l->viewport(), Qt::LeftButton, Qt::NoModifier, wiersz);
+    QTest::mouseDClick(l->viewport(), Qt::LeftButton, Qt::NoModifier, wiersz);
+    EXPECT_EQ(Mirvola::dblIdMeczu, 2.0);
+    s.verify();
+
+    // The viewer follows the main window's filter: with no filter every match is stepped.
+    akcja(okno, "itmTylkoOficjalne")->trigger();
+    zaznacz(okno, 0);
+    s.modal(QStringLiteral("frmMecze"),
+            [](QDialog* w) { EXPECT_EQ(etykieta(w, "lblMecz"), QStringLiteral("Mecz 5 z 5")); });
+    akcja(okno, "itmOpis")->trigger();
+}
+
+TEST(frmMainOkna, AddingAMatchRefillsTheList) {
+    Diary d;
+    d.fillSample();
+    frmMain okno;
+    Mirvola::blnPoprawa = Mirvola::True;
+    Sesja s;
+    s.modal(QStringLiteral("frmMecz"), [&](QDialog* w) {
+        EXPECT_EQ(Mirvola::blnPoprawa, Mirvola::False);
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("Mecze - dopisanie"));
+        d.exec(
+            QStringLiteral("INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, "
+                           "Wyn1, Wyn2, Id_rozgrywki) VALUES (9, 2, '2003-05-01', 'D', 2, "
+                           "1, 0, 1)"));
+        w->done(QDialog::Accepted);
+    });
+    akcja(okno, "tlbMain_2")->trigger();
+    EXPECT_EQ(kolumna(okno, 0).first(), QStringLiteral("9"));
+    EXPECT_EQ(kolumna(okno, 1).first(), QStringLiteral("   5."));
+}
+
+TEST(frmMainOkna, ModifyingAMatchSelectsItAgainAfterTheRefill) {
+    Diary d;
+    d.fillSample();
+    frmMain okno;
+    okno.show();
+    zaznacz(okno, 3);  // match 1, the oldest
+    Sesja s;
+    s.modal(QStringLiteral("frmMecz"), [&](QDialog* w) {
+        EXPECT_EQ(Mirvola::blnPoprawa, Mirvola::True);
+        EXPECT_EQ(Mirvola::dblIdMeczu, 1.0);
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("Mecze - modyfikacja"));
+        // A later date moves the match to the top of the list.
+        d.exec(
+            QStringLiteral("UPDATE Mecze SET Data = '2003-06-01', Id_sezonu = 2 "
+                           "WHERE Id_meczu = 1"));
+        w->done(QDialog::Accepted);
+    });
+    akcja(okno, "itmPopraw")->trigger();
+    ASSERT_NE(lista(okno)->currentItem(), nullptr);
+    EXPECT_EQ(lista(okno)->currentItem()->text(0), QStringLiteral("1"));
+    EXPECT_EQ(lista(okno)->indexOfTopLevelItem(lista(okno)->currentItem()), 0);
+}
+
+TEST(frmMainOkna, DictionariesAndStatisticsOpenModally) {
+    Diary d;
+    d.fillSample();
+    frmMain okno;
+    Mirvola::blnPoprawa = Mirvola::True;
+    Sesja s;
+    s.modal(QStringLiteral("frmSlowniki"), [&](QDialog*) {
+        EXPECT_EQ(Mirvola::blnPoprawa, Mirvola::False);
+        d.exec(QStringLiteral("DELETE FROM Kluby WHERE Id_klubu = 1"));
+    });
+    akcja(okno, "tlbMain_10")->trigger();
+    // Matches against a deleted club drop out of the refilled list.
+    EXPECT_EQ(kolumna(okno, 0), qs({"4", "2"}));
+
+    s.modal(QStringLiteral("frmStatystykiMecze"),
+            [](QDialog* w) { EXPECT_EQ(w->windowTitle(), QStringLiteral("Statystyki - mecze")); });
+    akcja(okno, "tlbMain_7")->trigger();
+    s.modal(QStringLiteral("frmStatystykiPilkarze"), [](QDialog* w) {
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("Statystyki - piłkarze"));
+    });
+    akcja(okno, "itmStatystykiPilkarze")->trigger();
+}
