@@ -37,8 +37,8 @@ void WykonajSQL(const QString& sql);
 
 // The program's directory (no trailing separator) and the diary in it.
 QString KatalogProgramu();
-QString SciezkaBazy();        // KatalogProgramu() + "/Mirvola.mdb"
-QString SciezkaKopiiBazy();   // KatalogProgramu() + "/KopiaMirvola.mdb"
+QString SciezkaBazy();       // KatalogProgramu() + "/Mirvola.mdb"
+QString SciezkaKopiiBazy();  // KatalogProgramu() + "/KopiaMirvola.mdb"
 // Tests point the program's directory elsewhere; nothing else changes it.
 void UstawKatalogProgramu(const QString& katalog);
 

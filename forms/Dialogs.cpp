@@ -15,32 +15,46 @@ std::function<QDateTime()> g_clock;
 
 QMessageBox::StandardButton standardButton(Answer answer) {
     switch (answer) {
-        case Answer::Ok: return QMessageBox::Ok;
-        case Answer::Cancel: return QMessageBox::Cancel;
-        case Answer::Yes: return QMessageBox::Yes;
-        case Answer::No: return QMessageBox::No;
-        case Answer::Retry: return QMessageBox::Retry;
+        case Answer::Ok:
+            return QMessageBox::Ok;
+        case Answer::Cancel:
+            return QMessageBox::Cancel;
+        case Answer::Yes:
+            return QMessageBox::Yes;
+        case Answer::No:
+            return QMessageBox::No;
+        case Answer::Retry:
+            return QMessageBox::Retry;
     }
     return QMessageBox::Ok;
 }
 
 QMessageBox::StandardButtons standardButtons(Buttons buttons) {
     switch (buttons) {
-        case Buttons::Ok: return QMessageBox::Ok;
-        case Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-        case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-        case Buttons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+        case Buttons::Ok:
+            return QMessageBox::Ok;
+        case Buttons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case Buttons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case Buttons::RetryCancel:
+            return QMessageBox::Retry | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
 
 QMessageBox::Icon messageIcon(Icon icon) {
     switch (icon) {
-        case Icon::None: return QMessageBox::NoIcon;
-        case Icon::Information: return QMessageBox::Information;
-        case Icon::Question: return QMessageBox::Question;
-        case Icon::Exclamation: return QMessageBox::Warning;
-        case Icon::Critical: return QMessageBox::Critical;
+        case Icon::None:
+            return QMessageBox::NoIcon;
+        case Icon::Information:
+            return QMessageBox::Information;
+        case Icon::Question:
+            return QMessageBox::Question;
+        case Icon::Exclamation:
+            return QMessageBox::Warning;
+        case Icon::Critical:
+            return QMessageBox::Critical;
     }
     return QMessageBox::NoIcon;
 }
@@ -48,9 +62,12 @@ QMessageBox::Icon messageIcon(Icon icon) {
 Answer firstButton(Buttons buttons) {
     switch (buttons) {
         case Buttons::Ok:
-        case Buttons::OkCancel: return Answer::Ok;
-        case Buttons::YesNo: return Answer::Yes;
-        case Buttons::RetryCancel: return Answer::Retry;
+        case Buttons::OkCancel:
+            return Answer::Ok;
+        case Buttons::YesNo:
+            return Answer::Yes;
+        case Buttons::RetryCancel:
+            return Answer::Retry;
     }
     return Answer::Ok;
 }
@@ -58,10 +75,13 @@ Answer firstButton(Buttons buttons) {
 // The answer a box gives when it is closed without a button (Esc or the close box).
 Answer escapeAnswer(Buttons buttons) {
     switch (buttons) {
-        case Buttons::Ok: return Answer::Ok;
-        case Buttons::YesNo: return Answer::No;
+        case Buttons::Ok:
+            return Answer::Ok;
+        case Buttons::YesNo:
+            return Answer::No;
         case Buttons::OkCancel:
-        case Buttons::RetryCancel: return Answer::Cancel;
+        case Buttons::RetryCancel:
+            return Answer::Cancel;
     }
     return Answer::Cancel;
 }
@@ -71,12 +91,18 @@ Answer showMessage(QWidget* parent, const Message& m) {
     box.setDefaultButton(standardButton(m.defaultButton));
     box.setEscapeButton(standardButton(escapeAnswer(m.buttons)));
     switch (box.exec()) {
-        case QMessageBox::Ok: return Answer::Ok;
-        case QMessageBox::Cancel: return Answer::Cancel;
-        case QMessageBox::Yes: return Answer::Yes;
-        case QMessageBox::No: return Answer::No;
-        case QMessageBox::Retry: return Answer::Retry;
-        default: return escapeAnswer(m.buttons);
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        case QMessageBox::Cancel:
+            return Answer::Cancel;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        case QMessageBox::Retry:
+            return Answer::Retry;
+        default:
+            return escapeAnswer(m.buttons);
     }
 }
 

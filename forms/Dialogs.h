@@ -48,7 +48,7 @@ QDateTime now();
 QDate today();
 
 class Handler {
-public:
+  public:
     virtual ~Handler() = default;
     virtual Answer message(QWidget* parent, const Message& message) = 0;
     virtual std::optional<QString> input(QWidget* parent, const Input& input) = 0;

@@ -9,7 +9,7 @@ namespace ui {
 // A list row whose cells sort by their text in Polish alphabetical order, except cells that
 // carry a number (setNumber): those sort by value, so padded numbers stay in order past 999.
 class SortableItem : public QTreeWidgetItem {
-public:
+  public:
     using QTreeWidgetItem::QTreeWidgetItem;
     bool operator<(const QTreeWidgetItem& other) const override;
 };
@@ -25,7 +25,7 @@ QString padded(qlonglong value, int width);
 // `intKolumna` reverses the order, another column sorts ascending. A refill keeps the sort
 // state (call resort() after filling); Refresh turns it off again.
 class ListSorter {
-public:
+  public:
     explicit ListSorter(QTreeWidget* list);
 
     // Applies a click on header section `column` (0-based) and updates intKolumna.
@@ -37,7 +37,7 @@ public:
     int column() const { return m_column; }
     Qt::SortOrder order() const { return m_order; }
 
-private:
+  private:
     QTreeWidget* m_list;
     bool m_on = false;
     int m_column = 0;

@@ -66,17 +66,17 @@ int twips(int tw, const QWidget* widget) {
 
 void sendRightArrow() {
     if (QWidget* focus = QApplication::focusWidget()) {
-        QApplication::postEvent(focus, new QKeyEvent(QEvent::KeyPress, Qt::Key_Right,
-                                                      Qt::NoModifier));
-        QApplication::postEvent(focus, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Right,
-                                                      Qt::NoModifier));
+        QApplication::postEvent(focus,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier));
+        QApplication::postEvent(focus,
+                                new QKeyEvent(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier));
     }
 }
 
 QString dataSlownie(const QDate& data) {
     static const std::array<const char*, 12> miesiace = {
-        "stycznia", "lutego",    "marca",     "kwietnia", "maja",        "czerwca",
-        "lipca",    "sierpnia",  "września",  "października", "listopada", "grudnia"};
+        "stycznia", "lutego",   "marca",    "kwietnia",     "maja",      "czerwca",
+        "lipca",    "sierpnia", "września", "października", "listopada", "grudnia"};
     if (!data.isValid()) {
         return QString();
     }
@@ -87,7 +87,7 @@ QString dataSlownie(const QDate& data) {
 }
 
 QString dzienTygodnia(const QDate& data) {
-    static const std::array<const char*, 7> dni = {"poniedziałek", "wtorek", "środa", "czwartek",
+    static const std::array<const char*, 7> dni = {"poniedziałek", "wtorek", "środa",    "czwartek",
                                                    "piątek",       "sobota", "niedziela"};
     if (!data.isValid()) {
         return QString();
@@ -96,7 +96,8 @@ QString dzienTygodnia(const QDate& data) {
 }
 
 QString tekstBledu(const engine::Error& e, bool niezapisane) {
-    QString tekst = QStringLiteral("Wystąpił błąd numer %1\n%2").arg(e.number()).arg(e.description());
+    QString tekst =
+        QStringLiteral("Wystąpił błąd numer %1\n%2").arg(e.number()).arg(e.description());
     if (niezapisane) {
         tekst += QStringLiteral("\n\nDane nie zostały zapisane.");
     }

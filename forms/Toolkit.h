@@ -12,7 +12,7 @@ namespace ui {
 
 // The busy cursor for the lifetime of the object (nests).
 class Hourglass {
-public:
+  public:
     Hourglass();
     ~Hourglass();
     Hourglass(const Hourglass&) = delete;

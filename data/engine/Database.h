@@ -16,7 +16,7 @@ class Connection;
 // While a workspace transaction is open (Workspace.h), every Database opened on the same file
 // joins that transaction's connection, so a rollback undoes all that the command wrote.
 class Database {
-public:
+  public:
     static std::unique_ptr<Database> open(const QString& path);
     ~Database();
 
@@ -33,7 +33,7 @@ public:
     void close();
     const QString& path() const { return m_path; }
 
-private:
+  private:
     Database(QString path, std::shared_ptr<Connection> connection);
 
     QString m_path;

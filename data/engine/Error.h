@@ -39,14 +39,14 @@ inline constexpr int ConversionError = 3421;     // value unfit for the column (
 
 // The one error type of the engine: a number and a description a Polish user can read.
 class Error : public std::exception {
-public:
+  public:
     Error(int number, QString description);
 
     int number() const noexcept { return m_number; }
     const QString& description() const noexcept { return m_description; }
     const char* what() const noexcept override { return m_what.c_str(); }
 
-private:
+  private:
     int m_number;
     QString m_description;
     std::string m_what;

@@ -23,7 +23,7 @@ class Connection;
 // booleans and numbers. After update() of a new row, moveToLastModified() makes it current so
 // that its engine-assigned key can be read.
 class Recordset {
-public:
+  public:
     Recordset(std::shared_ptr<Connection> connection, const QString& source);
     ~Recordset();
 
@@ -62,7 +62,7 @@ public:
 
     void close();
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> d;
     bool m_noMatch = false;

@@ -9,7 +9,7 @@ namespace engine {
 // commitTrans() or rollback() uses the same connection and the same transaction.
 // Nested transactions are not supported: beginTrans() while one is open is an error.
 class Workspace {
-public:
+  public:
     static void beginTrans();
     static void commitTrans();
     static void rollback();

@@ -49,7 +49,8 @@ void Diary::exec(const QString& sql) const {
     auto h = openRaw(path());
     char* error = nullptr;
     if (sqlite3_exec(h->db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-        ADD_FAILURE() << "fixture SQL failed: " << (error ? error : "?") << "\n" << sql.toStdString();
+        ADD_FAILURE() << "fixture SQL failed: " << (error ? error : "?") << "\n"
+                      << sql.toStdString();
         sqlite3_free(error);
     }
 }

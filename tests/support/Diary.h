@@ -13,7 +13,7 @@ namespace testing_support {
 // program's directory for the lifetime of the object. Fixture rows are written and read back
 // with plain SQLite, beside the engine under test.
 class Diary {
-public:
+  public:
     Diary();
     ~Diary();
 
@@ -36,7 +36,7 @@ public:
     // unofficial), kinds of goal (one own goal), a few matches with goals at every venue.
     void fillSample() const;
 
-private:
+  private:
     QTemporaryDir m_dir;
 };
 

@@ -22,7 +22,7 @@ namespace testing_support {
 //   s.input("Kluby - dopisanie", "Podaj nowy klub (maksymalnie 21 znaków)", "Legia");
 //   s.modal("frmGracz", [](QDialog* d) { ...drive the window...; d->close(); });
 class Script : public ui::Handler {
-public:
+  public:
     Script();
     ~Script() override;
 
@@ -51,7 +51,7 @@ public:
     std::optional<QString> input(QWidget* parent, const ui::Input& input) override;
     int modal(QDialog* dialog) override;
 
-private:
+  private:
     struct Step;
     std::deque<Step> m_steps;
     std::vector<QString> m_shown;
