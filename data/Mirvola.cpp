@@ -77,6 +77,20 @@ void WykonajSQL(const QString& sql) {
     baza->close();
 }
 
+void ZamknijBazeCicho() noexcept {
+    rsDane.reset();
+    dbBaza.reset();
+}
+
+StrazBazy::StrazBazy(const QString& sql) {
+    try {
+        OtworzBaze(sql);
+    } catch (...) {
+        ZamknijBazeCicho();
+        throw;
+    }
+}
+
 QString KatalogProgramu() {
     const QString& katalog = katalogProgramu();
     return katalog.isEmpty() ? QCoreApplication::applicationDirPath() : katalog;

@@ -39,6 +39,22 @@ void WykonajSQL(const QString& sql);
 QString KatalogProgramu();
 QString SciezkaBazy();       // KatalogProgramu() + "/Mirvola.mdb"
 QString SciezkaKopiiBazy();  // KatalogProgramu() + "/KopiaMirvola.mdb"
+// Closes rsDane and dbBaza when either is open, without raising an error: for the way out of a
+// command that an engine error ended, whose own error is the one to report.
+void ZamknijBazeCicho() noexcept;
+
+// The shared base for one command: opens it (OtworzBaze) when given an SQL text, and closes
+// whatever is still open when the command leaves the scope, also through an error, so that no
+// connection outlives a user action.
+class StrazBazy {
+  public:
+    StrazBazy() = default;
+    explicit StrazBazy(const QString& sql);
+    ~StrazBazy() { ZamknijBazeCicho(); }
+    StrazBazy(const StrazBazy&) = delete;
+    StrazBazy& operator=(const StrazBazy&) = delete;
+};
+
 // Tests point the program's directory elsewhere; nothing else changes it.
 void UstawKatalogProgramu(const QString& katalog);
 

@@ -75,7 +75,7 @@ void frmBramkiPilkarza::Wczytaj(const QString& id, const QString& strRozgrywki,
                 "Gracze WHERE Id_gracza = ") +
             id;
         {
-            statystyki::OtwartaBaza baza(Mirvola::strSQL);
+            Mirvola::StrazBazy baza(Mirvola::strSQL);
             const QString zawodnik =
                 Mirvola::rsDane->eof() ? QString()
                                        : tekst(Mirvola::rsDane->value(QStringLiteral("Zawodnik")));
@@ -87,7 +87,7 @@ void frmBramkiPilkarza::Wczytaj(const QString& id, const QString& strRozgrywki,
                           QStringLiteral(" AND Mecze.Gdzie In ") + strGdzie + strWarunek +
                           QStringLiteral(") ") +
                           QStringLiteral("ORDER BY Sezony.Sezon, Mecze.Data, Bramki.Minuta");
-        statystyki::OtwartaBaza baza(Mirvola::strSQL);
+        Mirvola::StrazBazy baza(Mirvola::strSQL);
         QTreeWidget* lista = ui->lstBramki;
         lista->clear();
         for (engine::Recordset& rs = *Mirvola::rsDane; !rs.eof(); rs.moveNext()) {

@@ -45,25 +45,6 @@ QVariant wartoscPola(const QString& tekst) {
     return tekst.isEmpty() ? QVariant() : QVariant(tekst);
 }
 
-// A command that ends through an error must not leave the shared recordset open.
-class ZamknijBazePrzyBledzie {
-  public:
-    ZamknijBazePrzyBledzie() = default;
-    ZamknijBazePrzyBledzie(const ZamknijBazePrzyBledzie&) = delete;
-    ZamknijBazePrzyBledzie& operator=(const ZamknijBazePrzyBledzie&) = delete;
-    ~ZamknijBazePrzyBledzie() {
-        if (!Mirvola::rsDane && !Mirvola::dbBaza) {
-            return;
-        }
-        try {
-            Mirvola::ZamknijBaze();
-        } catch (const engine::Error&) {
-            Mirvola::rsDane.reset();
-            Mirvola::dbBaza.reset();
-        }
-    }
-};
-
 void przytnij(QLineEdit* pole) {
     const QString tekst = pole->text().trimmed();
     if (tekst != pole->text()) {
@@ -97,7 +78,7 @@ frmGracz::~frmGracz() = default;
 
 void frmGracz::WczytajGracza() {
     const ui::Hourglass klepsydra;
-    const ZamknijBazePrzyBledzie straz;
+    const Mirvola::StrazBazy straz;
     Mirvola::strSQL =
         QStringLiteral("SELECT * FROM Gracze WHERE Id_gracza = ") + liczbaSQL(dblIdGracza);
     Mirvola::OtworzBaze(Mirvola::strSQL);
@@ -216,7 +197,7 @@ void frmGracz::cmdOK_Click() {
 // letter case). Saving a player unchanged finds only the player himself, which is no duplicate.
 bool frmGracz::IstniejeTakiGracz() {
     const ui::Hourglass klepsydra;
-    const ZamknijBazePrzyBledzie straz;
+    const Mirvola::StrazBazy straz;
     Mirvola::strSQL = QStringLiteral("SELECT * FROM Gracze WHERE ") +
                       warunekPola(QStringLiteral("Nazwisko"), m_ui->txtNazwisko->text()) +
                       QStringLiteral(" And ") +
@@ -256,7 +237,7 @@ void frmGracz::ZapiszGracza() {
 // One update of one row: when it fails, nothing of the player is stored.
 void frmGracz::ZapiszWiersz() {
     const ui::Hourglass klepsydra;
-    const ZamknijBazePrzyBledzie straz;
+    const Mirvola::StrazBazy straz;
     if (blnModyfikacja) {
         Mirvola::strSQL =
             QStringLiteral("SELECT * FROM Gracze WHERE Id_gracza = ") + liczbaSQL(dblIdGracza);

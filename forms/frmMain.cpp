@@ -110,25 +110,6 @@ QString podpowiedzKomentarza(const QString& komentarz) {
     return tekst;
 }
 
-// Closes the shared base when a command leaves it open because the engine failed half-way,
-// so that no connection outlives the command and holds the file.
-class ZamknijPoBledzie {
-  public:
-    ZamknijPoBledzie() = default;
-    ~ZamknijPoBledzie() {
-        if (Mirvola::dbBaza || Mirvola::rsDane) {
-            try {
-                Mirvola::ZamknijBaze();
-            } catch (const engine::Error&) {
-                Mirvola::rsDane.reset();
-                Mirvola::dbBaza.reset();
-            }
-        }
-    }
-    ZamknijPoBledzie(const ZamknijPoBledzie&) = delete;
-    ZamknijPoBledzie& operator=(const ZamknijPoBledzie&) = delete;
-};
-
 // Compaction after deleting all matches: failures are not reported, and the diary is replaced
 // only by a copy this run has written completely.
 void KompaktujPoCichu() {
@@ -325,7 +306,7 @@ void frmMain::WypelnijListe() {
     const ui::Hourglass klepsydra;
     QTreeWidget* lista = m_ui->lstMecze;
     {
-        const ZamknijPoBledzie zamknij;
+        const Mirvola::StrazBazy zamknij;
         Mirvola::strSQL = zapytanieListy(strFiltr);
         Mirvola::OtworzBaze(Mirvola::strSQL);
         lista->clear();

@@ -84,21 +84,6 @@ bool jestEnter(const QKeyEvent* e) {
 
 }  // namespace
 
-ZamykaczBazy::~ZamykaczBazy() {
-    zamknij();
-}
-
-void ZamykaczBazy::zamknij() {
-    if (!Mirvola::rsDane && !Mirvola::dbBaza) {
-        return;
-    }
-    try {
-        Mirvola::ZamknijBaze();
-    } catch (const engine::Error&) {
-        // Closing after a failed command; the command's own error is the one to report.
-    }
-}
-
 // ---------------------------------------------------------------------------- opening
 
 frmMecz::frmMecz(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::frmMecz>()) {
@@ -260,7 +245,7 @@ void frmMecz::WczytajMecz() {
         "Mecze.Id_klubu) ON Rozgrywki.Id_rozgrywki = Mecze.Id_rozgrywki WHERE Mecze.Id_meczu = "_s +
         strIdMeczu;
     {
-        ZamykaczBazy baza;
+        Mirvola::StrazBazy baza;
         Mirvola::OtworzBaze(Mirvola::strSQL);
         const engine::Recordset& rs = *Mirvola::rsDane;
 
@@ -317,7 +302,7 @@ void frmMecz::WczytajBramki() {
         "(Gracze RIGHT JOIN Bramki ON Gracze.Id_gracza = Bramki.Id_gracza) ON Jak.Id_jak = "
         "Bramki.Id_jak) ON Mecze.Id_meczu = Bramki.Id_meczu WHERE Bramki.Id_meczu = "_s +
         strIdMeczu + u" ORDER BY Bramki.Nr_pozycji"_s;
-    ZamykaczBazy baza;
+    Mirvola::StrazBazy baza;
     Mirvola::OtworzBaze(Mirvola::strSQL);
     engine::Recordset& rs = *Mirvola::rsDane;
 
@@ -382,7 +367,7 @@ void frmMecz::WypelnijCombo(int Index, const QString& IdField, const QString& Na
     const ui::Hourglass klepsydra;
     Mirvola::strSQL = u"SELECT "_s + IdField + u", "_s + NameField + u" FROM "_s + Table +
                       u" ORDER BY "_s + NameField;
-    ZamykaczBazy baza;
+    Mirvola::StrazBazy baza;
     Mirvola::OtworzBaze(Mirvola::strSQL);
     engine::Recordset& rs = *Mirvola::rsDane;
 
@@ -421,7 +406,7 @@ QString frmMecz::ZapytanieGraczy(bool blnFiltr, const QString& strFiltr) {
 void frmMecz::WypelnijGraczy(int Index) {
     const ui::Hourglass klepsydra;
     Mirvola::strSQL = ZapytanieGraczy(blnFiltr, txtFiltr[Index]->text());
-    ZamykaczBazy baza;
+    Mirvola::StrazBazy baza;
     Mirvola::OtworzBaze(Mirvola::strSQL);
     engine::Recordset& rs = *Mirvola::rsDane;
 
@@ -436,7 +421,7 @@ void frmMecz::WypelnijGraczy(int Index) {
         rs.moveNext();
     }
     IdGraczy(Index) = std::move(ids);
-    baza.zamknij();
+    Mirvola::ZamknijBaze();
     if (lista->count() > 0) {
         lista->setCurrentRow(0);
     }
@@ -797,7 +782,7 @@ bool frmMecz::CzyDuplikat(const QString& strGdzie) {
                       u" AND Wyn1 = "_s + cboWyn[0]->currentText() + u" AND Wyn2 = "_s +
                       cboWyn[1]->currentText() + u" AND Id_rozgrywki = "_s +
                       QString::number(idNaPozycji(dblIdRozgrywki, cboDane[2]->currentIndex()));
-    ZamykaczBazy baza;
+    Mirvola::StrazBazy baza;
     Mirvola::OtworzBaze(Mirvola::strSQL);
     return !Mirvola::rsDane->eof();
 }
@@ -810,7 +795,7 @@ void frmMecz::ZapiszMecz(const QString& strGdzie) {
 
     qlonglong idMeczu = 0;
     {
-        ZamykaczBazy baza;
+        Mirvola::StrazBazy baza;
         if (m_blnPoprawa) {
             Mirvola::strSQL = u"SELECT * FROM Mecze WHERE Id_meczu = "_s + strIdMeczu;
             Mirvola::OtworzBaze(Mirvola::strSQL);
@@ -838,7 +823,7 @@ void frmMecz::ZapiszMecz(const QString& strGdzie) {
     }
 
     if (LiczbaBramek(0) + LiczbaBramek(1) > 0) {
-        ZamykaczBazy baza;
+        Mirvola::StrazBazy baza;
         Mirvola::OtworzBaze(u"Bramki"_s);
         engine::Recordset& rs = *Mirvola::rsDane;
         int pozycja = 1;
@@ -897,7 +882,7 @@ void frmMecz::cmdOK_Click() {
     try {
         ZapiszMecz(strGdzie);
     } catch (const engine::Error& e) {
-        ZamykaczBazy::zamknij();
+        Mirvola::ZamknijBazeCicho();
         if (engine::Workspace::inTransaction()) {
             try {
                 engine::Workspace::rollback();
@@ -981,7 +966,7 @@ void frmMecz::OdswiezPoSlownikach(const Zapamietane& z) {
         try {
             dzialanie();
         } catch (const engine::Error&) {
-            ZamykaczBazy::zamknij();
+            Mirvola::ZamknijBazeCicho();
         }
     };
     // Selects the remembered entry, else the fallback (-1: none).

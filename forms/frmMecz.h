@@ -21,18 +21,6 @@ namespace Ui {
 class frmMecz;
 }
 
-// Closes the shared recordset and connection of the module Mirvola when a command leaves its
-// block, also when an engine error ends the command, so no connection outlives a user action.
-class ZamykaczBazy {
-  public:
-    ZamykaczBazy() = default;
-    ~ZamykaczBazy();
-    ZamykaczBazy(const ZamykaczBazy&) = delete;
-    ZamykaczBazy& operator=(const ZamykaczBazy&) = delete;
-    // Closes now; closing an already closed base does nothing.
-    static void zamknij();
-};
-
 // The match editor: one match with its goals, added (Mirvola::blnPoprawa False) or modified
 // (True, the match Mirvola::dblIdMeczu). The opener sets the two module variables, constructs
 // the window and shows it with ui::showModal.

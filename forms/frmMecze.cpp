@@ -37,34 +37,6 @@ QString tekst(const QVariant& v) {
     return v.isNull() ? QString() : v.toString();
 }
 
-// Closes the shared base even when reading the goals fails half-way.
-class BazaStrzelcow {
-  public:
-    explicit BazaStrzelcow(const QString& sql) {
-        try {
-            Mirvola::OtworzBaze(sql);
-        } catch (...) {
-            zamknij();
-            throw;
-        }
-    }
-    ~BazaStrzelcow() { zamknij(); }
-    BazaStrzelcow(const BazaStrzelcow&) = delete;
-    BazaStrzelcow& operator=(const BazaStrzelcow&) = delete;
-
-  private:
-    static void zamknij() {
-        if (Mirvola::dbBaza || Mirvola::rsDane) {
-            try {
-                Mirvola::ZamknijBaze();
-            } catch (const engine::Error&) {
-                Mirvola::rsDane.reset();
-                Mirvola::dbBaza.reset();
-            }
-        }
-    }
-};
-
 }  // namespace
 
 frmMecze::frmMecze(QWidget* parent, bool blnOknoGlowne, const FiltrMeczow& filtr)
@@ -253,7 +225,7 @@ void frmMecze::PokazStrzelcow() {
                       QStringLiteral(" ORDER BY Bramki.Nr_pozycji");
     WyczyscSiatki();
     {
-        BazaStrzelcow baza(Mirvola::strSQL);
+        Mirvola::StrazBazy baza(Mirvola::strSQL);
         engine::Recordset& rs = *Mirvola::rsDane;
 
         // The goals are numbered host's first; the first change of side starts the guest's.

@@ -82,7 +82,7 @@ frmPoprawaGola::~frmPoprawaGola() = default;
 void frmPoprawaGola::WypelnijGraczyPopr() {
     const ui::Hourglass klepsydra;
     Mirvola::strSQL = frmMecz::ZapytanieGraczy(blnFiltrPopr, m_ui->txtFiltrPopr->text());
-    ZamykaczBazy baza;
+    Mirvola::StrazBazy baza;
     Mirvola::OtworzBaze(Mirvola::strSQL);
     engine::Recordset& rs = *Mirvola::rsDane;
 
@@ -94,7 +94,7 @@ void frmPoprawaGola::WypelnijGraczyPopr() {
         lista->addItem(rs.value(u"Zawodnik"_s).toString());
         rs.moveNext();
     }
-    baza.zamknij();
+    Mirvola::ZamknijBaze();
     if (lista->count() > 0) {
         lista->setCurrentRow(0);
     }
@@ -103,7 +103,7 @@ void frmPoprawaGola::WypelnijGraczyPopr() {
 void frmPoprawaGola::WypelnijJak() {
     const ui::Hourglass klepsydra;
     Mirvola::strSQL = u"SELECT Id_jak, Jak FROM Jak ORDER BY Jak"_s;
-    ZamykaczBazy baza;
+    Mirvola::StrazBazy baza;
     Mirvola::OtworzBaze(Mirvola::strSQL);
     engine::Recordset& rs = *Mirvola::rsDane;
 

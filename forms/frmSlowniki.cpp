@@ -86,26 +86,6 @@ QString liczbaSQL(double id) {
     return QString::number(static_cast<qlonglong>(id));
 }
 
-// A command that ends through an error must not leave the shared recordset open: the next
-// OtworzBaze would find it, and an open transaction could not be rolled back cleanly.
-class ZamknijBazePrzyBledzie {
-  public:
-    ZamknijBazePrzyBledzie() = default;
-    ZamknijBazePrzyBledzie(const ZamknijBazePrzyBledzie&) = delete;
-    ZamknijBazePrzyBledzie& operator=(const ZamknijBazePrzyBledzie&) = delete;
-    ~ZamknijBazePrzyBledzie() {
-        if (!Mirvola::rsDane && !Mirvola::dbBaza) {
-            return;
-        }
-        try {
-            Mirvola::ZamknijBaze();
-        } catch (const engine::Error&) {
-            Mirvola::rsDane.reset();
-            Mirvola::dbBaza.reset();
-        }
-    }
-};
-
 // The write of one command: committed explicitly, rolled back on every other way out.
 class Transakcja {
   public:
@@ -327,7 +307,7 @@ void frmSlowniki::WczytajDane() {
     m_ui->lstDane->clear();
     dblId.clear();
 
-    const ZamknijBazePrzyBledzie straz;
+    const Mirvola::StrazBazy straz;
     Mirvola::OtworzBaze(Mirvola::strSQL);
     engine::Recordset& rs = *Mirvola::rsDane;
     dblId.reserve(static_cast<size_t>(std::max(rs.recordCount(), 0)));
@@ -437,7 +417,7 @@ void frmSlowniki::ZapiszWiersz(const QString& strWartosc, std::optional<double> 
     const ui::Hourglass klepsydra;
     Transakcja transakcja;
     {
-        const ZamknijBazePrzyBledzie straz;
+        const Mirvola::StrazBazy straz;
         if (dblIdWiersza) {
             Mirvola::strSQL = QStringLiteral("SELECT * FROM ") + strTabela +
                               QStringLiteral(" WHERE ") + strPoleId + QStringLiteral(" = ") +

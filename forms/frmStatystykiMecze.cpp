@@ -37,7 +37,7 @@ bool WczytajRozgrywki(QWidget* okno, QListWidget* lstRozgr) {
     try {
         ui::Hourglass klepsydra;
         Mirvola::strSQL = QStringLiteral("SELECT * FROM Rozgrywki ORDER BY Nazwa");
-        OtwartaBaza baza(Mirvola::strSQL);
+        Mirvola::StrazBazy baza(Mirvola::strSQL);
         DodajRozgrywki(*Mirvola::rsDane, lstRozgr);
     } catch (const engine::Error& e) {
         lstRozgr->clear();
@@ -90,35 +90,9 @@ void UstawRozmiarListy(QTreeWidget* lista, int wierszeBezPaska) {
                         lista->header()->sizeHint().height() + wierszeBezPaska * wiersz + ramka);
 }
 
-OtwartaBaza::OtwartaBaza(const QString& sql) {
-    try {
-        Mirvola::OtworzBaze(sql);
-    } catch (...) {
-        zamknij();
-        throw;
-    }
-}
-
-OtwartaBaza::~OtwartaBaza() {
-    zamknij();
-}
-
-void OtwartaBaza::zamknij() {
-    if (Mirvola::dbBaza || Mirvola::rsDane) {
-        try {
-            Mirvola::ZamknijBaze();
-        } catch (const engine::Error&) {
-            Mirvola::rsDane.reset();
-            Mirvola::dbBaza.reset();
-        }
-    }
-}
-
 }  // namespace statystyki
 
 namespace {
-
-using statystyki::OtwartaBaza;
 
 enum Kolumna { kId, kPrzeciwnik, kMecze, kZ, kR, kP, kStrzelone, kStracone };
 
@@ -298,7 +272,7 @@ bool frmStatystykiMecze::WypelnijKluby() {
                     "(Id_klubu = ") +
                 p.id + QStringLiteral(" AND ") + QStringLiteral("Id_rozgrywki In ") + rozgrywki +
                 QStringLiteral(" AND Gdzie In ") + gdzie + QStringLiteral(")");
-            OtwartaBaza baza(Mirvola::strSQL);
+            Mirvola::StrazBazy baza(Mirvola::strSQL);
             for (engine::Recordset& rs = *Mirvola::rsDane; !rs.eof(); rs.moveNext()) {
                 DodajMecz(p, rs);
             }
@@ -352,7 +326,7 @@ void frmStatystykiMecze::LiczBilans() {
                 const Zapytanie& z = kZapytaniaBilansu[p][r];
                 Mirvola::strSQL = QString::fromUtf8(z.glowa) + QStringLiteral("(Id_rozgrywki In ") +
                                   strRozgrywki + QString::fromUtf8(z.ogon);
-                OtwartaBaza baza(Mirvola::strSQL);
+                Mirvola::StrazBazy baza(Mirvola::strSQL);
                 liczba[r] = Mirvola::rsDane->recordCount();
                 lblLiczba[p][r]->setText(QString::number(liczba[r]));
             }

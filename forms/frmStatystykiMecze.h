@@ -38,19 +38,6 @@ QString UstalMiejsca(const QCheckBox* dom, const QCheckBox* wyjazd, const QCheck
 // one row more brings the vertical scroll bar.
 void UstawRozmiarListy(QTreeWidget* lista, int wierszeBezPaska);
 
-// Opens the shared base (Mirvola::OtworzBaze) and closes it when the scope ends, also when a
-// read in between fails.
-class OtwartaBaza {
-  public:
-    explicit OtwartaBaza(const QString& sql);
-    ~OtwartaBaza();
-    OtwartaBaza(const OtwartaBaza&) = delete;
-    OtwartaBaza& operator=(const OtwartaBaza&) = delete;
-
-  private:
-    static void zamknij();
-};
-
 }  // namespace statystyki
 
 // "Statystyki - mecze": the home club's balance of results, by opponent and by venue.

@@ -127,7 +127,7 @@ bool frmStatystykiPilkarze::WypelnijStrzelcow(const QString& warunek) {
         ui::Hourglass klepsydra;
         Mirvola::strSQL =
             kGlowa + rozgrywki + QStringLiteral(" AND Mecze.Gdzie In ") + gdzie + warunek + kOgon;
-        statystyki::OtwartaBaza baza(Mirvola::strSQL);
+        Mirvola::StrazBazy baza(Mirvola::strSQL);
         for (engine::Recordset& rs = *Mirvola::rsDane; !rs.eof(); rs.moveNext()) {
             strzelcy.push_back({rs.value(QStringLiteral("Id_gracza")).toString(),
                                 rs.value(QStringLiteral("Zawodnik")).toString(),
