@@ -2,6 +2,7 @@
 #include "data/engine/Database.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
+#include "support/EngineError.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -19,16 +20,9 @@
 
 namespace err = engine::err;
 
-namespace {
+using testing_support::errorOf;
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const engine::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+namespace {
 
 QByteArray fileHash(const QString& path) {
     QFile file(path);

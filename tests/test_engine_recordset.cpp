@@ -2,6 +2,7 @@
 #include "data/engine/Error.h"
 #include "data/engine/Recordset.h"
 #include "support/Diary.h"
+#include "support/EngineError.h"
 
 #include <QDate>
 #include <QFile>
@@ -17,17 +18,9 @@ using engine::Database;
 using testing_support::Diary;
 namespace err = engine::err;
 
-namespace {
+using testing_support::errorOf;
 
-// The engine error number that `f` raises, or 0 when it raises none.
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const engine::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+namespace {
 
 class RecordsetTest : public ::testing::Test {
   protected:

@@ -1,6 +1,7 @@
 #include "data/Mirvola.h"
 #include "data/engine/Error.h"
 #include "support/Diary.h"
+#include "support/EngineError.h"
 
 #include <QFileInfo>
 
@@ -9,16 +10,9 @@
 using testing_support::Diary;
 namespace err = engine::err;
 
-namespace {
+using testing_support::errorOf;
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const engine::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+namespace {
 
 class ModuleTest : public ::testing::Test {
   protected:
