@@ -26,6 +26,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -110,6 +111,22 @@ QString podpowiedzKomentarza(const QString& komentarz) {
     return tekst;
 }
 
+// A comment cell shows its lines run together on one line, as the old list did: a line break
+// would make its row taller, and with the list's uniform row heights a tall first row makes
+// every row tall.
+class JednaLinia : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QString displayText(const QVariant& wartosc, const QLocale&) const override {
+        QString tekst = wartosc.toString();
+        tekst.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        tekst.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        tekst.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        return tekst;
+    }
+};
+
 // Compaction after deleting all matches: failures are not reported, and the diary is replaced
 // only by a copy this run has written completely.
 void KompaktujPoCichu() {
@@ -163,6 +180,7 @@ void frmMain::UstawListe() {
         lista->header()->resizeSection(i, szerokoscKolumny(kKolumny[i].szerokosc));
     }
     lista->setColumnHidden(kId, true);
+    lista->setItemDelegateForColumn(kKomentarz, new JednaLinia(lista));
     lista->header()->setStretchLastSection(false);
     lista->header()->setSectionsMovable(false);
     lista->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

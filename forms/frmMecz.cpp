@@ -212,7 +212,7 @@ void frmMecz::UlozSiatke(int strona) {
     naglowek->setStyleSheet(
         u"QHeaderView::section { background-color: rgb(58, 110, 165); color: rgb(255, 255, 128);"
         " font-weight: bold; border: 0px; border-right: 1px solid rgb(40, 80, 125);"
-        " padding: 2px; }"_s);
+        " padding: 2px 0px; }"_s);
 
     g->setColumnWidth(kZawodnik, ui::twips(kSzerokoscZawodnika, g));
     g->setColumnWidth(kMinuta, ui::twips(kSzerokoscMinuty, g));
