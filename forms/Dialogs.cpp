@@ -139,7 +139,16 @@ std::optional<QString> inputBox(QWidget* parent, const QString& prompt, const QS
 }
 
 int showModal(QDialog* dialog) {
-    return g_handler ? g_handler->modal(dialog) : dialog->exec();
+    if (g_handler) {
+        return g_handler->modal(dialog);
+    }
+    const int result = dialog->exec();
+    // Some window managers leave no window active when a modal window closes right after one
+    // of its pop-ups (the date picker's calendar); the opener takes the keyboard back itself.
+    if (QWidget* opener = dialog->parentWidget()) {
+        opener->window()->activateWindow();
+    }
+    return result;
 }
 
 QDateTime now() {
