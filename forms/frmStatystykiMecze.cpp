@@ -209,6 +209,9 @@ frmStatystykiMecze::frmStatystykiMecze(QWidget* parent)
         lista->headerItem()->setTextAlignment(k, Qt::AlignCenter);
     }
     statystyki::UstawRozmiarListy(lista, kWierszeBezPaska);
+    // At least those rows; a taller window shows more opponents.
+    lista->setMinimumHeight(lista->height());
+    lista->setMaximumHeight(QWIDGETSIZE_MAX);
     sortowanie = std::make_unique<ui::ListSorter>(lista);
     lista->installEventFilter(this);
 

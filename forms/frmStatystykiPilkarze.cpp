@@ -72,6 +72,9 @@ frmStatystykiPilkarze::frmStatystykiPilkarze(QWidget* parent)
     lista->setColumnWidth(kGole, ui::twips(kSzerokoscGoli, this));
     lista->headerItem()->setTextAlignment(kGole, Qt::AlignCenter);
     statystyki::UstawRozmiarListy(lista, kWierszeBezPaska);
+    // At least those rows, and as tall as the filters beside it, so no gap is left below it.
+    lista->setMinimumHeight(lista->height());
+    lista->setMaximumHeight(QWIDGETSIZE_MAX);
     sortowanie = std::make_unique<ui::ListSorter>(lista);
     lista->installEventFilter(this);
 
