@@ -55,6 +55,9 @@ frmBramkiPilkarza::frmBramkiPilkarza(QWidget* parent, double idGracza, const QSt
         kData, std::max(lista->columnWidth(kData),
                         lista->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00")) + 12));
     statystyki::UstawRozmiarListy(lista, kWierszeBezPaska);
+    // At least those rows; a taller window shows more goals.
+    lista->setMinimumHeight(lista->height());
+    lista->setMaximumHeight(QWIDGETSIZE_MAX);
     sortowanie = std::make_unique<ui::ListSorter>(lista);
     connect(lista->header(), &QHeaderView::sectionClicked, this,
             [this](int kolumna) { sortowanie->headerClicked(kolumna, intKolumna); });
