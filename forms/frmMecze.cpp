@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <algorithm>
+
 namespace {
 
 const QString kZapytanieMeczow = QStringLiteral(
@@ -57,6 +59,15 @@ frmMecze::frmMecze(QWidget* parent, bool blnOknoGlowne, const FiltrMeczow& filtr
         siatka->verticalHeader()->setMinimumSectionSize(wiersz);
         siatka->setFixedSize(ui::twips(kSzerokoscKolumny, this) + 2 * siatka->frameWidth(),
                              kWierszeBezPaska * wiersz + 2 * siatka->frameWidth());
+    }
+
+    // Four buttons of one width, with room around captions that a wider font fills.
+    int szerokoscPrzycisku = 0;
+    for (const QPushButton* przycisk : cmdZmiana) {
+        szerokoscPrzycisku = std::max(szerokoscPrzycisku, przycisk->sizeHint().width());
+    }
+    for (QPushButton* przycisk : cmdZmiana) {
+        przycisk->setMinimumWidth(szerokoscPrzycisku + ui::twips(180, this));
     }
 
     for (int i = 0; i < 4; ++i) {
