@@ -5,19 +5,11 @@
 #include "data/Mirvola.h"
 
 #include <QDialog>
-#include <QLabel>
 #include <QMenu>
 
 using namespace frmmain_testy;
-using testing_support::Diary;
 
 namespace {
-
-QString etykieta(const QDialog* okno, const char* nazwa) {
-    const auto* l = okno->findChild<QLabel*>(QLatin1String(nazwa));
-    EXPECT_NE(l, nullptr) << nazwa;
-    return l ? l->text() : QString();
-}
 
 void zaznacz(const frmMain& okno, int wiersz) {
     QTreeWidget* l = lista(okno);
@@ -34,11 +26,11 @@ TEST(frmMainOkna, EnterReturnAndDoubleClickDescribeTheSelectedMatch) {
     okno.show();
     zaznacz(okno, 2);  // match 2, second of the four official matches by season and date
     QTreeWidget* l = lista(okno);
-    Sesja s;
+    Script s;
     const auto opis = [](QDialog* w) {
         EXPECT_EQ(w->windowTitle(), QStringLiteral("Opis meczu"));
-        EXPECT_EQ(etykieta(w, "lblMecz"), QStringLiteral("Mecz 2 z 4"));
-        EXPECT_EQ(etykieta(w, "lblGosp"), QStringLiteral("Wisła"));
+        EXPECT_EQ(labelText(*w, "lblMecz"), QStringLiteral("Mecz 2 z 4"));
+        EXPECT_EQ(labelText(*w, "lblGosp"), QStringLiteral("Wisła"));
     };
     s.modal(QStringLiteral("frmMecze"), opis);
     QTest::keyClick(l, Qt::Key_Return);
@@ -55,7 +47,7 @@ TEST(frmMainOkna, EnterReturnAndDoubleClickDescribeTheSelectedMatch) {
     akcja(okno, "itmTylkoOficjalne")->trigger();
     zaznacz(okno, 0);
     s.modal(QStringLiteral("frmMecze"),
-            [](QDialog* w) { EXPECT_EQ(etykieta(w, "lblMecz"), QStringLiteral("Mecz 5 z 5")); });
+            [](QDialog* w) { EXPECT_EQ(labelText(*w, "lblMecz"), QStringLiteral("Mecz 5 z 5")); });
     akcja(okno, "itmOpis")->trigger();
 }
 
@@ -64,7 +56,7 @@ TEST(frmMainOkna, AddingAMatchRefillsTheList) {
     d.fillSample();
     frmMain okno;
     Mirvola::blnPoprawa = Mirvola::True;
-    Sesja s;
+    Script s;
     s.modal(QStringLiteral("frmMecz"), [&](QDialog* w) {
         EXPECT_EQ(Mirvola::blnPoprawa, Mirvola::False);
         EXPECT_EQ(w->windowTitle(), QStringLiteral("Mecze - dopisanie"));
@@ -85,7 +77,7 @@ TEST(frmMainOkna, ModifyingAMatchSelectsItAgainAfterTheRefill) {
     frmMain okno;
     okno.show();
     zaznacz(okno, 3);  // match 1, the oldest
-    Sesja s;
+    Script s;
     s.modal(QStringLiteral("frmMecz"), [&](QDialog* w) {
         EXPECT_EQ(Mirvola::blnPoprawa, Mirvola::True);
         EXPECT_EQ(Mirvola::dblIdMeczu, 1.0);
@@ -107,7 +99,7 @@ TEST(frmMainOkna, DictionariesAndStatisticsOpenModally) {
     d.fillSample();
     frmMain okno;
     Mirvola::blnPoprawa = Mirvola::True;
-    Sesja s;
+    Script s;
     s.modal(QStringLiteral("frmSlowniki"), [&](QDialog*) {
         EXPECT_EQ(Mirvola::blnPoprawa, Mirvola::False);
         d.exec(QStringLiteral("DELETE FROM Kluby WHERE Id_klubu = 1"));

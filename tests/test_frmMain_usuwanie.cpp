@@ -4,31 +4,27 @@
 
 #include "data/Mirvola.h"
 #include "data/engine/Error.h"
+#include "support/OtherProcess.h"
 
 #include <QApplication>
 #include <QFileInfo>
 
 using namespace frmmain_testy;
-using testing_support::Diary;
 using ui::Answer;
-using ui::Buttons;
-using ui::Icon;
 
 namespace {
 
-const QString kPytanie = QStringLiteral("Pytanie");
-const QString kInfo = QStringLiteral("Info");
 const QString kUsuniete = QStringLiteral("Dane zostały usunięte.");
 const QString kZajeta = QStringLiteral("Baza jest używana przez inny proces !!!");
-const QString kDefragmentacja = QStringLiteral("Czy przeprowadzić defragmentację bazy danych?");
+const ui::Message kDefragmentacja =
+    question(QStringLiteral("Czy przeprowadzić defragmentację bazy danych?"));
 const QString kDefragmentacjaOk = QStringLiteral("Defragmentacja zakończyła się pomyślnie.");
-
-ui::Message pytanie(const QString& tekst, Answer domyslna) {
-    return {kPytanie, tekst, Buttons::YesNo, Icon::Question, domyslna};
-}
-
-const ui::Message kZajetaPytanie{QStringLiteral("Komunikat"), kZajeta, Buttons::RetryCancel,
-                                 Icon::None, Answer::Retry};
+const ui::Message kWszystkieMecze =
+    question(QStringLiteral("Czy na pewno usunąć wszystkie mecze i strzelone bramki?"), Answer::No);
+const QString kUsunMecz5 =
+    QStringLiteral("Czy na pewno usunąć mecz Legia - Mirvola Wendrow : z 20 kwietnia 2003?");
+const ui::Message kZajetaPytanie{QStringLiteral("Komunikat"), kZajeta, ui::Buttons::RetryCancel,
+                                 ui::Icon::None, Answer::Retry};
 
 QString kopia(const Diary& d) {
     return d.dir() + QStringLiteral("/KopiaMirvola.mdb");
@@ -64,34 +60,28 @@ TEST(frmMainUsun, SelectedMatchGoesWithItsGoalsAfterTheExactQuestion) {
     frmMain okno;
     okno.show();
     QTreeWidget* l = lista(okno);
-    const QString tekst =
-        QStringLiteral("Czy na pewno usunąć mecz Mirvola Wendrow - Łódzki KS 2:1 z 5 maja 2002?");
-    const auto zaznacz = [&](const QString& id) {
-        l->setCurrentItem(l->findItems(id, Qt::MatchExactly, 0).value(0));
-    };
-
+    const ui::Message pytanie = question(
+        QStringLiteral("Czy na pewno usunąć mecz Mirvola Wendrow - Łódzki KS 2:1 z 5 maja 2002?"),
+        Answer::No);
+    l->setCurrentItem(l->findItems(QStringLiteral("6"), Qt::MatchExactly, 0).value(0));
     {
-        testing_support::Script s;
-        s.message(pytanie(tekst, Answer::No), Answer::No);
-        zaznacz(QStringLiteral("6"));
+        Script s;
+        s.message(pytanie, Answer::No);
         akcja(okno, "sitmZaznaczony")->trigger();
     }
     EXPECT_EQ(d.count(QStringLiteral("Mecze")), 5 + 1);
-
     {
         // The Delete key and the toolbar button ask the same question.
-        testing_support::Script s;
-        s.message(pytanie(tekst, Answer::No), Answer::No);
-        s.message(pytanie(tekst, Answer::No), Answer::Yes);
-        s.message(ui::Message{kInfo, kUsuniete, Buttons::Ok, Icon::Information, Answer::Ok},
-                  Answer::Ok);
-        zaznacz(QStringLiteral("6"));
+        Script s;
+        s.message(pytanie, Answer::No);
+        s.message(pytanie, Answer::Yes);
+        s.message(info(kUsuniete), Answer::Ok);
         l->setFocus();
         QTest::keyClick(l, Qt::Key_Delete);
         akcja(okno, "tlbMain_4")->trigger();
     }
-    EXPECT_EQ(d.value(QStringLiteral("SELECT count(*) FROM Mecze WHERE Id_meczu = 6")).toInt(), 0);
-    EXPECT_EQ(d.value(QStringLiteral("SELECT count(*) FROM Bramki WHERE Id_meczu = 6")).toInt(), 0);
+    EXPECT_EQ(d.column(QStringLiteral("SELECT DISTINCT Id_meczu FROM Bramki")),
+              qs({"1", "2", "4"}));
     EXPECT_EQ(d.count(QStringLiteral("Bramki")), 8);
     EXPECT_EQ(d.count(QStringLiteral("Kluby")), 4);
     EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "2", "1"}));
@@ -104,14 +94,11 @@ TEST(frmMainUsun, RefillKeepsTheHeaderSort) {
     d.fillSample();
     frmMain okno;
     okno.show();
-    kliknijNaglowek(okno, 4);
+    clickHeader(lista(okno), 4);
     lista(okno)->setCurrentItem(lista(okno)->topLevelItem(0));  // Legia - Mirvola Wendrow
-    testing_support::Script s;
-    s.message(kPytanie,
-              QStringLiteral("Czy na pewno usunąć mecz Legia - Mirvola Wendrow : z 20 "
-                             "kwietnia 2003?"),
-              Answer::Yes);
-    s.message(kInfo, kUsuniete);
+    Script s;
+    s.message(QStringLiteral("Pytanie"), kUsunMecz5, Answer::Yes);
+    s.message(QStringLiteral("Info"), kUsuniete);
     akcja(okno, "sitmZaznaczony")->trigger();
     EXPECT_EQ(kolumna(okno, 4), qs({"Mirvola Wendrow - Legia", "Mirvola Wendrow - O'Higgins",
                                     "Wisła - Mirvola Wendrow"}));
@@ -124,19 +111,16 @@ TEST(frmMainUsun, AllMatchesLeaveTheDictionariesAndACompactedFile) {
     frmMain okno;
     okno.show();
     const auto przed = QFileInfo(d.path()).size();
-    const ui::Message wszystkie = pytanie(
-        QStringLiteral("Czy na pewno usunąć wszystkie mecze i strzelone bramki?"), Answer::No);
     {
-        testing_support::Script s;
-        s.message(wszystkie, Answer::No);
+        Script s;
+        s.message(kWszystkieMecze, Answer::No);
         akcja(okno, "sitmWszystkie")->trigger();
     }
     EXPECT_EQ(d.count(QStringLiteral("Mecze")), 1005);
     {
-        testing_support::Script s;
-        s.message(wszystkie, Answer::Yes);
-        s.message(ui::Message{kInfo, kUsuniete, Buttons::Ok, Icon::Information, Answer::Ok},
-                  Answer::Ok);
+        Script s;
+        s.message(kWszystkieMecze, Answer::Yes);
+        s.message(info(kUsuniete), Answer::Ok);
         akcja(okno, "tlbMain_5")->trigger();
     }
     EXPECT_EQ(liczby(d), qs({"0", "0", "5", "4", "3", "2", "3"}));
@@ -161,38 +145,35 @@ TEST(frmMainUsun, ALeftOverCopyIsNeverMovedOverTheDiary) {
 
     // Deleting all matches compacts silently: the deletion stands, the copy stays as it was.
     {
-        testing_support::Script s;
-        s.message(kPytanie,
-                  QStringLiteral("Czy na pewno usunąć wszystkie mecze i strzelone bramki?"),
-                  Answer::Yes);
-        s.message(kInfo, kUsuniete);
+        Script s;
+        s.message(kWszystkieMecze, Answer::Yes);
+        s.message(QStringLiteral("Info"), kUsuniete);
         akcja(okno, "sitmWszystkie")->trigger();
     }
     EXPECT_EQ(liczby(d), qs({"0", "0", "5", "4", "3", "2", "3"}));
-    EXPECT_EQ(zawartosc(kopia(d)), obca);
+    EXPECT_EQ(fileBytes(kopia(d)), obca);
 
     // Compaction reports it.
-    const QByteArray baza = zawartosc(d.path());
-    Sesja s;
+    const QByteArray baza = fileBytes(d.path());
+    Script s;
     QStringList bledy;
-    s.przechwyc = [&](const ui::Message& m) -> std::optional<Answer> {
+    s.intercept = [&](const ui::Message& m) -> std::optional<Answer> {
         if (!m.text.startsWith(QStringLiteral("Wystąpił błąd numer "))) {
             return std::nullopt;
         }
         bledy << m.text;
         EXPECT_EQ(m.title, QStringLiteral("Komunikat"));
-        EXPECT_EQ(m.icon, Icon::Exclamation);
-        EXPECT_EQ(m.buttons, Buttons::Ok);
+        EXPECT_EQ(m.icon, ui::Icon::Exclamation);
         return Answer::Ok;
     };
-    s.message(pytanie(kDefragmentacja, Answer::Yes), Answer::Yes);
+    s.message(kDefragmentacja, Answer::Yes);
     akcja(okno, "itmDefragmentacja")->trigger();
     ASSERT_EQ(bledy.size(), 1);
     EXPECT_TRUE(bledy[0].startsWith(
         QStringLiteral("Wystąpił błąd numer %1\n").arg(engine::err::DestinationExists)))
         << bledy[0].toStdString();
-    EXPECT_EQ(zawartosc(d.path()), baza);
-    EXPECT_EQ(zawartosc(kopia(d)), obca);
+    EXPECT_EQ(fileBytes(d.path()), baza);
+    EXPECT_EQ(fileBytes(kopia(d)), obca);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -204,23 +185,21 @@ TEST(frmMainKonserwacja, CompactionAndRepairKeepEveryRow) {
     const QStringList przed = liczby(d);
     const auto rozmiar = QFileInfo(d.path()).size();
     frmMain okno;
+    const ui::Message naprawa = question(QStringLiteral("Czy naprawić bazę danych?"));
     {
-        testing_support::Script s;
-        s.message(pytanie(kDefragmentacja, Answer::Yes), Answer::No);
-        s.message(pytanie(QStringLiteral("Czy naprawić bazę danych?"), Answer::Yes), Answer::No);
+        Script s;
+        s.message(kDefragmentacja, Answer::No);
+        s.message(naprawa, Answer::No);
         akcja(okno, "itmDefragmentacja")->trigger();
         akcja(okno, "itmNaprawa")->trigger();
     }
     EXPECT_EQ(QFileInfo(d.path()).size(), rozmiar);
     {
-        testing_support::Script s;
-        s.message(pytanie(kDefragmentacja, Answer::Yes), Answer::Yes);
-        s.message(ui::Message{kInfo, kDefragmentacjaOk, Buttons::Ok, Icon::Information, Answer::Ok},
-                  Answer::Ok);
-        s.message(pytanie(QStringLiteral("Czy naprawić bazę danych?"), Answer::Yes), Answer::Yes);
-        s.message(ui::Message{kInfo, QStringLiteral("Baza danych została naprawiona."), Buttons::Ok,
-                              Icon::Information, Answer::Ok},
-                  Answer::Ok);
+        Script s;
+        s.message(kDefragmentacja, Answer::Yes);
+        s.message(info(kDefragmentacjaOk), Answer::Ok);
+        s.message(naprawa, Answer::Yes);
+        s.message(info(QStringLiteral("Baza danych została naprawiona.")), Answer::Ok);
         akcja(okno, "itmDefragmentacja")->trigger();
         akcja(okno, "itmNaprawa")->trigger();
     }
@@ -236,59 +215,52 @@ TEST(frmMainKonserwacja, FileHeldByAnotherProcessRetryThenCancel) {
     Diary d;
     d.fillSample();
     frmMain okno;
-    const QByteArray przed = zawartosc(d.path());
+    const QByteArray przed = fileBytes(d.path());
 
-    auto inny = std::make_unique<InnyProces>(d.path());
-    if (!inny->trzyma()) {
+    auto inny = std::make_unique<OtherProcess>(d.path());
+    if (!inny->holds()) {
         GTEST_SKIP() << "no sqlite3 shell to hold the file";
     }
     {
         // Cancel: the diary stays as it was, no copy.
-        testing_support::Script s;
-        s.message(pytanie(kDefragmentacja, Answer::Yes), Answer::Yes);
+        Script s;
+        s.message(kDefragmentacja, Answer::Yes);
         s.message(kZajetaPytanie, Answer::Retry);
         s.message(kZajetaPytanie, Answer::Cancel);
         akcja(okno, "itmDefragmentacja")->trigger();
     }
     EXPECT_FALSE(QFile::exists(kopia(d)));
-    EXPECT_EQ(zawartosc(d.path()), przed);
+    EXPECT_EQ(fileBytes(d.path()), przed);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     {
         // Retry after the other process let go: the compaction completes.
-        Sesja s;
-        s.poTekscie = kZajeta;
-        s.poOdpowiedzi = [&] { inny->zwolnij(); };
-        s.message(pytanie(kDefragmentacja, Answer::Yes), Answer::Yes);
+        Script s;
+        s.intercept = [&](const ui::Message& m) -> std::optional<Answer> {
+            if (m.text == kZajeta) {
+                inny->release();
+            }
+            return std::nullopt;
+        };
+        s.message(kDefragmentacja, Answer::Yes);
         s.message(kZajetaPytanie, Answer::Retry);
-        s.message(kInfo, kDefragmentacjaOk);
+        s.message(QStringLiteral("Info"), kDefragmentacjaOk);
         akcja(okno, "itmDefragmentacja")->trigger();
     }
     EXPECT_FALSE(QFile::exists(kopia(d)));
     EXPECT_EQ(liczby(d), qs({"5", "8", "5", "4", "3", "2", "3"}));
 
     // A delete refused while the file is held is reported; nothing is lost and the list stays.
-    inny = std::make_unique<InnyProces>(d.path());
-    ASSERT_TRUE(inny->trzyma());
+    inny = std::make_unique<OtherProcess>(d.path());
+    ASSERT_TRUE(inny->holds());
     {
-        Sesja s;
-        QStringList bledy;
-        s.przechwyc = [&](const ui::Message& m) -> std::optional<Answer> {
-            if (m.title != QStringLiteral("Błąd")) {
-                return std::nullopt;
-            }
-            bledy << m.text;
-            return Answer::Ok;
-        };
-        s.message(kPytanie,
-                  QStringLiteral("Czy na pewno usunąć mecz Legia - Mirvola Wendrow : z "
-                                 "20 kwietnia 2003?"),
-                  Answer::Yes);
+        Script s;
+        s.collectErrors();
+        s.message(QStringLiteral("Pytanie"), kUsunMecz5, Answer::Yes);
         akcja(okno, "sitmZaznaczony")->trigger();
-        ASSERT_EQ(bledy.size(), 1);
-        EXPECT_TRUE(bledy[0].startsWith(QStringLiteral("Wystąpił błąd numer ")))
-            << bledy[0].toStdString();
+        ASSERT_EQ(s.errors().size(), 1);
+        EXPECT_TRUE(s.errors()[0].startsWith(QStringLiteral("Wystąpił błąd numer ")));
     }
-    inny->zwolnij();
+    inny->release();
     EXPECT_EQ(d.count(QStringLiteral("Mecze")), 5);
     EXPECT_EQ(lista(okno)->topLevelItemCount(), 4);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -299,20 +271,20 @@ TEST(frmMainKonserwacja, DeleteEverythingEmptiesEveryTable) {
     d.fillSample();
     frmMain okno;
     okno.show();
-    const ui::Message wszystko = pytanie(
+    const ui::Message wszystko = question(
         QStringLiteral("Czy na pewno usunąć wszystkie mecze, strzelone bramki,\na także wszystkie "
                        "dane ze słowników?"),
         Answer::No);
     {
-        testing_support::Script s;
+        Script s;
         s.message(wszystko, Answer::No);
         akcja(okno, "tlbMain_12")->trigger();
     }
     EXPECT_EQ(liczby(d), qs({"5", "8", "5", "4", "3", "2", "3"}));
     {
-        testing_support::Script s;
+        Script s;
         s.message(wszystko, Answer::Yes);
-        s.message(kInfo, kUsuniete);
+        s.message(QStringLiteral("Info"), kUsuniete);
         akcja(okno, "itmUsunWszystko")->trigger();
     }
     EXPECT_EQ(liczby(d), qs({"0", "0", "0", "0", "0", "0", "0"}));

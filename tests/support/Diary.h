@@ -7,7 +7,16 @@
 
 #include <vector>
 
+struct sqlite3;
+
 namespace testing_support {
+
+// Rows of a query on an open connection or on the file `path` (plain SQLite), each value as text
+// ("NULL" for Null); a query that fails fails the test.
+std::vector<QStringList> rowsOf(sqlite3* db, const QString& sql);
+std::vector<QStringList> rowsOf(const QString& path, const QString& sql);
+// The whole content of a file (empty when it cannot be read).
+QByteArray fileBytes(const QString& path);
 
 // A fresh empty diary (the program's schema) in a temporary directory that is made the
 // program's directory for the lifetime of the object. Fixture rows are written and read back
@@ -27,6 +36,8 @@ class Diary {
     void exec(const QString& sql) const;
     // Rows of a plain SQLite query, each value as text ("NULL" for Null).
     std::vector<QStringList> rows(const QString& sql) const;
+    // The first column of every row.
+    QStringList column(const QString& sql) const;
     // The first column of the first row, or a null QVariant when there is none.
     QVariant value(const QString& sql) const;
     long long count(const QString& table) const;

@@ -134,8 +134,23 @@ void Script::verify() {
     m_steps.clear();
 }
 
+Script& Script::collectErrors() {
+    m_collectErrors = true;
+    return *this;
+}
+
 ui::Answer Script::message(QWidget*, const ui::Message& m) {
     m_shown.push_back(m.title + QLatin1Char('|') + m.text);
+    if (intercept) {
+        if (const auto answer = intercept(m)) {
+            return *answer;
+        }
+    }
+    if (m_collectErrors && m.title == QStringLiteral("Błąd")) {
+        EXPECT_EQ(static_cast<int>(m.icon), static_cast<int>(ui::Icon::Critical));
+        m_errors << m.text;
+        return ui::Answer::Ok;
+    }
     if (m_steps.empty() || m_steps.front().kind != Step::Kind::Message) {
         ADD_FAILURE() << "unexpected message box: " << m.title.toStdString() << " | "
                       << m.text.toStdString();
@@ -194,6 +209,19 @@ int Script::modal(QDialog* dialog) {
         }
     }
     return dialog->result();
+}
+
+ui::Message question(const QString& text, ui::Answer defaultButton) {
+    return {QStringLiteral("Pytanie"), text, ui::Buttons::YesNo, ui::Icon::Question, defaultButton};
+}
+
+ui::Message notice(const QString& text) {
+    return {QStringLiteral("Komunikat"), text, ui::Buttons::Ok, ui::Icon::Exclamation,
+            ui::Answer::Ok};
+}
+
+ui::Message info(const QString& text) {
+    return {QStringLiteral("Info"), text, ui::Buttons::Ok, ui::Icon::Information, ui::Answer::Ok};
 }
 
 }  // namespace testing_support
