@@ -68,6 +68,14 @@ inline QStringList column(const QTreeWidget* tree, int column) {
     return result;
 }
 
+inline QStringList column(const QTableWidget* table, int column) {
+    QStringList result;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        result << table->item(r, column)->text();
+    }
+    return result;
+}
+
 // The cells from column `from` on of every row, joined by '|'.
 inline QStringList rows(const QTreeWidget* tree, int from = 1) {
     QStringList result;
