@@ -4,18 +4,18 @@
 #include "forms/Toolkit.h"
 #include "forms/frmGracz.h"
 #include "support/Diary.h"
+#include "support/EngineError.h"
 #include "support/Script.h"
+#include "support/Widgets.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-using testing_support::Diary;
-using testing_support::Script;
+using namespace testing_support;
 
 namespace {
 
@@ -26,9 +26,7 @@ QString u8(const char* tekst) {
 }
 
 QLineEdit* pole(QWidget& w, const char* nazwa) {
-    auto* p = w.findChild<QLineEdit*>(QString::fromLatin1(nazwa));
-    EXPECT_NE(p, nullptr) << nazwa;
-    return p;
+    return child<QLineEdit>(w, nazwa);
 }
 
 // Types the three names and presses OK.
@@ -36,7 +34,7 @@ void zatwierdz(QWidget& w, const char* imie, const char* nazwisko, const char* p
     pole(w, "txtImie")->setText(u8(imie));
     pole(w, "txtNazwisko")->setText(u8(nazwisko));
     pole(w, "txtPrzydomek")->setText(u8(przydomek));
-    w.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+    child<QPushButton>(w, "cmdOK")->click();
 }
 
 void pokazAktywne(QWidget& w) {
@@ -45,10 +43,8 @@ void pokazAktywne(QWidget& w) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
 }
 
-const ui::Message kPoprawne{u8("Pytanie"), u8("Czy dane są poprawne?"), ui::Buttons::YesNo,
-                            ui::Icon::Question, ui::Answer::Yes};
-const ui::Message kKolejny{u8("Pytanie"), u8("Czy dopisać kolejnego zawodnika?"),
-                           ui::Buttons::YesNo, ui::Icon::Question, ui::Answer::Yes};
+const ui::Message kPoprawne = question(u8("Czy dane są poprawne?"));
+const ui::Message kKolejny = question(u8("Czy dopisać kolejnego zawodnika?"));
 
 void zapisano(Script& s) {
     s.message(kPoprawne, ui::Answer::Yes);
@@ -57,23 +53,19 @@ void zapisano(Script& s) {
 
 void istnieje(Script& s) {
     s.message(kPoprawne, ui::Answer::Yes);
-    s.message({u8("Komunikat"), u8("Taki zawodnik już istnieje !!!"), ui::Buttons::Ok,
-               ui::Icon::Exclamation, ui::Answer::Ok},
-              ui::Answer::Ok);
+    s.message(notice(u8("Taki zawodnik już istnieje !!!")), ui::Answer::Ok);
 }
 
 // The error message the engine gives for reading (or editing) the rows of `sql` when there are
 // none.
 QString bladBrakuWiersza(const QString& sql, bool edycja) {
-    QString tekst;
-    try {
-        Mirvola::OtworzBaze(sql);
-        edycja ? Mirvola::rsDane->edit() : void(Mirvola::rsDane->value(0));
-    } catch (const engine::Error& e) {
-        tekst = ui::tekstBledu(e, edycja);
-    }
+    const QString tekst = errorText(
+        [&] {
+            Mirvola::OtworzBaze(sql);
+            edycja ? Mirvola::rsDane->edit() : void(Mirvola::rsDane->value(0));
+        },
+        edycja);
     Mirvola::ZamknijBaze();
-    EXPECT_FALSE(tekst.isEmpty());
     return tekst;
 }
 
@@ -114,9 +106,7 @@ TEST_F(GraczTest, AllowsOnlyTheThreeCombinations) {
         if (tekst.isEmpty()) {
             s.message(kPoprawne, ui::Answer::No);
         } else {
-            s.message(
-                {u8("Komunikat"), tekst, ui::Buttons::Ok, ui::Icon::Exclamation, ui::Answer::Ok},
-                ui::Answer::Ok);
+            s.message(notice(tekst), ui::Answer::Ok);
         }
         zatwierdz(w, i, n, p);
     }
@@ -146,8 +136,10 @@ TEST_F(GraczTest, DuplicateNeedsAllThreeNamesAndEmptyMatchesOnlyNull) {
     frmGracz w(false);
     pokazAktywne(w);
     Script s;
-    for (const auto& [i, n, p] : std::initializer_list<Imiona>{
-             {"ADAM", "nowak", ""}, {"Sean", "O'Neil", ""}, {"", "", "Ronaldinho"}}) {
+    for (const auto& [i, n, p] : std::initializer_list<Imiona>{{"ADAM", "nowak", ""},
+                                                               {"piotr", "ŻUK", ""},
+                                                               {"Sean", "O'Neil", ""},
+                                                               {"", "", "Ronaldinho"}}) {
         istnieje(s);
         zatwierdz(w, i, n, p);
         EXPECT_TRUE(pole(w, "txtImie")->hasFocus()) << i;
@@ -242,12 +234,8 @@ TEST_F(GraczTest, KeysMoveFocusInFixedOrderAndBoxesSelectAndTrim) {
     Script s;
     s.message(u8("Info"), u8("Dozwolone są następujące kombinacje: \n\n1) Imię + Nazwisko\n"
                              "2) Imię + Nazwisko + Przydomek\n3) Przydomek"));
-    w.findChild<QPushButton*>(QStringLiteral("cmdHelp"))->click();
-
-    const QString katalog = qEnvironmentVariable("MIRVOLA_SCREENSHOTS");
-    if (!katalog.isEmpty()) {
-        w.grab().save(QDir(katalog).filePath(QStringLiteral("frmGracz.png")));
-    }
+    child<QPushButton>(w, "cmdHelp")->click();
+    screenshot(w, QStringLiteral("frmGracz"));
 }
 
 }  // namespace
