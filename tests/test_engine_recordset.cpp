@@ -162,7 +162,7 @@ TEST_F(RecordsetTest, FindFirstMovesToTheMatchOrReportsNoMatch) {
     rs->findFirst(QStringLiteral("Id_meczu = 99"));
     EXPECT_TRUE(rs->noMatch());
     EXPECT_EQ(rs->absolutePosition(), 3);
-    rs->findFirst(QStringLiteral("Gdzie = 'W' AND Id_klubu = 1"));
+    rs->findFirst(QStringLiteral("Gdzie = 'w' AND Id_klubu = 1"));  // texts ignore case
     EXPECT_EQ(rs->value(0).toLongLong(), 5);
 }
 

@@ -3,7 +3,9 @@
 #include "data/engine/Database.h"
 #include "forms/Toolkit.h"
 #include "support/Diary.h"
+#include "support/EngineError.h"
 #include "support/Script.h"
+#include "support/Widgets.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -15,35 +17,21 @@
 
 #include <gtest/gtest.h>
 
-using testing_support::Diary;
-using testing_support::Script;
+using namespace testing_support;
 
 namespace {
 
 QTreeWidget* players(const QWidget& w) {
-    return w.findChild<QTreeWidget*>(QStringLiteral("lstGracze"));
+    return child<QTreeWidget>(w, "lstGracze");
 }
 
 QCheckBox* option(const QWidget& w, int i) {
-    return w.findChild<QCheckBox*>(QStringLiteral("chkOpcja_%1").arg(i));
+    return child<QCheckBox>(w, QStringLiteral("chkOpcja_%1").arg(i));
 }
 
-// "name=goals" per row.
+// "name|goals" per row.
 QStringList rows(const QWidget& w) {
-    QStringList result;
-    const QTreeWidget* t = players(w);
-    for (int r = 0; r < t->topLevelItemCount(); ++r) {
-        result << t->topLevelItem(r)->text(1) + QLatin1Char('=') + t->topLevelItem(r)->text(2);
-    }
-    return result;
-}
-
-QStringList list(std::initializer_list<const char*> items) {
-    QStringList result;
-    for (const char* s : items) {
-        result << QString::fromUtf8(s);
-    }
-    return result;
+    return testing_support::rows(players(w));
 }
 
 }  // namespace
@@ -52,17 +40,11 @@ TEST(frmStatystykiPilkarze, OpensOnTheHomeClubsRegularGoalsInOfficialMatches) {
     Diary d;
     d.fillSample();
     frmStatystykiPilkarze w;
-    EXPECT_EQ(w.objectName(), QStringLiteral("frmStatystykiPilkarze"));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Statystyki - piłkarze"));
-    const bool initial[] = {true, true, true, true, false, true, false};
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(option(w, i)->isChecked(), initial[i]) << i;
-    }
     EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1, 2)"));
     EXPECT_EQ(w.strGdzie, QStringLiteral("('D', 'W', 'N')"));
     EXPECT_EQ(w.strWarunek,
               QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"));
-    EXPECT_EQ(rows(w), list({"Jan Kowalski Kowal=  2", "Adam Nowak=  1", "Sean O'Neil=  1"}));
+    EXPECT_EQ(rows(w), qs({"Jan Kowalski Kowal|  2", "Adam Nowak|  1", "Sean O'Neil|  1"}));
     EXPECT_EQ(players(w)->columnWidth(1), ui::twips(2965, &w));
 }
 
@@ -73,13 +55,13 @@ TEST(frmStatystykiPilkarze, GoalOptionsChooseKindAndSide) {
 
     option(w, 4)->click();  // own goals too
     EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Bramki.Czy_Mirvola = True"));
-    EXPECT_EQ(rows(w), list({"Jan Kowalski Kowal=  2", "Adam Nowak=  1", "Sean O'Neil=  1",
-                             "Piotr Żuk=  1"}));
+    EXPECT_EQ(rows(w),
+              qs({"Jan Kowalski Kowal|  2", "Adam Nowak|  1", "Sean O'Neil|  1", "Piotr Żuk|  1"}));
 
     option(w, 5)->click();
     option(w, 6)->click();  // only goals against the home club
     EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Bramki.Czy_Mirvola = False"));
-    EXPECT_EQ(rows(w), list({"Ronaldinho=  3"}));
+    EXPECT_EQ(rows(w), qs({"Ronaldinho|  3"}));
 
     option(w, 5)->click();  // all four: no condition at all
     EXPECT_TRUE(w.strWarunek.isEmpty());
@@ -90,6 +72,10 @@ TEST(frmStatystykiPilkarze, GoalOptionsChooseKindAndSide) {
     EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Jak.CzySam = Null"));
     EXPECT_TRUE(rows(w).isEmpty());
 
+    option(w, 4)->click();  // own goals only, for either side
+    EXPECT_EQ(rows(w), qs({"Piotr Żuk|  1"}));
+
+    option(w, 4)->click();
     option(w, 3)->click();
     option(w, 5)->click();
     option(w, 6)->click();
@@ -105,8 +91,8 @@ TEST(frmStatystykiPilkarze, EqualCountsGoBySurnameThenFirstName) {
         "INSERT INTO Gracze VALUES (6, 'Zenon', 'Adamski', NULL), (7, 'Bartosz', 'Nowak', NULL);"
         "INSERT INTO Bramki VALUES (4, 3, -1, 7, 60, 1), (4, 4, -1, 6, 70, 1);"));
     frmStatystykiPilkarze w;
-    EXPECT_EQ(rows(w), list({"Jan Kowalski Kowal=  2", "Zenon Adamski=  1", "Adam Nowak=  1",
-                             "Bartosz Nowak=  1", "Sean O'Neil=  1"}));
+    EXPECT_EQ(rows(w), qs({"Jan Kowalski Kowal|  2", "Zenon Adamski|  1", "Adam Nowak|  1",
+                           "Bartosz Nowak|  1", "Sean O'Neil|  1"}));
 }
 
 TEST(frmStatystykiPilkarze, TwentyOnePlayersNarrowTheNameAndGoalsSortByValue) {
@@ -128,9 +114,7 @@ TEST(frmStatystykiPilkarze, TwentyOnePlayersNarrowTheNameAndGoalsSortByValue) {
     EXPECT_EQ(t->topLevelItem(0)->text(2), QStringLiteral("1234"));
     EXPECT_EQ(t->topLevelItem(1)->text(2), QStringLiteral("999"));
 
-    QHeaderView* h = t->header();
-    QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
-                      QPoint(h->sectionViewportPosition(2) + 5, h->height() / 2));
+    clickHeader(t, 2);
     EXPECT_EQ(t->topLevelItem(19)->text(2), QStringLiteral("999"));
     EXPECT_EQ(t->topLevelItem(20)->text(2), QStringLiteral("1234"));
 }
@@ -146,8 +130,7 @@ TEST(frmStatystykiPilkarze, DoubleClickAndEnterOpenThePlayersGoals) {
     Script s;
     s.modal(QStringLiteral("frmBramkiPilkarza"), [](QDialog* goals) {
         EXPECT_EQ(goals->windowTitle(), QStringLiteral("Bramki piłkarza - Jan Kowalski Kowal"));
-        EXPECT_EQ(goals->findChild<QTreeWidget*>(QStringLiteral("lstBramki"))->topLevelItemCount(),
-                  2);
+        EXPECT_EQ(child<QTreeWidget>(*goals, "lstBramki")->topLevelItemCount(), 2);
     });
     const QPoint point = t->visualItemRect(t->topLevelItem(0)).center();
     QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, point);
@@ -163,8 +146,7 @@ TEST(frmStatystykiPilkarze, DoubleClickAndEnterOpenThePlayersGoals) {
     ASSERT_EQ(t->topLevelItem(0)->text(2), QStringLiteral("  3"));
     s.modal(QStringLiteral("frmBramkiPilkarza"), [](QDialog* goals) {
         EXPECT_EQ(goals->windowTitle(), QStringLiteral("Bramki piłkarza - Ronaldinho"));
-        EXPECT_EQ(goals->findChild<QTreeWidget*>(QStringLiteral("lstBramki"))->topLevelItemCount(),
-                  3);
+        EXPECT_EQ(child<QTreeWidget>(*goals, "lstBramki")->topLevelItemCount(), 3);
     });
     QTest::keyClick(t, Qt::Key_Return);
 }
@@ -177,31 +159,26 @@ TEST(frmStatystykiPilkarze, CompetitionWithAnApostropheAndDatabaseErrors) {
                        "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 1, 0, 4, NULL);"
                        "INSERT INTO Bramki VALUES (8, 1, -1, 2, 33, 1);"));
     frmStatystykiPilkarze w;
-    auto* lst = w.findChild<QListWidget*>(QStringLiteral("lstRozgr"));
+    auto* lst = child<QListWidget>(w, "lstRozgr");
     lst->item(0)->setCheckState(Qt::Unchecked);  // Liga
     lst->item(2)->setCheckState(Qt::Unchecked);  // Puchar
     EXPECT_EQ(w.strRozgrywki, QStringLiteral("(4)"));
-    EXPECT_EQ(rows(w), list({"Adam Nowak=  1"}));
+    EXPECT_EQ(rows(w), qs({"Adam Nowak|  1"}));
 
     const QString moved = d.path() + QStringLiteral(".moved");
     ASSERT_TRUE(QFile::rename(d.path(), moved));
-    QString expected;
-    try {
-        engine::Database::open(d.path());
-    } catch (const engine::Error& e) {
-        expected = ui::tekstBledu(e);
-    }
+    const QString expected = errorText([&] { engine::Database::open(d.path()); });
     {
         Script s;
         s.message({QStringLiteral("Błąd"), expected, ui::Buttons::Ok, ui::Icon::Critical},
                   ui::Answer::Ok);
         option(w, 4)->click();
     }
-    EXPECT_EQ(rows(w), list({"Adam Nowak=  1"}));
+    EXPECT_EQ(rows(w), qs({"Adam Nowak|  1"}));
     EXPECT_EQ(w.strWarunek,
               QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"));
     ASSERT_TRUE(QFile::rename(moved, d.path()));
     lst->item(0)->setCheckState(Qt::Checked);
     EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Bramki.Czy_Mirvola = True"));
-    EXPECT_EQ(rows(w), list({"Jan Kowalski Kowal=  2", "Adam Nowak=  2", "Piotr Żuk=  1"}));
+    EXPECT_EQ(rows(w), qs({"Jan Kowalski Kowal|  2", "Adam Nowak|  2", "Piotr Żuk|  1"}));
 }
