@@ -3,12 +3,13 @@
 #include "data/Mirvola.h"
 #include "forms/Toolkit.h"
 #include "support/Diary.h"
+#include "support/EngineError.h"
 #include "support/Script.h"
+#include "support/Widgets.h"
 
 #include <QCheckBox>
 #include <QDialog>
 #include <QFile>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -17,68 +18,34 @@
 
 #include <gtest/gtest.h>
 
-using testing_support::Diary;
-using testing_support::Script;
+using namespace testing_support;
 
 namespace {
 
 QListWidget* competitions(const QWidget& w) {
-    return w.findChild<QListWidget*>(QStringLiteral("lstRozgr"));
+    return child<QListWidget>(w, "lstRozgr");
 }
 
 QTreeWidget* table(const QWidget& w) {
-    return w.findChild<QTreeWidget*>(QStringLiteral("lstKluby"));
+    return child<QTreeWidget>(w, "lstKluby");
 }
 
 QCheckBox* venue(const QWidget& w, int i) {
-    return w.findChild<QCheckBox*>(QStringLiteral("chkOpcja_%1").arg(i));
-}
-
-// The visible cells of every row, joined by "|".
-QStringList rows(const QTreeWidget* t) {
-    QStringList result;
-    for (int r = 0; r < t->topLevelItemCount(); ++r) {
-        QStringList cells;
-        for (int c = 1; c < t->columnCount(); ++c) {
-            cells << t->topLevelItem(r)->text(c);
-        }
-        result << cells.join(QLatin1Char('|'));
-    }
-    return result;
-}
-
-QStringList list(std::initializer_list<const char*> items) {
-    QStringList result;
-    for (const char* s : items) {
-        result << QString::fromUtf8(s);
-    }
-    return result;
+    return child<QCheckBox>(w, QStringLiteral("chkOpcja_%1").arg(i));
 }
 
 // One panel as "count/percent" for wins, draws, defeats and total.
 QString panel(const QWidget& w, int p) {
     QStringList cells;
     for (int r = 0; r < 4; ++r) {
-        cells << w.findChild<QLabel*>(QStringLiteral("lblLiczba_%1_%2").arg(p).arg(r))->text() +
-                     QLatin1Char('/') +
-                     w.findChild<QLabel*>(QStringLiteral("lblProcent_%1_%2").arg(p).arg(r))->text();
+        cells << labelText(w, QStringLiteral("lblLiczba_%1_%2").arg(p).arg(r)) + QLatin1Char('/') +
+                     labelText(w, QStringLiteral("lblProcent_%1_%2").arg(p).arg(r));
     }
     return cells.join(QLatin1Char(' '));
 }
 
-void clickHeader(QTreeWidget* t, int column) {
-    QHeaderView* h = t->header();
-    QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
-                      QPoint(h->sectionViewportPosition(column) + 5, h->height() / 2));
-}
-
 QString missingFileMessage(const QString& path) {
-    try {
-        engine::Database::open(path);
-    } catch (const engine::Error& e) {
-        return ui::tekstBledu(e);
-    }
-    return QString();
+    return errorText([&] { engine::Database::open(path); });
 }
 
 // Clubs Arka (an away 1:3 win only), Bałtyk (a home 1:3 defeat and a match without a score)
@@ -104,41 +71,22 @@ TEST(frmStatystykiMecze, OpensOnOfficialCompetitionsAtEveryVenue) {
     Diary d;
     d.fillSample();
     frmStatystykiMecze w;
-    EXPECT_EQ(w.objectName(), QStringLiteral("frmStatystykiMecze"));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Statystyki - mecze"));
-
-    const QListWidget* lst = competitions(w);
-    ASSERT_EQ(lst->count(), 3);
-    EXPECT_EQ(lst->item(0)->text(), QStringLiteral("Liga"));
-    EXPECT_EQ(lst->item(0)->checkState(), Qt::Checked);
-    EXPECT_EQ(lst->item(1)->checkState(), Qt::Checked);
-    EXPECT_EQ(lst->item(2)->text(), QStringLiteral("Sparing"));
-    EXPECT_EQ(lst->item(2)->checkState(), Qt::Unchecked);
-    EXPECT_EQ(lst->currentRow(), 0);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(venue(w, i)->isChecked());
-    }
+    EXPECT_EQ(texts(competitions(w)), qs({"Liga", "Puchar", "Sparing"}));
+    EXPECT_EQ(competitions(w)->item(2)->checkState(), Qt::Unchecked);
     EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1, 2)"));
     EXPECT_EQ(w.strGdzie, QStringLiteral("('D', 'W', 'N')"));
 
     // Legia's second match has no score: it counts in "Mecze" only.
     EXPECT_EQ(rows(table(w)),
-              list({"Legia|  2|  1|  0|  0|  2|  1", "O'Higgins|  1|  0|  1|  0|  3|  3",
-                    "Wisła|  1|  1|  0|  0|  2|  1"}));
+              qs({"Legia|  2|  1|  0|  0|  2|  1", "O'Higgins|  1|  0|  1|  0|  3|  3",
+                  "Wisła|  1|  1|  0|  0|  2|  1"}));
     EXPECT_EQ(table(w)->columnWidth(1), ui::twips(2050, &w));
-    const QTreeWidgetItem* legia = table(w)->topLevelItem(0);
-    EXPECT_EQ(legia->foreground(3).color(), QColor(0, 0, 255));
-    EXPECT_EQ(legia->foreground(4).color(), QColor(0, 128, 0));
-    EXPECT_EQ(legia->foreground(5).color(), QColor(255, 0, 0));
+    EXPECT_EQ(table(w)->topLevelItem(0)->foreground(5).color(), QColor(255, 0, 0));  // defeats
 
     EXPECT_EQ(panel(w, 0), QStringLiteral("2/67% 1/33% 0/0% 3/100%"));
     EXPECT_EQ(panel(w, 1), QStringLiteral("1/50% 1/50% 0/0% 2/100%"));
     EXPECT_EQ(panel(w, 2), QStringLiteral("1/100% 0/0% 0/0% 1/100%"));
     EXPECT_EQ(panel(w, 3), QStringLiteral("0/0% 0/0% 0/0% 0/0%"));
-    EXPECT_EQ(w.findChild<QGroupBox*>(QStringLiteral("fraBilansWyj"))->toolTip(),
-              QStringLiteral("Mecze ma wyjeździe"));
-    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblBilans_2_1"))->text(),
-              QStringLiteral("Remisy"));
 }
 
 TEST(frmStatystykiMecze, CountsResultsAndGoalsFromTheHomeClubsSide) {
@@ -146,9 +94,8 @@ TEST(frmStatystykiMecze, CountsResultsAndGoalsFromTheHomeClubsSide) {
     fillBalanceDiary(d);
     frmStatystykiMecze w;
     // Away 1:3 is a win with 3 scored; home 1:3 a defeat; no score: "Mecze" only.
-    EXPECT_EQ(rows(table(w)),
-              list({"Arka|  1|  1|  0|  0|  3|  1", "Bałtyk|  2|  0|  0|  1|  1|  3",
-                    "Cracovia|  9|  3|  2|  4| 13| 15"}));
+    EXPECT_EQ(rows(table(w)), qs({"Arka|  1|  1|  0|  0|  3|  1", "Bałtyk|  2|  0|  0|  1|  1|  3",
+                                  "Cracovia|  9|  3|  2|  4| 13| 15"}));
     // 12.5 goes to the even 12, and the three add up to 100.
     EXPECT_EQ(panel(w, 1), QStringLiteral("1/12% 2/25% 5/63% 8/100%"));
     EXPECT_EQ(panel(w, 2), QStringLiteral("3/100% 0/0% 0/0% 3/100%"));
@@ -202,7 +149,7 @@ TEST(frmStatystykiMecze, CompetitionWithAnApostropheFilters) {
     competitions(w)->item(0)->setCheckState(Qt::Unchecked);
     competitions(w)->item(2)->setCheckState(Qt::Unchecked);
     EXPECT_EQ(w.strRozgrywki, QStringLiteral("(4)"));
-    EXPECT_EQ(rows(table(w)), list({"O'Higgins|  1|  1|  0|  0|  2|  0"}));
+    EXPECT_EQ(rows(table(w)), qs({"O'Higgins|  1|  1|  0|  0|  2|  0"}));
     EXPECT_EQ(panel(w, 1), QStringLiteral("1/100% 0/0% 0/0% 1/100%"));
 }
 
@@ -258,11 +205,8 @@ TEST(frmStatystykiMecze, DoubleClickAndEnterOpenTheViewerOnTheOpponentsMatches) 
     Script s;
     s.modal(QStringLiteral("frmMecze"), [](QDialog* viewer) {
         EXPECT_EQ(Mirvola::dblIdMeczu, 1.0);
-        EXPECT_EQ(viewer->findChild<QLabel*>(QStringLiteral("lblMecz"))->text(),
-                  QStringLiteral("Mecz 1 z 1"));
-        EXPECT_EQ(viewer->findChild<QLabel*>(QStringLiteral("lblGosp"))->text(),
-                  QStringLiteral("Legia"));
-        viewer->close();
+        EXPECT_EQ(labelText(*viewer, "lblMecz"), QStringLiteral("Mecz 1 z 1"));
+        EXPECT_EQ(labelText(*viewer, "lblGosp"), QStringLiteral("Legia"));
     });
     const QPoint point = t->visualItemRect(t->topLevelItem(0)).center();
     QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, point);
@@ -275,8 +219,7 @@ TEST(frmStatystykiMecze, DoubleClickAndEnterOpenTheViewerOnTheOpponentsMatches) 
     EXPECT_TRUE(s.done());
     t->topLevelItem(1)->setSelected(true);
     s.modal(QStringLiteral("frmMecze"), [](QDialog* viewer) {
-        EXPECT_EQ(viewer->findChild<QLabel*>(QStringLiteral("lblGosp"))->text(),
-                  QStringLiteral("Wisła"));
+        EXPECT_EQ(labelText(*viewer, "lblGosp"), QStringLiteral("Wisła"));
     });
     QTest::keyClick(t, Qt::Key_Return);
     EXPECT_TRUE(s.done());
