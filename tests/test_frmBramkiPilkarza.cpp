@@ -2,6 +2,7 @@
 
 #include "forms/Toolkit.h"
 #include "support/Diary.h"
+#include "support/Widgets.h"
 
 #include <QHeaderView>
 #include <QTest>
@@ -9,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-using testing_support::Diary;
+using namespace testing_support;
 
 namespace {
 
@@ -18,21 +19,7 @@ const QString kWszedzie = QStringLiteral("('D', 'W', 'N')");
 const QString kDlaMirvoli = QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True");
 
 QTreeWidget* goals(const QWidget& w) {
-    return w.findChild<QTreeWidget*>(QStringLiteral("lstBramki"));
-}
-
-// Visible cells joined by "|".
-QStringList rows(const QWidget& w) {
-    QStringList result;
-    const QTreeWidget* t = goals(w);
-    for (int r = 0; r < t->topLevelItemCount(); ++r) {
-        QStringList cells;
-        for (int c = 1; c < t->columnCount(); ++c) {
-            cells << t->topLevelItem(r)->text(c);
-        }
-        result << cells.join(QLatin1Char('|'));
-    }
-    return result;
+    return child<QTreeWidget>(w, "lstBramki");
 }
 
 }  // namespace
@@ -41,9 +28,8 @@ TEST(frmBramkiPilkarza, ListsThePlayersGoalsInOrderWithPairingAndSide) {
     Diary d;
     d.fillSample();
     frmBramkiPilkarza w(nullptr, 1, kOficjalne, kWszedzie, kDlaMirvoli);
-    EXPECT_EQ(w.objectName(), QStringLiteral("frmBramkiPilkarza"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Bramki piłkarza - Jan Kowalski Kowal"));
-    EXPECT_EQ(rows(w),
+    EXPECT_EQ(rows(goals(w)),
               QStringList({QStringLiteral("2001/02|2001-08-05|Mirvola Wendrow - Legia|Mirvola "
                                           "Wendrow|2:1|10|z gry|Liga"),
                            QStringLiteral("2001/02|2002-05-05|Wisła - Mirvola Wendrow|Mirvola "
@@ -55,12 +41,13 @@ TEST(frmBramkiPilkarza, ListsThePlayersGoalsInOrderWithPairingAndSide) {
     frmBramkiPilkarza r(nullptr, 3, kOficjalne, kWszedzie,
                         QStringLiteral(" AND Bramki.Czy_Mirvola = False"));
     EXPECT_EQ(r.windowTitle(), QStringLiteral("Bramki piłkarza - Ronaldinho"));
-    EXPECT_EQ(rows(r), QStringList({QStringLiteral("2001/02|2001-08-05|Mirvola Wendrow - "
-                                                   "Legia|Legia|2:1|30|z gry|Liga"),
-                                    QStringLiteral("2001/02|2002-05-05|Wisła - Mirvola "
-                                                   "Wendrow|Wisła|1:2| 7|z gry|Liga"),
-                                    QStringLiteral("2002/03|2003-03-15|Mirvola Wendrow - "
-                                                   "O'Higgins|O'Higgins|3:3|45|karny|Puchar")}));
+    EXPECT_EQ(rows(goals(r)),
+              QStringList({QStringLiteral("2001/02|2001-08-05|Mirvola Wendrow - "
+                                          "Legia|Legia|2:1|30|z gry|Liga"),
+                           QStringLiteral("2001/02|2002-05-05|Wisła - Mirvola "
+                                          "Wendrow|Wisła|1:2| 7|z gry|Liga"),
+                           QStringLiteral("2002/03|2003-03-15|Mirvola Wendrow - "
+                                          "O'Higgins|O'Higgins|3:3|45|karny|Puchar")}));
 }
 
 TEST(frmBramkiPilkarza, EighteenGoalsNarrowTheMatchAndMinutesSortByValue) {
@@ -79,9 +66,7 @@ TEST(frmBramkiPilkarza, EighteenGoalsNarrowTheMatchAndMinutesSortByValue) {
     ASSERT_EQ(t->topLevelItemCount(), 18);
     EXPECT_EQ(t->columnWidth(3), ui::twips(3100, &w));
 
-    QHeaderView* h = t->header();
-    QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
-                      QPoint(h->sectionViewportPosition(6) + 5, h->height() / 2));
+    clickHeader(t, 6);
     EXPECT_EQ(t->topLevelItem(0)->text(6), QString());  // no minute
     EXPECT_EQ(t->topLevelItem(1)->text(6), QStringLiteral(" 1"));
     EXPECT_EQ(t->topLevelItem(16)->text(6), QStringLiteral("50"));
