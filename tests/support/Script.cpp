@@ -20,34 +20,14 @@ struct Script::Step {
 
 namespace {
 
-const char* buttonsName(ui::Buttons b) {
-    switch (b) {
-        case ui::Buttons::Ok:
-            return "Ok";
-        case ui::Buttons::OkCancel:
-            return "OkCancel";
-        case ui::Buttons::YesNo:
-            return "YesNo";
-        case ui::Buttons::RetryCancel:
-            return "RetryCancel";
-    }
-    return "?";
+// Names for failure messages, in the order of the enums.
+const char* name(ui::Buttons b) {
+    static const char* const names[] = {"Ok", "OkCancel", "YesNo", "RetryCancel"};
+    return names[static_cast<int>(b)];
 }
-
-const char* answerName(ui::Answer a) {
-    switch (a) {
-        case ui::Answer::Ok:
-            return "Ok";
-        case ui::Answer::Cancel:
-            return "Cancel";
-        case ui::Answer::Yes:
-            return "Yes";
-        case ui::Answer::No:
-            return "No";
-        case ui::Answer::Retry:
-            return "Retry";
-    }
-    return "?";
+const char* name(ui::Answer a) {
+    static const char* const names[] = {"Ok", "Cancel", "Yes", "No", "Retry"};
+    return names[static_cast<int>(a)];
 }
 
 }  // namespace
@@ -64,18 +44,13 @@ Script::~Script() {
 }
 
 Script& Script::message(const QString& title, const QString& text, ui::Answer answer) {
-    Step s;
-    s.kind = Step::Kind::Message;
-    s.message.title = title;
-    s.message.text = text;
-    s.answer = answer;
-    m_steps.push_back(std::move(s));
+    message(ui::Message{title, text}, answer);
+    m_steps.back().checkMessageDetails = false;
     return *this;
 }
 
 Script& Script::message(const ui::Message& expected, ui::Answer answer) {
     Step s;
-    s.kind = Step::Kind::Message;
     s.message = expected;
     s.checkMessageDetails = true;
     s.answer = answer;
@@ -84,12 +59,8 @@ Script& Script::message(const ui::Message& expected, ui::Answer answer) {
 }
 
 Script& Script::input(const QString& title, const QString& prompt, std::optional<QString> answer) {
-    Step s;
-    s.kind = Step::Kind::Input;
-    s.input.title = title;
-    s.input.prompt = prompt;
-    s.inputAnswer = std::move(answer);
-    m_steps.push_back(std::move(s));
+    input(ui::Input{title, prompt, QString()}, std::move(answer));
+    m_steps.back().checkDefaultText = false;
     return *this;
 }
 
@@ -161,12 +132,10 @@ ui::Answer Script::message(QWidget*, const ui::Message& m) {
     EXPECT_EQ(s.message.title.toStdString(), m.title.toStdString());
     EXPECT_EQ(s.message.text.toStdString(), m.text.toStdString());
     if (s.checkMessageDetails) {
-        EXPECT_STREQ(buttonsName(s.message.buttons), buttonsName(m.buttons))
-            << m.text.toStdString();
+        EXPECT_STREQ(name(s.message.buttons), name(m.buttons)) << m.text.toStdString();
         EXPECT_EQ(static_cast<int>(s.message.icon), static_cast<int>(m.icon))
             << m.text.toStdString();
-        EXPECT_STREQ(answerName(s.message.defaultButton), answerName(m.defaultButton))
-            << m.text.toStdString();
+        EXPECT_STREQ(name(s.message.defaultButton), name(m.defaultButton)) << m.text.toStdString();
     }
     return s.answer;
 }
