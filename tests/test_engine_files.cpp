@@ -2,16 +2,13 @@
 #include "data/engine/Database.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
+#include "support/Diary.h"
 #include "support/EngineError.h"
+#include "support/OtherProcess.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
-
-#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -19,39 +16,21 @@
 #include <functional>
 
 namespace err = engine::err;
-
-using testing_support::errorOf;
+using namespace Qt::StringLiterals;
+using namespace testing_support;
 
 namespace {
 
-QByteArray fileHash(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
-
-// Every row of every table, as text, read with plain SQLite.
+// Every row of every table, as text.
 QStringList dump(const QString& path) {
     QStringList lines;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     for (const char* table : {"Sezony", "Kluby", "Rozgrywki", "Jak", "Gracze", "Mecze", "Bramki"}) {
-        sqlite3_stmt* stmt = nullptr;
-        const QByteArray sql = QByteArray("SELECT * FROM ") + table + " ORDER BY rowid";
-        sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            QString line = QLatin1String(table);
-            for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-                line += u'|' + (text ? QString::fromUtf8(text) : QStringLiteral("NULL"));
-            }
-            lines << line;
+        const QString name = QLatin1String(table);
+        for (const QStringList& row :
+             rowsOf(path, u"SELECT * FROM "_s + name + u" ORDER BY rowid"_s)) {
+            lines << name + u'|' + row.join(u'|');
         }
-        sqlite3_finalize(stmt);
     }
-    sqlite3_close(db);
     return lines;
 }
 
@@ -99,27 +78,18 @@ TEST_F(FilesTest, NothingIsOverwritten) {
 
 // Another process holds the file: a writer's exclusive lock, or a reader's open transaction.
 TEST_F(FilesTest, AFileHeldByAnotherProcessIsLeftUntouched) {
-    const QString cli = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
-    if (cli.isEmpty()) {
-        GTEST_SKIP() << "the sqlite3 command line tool is not installed";
-    }
-    const QByteArray hash = fileHash(path);
+    const QByteArray before = fileBytes(path);
     for (const char* hold : {"BEGIN EXCLUSIVE;", "BEGIN; SELECT count(*) FROM Mecze;"}) {
         SCOPED_TRACE(hold);
-        QProcess other;
-        other.start(cli, {path});
-        ASSERT_TRUE(other.waitForStarted());
-        other.write(QByteArray(hold) + "\nSELECT 'held';\n");
-        while (!other.readAllStandardOutput().contains("held")) {
-            ASSERT_TRUE(other.waitForReadyRead(5000));
+        OtherProcess other(path, hold);
+        if (!other.holds()) {
+            GTEST_SKIP() << "no sqlite3 shell to hold the file";
         }
         EXPECT_EQ(errorOf([&] { engine::compactDatabase(path, copy); }), err::FileInUse);
         EXPECT_EQ(errorOf([&] { engine::repairDatabase(path); }), err::FileInUse);
         EXPECT_FALSE(QFileInfo::exists(copy));
-        other.closeWriteChannel();
-        ASSERT_TRUE(other.waitForFinished(5000));
     }
-    EXPECT_EQ(fileHash(path), hash);
+    EXPECT_EQ(fileBytes(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
     // A connection of this process counts as well.
