@@ -1,6 +1,5 @@
 #include "support/Diary.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -10,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-using testing_support::Diary;
+using namespace testing_support;
 
 namespace {
 
@@ -27,12 +26,6 @@ ToolRun tool(const QStringList& arguments) {
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "the tool crashed";
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
 }
 
 class ToolTest : public ::testing::Test {
@@ -52,11 +45,11 @@ TEST_F(ToolTest, CreateMakesAnEmptyDiaryAndNeverOverwrites) {
     EXPECT_EQ(tool({QStringLiteral("query"), path, QStringLiteral("SELECT * FROM Mecze")}).out,
               QStringLiteral("Id_meczu\tId_sezonu\tData\tGdzie\tId_klubu\tWyn1\tWyn2\tId_"
                              "rozgrywki\tKomentarz\n"));
-    const QByteArray before = contents(diary.path());
+    const QByteArray before = fileBytes(diary.path());
     const ToolRun again = tool({QStringLiteral("create"), diary.path()});
     EXPECT_EQ(again.status, 1);
     EXPECT_TRUE(again.err.contains(QStringLiteral("3204")));
-    EXPECT_EQ(contents(diary.path()), before);
+    EXPECT_EQ(fileBytes(diary.path()), before);
 }
 
 TEST_F(ToolTest, QueryPrintsRowsInTheirPlainForms) {
@@ -116,7 +109,7 @@ TEST_F(ToolTest, BadInputIsOneLineAndLeavesFilesAlone) {
         {{QStringLiteral("exec"), diary.path(), select}, "3065"},
         {{QStringLiteral("exec"), diary.path(), del + QStringLiteral("; ") + del}, ""},
     };
-    const QByteArray before[] = {contents(text), contents(foreign), contents(diary.path())};
+    const QByteArray before[] = {fileBytes(text), fileBytes(foreign), fileBytes(diary.path())};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
         const ToolRun run = tool(c.arguments);
@@ -126,9 +119,9 @@ TEST_F(ToolTest, BadInputIsOneLineAndLeavesFilesAlone) {
         EXPECT_TRUE(run.err.contains(QLatin1String(c.number))) << run.err.toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(missing));
-    EXPECT_EQ(contents(text), before[0]);
-    EXPECT_EQ(contents(foreign), before[1]);
-    EXPECT_EQ(contents(diary.path()), before[2]);
+    EXPECT_EQ(fileBytes(text), before[0]);
+    EXPECT_EQ(fileBytes(foreign), before[1]);
+    EXPECT_EQ(fileBytes(diary.path()), before[2]);
 
     for (const QStringList& wrong :
          {QStringList{}, QStringList{QStringLiteral("drop"), diary.path()},
@@ -143,30 +136,17 @@ TEST_F(ToolTest, BadInputIsOneLineAndLeavesFilesAlone) {
     }
 }
 
-// Rows of a plain SQLite query (the checks below use SQLite's own syntax), tab-separated.
+// The rows of a plain SQLite query (the checks below use SQLite's own syntax), tab-separated.
 QStringList column(const QString& path, const QString& sql) {
     QStringList lines;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr), SQLITE_OK)
-        << sqlite3_errmsg(db);
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        QStringList values;
-        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-            values << QString::fromUtf8(
-                reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
-        }
-        lines << values.join(u'\t');
+    for (const QStringList& row : rowsOf(path, sql)) {
+        lines << row.join(u'\t');
     }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
     return lines;
 }
 
 int number(const QString& path, const QString& sql) {
-    const QStringList values = column(path, sql);
-    return values.isEmpty() ? -1 : values.front().toInt();
+    return column(path, sql).value(0, QStringLiteral("-1")).toInt();
 }
 
 TEST_F(ToolTest, DemoDiaryIsRealisticAndTheSameEveryTime) {
@@ -249,8 +229,7 @@ TEST_F(ToolTest, DemoDiaryIsRealisticAndTheSameEveryTime) {
 
     const QString again = file(QStringLiteral("Demo2.mdb"));
     ASSERT_EQ(tool({QStringLiteral("demo"), again}).status, 0);
-    EXPECT_EQ(QCryptographicHash::hash(contents(again), QCryptographicHash::Sha256),
-              QCryptographicHash::hash(contents(path), QCryptographicHash::Sha256));
+    EXPECT_EQ(fileBytes(again), fileBytes(path));
     EXPECT_EQ(tool({QStringLiteral("demo"), again}).status, 1) << "never overwrites";
 }
 
