@@ -15,10 +15,8 @@
 #include <functional>
 
 using engine::Database;
-using testing_support::Diary;
+using namespace testing_support;
 namespace err = engine::err;
-
-using testing_support::errorOf;
 
 namespace {
 
@@ -274,11 +272,7 @@ TEST(OpeningTest, RefusesMissingForeignAndNonDatabaseFiles) {
         sqlite3_close(raw);
     }
     for (const QString& path : {text, empty, foreign}) {
-        const QByteArray before = [&] {
-            QFile f(path);
-            f.open(QIODevice::ReadOnly);
-            return f.readAll();
-        }();
+        const QByteArray before = fileBytes(path);
         try {
             Database::open(path);
             ADD_FAILURE() << "opened " << path.toStdString();
@@ -286,9 +280,7 @@ TEST(OpeningTest, RefusesMissingForeignAndNonDatabaseFiles) {
             EXPECT_EQ(e.number(), err::NotADatabase) << path.toStdString();
             EXPECT_TRUE(e.description().contains(path));
         }
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        EXPECT_EQ(f.readAll(), before) << "the file must stay untouched";
+        EXPECT_EQ(fileBytes(path), before) << "the file must stay untouched";
     }
 }
 

@@ -2,11 +2,12 @@
 #include "data/engine/Error.h"
 #include "data/engine/Workspace.h"
 #include "support/Diary.h"
+#include "support/EngineError.h"
 
 #include <gtest/gtest.h>
 
 using engine::Workspace;
-using testing_support::Diary;
+using namespace testing_support;
 namespace err = engine::err;
 
 namespace {
@@ -94,14 +95,6 @@ TEST_F(TransactionTest, RollbackUndoesEverySeparateCommand) {
 }
 
 TEST_F(TransactionTest, NestingAndEndingWithoutBeginningAreErrors) {
-    const auto errorOf = [](void (*f)()) {
-        try {
-            f();
-        } catch (const engine::Error& e) {
-            return e.number();
-        }
-        return 0;
-    };
     EXPECT_EQ(errorOf(&Workspace::commitTrans), err::NoTransaction);
     EXPECT_EQ(errorOf(&Workspace::rollback), err::NoTransaction);
     Workspace::beginTrans();

@@ -1,10 +1,10 @@
+#include "support/Diary.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -25,20 +25,8 @@ void install(const QString& prefix) {
 
 // Runs one statement with plain SQLite on the installed diary; returns the first value.
 QString sql(const QString& path, const QString& statement) {
-    sqlite3* db = nullptr;
-    QString result;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
-        SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, statement.toUtf8().constData(), -1, &stmt, nullptr) ==
-                SQLITE_OK &&
-            sqlite3_step(stmt) == SQLITE_ROW) {
-            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return result;
+    const auto rows = testing_support::rowsOf(path, statement);
+    return rows.empty() ? QString() : rows.front().value(0);
 }
 
 }  // namespace
