@@ -41,19 +41,19 @@ class FilesTest : public ::testing::Test {
         demo::createDiary(path);
     }
     QTemporaryDir dir;
-    const QString path = dir.path() + QStringLiteral("/Mirvola.mdb");
-    const QString copy = dir.path() + QStringLiteral("/KopiaMirvola.mdb");
+    const QString path = dir.path() + u"/Mirvola.mdb"_s;
+    const QString copy = dir.path() + u"/KopiaMirvola.mdb"_s;
 };
 
 TEST_F(FilesTest, CompactionKeepsEveryRow) {
     const QStringList rows = dump(path);
-    engine::Database::open(path)->execute(QStringLiteral("DELETE FROM Mecze WHERE Id_meczu < 100"));
+    engine::Database::open(path)->execute(u"DELETE FROM Mecze WHERE Id_meczu < 100"_s);
     const QStringList remaining = dump(path);
     ASSERT_LT(remaining.size(), rows.size());
 
     engine::compactDatabase(path, copy);
     EXPECT_EQ(dump(copy), remaining);
-    EXPECT_EQ(engine::checkDatabase(copy), QStringLiteral("ok"));
+    EXPECT_EQ(engine::checkDatabase(copy), u"ok"_s);
     EXPECT_LT(QFileInfo(copy).size(), QFileInfo(path).size());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
         << "no temporary file is left behind";
@@ -61,7 +61,7 @@ TEST_F(FilesTest, CompactionKeepsEveryRow) {
     engine::replaceFileAtomically(copy, path);
     EXPECT_FALSE(QFileInfo::exists(copy));
     EXPECT_EQ(dump(path), remaining);
-    engine::Database::open(path)->openRecordset(QStringLiteral("Mecze"));
+    engine::Database::open(path)->openRecordset(u"Mecze"_s);
 }
 
 TEST_F(FilesTest, NothingIsOverwritten) {
@@ -105,7 +105,7 @@ TEST_F(FilesTest, RepairOfASoundFileKeepsEveryRow) {
     const QStringList rows = dump(path);
     engine::repairDatabase(path);
     EXPECT_EQ(dump(path), rows);
-    EXPECT_EQ(engine::checkDatabase(path), QStringLiteral("ok"));
+    EXPECT_EQ(engine::checkDatabase(path), u"ok"_s);
 }
 
 // Pages of a copy are overwritten; the repair either recovers a sound file with part of the
@@ -118,8 +118,8 @@ TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
         {2, 3}, {pages / 2, pages / 2 + 2}, {pages - 3, pages}, {3, pages / 3}};
     int repaired = 0;
     for (const auto& [from, to] : damages) {
-        SCOPED_TRACE(QStringLiteral("pages %1..%2").arg(from).arg(to).toStdString());
-        const QString damaged = dir.path() + QStringLiteral("/Uszkodzona.mdb");
+        SCOPED_TRACE(u"pages %1..%2"_s.arg(from).arg(to).toStdString());
+        const QString damaged = dir.path() + u"/Uszkodzona.mdb"_s;
         QFile::remove(damaged);
         ASSERT_TRUE(QFile::copy(path, damaged));
         {
@@ -130,19 +130,19 @@ TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
                 file.write(QByteArray(4096, static_cast<char>(0x5A + page)));
             }
         }
-        EXPECT_NE(engine::checkDatabase(damaged), QStringLiteral("ok"));
+        EXPECT_NE(engine::checkDatabase(damaged), u"ok"_s);
         try {
             engine::repairDatabase(damaged);
             ++repaired;
-            EXPECT_EQ(engine::checkDatabase(damaged), QStringLiteral("ok"));
-            EXPECT_TRUE(QFileInfo::exists(damaged + QStringLiteral(".uszkodzona")))
+            EXPECT_EQ(engine::checkDatabase(damaged), u"ok"_s);
+            EXPECT_TRUE(QFileInfo::exists(damaged + u".uszkodzona"_s))
                 << "the damaged file is kept";
             const int left = static_cast<int>(dump(damaged).size());
             EXPECT_GT(left, 0);
             EXPECT_LE(left, total) << "an index page lost loses no row";
             std::printf("pages %lld..%lld: %d of %d rows recovered\n", static_cast<long long>(from),
                         static_cast<long long>(to), left, total);
-            engine::Database::open(damaged)->openRecordset(QStringLiteral("Bramki"));
+            engine::Database::open(damaged)->openRecordset(u"Bramki"_s);
         } catch (const engine::Error& e) {
             EXPECT_EQ(e.number(), err::Corrupt) << e.what();
         }

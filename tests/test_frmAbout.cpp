@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace testing_support;
 
 namespace {
@@ -32,7 +34,7 @@ void withPath(const QString& dir, F&& body) {
 TEST(frmAbout, ShowsVersionAndIconAndClosesOnEnterAndEsc) {
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
         frmAbout w;
-        EXPECT_EQ(labelText(w, "lblVersion"), QStringLiteral("Wersja 1.0.1"));
+        EXPECT_EQ(labelText(w, "lblVersion"), u"Wersja 1.0.1"_s);
         EXPECT_FALSE(child<QLabel>(w, "picIcon")->pixmap().isNull());
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -46,8 +48,7 @@ TEST(frmAbout, SystemInformationUnavailableWithoutATool) {
     withPath(empty.path(), [] {
         frmAbout w;
         Script s;
-        s.message({QStringLiteral("Mirvola"),
-                   QStringLiteral("System Information Is Unavailable At This Time"),
+        s.message({u"Mirvola"_s, u"System Information Is Unavailable At This Time"_s,
                    ui::Buttons::Ok, ui::Icon::None, ui::Answer::Ok},
                   ui::Answer::Ok);
         QTest::mouseClick(child<QPushButton>(w, "cmdSysInfo"), Qt::LeftButton);
@@ -56,11 +57,11 @@ TEST(frmAbout, SystemInformationUnavailableWithoutATool) {
 
 TEST(frmAbout, StartsTheFirstSystemInformationToolOnThePath) {
     QTemporaryDir dir;
-    const QString marker = dir.filePath(QStringLiteral("started"));
-    const QString tool = dir.filePath(QStringLiteral("hardinfo"));
+    const QString marker = dir.filePath(u"started"_s);
+    const QString tool = dir.filePath(u"hardinfo"_s);
     QFile script(tool);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\n/usr/bin/touch '%1'\n").arg(marker).toUtf8());
+    script.write(u"#!/bin/sh\n/usr/bin/touch '%1'\n"_s.arg(marker).toUtf8());
     script.close();
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 

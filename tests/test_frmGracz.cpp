@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace testing_support;
 
 namespace {
@@ -75,9 +77,9 @@ class GraczTest : public ::testing::Test {
 
     QString gracz(int id) const {
         return diary
-            .rows(QStringLiteral("SELECT Imie, Nazwisko, Przydomek FROM Gracze "
-                                 "WHERE Id_gracza = %1")
-                      .arg(id))
+            .rows(
+                u"SELECT Imie, Nazwisko, Przydomek FROM Gracze "
+                "WHERE Id_gracza = %1"_s.arg(id))
             .front()
             .join(u'|');
     }
@@ -110,7 +112,7 @@ TEST_F(GraczTest, AllowsOnlyTheThreeCombinations) {
         }
         zatwierdz(w, i, n, p);
     }
-    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 5);
+    EXPECT_EQ(diary.count(u"Gracze"_s), 5);
 }
 
 TEST_F(GraczTest, AddsPlayersOneAfterAnotherWithNullForEmptyFields) {
@@ -145,7 +147,7 @@ TEST_F(GraczTest, DuplicateNeedsAllThreeNamesAndEmptyMatchesOnlyNull) {
         EXPECT_TRUE(pole(w, "txtImie")->hasFocus()) << i;
         EXPECT_EQ(pole(w, "txtImie")->selectedText(), u8(i));
     }
-    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 5);
+    EXPECT_EQ(diary.count(u"Gracze"_s), 5);
     // Jan Kowalski has the nickname Kowal; Adam Nowak has none.
     for (const auto& [i, n, p] :
          std::initializer_list<Imiona>{{"Jan", "Kowalski", ""}, {"Adam", "Nowak", "Nowy"}}) {
@@ -153,7 +155,7 @@ TEST_F(GraczTest, DuplicateNeedsAllThreeNamesAndEmptyMatchesOnlyNull) {
         s.message(kKolejny, ui::Answer::Yes);
         zatwierdz(w, i, n, p);
     }
-    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 7);
+    EXPECT_EQ(diary.count(u"Gracze"_s), 7);
 }
 
 TEST_F(GraczTest, ModifiesUnchangedOrToNewNamesButNotToAnotherPlayers) {
@@ -190,22 +192,22 @@ TEST_F(GraczTest, ModifiesUnchangedOrToNewNamesButNotToAnotherPlayers) {
 
 TEST_F(GraczTest, DatabaseFailuresAreReportedAndWriteNothing) {
     Script s;
-    const QString sql = QStringLiteral("SELECT * FROM Gracze WHERE Id_gracza = 2");
-    diary.exec(QStringLiteral("UPDATE Gracze SET Id_gracza = 9 WHERE Id_gracza = 2"));
+    const QString sql = u"SELECT * FROM Gracze WHERE Id_gracza = 2"_s;
+    diary.exec(u"UPDATE Gracze SET Id_gracza = 9 WHERE Id_gracza = 2"_s);
     s.message(u8("Błąd"), bladBrakuWiersza(sql, false));
     Mirvola::dblIdMeczu = 2;
     EXPECT_FALSE(frmGracz(true).loaded());  // not to be shown: its empty fields would be saved
 
-    diary.exec(QStringLiteral("UPDATE Gracze SET Id_gracza = 2 WHERE Id_gracza = 9"));
+    diary.exec(u"UPDATE Gracze SET Id_gracza = 2 WHERE Id_gracza = 9"_s);
     frmGracz w(true);
     ASSERT_TRUE(w.loaded());
     w.show();
-    diary.exec(QStringLiteral("DELETE FROM Gracze WHERE Id_gracza = 2"));
+    diary.exec(u"DELETE FROM Gracze WHERE Id_gracza = 2"_s);
     s.message(kPoprawne, ui::Answer::Yes);
     s.message(u8("Błąd"), bladBrakuWiersza(sql, true));
     zatwierdz(w, "Adam", "Nowacki", "");
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 4);
+    EXPECT_EQ(diary.count(u"Gracze"_s), 4);
     EXPECT_FALSE(Mirvola::rsDane || Mirvola::dbBaza);
 }
 
@@ -235,7 +237,7 @@ TEST_F(GraczTest, KeysMoveFocusInFixedOrderAndBoxesSelectAndTrim) {
     s.message(u8("Info"), u8("Dozwolone są następujące kombinacje: \n\n1) Imię + Nazwisko\n"
                              "2) Imię + Nazwisko + Przydomek\n3) Przydomek"));
     child<QPushButton>(w, "cmdHelp")->click();
-    screenshot(w, QStringLiteral("frmGracz"));
+    screenshot(w, u"frmGracz"_s);
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 
 #include <sqlite3.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace frmmain_testy;
 
 namespace {
@@ -22,15 +24,12 @@ constexpr int kNr = 1, kSezon = 2, kData = 3, kMecz = 4, kWynik = 5, kKomentarz 
 
 // Commands that need a listed match, and those that never depend on the list.
 const QStringList kPoleceniaMeczu =
-    QStringLiteral(
-        "itmOpis itmPopraw sitmZaznaczony sitmWszystkie itmOdswiez itmStatystykiMecze "
-        "itmStatystykiPilkarze tlbMain_1 tlbMain_3 tlbMain_4 tlbMain_5 tlbMain_7 tlbMain_8")
-        .split(u' ');
+    u"itmOpis itmPopraw sitmZaznaczony sitmWszystkie itmOdswiez itmStatystykiMecze "
+    "itmStatystykiPilkarze tlbMain_1 tlbMain_3 tlbMain_4 tlbMain_5 tlbMain_7 tlbMain_8"_s.split(
+        u' ');
 const QStringList kPoleceniaZawsze =
-    QStringLiteral(
-        "itmDodaj itmTylkoOficjalne itmTylkoNieoficjalne itmKoniec itmSlowniki itmDefragmentacja "
-        "itmNaprawa itmUsunWszystko itmOProgramie tlbMain_2 tlbMain_10 tlbMain_12")
-        .split(u' ');
+    u"itmDodaj itmTylkoOficjalne itmTylkoNieoficjalne itmKoniec itmSlowniki itmDefragmentacja "
+    "itmNaprawa itmUsunWszystko itmOProgramie tlbMain_2 tlbMain_10 tlbMain_12"_s.split(u' ');
 
 void sprawdzPolecenia(const frmMain& okno, bool saMecze) {
     for (const QString& nazwa : kPoleceniaMeczu) {
@@ -44,9 +43,7 @@ void sprawdzPolecenia(const frmMain& okno, bool saMecze) {
 }
 
 void wstawKomentarz(const Diary& d, int id, const QString& komentarz) {
-    d.exec(QStringLiteral("UPDATE Mecze SET Komentarz = %1 WHERE Id_meczu = %2")
-               .arg(komentarz)
-               .arg(id));
+    d.exec(u"UPDATE Mecze SET Komentarz = %1 WHERE Id_meczu = %2"_s.arg(komentarz).arg(id));
 }
 
 }  // namespace
@@ -73,11 +70,9 @@ TEST(frmMainStart, FillsOfficialMatchesNewestFirstInColumnsThatFit) {
     EXPECT_GE(okno.szerokoscKolumny(1050), ui::twips(1050, l));
     EXPECT_NEAR(okno.szerokoscKolumny(2000) * 1750 / 2000, okno.szerokoscKolumny(1750), 1);
     const QFontMetrics fm = l->fontMetrics();
-    EXPECT_LT(fm.horizontalAdvance(QStringLiteral("2003-04-20")) + 6,
-              l->header()->sectionSize(kData));
-    EXPECT_LT(fm.horizontalAdvance(QStringLiteral("2002/03")) + 6,
-              l->header()->sectionSize(kSezon));
-    EXPECT_LT(fm.horizontalAdvance(QStringLiteral(" 1004.")) + 6, l->header()->sectionSize(kNr));
+    EXPECT_LT(fm.horizontalAdvance(u"2003-04-20"_s) + 6, l->header()->sectionSize(kData));
+    EXPECT_LT(fm.horizontalAdvance(u"2002/03"_s) + 6, l->header()->sectionSize(kSezon));
+    EXPECT_LT(fm.horizontalAdvance(u" 1004."_s) + 6, l->header()->sectionSize(kNr));
     EXPECT_TRUE(l->isColumnHidden(0));
     EXPECT_EQ(l->header()->sectionViewportPosition(kNr), 0);
     sprawdzPolecenia(okno, true);
@@ -87,19 +82,19 @@ TEST(frmMainStart, MissingDiaryIsReportedAndTheProgramEndsWithoutTheExitQuestion
     QTemporaryDir katalog;
     Mirvola::UstawKatalogProgramu(katalog.path());
     Script s;
-    s.message(notice(QStringLiteral("Brak pliku Mirvola.mdb !!!")), ui::Answer::Ok);
+    s.message(notice(u"Brak pliku Mirvola.mdb !!!"_s), ui::Answer::Ok);
     frmMain okno;
     EXPECT_TRUE(okno.koniecProgramu());
     s.verify();
     okno.show();
     EXPECT_TRUE(okno.close());  // no question: the script expects none
-    EXPECT_FALSE(QFile::exists(katalog.path() + QStringLiteral("/Mirvola.mdb")));
+    EXPECT_FALSE(QFile::exists(katalog.path() + u"/Mirvola.mdb"_s));
 }
 
 TEST(frmMainStart, ForeignFilesAreNamedAndLeftUntouched) {
     Diary d;
-    const QString tekst = QStringLiteral("Plik %1 nie jest bazą danych programu Mirvola !!!")
-                              .arg(QDir::toNativeSeparators(d.path()));
+    const QString tekst = u"Plik %1 nie jest bazą danych programu Mirvola !!!"_s.arg(
+        QDir::toNativeSeparators(d.path()));
     const auto sprawdz = [&](const QByteArray& przed) {
         Script s;
         s.message(notice(tekst), ui::Answer::Ok);
@@ -132,9 +127,8 @@ TEST(frmMainStart, ExitQuestionOnEveryWayOfClosing) {
     Diary d;
     frmMain okno;
     okno.show();
-    const ui::Message pytanie{QStringLiteral("Koniec programu Mirvola"),
-                              QStringLiteral("Jesteś pewien ?"), ui::Buttons::YesNo,
-                              ui::Icon::Question, ui::Answer::Yes};
+    const ui::Message pytanie{u"Koniec programu Mirvola"_s, u"Jesteś pewien ?"_s,
+                              ui::Buttons::YesNo, ui::Icon::Question, ui::Answer::Yes};
     Script s;
     s.message(pytanie, ui::Answer::No);
     s.message(pytanie, ui::Answer::No);
@@ -176,16 +170,16 @@ TEST(frmMainLista, NumberingCountsTheListedRowsUnderEachFilter) {
     dopiszMecze(d, 1000, 100);
     akcja(okno, "itmOdswiez")->trigger();
     EXPECT_EQ(kolumna(okno, kNr).mid(0, 2), qs({" 1004.", " 1003."}));
-    EXPECT_EQ(kolumna(okno, kNr)[1004 - 100], QStringLiteral(" 100."));
-    EXPECT_EQ(kolumna(okno, kNr)[1004 - 99], QStringLiteral("  99."));
-    EXPECT_EQ(kolumna(okno, kNr)[1004 - 10], QStringLiteral("  10."));
-    EXPECT_EQ(kolumna(okno, kNr)[1004 - 9], QStringLiteral("   9."));
+    EXPECT_EQ(kolumna(okno, kNr)[1004 - 100], u" 100."_s);
+    EXPECT_EQ(kolumna(okno, kNr)[1004 - 99], u"  99."_s);
+    EXPECT_EQ(kolumna(okno, kNr)[1004 - 10], u"  10."_s);
+    EXPECT_EQ(kolumna(okno, kNr)[1004 - 9], u"   9."_s);
 }
 
 TEST(frmMainLista, NoMatchHidesTheListAndDisablesItsCommands) {
     Diary d;
     d.fillSample();
-    d.exec(QStringLiteral("DELETE FROM Mecze WHERE Id_meczu = 3"));  // the only unofficial one
+    d.exec(u"DELETE FROM Mecze WHERE Id_meczu = 3"_s);  // the only unofficial one
     frmMain okno;
     okno.show();
     sprawdzPolecenia(okno, true);
@@ -223,24 +217,24 @@ TEST(frmMainLista, CommentTooltips) {
     dopiszMecze(d, 6);
     const QString siedemdziesiatSiedem = QString(77, QLatin1Char('x'));
     const QString siedemdziesiatSzesc = QString(76, QLatin1Char('y'));
-    wstawKomentarz(d, 6, QStringLiteral("'Pierwsza linia' || char(13) || char(10) || 'druga'"));
+    wstawKomentarz(d, 6, u"'Pierwsza linia' || char(13) || char(10) || 'druga'"_s);
     wstawKomentarz(d, 5, QLatin1Char('\'') + siedemdziesiatSiedem + QLatin1Char('\''));
     wstawKomentarz(d, 4, QLatin1Char('\'') + siedemdziesiatSzesc + QLatin1Char('\''));
-    wstawKomentarz(d, 3, QStringLiteral("'   '"));
-    wstawKomentarz(d, 2, QStringLiteral("NULL"));
+    wstawKomentarz(d, 3, u"'   '"_s);
+    wstawKomentarz(d, 2, u"NULL"_s);
     // Line feeds do not count towards the 76 characters.
     wstawKomentarz(d, 1,
-                   QStringLiteral("'%1' || char(10) || '%2'")
-                       .arg(QString(70, QLatin1Char('a')), QString(6, QLatin1Char('b'))));
+                   u"'%1' || char(10) || '%2'"_s.arg(QString(70, QLatin1Char('a')),
+                                                     QString(6, QLatin1Char('b'))));
     frmMain okno;
     QTreeWidget* l = lista(okno);
     ASSERT_EQ(l->topLevelItemCount(), 6);
     const auto podpowiedz = [&](int wiersz) {
         return l->topLevelItem(wiersz)->toolTip(kKomentarz);
     };
-    EXPECT_EQ(l->topLevelItem(0)->text(kKomentarz), QStringLiteral("Pierwsza linia\r\ndruga"));
-    EXPECT_EQ(podpowiedz(0), QStringLiteral("Pierwsza linia\rdruga"));
-    EXPECT_EQ(podpowiedz(1), QString(76, QLatin1Char('x')) + QStringLiteral("..."));
+    EXPECT_EQ(l->topLevelItem(0)->text(kKomentarz), u"Pierwsza linia\r\ndruga"_s);
+    EXPECT_EQ(podpowiedz(0), u"Pierwsza linia\rdruga"_s);
+    EXPECT_EQ(podpowiedz(1), QString(76, QLatin1Char('x')) + u"..."_s);
     EXPECT_EQ(podpowiedz(2), siedemdziesiatSzesc);
     EXPECT_EQ(podpowiedz(3), QString());
     EXPECT_EQ(l->topLevelItem(4)->text(kKomentarz), QString());
@@ -253,10 +247,10 @@ TEST(frmMainLista, OddRowsDoNotStopTheFill) {
     Diary d;
     d.fillSample();
     d.exec(
-        QStringLiteral("DELETE FROM Sezony WHERE Id_sezonu = 2;"
-                       "INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, "
-                       "Wyn2, Id_rozgrywki) VALUES (6, 1, '2001-09-01', 'D', 99, 1, 0, 1),"
-                       "(7, 1, '2001-09-02', 'D', 1, 1, 0, 99);"));
+        u"DELETE FROM Sezony WHERE Id_sezonu = 2;"
+        "INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, "
+        "Wyn2, Id_rozgrywki) VALUES (6, 1, '2001-09-01', 'D', 99, 1, 0, 1),"
+        "(7, 1, '2001-09-02', 'D', 1, 1, 0, 99);"_s);
     frmMain okno;
     ASSERT_FALSE(okno.koniecProgramu());
     // Missing club or competition: not listed; missing season: listed last, empty season.
@@ -279,8 +273,8 @@ TEST(frmMainLista, HeaderSortingAndRefresh) {
                                         "Mirvola Wendrow - Łódzki KS",
                                         "Mirvola Wendrow - O'Higgins", "Wisła - Mirvola Wendrow"}));
     clickHeader(lista(okno), kMecz);
-    EXPECT_EQ(kolumna(okno, kMecz).first(), QStringLiteral("Wisła - Mirvola Wendrow"));
-    EXPECT_EQ(kolumna(okno, kMecz).last(), QStringLiteral("Legia - Mirvola Wendrow"));
+    EXPECT_EQ(kolumna(okno, kMecz).first(), u"Wisła - Mirvola Wendrow"_s);
+    EXPECT_EQ(kolumna(okno, kMecz).last(), u"Legia - Mirvola Wendrow"_s);
     EXPECT_EQ(okno.focusWidget(), lista(okno));
 
     // Another column sorts ascending; dates in calendar order.
@@ -295,7 +289,7 @@ TEST(frmMainLista, HeaderSortingAndRefresh) {
     EXPECT_EQ(kolumna(okno, 0), kolejnoscZapytania);
     // After Refresh the first click sorts ascending again, even on the column sorted before.
     clickHeader(lista(okno), kWynik);
-    EXPECT_EQ(kolumna(okno, kWynik).first(), QStringLiteral(":"));
+    EXPECT_EQ(kolumna(okno, kWynik).first(), u":"_s);
 }
 
 TEST(frmMainLista, NumbersSortByValuePast999) {
@@ -310,7 +304,7 @@ TEST(frmMainLista, NumbersSortByValuePast999) {
     clickHeader(lista(okno), kNr);
     numery = kolumna(okno, kNr);
     EXPECT_EQ(numery.mid(0, 3), qs({" 1001.", " 1000.", " 999."}));
-    EXPECT_EQ(numery.last(), QStringLiteral("   1."));
+    EXPECT_EQ(numery.last(), u"   1."_s);
 }
 
 TEST(frmMainLista, TagRowIsSelectedAndScrolledIntoView) {
@@ -319,21 +313,21 @@ TEST(frmMainLista, TagRowIsSelectedAndScrolledIntoView) {
     frmMain okno;
     okno.show();
     QTreeWidget* l = lista(okno);
-    okno.setTag(QStringLiteral("7"));
+    okno.setTag(u"7"_s);
     okno.WypelnijListe();
     okno.ZaznaczWierszZnacznika();
     ASSERT_NE(l->currentItem(), nullptr);
-    EXPECT_EQ(l->currentItem()->text(0), QStringLiteral("7"));
+    EXPECT_EQ(l->currentItem()->text(0), u"7"_s);
     EXPECT_TRUE(l->currentItem()->isSelected());
     EXPECT_TRUE(l->viewport()->rect().intersects(l->visualItemRect(l->currentItem())));
     EXPECT_EQ(l->selectedItems().size(), 1);
 
     // "1" is no prefix match for "17" or "100": the whole text must agree.
-    d.exec(QStringLiteral("DELETE FROM Mecze WHERE Id_meczu = 1"));
-    okno.setTag(QStringLiteral("1"));
+    d.exec(u"DELETE FROM Mecze WHERE Id_meczu = 1"_s);
+    okno.setTag(u"1"_s);
     okno.WypelnijListe();
     okno.ZaznaczWierszZnacznika();
-    EXPECT_EQ(l->currentItem()->text(0), QStringLiteral("200"));
+    EXPECT_EQ(l->currentItem()->text(0), u"200"_s);
 }
 
 TEST(frmMainOkno, IconsStatusBarAndAbout) {
@@ -349,7 +343,7 @@ TEST(frmMainOkno, IconsStatusBarAndAbout) {
     EXPECT_FALSE(okno.windowIcon().isNull());
 
     const auto panel = [&](int i) {
-        return child<QLabel>(*okno.statusBar(), QStringLiteral("sbarMirvola_%1").arg(i));
+        return child<QLabel>(*okno.statusBar(), u"sbarMirvola_%1"_s.arg(i));
     };
     ASSERT_TRUE(panel(1) && panel(2) && panel(3));
     EXPECT_FALSE(panel(1)->text().isEmpty());
@@ -369,6 +363,6 @@ TEST(frmMainOkno, IconsStatusBarAndAbout) {
     ui::setClock({});
 
     Script s;
-    s.modal(QStringLiteral("frmAbout"));
+    s.modal(u"frmAbout"_s);
     akcja(okno, "itmOProgramie")->trigger();
 }

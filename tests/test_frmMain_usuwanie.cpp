@@ -9,25 +9,26 @@
 #include <QApplication>
 #include <QFileInfo>
 
+using namespace Qt::StringLiterals;
+
 using namespace frmmain_testy;
 using ui::Answer;
 
 namespace {
 
-const QString kUsuniete = QStringLiteral("Dane zostały usunięte.");
-const QString kZajeta = QStringLiteral("Baza jest używana przez inny proces !!!");
-const ui::Message kDefragmentacja =
-    question(QStringLiteral("Czy przeprowadzić defragmentację bazy danych?"));
-const QString kDefragmentacjaOk = QStringLiteral("Defragmentacja zakończyła się pomyślnie.");
+const QString kUsuniete = u"Dane zostały usunięte."_s;
+const QString kZajeta = u"Baza jest używana przez inny proces !!!"_s;
+const ui::Message kDefragmentacja = question(u"Czy przeprowadzić defragmentację bazy danych?"_s);
+const QString kDefragmentacjaOk = u"Defragmentacja zakończyła się pomyślnie."_s;
 const ui::Message kWszystkieMecze =
-    question(QStringLiteral("Czy na pewno usunąć wszystkie mecze i strzelone bramki?"), Answer::No);
+    question(u"Czy na pewno usunąć wszystkie mecze i strzelone bramki?"_s, Answer::No);
 const QString kUsunMecz5 =
-    QStringLiteral("Czy na pewno usunąć mecz Legia - Mirvola Wendrow : z 20 kwietnia 2003?");
-const ui::Message kZajetaPytanie{QStringLiteral("Komunikat"), kZajeta, ui::Buttons::RetryCancel,
-                                 ui::Icon::None, Answer::Retry};
+    u"Czy na pewno usunąć mecz Legia - Mirvola Wendrow : z 20 kwietnia 2003?"_s;
+const ui::Message kZajetaPytanie{u"Komunikat"_s, kZajeta, ui::Buttons::RetryCancel, ui::Icon::None,
+                                 Answer::Retry};
 
 QString kopia(const Diary& d) {
-    return d.dir() + QStringLiteral("/KopiaMirvola.mdb");
+    return d.dir() + u"/KopiaMirvola.mdb"_s;
 }
 
 QStringList liczby(const Diary& d) {
@@ -43,8 +44,8 @@ QStringList liczby(const Diary& d) {
 void dopiszDuzo(const Diary& d) {
     dopiszMecze(d, 1000, 100);
     d.exec(
-        QStringLiteral("UPDATE Mecze SET Komentarz = replace(hex(zeroblob(1000)), '0', 'k') WHERE "
-                       "Id_meczu >= 100"));
+        u"UPDATE Mecze SET Komentarz = replace(hex(zeroblob(1000)), '0', 'k') WHERE "
+        "Id_meczu >= 100"_s);
 }
 
 }  // namespace
@@ -53,23 +54,22 @@ TEST(frmMainUsun, SelectedMatchGoesWithItsGoalsAfterTheExactQuestion) {
     Diary d;
     d.fillSample();
     d.exec(
-        QStringLiteral("INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, "
-                       "Wyn2, Id_rozgrywki) VALUES (6, 1, '2002-05-05', 'D', 3, 2, 1, 1);"
-                       "INSERT INTO Bramki VALUES (6, 1, -1, 1, 5, 1), (6, 2, -1, 1, 9, 1),"
-                       "(6, 3, 0, 3, 80, 2);"));
+        u"INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, "
+        "Wyn2, Id_rozgrywki) VALUES (6, 1, '2002-05-05', 'D', 3, 2, 1, 1);"
+        "INSERT INTO Bramki VALUES (6, 1, -1, 1, 5, 1), (6, 2, -1, 1, 9, 1),"
+        "(6, 3, 0, 3, 80, 2);"_s);
     frmMain okno;
     okno.show();
     QTreeWidget* l = lista(okno);
     const ui::Message pytanie = question(
-        QStringLiteral("Czy na pewno usunąć mecz Mirvola Wendrow - Łódzki KS 2:1 z 5 maja 2002?"),
-        Answer::No);
-    l->setCurrentItem(l->findItems(QStringLiteral("6"), Qt::MatchExactly, 0).value(0));
+        u"Czy na pewno usunąć mecz Mirvola Wendrow - Łódzki KS 2:1 z 5 maja 2002?"_s, Answer::No);
+    l->setCurrentItem(l->findItems(u"6"_s, Qt::MatchExactly, 0).value(0));
     {
         Script s;
         s.message(pytanie, Answer::No);
         akcja(okno, "sitmZaznaczony")->trigger();
     }
-    EXPECT_EQ(d.count(QStringLiteral("Mecze")), 5 + 1);
+    EXPECT_EQ(d.count(u"Mecze"_s), 5 + 1);
     {
         // The Delete key and the toolbar button ask the same question.
         Script s;
@@ -80,12 +80,11 @@ TEST(frmMainUsun, SelectedMatchGoesWithItsGoalsAfterTheExactQuestion) {
         QTest::keyClick(l, Qt::Key_Delete);
         akcja(okno, "tlbMain_4")->trigger();
     }
-    EXPECT_EQ(d.column(QStringLiteral("SELECT DISTINCT Id_meczu FROM Bramki")),
-              qs({"1", "2", "4"}));
-    EXPECT_EQ(d.count(QStringLiteral("Bramki")), 8);
-    EXPECT_EQ(d.count(QStringLiteral("Kluby")), 4);
+    EXPECT_EQ(d.column(u"SELECT DISTINCT Id_meczu FROM Bramki"_s), qs({"1", "2", "4"}));
+    EXPECT_EQ(d.count(u"Bramki"_s), 8);
+    EXPECT_EQ(d.count(u"Kluby"_s), 4);
     EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "2", "1"}));
-    EXPECT_EQ(kolumna(okno, 1).first(), QStringLiteral("   4."));
+    EXPECT_EQ(kolumna(okno, 1).first(), u"   4."_s);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -97,8 +96,8 @@ TEST(frmMainUsun, RefillKeepsTheHeaderSort) {
     clickHeader(lista(okno), 4);
     lista(okno)->setCurrentItem(lista(okno)->topLevelItem(0));  // Legia - Mirvola Wendrow
     Script s;
-    s.message(QStringLiteral("Pytanie"), kUsunMecz5, Answer::Yes);
-    s.message(QStringLiteral("Info"), kUsuniete);
+    s.message(u"Pytanie"_s, kUsunMecz5, Answer::Yes);
+    s.message(u"Info"_s, kUsuniete);
     akcja(okno, "sitmZaznaczony")->trigger();
     EXPECT_EQ(kolumna(okno, 4), qs({"Mirvola Wendrow - Legia", "Mirvola Wendrow - O'Higgins",
                                     "Wisła - Mirvola Wendrow"}));
@@ -116,7 +115,7 @@ TEST(frmMainUsun, AllMatchesLeaveTheDictionariesAndACompactedFile) {
         s.message(kWszystkieMecze, Answer::No);
         akcja(okno, "sitmWszystkie")->trigger();
     }
-    EXPECT_EQ(d.count(QStringLiteral("Mecze")), 1005);
+    EXPECT_EQ(d.count(u"Mecze"_s), 1005);
     {
         Script s;
         s.message(kWszystkieMecze, Answer::Yes);
@@ -147,7 +146,7 @@ TEST(frmMainUsun, ALeftOverCopyIsNeverMovedOverTheDiary) {
     {
         Script s;
         s.message(kWszystkieMecze, Answer::Yes);
-        s.message(QStringLiteral("Info"), kUsuniete);
+        s.message(u"Info"_s, kUsuniete);
         akcja(okno, "sitmWszystkie")->trigger();
     }
     EXPECT_EQ(liczby(d), qs({"0", "0", "5", "4", "3", "2", "3"}));
@@ -158,19 +157,19 @@ TEST(frmMainUsun, ALeftOverCopyIsNeverMovedOverTheDiary) {
     Script s;
     QStringList bledy;
     s.intercept = [&](const ui::Message& m) -> std::optional<Answer> {
-        if (!m.text.startsWith(QStringLiteral("Wystąpił błąd numer "))) {
+        if (!m.text.startsWith(u"Wystąpił błąd numer "_s)) {
             return std::nullopt;
         }
         bledy << m.text;
-        EXPECT_EQ(m.title, QStringLiteral("Komunikat"));
+        EXPECT_EQ(m.title, u"Komunikat"_s);
         EXPECT_EQ(m.icon, ui::Icon::Exclamation);
         return Answer::Ok;
     };
     s.message(kDefragmentacja, Answer::Yes);
     akcja(okno, "itmDefragmentacja")->trigger();
     ASSERT_EQ(bledy.size(), 1);
-    EXPECT_TRUE(bledy[0].startsWith(
-        QStringLiteral("Wystąpił błąd numer %1\n").arg(engine::err::DestinationExists)))
+    EXPECT_TRUE(
+        bledy[0].startsWith(u"Wystąpił błąd numer %1\n"_s.arg(engine::err::DestinationExists)))
         << bledy[0].toStdString();
     EXPECT_EQ(fileBytes(d.path()), baza);
     EXPECT_EQ(fileBytes(kopia(d)), obca);
@@ -181,11 +180,11 @@ TEST(frmMainKonserwacja, CompactionAndRepairKeepEveryRow) {
     Diary d;
     d.fillSample();
     dopiszDuzo(d);
-    d.exec(QStringLiteral("DELETE FROM Mecze WHERE Id_meczu >= 600"));
+    d.exec(u"DELETE FROM Mecze WHERE Id_meczu >= 600"_s);
     const QStringList przed = liczby(d);
     const auto rozmiar = QFileInfo(d.path()).size();
     frmMain okno;
-    const ui::Message naprawa = question(QStringLiteral("Czy naprawić bazę danych?"));
+    const ui::Message naprawa = question(u"Czy naprawić bazę danych?"_s);
     {
         Script s;
         s.message(kDefragmentacja, Answer::No);
@@ -199,15 +198,15 @@ TEST(frmMainKonserwacja, CompactionAndRepairKeepEveryRow) {
         s.message(kDefragmentacja, Answer::Yes);
         s.message(info(kDefragmentacjaOk), Answer::Ok);
         s.message(naprawa, Answer::Yes);
-        s.message(info(QStringLiteral("Baza danych została naprawiona.")), Answer::Ok);
+        s.message(info(u"Baza danych została naprawiona."_s), Answer::Ok);
         akcja(okno, "itmDefragmentacja")->trigger();
         akcja(okno, "itmNaprawa")->trigger();
     }
     EXPECT_EQ(liczby(d), przed);
     EXPECT_LT(QFileInfo(d.path()).size(), rozmiar);
     EXPECT_FALSE(QFile::exists(kopia(d)));
-    EXPECT_EQ(d.value(QStringLiteral("SELECT Komentarz FROM Mecze WHERE Id_meczu = 3")).toString(),
-              QStringLiteral("Sparing\r\nw deszczu"));
+    EXPECT_EQ(d.value(u"SELECT Komentarz FROM Mecze WHERE Id_meczu = 3"_s).toString(),
+              u"Sparing\r\nw deszczu"_s);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -243,7 +242,7 @@ TEST(frmMainKonserwacja, FileHeldByAnotherProcessRetryThenCancel) {
         };
         s.message(kDefragmentacja, Answer::Yes);
         s.message(kZajetaPytanie, Answer::Retry);
-        s.message(QStringLiteral("Info"), kDefragmentacjaOk);
+        s.message(u"Info"_s, kDefragmentacjaOk);
         akcja(okno, "itmDefragmentacja")->trigger();
     }
     EXPECT_FALSE(QFile::exists(kopia(d)));
@@ -255,13 +254,13 @@ TEST(frmMainKonserwacja, FileHeldByAnotherProcessRetryThenCancel) {
     {
         Script s;
         s.collectErrors();
-        s.message(QStringLiteral("Pytanie"), kUsunMecz5, Answer::Yes);
+        s.message(u"Pytanie"_s, kUsunMecz5, Answer::Yes);
         akcja(okno, "sitmZaznaczony")->trigger();
         ASSERT_EQ(s.errors().size(), 1);
-        EXPECT_TRUE(s.errors()[0].startsWith(QStringLiteral("Wystąpił błąd numer ")));
+        EXPECT_TRUE(s.errors()[0].startsWith(u"Wystąpił błąd numer "_s));
     }
     inny->release();
-    EXPECT_EQ(d.count(QStringLiteral("Mecze")), 5);
+    EXPECT_EQ(d.count(u"Mecze"_s), 5);
     EXPECT_EQ(lista(okno)->topLevelItemCount(), 4);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -272,8 +271,8 @@ TEST(frmMainKonserwacja, DeleteEverythingEmptiesEveryTable) {
     frmMain okno;
     okno.show();
     const ui::Message wszystko = question(
-        QStringLiteral("Czy na pewno usunąć wszystkie mecze, strzelone bramki,\na także wszystkie "
-                       "dane ze słowników?"),
+        u"Czy na pewno usunąć wszystkie mecze, strzelone bramki,\na także wszystkie "
+        "dane ze słowników?"_s,
         Answer::No);
     {
         Script s;
@@ -284,7 +283,7 @@ TEST(frmMainKonserwacja, DeleteEverythingEmptiesEveryTable) {
     {
         Script s;
         s.message(wszystko, Answer::Yes);
-        s.message(QStringLiteral("Info"), kUsuniete);
+        s.message(u"Info"_s, kUsuniete);
         akcja(okno, "itmUsunWszystko")->trigger();
     }
     EXPECT_EQ(liczby(d), qs({"0", "0", "0", "0", "0", "0", "0"}));

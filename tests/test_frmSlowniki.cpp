@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace testing_support;
 
 namespace {
@@ -101,7 +103,7 @@ TEST_F(SlownikiTest, OpensOnClubsAndEveryTabShowsItsDictionary) {
         QApplication::processEvents();
         EXPECT_EQ(texts(lstDane(w)), zawartosc[k]);
         EXPECT_TRUE(lstDane(w)->isVisible() && child<QPushButton>(w, "cmdUsun")->isVisible()) << k;
-        screenshot(w, QStringLiteral("frmSlowniki_%1").arg(k));
+        screenshot(w, u"frmSlowniki_%1"_s.arg(k));
     }
 }
 
@@ -133,7 +135,7 @@ TEST_F(SlownikiTest, SeasonCheck) {
         }
         kliknij(w, "cmdDodaj");
     }
-    EXPECT_EQ(diary.count(QStringLiteral("Sezony")), 2);
+    EXPECT_EQ(diary.count(u"Sezony"_s), 2);
 }
 
 TEST_F(SlownikiTest, AddsNamesCutAndTrimmedNothingWhenEmptyOrRefused) {
@@ -150,15 +152,15 @@ TEST_F(SlownikiTest, AddsNamesCutAndTrimmedNothingWhenEmptyOrRefused) {
         kliknij(w, "cmdDodaj");
     }
     EXPECT_EQ(wybrany(w), u8("Wisła"));  // No to saving selects the same name
-    EXPECT_EQ(diary.count(QStringLiteral("Kluby")), 4);
+    EXPECT_EQ(diary.count(u"Kluby"_s), 4);
     kliknij(w, "cmdDodaj");
-    EXPECT_EQ(diary.value(QStringLiteral("SELECT Druzyna FROM Kluby WHERE Id_klubu > 4")),
+    EXPECT_EQ(diary.value(u"SELECT Druzyna FROM Kluby WHERE Id_klubu > 4"_s),
               u8("Stal Stalowa Wola"));
     EXPECT_EQ(wybrany(w), u8("Stal Stalowa Wola"));
 }
 
 TEST_F(SlownikiTest, DuplicateByAddOrRenameChangesNothingAndSelectsExisting) {
-    const QString sql = QStringLiteral("SELECT Id_klubu, Druzyna FROM Kluby ORDER BY 1");
+    const QString sql = u"SELECT Id_klubu, Druzyna FROM Kluby ORDER BY 1"_s;
     const auto przed = diary.rows(sql);
     frmSlowniki w;
     Script s;
@@ -180,10 +182,10 @@ TEST_F(SlownikiTest, DuplicateByAddOrRenameChangesNothingAndSelectsExisting) {
 TEST_F(SlownikiTest, FailedWriteIsReportedRolledBackAndClosed) {
     frmSlowniki w;
     wybierz(w, "Legia");
-    diary.exec(QStringLiteral("DELETE FROM Kluby WHERE Id_klubu = 1"));  // behind its back
+    diary.exec(u"DELETE FROM Kluby WHERE Id_klubu = 1"_s);  // behind its back
     const QString blad = errorText(
         [] {
-            Mirvola::OtworzBaze(QStringLiteral("SELECT * FROM Kluby WHERE Id_klubu = 1"));
+            Mirvola::OtworzBaze(u"SELECT * FROM Kluby WHERE Id_klubu = 1"_s);
             Mirvola::rsDane->edit();
         },
         true);
@@ -277,8 +279,8 @@ TEST_F(SlownikiTest, DeletesReferencedClubAndAsksForSelection) {
     s.message(u8("Info"), u8("Dane zostały usunięte."));
     kliknij(w, "cmdUsun");
     EXPECT_EQ(texts(lstDane(w)), lista("Łódzki KS|O'Higgins|Wisła"));
-    EXPECT_EQ(diary.count(QStringLiteral("Kluby")), 3);
-    EXPECT_EQ(diary.count(QStringLiteral("Mecze")), 5);
+    EXPECT_EQ(diary.count(u"Kluby"_s), 3);
+    EXPECT_EQ(diary.count(u"Mecze"_s), 5);
 }
 
 TEST_F(SlownikiTest, FilterWithWildcardsApostrophesAndTabChange) {
@@ -344,7 +346,7 @@ TEST_F(SlownikiTest, PlayersAreEditedInPlayerEditor) {
     pokazKarte(w, Gracze);
     wybierz(w, "Adam Nowak");
     Script s;
-    s.modal(QStringLiteral("frmGracz"), [](QDialog* d) {
+    s.modal(u"frmGracz"_s, [](QDialog* d) {
         EXPECT_EQ(d->windowTitle(), u8("Gracze - modyfikacja"));
         EXPECT_EQ(child<QLineEdit>(*d, "txtNazwisko")->text(), u8("Nowak"));
         child<QLineEdit>(*d, "txtPrzydomek")->setText(u8("Nowy"));
@@ -356,12 +358,12 @@ TEST_F(SlownikiTest, PlayersAreEditedInPlayerEditor) {
     EXPECT_EQ(Mirvola::dblIdMeczu, 2.0);
     EXPECT_TRUE(texts(lstDane(w)).contains(u8("Adam Nowak Nowy")));
 
-    s.modal(QStringLiteral("frmGracz"), [](QDialog* d) {
+    s.modal(u"frmGracz"_s, [](QDialog* d) {
         EXPECT_EQ(d->windowTitle(), u8("Gracze - dopisanie"));
         d->close();
     });
     kliknij(w, "cmdDodaj");
-    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 5);
+    EXPECT_EQ(diary.count(u"Gracze"_s), 5);
 }
 
 }  // namespace

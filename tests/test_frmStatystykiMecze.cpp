@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace testing_support;
 
 namespace {
@@ -31,15 +33,15 @@ QTreeWidget* table(const QWidget& w) {
 }
 
 QCheckBox* venue(const QWidget& w, int i) {
-    return child<QCheckBox>(w, QStringLiteral("chkOpcja_%1").arg(i));
+    return child<QCheckBox>(w, u"chkOpcja_%1"_s.arg(i));
 }
 
 // One panel as "count/percent" for wins, draws, defeats and total.
 QString panel(const QWidget& w, int p) {
     QStringList cells;
     for (int r = 0; r < 4; ++r) {
-        cells << labelText(w, QStringLiteral("lblLiczba_%1_%2").arg(p).arg(r)) + QLatin1Char('/') +
-                     labelText(w, QStringLiteral("lblProcent_%1_%2").arg(p).arg(r));
+        cells << labelText(w, u"lblLiczba_%1_%2"_s.arg(p).arg(r)) + QLatin1Char('/') +
+                     labelText(w, u"lblProcent_%1_%2"_s.arg(p).arg(r));
     }
     return cells.join(QLatin1Char(' '));
 }
@@ -51,8 +53,8 @@ QString missingFileMessage(const QString& path) {
 // Clubs Arka (an away 1:3 win only), Bałtyk (a home 1:3 defeat and a match without a score)
 // and Cracovia; home 1 win, 2 draws, 5 defeats; away 3 wins.
 void fillBalanceDiary(const Diary& d) {
-    d.exec(QStringLiteral(
-        "INSERT INTO Sezony VALUES (1, '2005/06');"
+    d.exec(
+        u"INSERT INTO Sezony VALUES (1, '2005/06');"
         "INSERT INTO Kluby VALUES (1, 'Arka'), (2, 'Bałtyk'), (3, 'Cracovia');"
         "INSERT INTO Rozgrywki VALUES (1, 'Liga', -1);"
         "INSERT INTO Mecze (Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki) VALUES "
@@ -62,7 +64,7 @@ void fillBalanceDiary(const Diary& d) {
         "(1, '2005-08-06', 'D', 3, 1, 2, 1), (1, '2005-08-07', 'D', 3, 2, 5, 1),"
         "(1, '2005-08-08', 'D', 3, 2, 0, 1), (1, '2005-08-09', 'D', 3, 1, 1, 1),"
         "(1, '2005-08-10', 'D', 3, 2, 2, 1), (1, '2005-08-11', 'W', 3, 0, 1, 1),"
-        "(1, '2005-08-12', 'W', 3, 2, 4, 1);"));
+        "(1, '2005-08-12', 'W', 3, 2, 4, 1);"_s);
 }
 
 }  // namespace
@@ -73,8 +75,8 @@ TEST(frmStatystykiMecze, OpensOnOfficialCompetitionsAtEveryVenue) {
     frmStatystykiMecze w;
     EXPECT_EQ(texts(competitions(w)), qs({"Liga", "Puchar", "Sparing"}));
     EXPECT_EQ(competitions(w)->item(2)->checkState(), Qt::Unchecked);
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1, 2)"));
-    EXPECT_EQ(w.strGdzie, QStringLiteral("('D', 'W', 'N')"));
+    EXPECT_EQ(w.strRozgrywki, u"(1, 2)"_s);
+    EXPECT_EQ(w.strGdzie, u"('D', 'W', 'N')"_s);
 
     // Legia's second match has no score: it counts in "Mecze" only.
     EXPECT_EQ(rows(table(w)),
@@ -83,10 +85,10 @@ TEST(frmStatystykiMecze, OpensOnOfficialCompetitionsAtEveryVenue) {
     EXPECT_EQ(table(w)->columnWidth(1), ui::twips(2050, &w));
     EXPECT_EQ(table(w)->topLevelItem(0)->foreground(5).color(), QColor(255, 0, 0));  // defeats
 
-    EXPECT_EQ(panel(w, 0), QStringLiteral("2/67% 1/33% 0/0% 3/100%"));
-    EXPECT_EQ(panel(w, 1), QStringLiteral("1/50% 1/50% 0/0% 2/100%"));
-    EXPECT_EQ(panel(w, 2), QStringLiteral("1/100% 0/0% 0/0% 1/100%"));
-    EXPECT_EQ(panel(w, 3), QStringLiteral("0/0% 0/0% 0/0% 0/0%"));
+    EXPECT_EQ(panel(w, 0), u"2/67% 1/33% 0/0% 3/100%"_s);
+    EXPECT_EQ(panel(w, 1), u"1/50% 1/50% 0/0% 2/100%"_s);
+    EXPECT_EQ(panel(w, 2), u"1/100% 0/0% 0/0% 1/100%"_s);
+    EXPECT_EQ(panel(w, 3), u"0/0% 0/0% 0/0% 0/0%"_s);
 }
 
 TEST(frmStatystykiMecze, CountsResultsAndGoalsFromTheHomeClubsSide) {
@@ -97,10 +99,10 @@ TEST(frmStatystykiMecze, CountsResultsAndGoalsFromTheHomeClubsSide) {
     EXPECT_EQ(rows(table(w)), qs({"Arka|  1|  1|  0|  0|  3|  1", "Bałtyk|  2|  0|  0|  1|  1|  3",
                                   "Cracovia|  9|  3|  2|  4| 13| 15"}));
     // 12.5 goes to the even 12, and the three add up to 100.
-    EXPECT_EQ(panel(w, 1), QStringLiteral("1/12% 2/25% 5/63% 8/100%"));
-    EXPECT_EQ(panel(w, 2), QStringLiteral("3/100% 0/0% 0/0% 3/100%"));
-    EXPECT_EQ(panel(w, 0), QStringLiteral("4/36% 2/18% 5/46% 11/100%"));
-    EXPECT_EQ(panel(w, 3), QStringLiteral("0/0% 0/0% 0/0% 0/0%"));
+    EXPECT_EQ(panel(w, 1), u"1/12% 2/25% 5/63% 8/100%"_s);
+    EXPECT_EQ(panel(w, 2), u"3/100% 0/0% 0/0% 3/100%"_s);
+    EXPECT_EQ(panel(w, 0), u"4/36% 2/18% 5/46% 11/100%"_s);
+    EXPECT_EQ(panel(w, 3), u"0/0% 0/0% 0/0% 0/0%"_s);
 }
 
 TEST(frmStatystykiMecze, FiltersRefillTheTableAndOnlyCompetitionsThePanels) {
@@ -110,11 +112,11 @@ TEST(frmStatystykiMecze, FiltersRefillTheTableAndOnlyCompetitionsThePanels) {
     const QString allPanel = panel(w, 0);
 
     venue(w, 0)->click();  // away and neutral only
-    EXPECT_EQ(w.strGdzie, QStringLiteral("('W', 'N')"));
+    EXPECT_EQ(w.strGdzie, u"('W', 'N')"_s);
     ASSERT_EQ(rows(table(w)).size(), 2);  // Legia (match 5), Wisła
     venue(w, 1)->click();
     venue(w, 2)->click();
-    EXPECT_EQ(w.strGdzie, QStringLiteral("('A')"));
+    EXPECT_EQ(w.strGdzie, u"('A')"_s);
     EXPECT_TRUE(rows(table(w)).isEmpty());
     EXPECT_EQ(panel(w, 0), allPanel);
 
@@ -122,17 +124,17 @@ TEST(frmStatystykiMecze, FiltersRefillTheTableAndOnlyCompetitionsThePanels) {
         venue(w, i)->click();
     }
     competitions(w)->item(2)->setCheckState(Qt::Checked);  // the friendly, at neutral ground
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1, 2, 3)"));
+    EXPECT_EQ(w.strRozgrywki, u"(1, 2, 3)"_s);
     EXPECT_EQ(rows(table(w)).size(), 4);
-    EXPECT_EQ(panel(w, 3), QStringLiteral("0/0% 1/100% 0/0% 1/100%"));
+    EXPECT_EQ(panel(w, 3), u"0/0% 1/100% 0/0% 1/100%"_s);
 
     for (int i = 0; i < 3; ++i) {
         competitions(w)->item(i)->setCheckState(Qt::Unchecked);
     }
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(0)"));
+    EXPECT_EQ(w.strRozgrywki, u"(0)"_s);
     EXPECT_TRUE(rows(table(w)).isEmpty());
     for (int p = 0; p < 4; ++p) {
-        EXPECT_EQ(panel(w, p), QStringLiteral("0/0% 0/0% 0/0% 0/0%"));
+        EXPECT_EQ(panel(w, p), u"0/0% 0/0% 0/0% 0/0%"_s);
     }
 }
 
@@ -140,23 +142,23 @@ TEST(frmStatystykiMecze, CompetitionWithAnApostropheFilters) {
     Diary d;
     d.fillSample();
     d.exec(
-        QStringLiteral("INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
-                       "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 2, 0, 4, NULL);"));
+        u"INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
+        "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 2, 0, 4, NULL);"_s);
     Script s;  // no message box may appear
     frmStatystykiMecze w;
-    ASSERT_EQ(competitions(w)->item(1)->text(), QStringLiteral("O'Higgins Cup"));
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1, 4, 2)"));
+    ASSERT_EQ(competitions(w)->item(1)->text(), u"O'Higgins Cup"_s);
+    EXPECT_EQ(w.strRozgrywki, u"(1, 4, 2)"_s);
     competitions(w)->item(0)->setCheckState(Qt::Unchecked);
     competitions(w)->item(2)->setCheckState(Qt::Unchecked);
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(4)"));
+    EXPECT_EQ(w.strRozgrywki, u"(4)"_s);
     EXPECT_EQ(rows(table(w)), qs({"O'Higgins|  1|  1|  0|  0|  2|  0"}));
-    EXPECT_EQ(panel(w, 1), QStringLiteral("1/100% 0/0% 0/0% 1/100%"));
+    EXPECT_EQ(panel(w, 1), u"1/100% 0/0% 0/0% 1/100%"_s);
 }
 
 TEST(frmStatystykiMecze, FourteenOpponentsNarrowTheNameAndCountsSortByValue) {
     Diary d;
-    d.exec(QStringLiteral(
-        "INSERT INTO Rozgrywki VALUES (1, 'Liga', -1);"
+    d.exec(
+        u"INSERT INTO Rozgrywki VALUES (1, 'Liga', -1);"
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 14) "
         "INSERT INTO Kluby SELECT i, 'Klub ' || (100 + i) FROM n;"
         "WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE i < 14) "
@@ -167,29 +169,29 @@ TEST(frmStatystykiMecze, FourteenOpponentsNarrowTheNameAndCountsSortByValue) {
         "SELECT 1, '2005-01-01', 'D', 99, 0, 1 FROM n;"
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 11) "
         "INSERT INTO Mecze (Id_klubu, Data, Gdzie, Wyn1, Wyn2, Id_rozgrywki) "
-        "SELECT 2, '2005-01-01', 'D', 90, 0, 1 FROM n;"));
+        "SELECT 2, '2005-01-01', 'D', 90, 0, 1 FROM n;"_s);
     frmStatystykiMecze w;
     w.show();
     QTreeWidget* t = table(w);
     ASSERT_EQ(t->topLevelItemCount(), 14);
     EXPECT_EQ(t->columnWidth(1), ui::twips(1820, &w));
-    EXPECT_EQ(t->topLevelItem(0)->text(6), QStringLiteral("1287"));
-    EXPECT_EQ(t->topLevelItem(1)->text(6), QStringLiteral("990"));
+    EXPECT_EQ(t->topLevelItem(0)->text(6), u"1287"_s);
+    EXPECT_EQ(t->topLevelItem(1)->text(6), u"990"_s);
 
     clickHeader(t, 6);  // "Br +" ascending: 990 before 1287
-    EXPECT_EQ(t->topLevelItem(12)->text(1), QStringLiteral("Klub 102"));
-    EXPECT_EQ(t->topLevelItem(13)->text(1), QStringLiteral("Klub 101"));
+    EXPECT_EQ(t->topLevelItem(12)->text(1), u"Klub 102"_s);
+    EXPECT_EQ(t->topLevelItem(13)->text(1), u"Klub 101"_s);
     clickHeader(t, 6);  // descending
-    EXPECT_EQ(t->topLevelItem(0)->text(1), QStringLiteral("Klub 101"));
+    EXPECT_EQ(t->topLevelItem(0)->text(1), u"Klub 101"_s);
     clickHeader(t, 1);  // another column: ascending
-    EXPECT_EQ(t->topLevelItem(0)->text(1), QStringLiteral("Klub 101"));
-    EXPECT_EQ(t->topLevelItem(13)->text(1), QStringLiteral("Klub 114"));
+    EXPECT_EQ(t->topLevelItem(0)->text(1), u"Klub 101"_s);
+    EXPECT_EQ(t->topLevelItem(13)->text(1), u"Klub 114"_s);
     clickHeader(t, 1);
-    EXPECT_EQ(t->topLevelItem(0)->text(1), QStringLiteral("Klub 114"));
+    EXPECT_EQ(t->topLevelItem(0)->text(1), u"Klub 114"_s);
 
     // A refill shows the query order again.
     venue(w, 2)->click();
-    EXPECT_EQ(t->topLevelItem(0)->text(1), QStringLiteral("Klub 101"));
+    EXPECT_EQ(t->topLevelItem(0)->text(1), u"Klub 101"_s);
 }
 
 TEST(frmStatystykiMecze, DoubleClickAndEnterOpenTheViewerOnTheOpponentsMatches) {
@@ -200,13 +202,13 @@ TEST(frmStatystykiMecze, DoubleClickAndEnterOpenTheViewerOnTheOpponentsMatches) 
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     venue(w, 0)->click();  // Legia: only the away match 5 is left
     QTreeWidget* t = table(w);
-    ASSERT_EQ(t->topLevelItem(0)->text(1), QStringLiteral("Legia"));
+    ASSERT_EQ(t->topLevelItem(0)->text(1), u"Legia"_s);
 
     Script s;
-    s.modal(QStringLiteral("frmMecze"), [](QDialog* viewer) {
+    s.modal(u"frmMecze"_s, [](QDialog* viewer) {
         EXPECT_EQ(Mirvola::dblIdMeczu, 1.0);
-        EXPECT_EQ(labelText(*viewer, "lblMecz"), QStringLiteral("Mecz 1 z 1"));
-        EXPECT_EQ(labelText(*viewer, "lblGosp"), QStringLiteral("Legia"));
+        EXPECT_EQ(labelText(*viewer, "lblMecz"), u"Mecz 1 z 1"_s);
+        EXPECT_EQ(labelText(*viewer, "lblGosp"), u"Legia"_s);
     });
     const QPoint point = t->visualItemRect(t->topLevelItem(0)).center();
     QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, point);
@@ -218,9 +220,8 @@ TEST(frmStatystykiMecze, DoubleClickAndEnterOpenTheViewerOnTheOpponentsMatches) 
     QTest::keyClick(t, Qt::Key_Return);
     EXPECT_TRUE(s.done());
     t->topLevelItem(1)->setSelected(true);
-    s.modal(QStringLiteral("frmMecze"), [](QDialog* viewer) {
-        EXPECT_EQ(labelText(*viewer, "lblGosp"), QStringLiteral("Wisła"));
-    });
+    s.modal(u"frmMecze"_s,
+            [](QDialog* viewer) { EXPECT_EQ(labelText(*viewer, "lblGosp"), u"Wisła"_s); });
     QTest::keyClick(t, Qt::Key_Return);
     EXPECT_TRUE(s.done());
 
@@ -235,21 +236,20 @@ TEST(frmStatystykiMecze, DatabaseErrorOnRefillKeepsTheWindowUsable) {
     d.fillSample();
     frmStatystykiMecze w;
     const auto before = rows(table(w));
-    const QString moved = d.path() + QStringLiteral(".moved");
+    const QString moved = d.path() + u".moved"_s;
     ASSERT_TRUE(QFile::rename(d.path(), moved));
     {
         Script s;
-        s.message({QStringLiteral("Błąd"), missingFileMessage(d.path()), ui::Buttons::Ok,
-                   ui::Icon::Critical},
+        s.message({u"Błąd"_s, missingFileMessage(d.path()), ui::Buttons::Ok, ui::Icon::Critical},
                   ui::Answer::Ok);
         competitions(w)->item(1)->setCheckState(Qt::Unchecked);
     }
     EXPECT_EQ(rows(table(w)), before);
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1, 2)"));
+    EXPECT_EQ(w.strRozgrywki, u"(1, 2)"_s);
 
     ASSERT_TRUE(QFile::rename(moved, d.path()));
     venue(w, 2)->click();
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1)"));
+    EXPECT_EQ(w.strRozgrywki, u"(1)"_s);
     EXPECT_EQ(rows(table(w)).size(), 2);  // Legia, Wisła
 }
 
@@ -258,13 +258,13 @@ TEST(frmStatystykiMecze, EmptyOrMissingDiaryGivesEmptyListsAndZeros) {
     {
         frmStatystykiMecze w;
         EXPECT_EQ(competitions(w)->count(), 0);
-        EXPECT_EQ(w.strRozgrywki, QStringLiteral("(0)"));
+        EXPECT_EQ(w.strRozgrywki, u"(0)"_s);
         EXPECT_EQ(table(w)->topLevelItemCount(), 0);
-        EXPECT_EQ(panel(w, 0), QStringLiteral("0/0% 0/0% 0/0% 0/0%"));
+        EXPECT_EQ(panel(w, 0), u"0/0% 0/0% 0/0% 0/0%"_s);
     }
     QFile::remove(d.path());
     Script s;  // one message, not one per query
-    s.message(QStringLiteral("Błąd"), missingFileMessage(d.path()));
+    s.message(u"Błąd"_s, missingFileMessage(d.path()));
     frmStatystykiMecze w;
-    EXPECT_EQ(panel(w, 3), QStringLiteral("0/0% 0/0% 0/0% 0/0%"));
+    EXPECT_EQ(panel(w, 3), u"0/0% 0/0% 0/0% 0/0%"_s);
 }

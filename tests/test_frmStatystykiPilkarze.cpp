@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace testing_support;
 
 namespace {
@@ -26,7 +28,7 @@ QTreeWidget* players(const QWidget& w) {
 }
 
 QCheckBox* option(const QWidget& w, int i) {
-    return child<QCheckBox>(w, QStringLiteral("chkOpcja_%1").arg(i));
+    return child<QCheckBox>(w, u"chkOpcja_%1"_s.arg(i));
 }
 
 // "name|goals" per row.
@@ -40,10 +42,9 @@ TEST(frmStatystykiPilkarze, OpensOnTheHomeClubsRegularGoalsInOfficialMatches) {
     Diary d;
     d.fillSample();
     frmStatystykiPilkarze w;
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1, 2)"));
-    EXPECT_EQ(w.strGdzie, QStringLiteral("('D', 'W', 'N')"));
-    EXPECT_EQ(w.strWarunek,
-              QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"));
+    EXPECT_EQ(w.strRozgrywki, u"(1, 2)"_s);
+    EXPECT_EQ(w.strGdzie, u"('D', 'W', 'N')"_s);
+    EXPECT_EQ(w.strWarunek, u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"_s);
     EXPECT_EQ(rows(w), qs({"Jan Kowalski Kowal|  2", "Adam Nowak|  1", "Sean O'Neil|  1"}));
     EXPECT_EQ(players(w)->columnWidth(1), ui::twips(2965, &w));
 }
@@ -54,13 +55,13 @@ TEST(frmStatystykiPilkarze, GoalOptionsChooseKindAndSide) {
     frmStatystykiPilkarze w;
 
     option(w, 4)->click();  // own goals too
-    EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Bramki.Czy_Mirvola = True"));
+    EXPECT_EQ(w.strWarunek, u" AND Bramki.Czy_Mirvola = True"_s);
     EXPECT_EQ(rows(w),
               qs({"Jan Kowalski Kowal|  2", "Adam Nowak|  1", "Sean O'Neil|  1", "Piotr Żuk|  1"}));
 
     option(w, 5)->click();
     option(w, 6)->click();  // only goals against the home club
-    EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Bramki.Czy_Mirvola = False"));
+    EXPECT_EQ(w.strWarunek, u" AND Bramki.Czy_Mirvola = False"_s);
     EXPECT_EQ(rows(w), qs({"Ronaldinho|  3"}));
 
     option(w, 5)->click();  // all four: no condition at all
@@ -69,7 +70,7 @@ TEST(frmStatystykiPilkarze, GoalOptionsChooseKindAndSide) {
 
     option(w, 3)->click();
     option(w, 4)->click();
-    EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Jak.CzySam = Null"));
+    EXPECT_EQ(w.strWarunek, u" AND Jak.CzySam = Null"_s);
     EXPECT_TRUE(rows(w).isEmpty());
 
     option(w, 4)->click();  // own goals only, for either side
@@ -79,17 +80,16 @@ TEST(frmStatystykiPilkarze, GoalOptionsChooseKindAndSide) {
     option(w, 3)->click();
     option(w, 5)->click();
     option(w, 6)->click();
-    EXPECT_EQ(w.strWarunek,
-              QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = Null"));
+    EXPECT_EQ(w.strWarunek, u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = Null"_s);
     EXPECT_TRUE(rows(w).isEmpty());
 }
 
 TEST(frmStatystykiPilkarze, EqualCountsGoBySurnameThenFirstName) {
     Diary d;
     d.fillSample();
-    d.exec(QStringLiteral(
-        "INSERT INTO Gracze VALUES (6, 'Zenon', 'Adamski', NULL), (7, 'Bartosz', 'Nowak', NULL);"
-        "INSERT INTO Bramki VALUES (4, 3, -1, 7, 60, 1), (4, 4, -1, 6, 70, 1);"));
+    d.exec(
+        u"INSERT INTO Gracze VALUES (6, 'Zenon', 'Adamski', NULL), (7, 'Bartosz', 'Nowak', NULL);"
+        "INSERT INTO Bramki VALUES (4, 3, -1, 7, 60, 1), (4, 4, -1, 6, 70, 1);"_s);
     frmStatystykiPilkarze w;
     EXPECT_EQ(rows(w), qs({"Jan Kowalski Kowal|  2", "Zenon Adamski|  1", "Adam Nowak|  1",
                            "Bartosz Nowak|  1", "Sean O'Neil|  1"}));
@@ -97,26 +97,26 @@ TEST(frmStatystykiPilkarze, EqualCountsGoBySurnameThenFirstName) {
 
 TEST(frmStatystykiPilkarze, TwentyOnePlayersNarrowTheNameAndGoalsSortByValue) {
     Diary d;
-    d.exec(QStringLiteral(
-        "INSERT INTO Rozgrywki VALUES (1, 'Liga', -1);"
+    d.exec(
+        u"INSERT INTO Rozgrywki VALUES (1, 'Liga', -1);"
         "INSERT INTO Jak VALUES (1, 'z gry', 0);"
         "INSERT INTO Mecze VALUES (1, NULL, '2005-01-01', 'D', NULL, 99, 0, 1, NULL);"
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 21) "
         "INSERT INTO Gracze SELECT i, 'Jan', 'Gracz' || (100 + i), NULL FROM n;"
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2252) "
         "INSERT INTO Bramki SELECT 1, i, -1, CASE WHEN i <= 1234 THEN 1 WHEN i <= 2233 THEN 2 "
-        "ELSE i - 2231 END, 1, 1 FROM n;"));
+        "ELSE i - 2231 END, 1, 1 FROM n;"_s);
     frmStatystykiPilkarze w;
     w.show();
     QTreeWidget* t = players(w);
     ASSERT_EQ(t->topLevelItemCount(), 21);
     EXPECT_EQ(t->columnWidth(1), ui::twips(2700, &w));
-    EXPECT_EQ(t->topLevelItem(0)->text(2), QStringLiteral("1234"));
-    EXPECT_EQ(t->topLevelItem(1)->text(2), QStringLiteral("999"));
+    EXPECT_EQ(t->topLevelItem(0)->text(2), u"1234"_s);
+    EXPECT_EQ(t->topLevelItem(1)->text(2), u"999"_s);
 
     clickHeader(t, 2);
-    EXPECT_EQ(t->topLevelItem(19)->text(2), QStringLiteral("999"));
-    EXPECT_EQ(t->topLevelItem(20)->text(2), QStringLiteral("1234"));
+    EXPECT_EQ(t->topLevelItem(19)->text(2), u"999"_s);
+    EXPECT_EQ(t->topLevelItem(20)->text(2), u"1234"_s);
 }
 
 TEST(frmStatystykiPilkarze, DoubleClickAndEnterOpenThePlayersGoals) {
@@ -128,8 +128,8 @@ TEST(frmStatystykiPilkarze, DoubleClickAndEnterOpenThePlayersGoals) {
     QTreeWidget* t = players(w);
 
     Script s;
-    s.modal(QStringLiteral("frmBramkiPilkarza"), [](QDialog* goals) {
-        EXPECT_EQ(goals->windowTitle(), QStringLiteral("Bramki piłkarza - Jan Kowalski Kowal"));
+    s.modal(u"frmBramkiPilkarza"_s, [](QDialog* goals) {
+        EXPECT_EQ(goals->windowTitle(), u"Bramki piłkarza - Jan Kowalski Kowal"_s);
         EXPECT_EQ(child<QTreeWidget>(*goals, "lstBramki")->topLevelItemCount(), 2);
     });
     const QPoint point = t->visualItemRect(t->topLevelItem(0)).center();
@@ -143,9 +143,9 @@ TEST(frmStatystykiPilkarze, DoubleClickAndEnterOpenThePlayersGoals) {
 
     option(w, 6)->click();  // against the home club as well: Ronaldinho's three goals
     t->topLevelItem(0)->setSelected(true);
-    ASSERT_EQ(t->topLevelItem(0)->text(2), QStringLiteral("  3"));
-    s.modal(QStringLiteral("frmBramkiPilkarza"), [](QDialog* goals) {
-        EXPECT_EQ(goals->windowTitle(), QStringLiteral("Bramki piłkarza - Ronaldinho"));
+    ASSERT_EQ(t->topLevelItem(0)->text(2), u"  3"_s);
+    s.modal(u"frmBramkiPilkarza"_s, [](QDialog* goals) {
+        EXPECT_EQ(goals->windowTitle(), u"Bramki piłkarza - Ronaldinho"_s);
         EXPECT_EQ(child<QTreeWidget>(*goals, "lstBramki")->topLevelItemCount(), 3);
     });
     QTest::keyClick(t, Qt::Key_Return);
@@ -155,30 +155,28 @@ TEST(frmStatystykiPilkarze, CompetitionWithAnApostropheAndDatabaseErrors) {
     Diary d;
     d.fillSample();
     d.exec(
-        QStringLiteral("INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
-                       "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 1, 0, 4, NULL);"
-                       "INSERT INTO Bramki VALUES (8, 1, -1, 2, 33, 1);"));
+        u"INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
+        "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 1, 0, 4, NULL);"
+        "INSERT INTO Bramki VALUES (8, 1, -1, 2, 33, 1);"_s);
     frmStatystykiPilkarze w;
     auto* lst = child<QListWidget>(w, "lstRozgr");
     lst->item(0)->setCheckState(Qt::Unchecked);  // Liga
     lst->item(2)->setCheckState(Qt::Unchecked);  // Puchar
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(4)"));
+    EXPECT_EQ(w.strRozgrywki, u"(4)"_s);
     EXPECT_EQ(rows(w), qs({"Adam Nowak|  1"}));
 
-    const QString moved = d.path() + QStringLiteral(".moved");
+    const QString moved = d.path() + u".moved"_s;
     ASSERT_TRUE(QFile::rename(d.path(), moved));
     const QString expected = errorText([&] { engine::Database::open(d.path()); });
     {
         Script s;
-        s.message({QStringLiteral("Błąd"), expected, ui::Buttons::Ok, ui::Icon::Critical},
-                  ui::Answer::Ok);
+        s.message({u"Błąd"_s, expected, ui::Buttons::Ok, ui::Icon::Critical}, ui::Answer::Ok);
         option(w, 4)->click();
     }
     EXPECT_EQ(rows(w), qs({"Adam Nowak|  1"}));
-    EXPECT_EQ(w.strWarunek,
-              QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"));
+    EXPECT_EQ(w.strWarunek, u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"_s);
     ASSERT_TRUE(QFile::rename(moved, d.path()));
     lst->item(0)->setCheckState(Qt::Checked);
-    EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Bramki.Czy_Mirvola = True"));
+    EXPECT_EQ(w.strWarunek, u" AND Bramki.Czy_Mirvola = True"_s);
     EXPECT_EQ(rows(w), qs({"Jan Kowalski Kowal|  2", "Adam Nowak|  2", "Piotr Żuk|  1"}));
 }

@@ -13,6 +13,8 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using testing_support::Script;
 
 namespace {
@@ -20,23 +22,19 @@ namespace {
 // A tiny window that uses every kind of box the seam offers, as the real windows do.
 class Okienko : public QDialog {
   public:
-    explicit Okienko(QWidget* parent = nullptr) : QDialog(parent) {
-        setObjectName(QStringLiteral("Okienko"));
-    }
+    explicit Okienko(QWidget* parent = nullptr) : QDialog(parent) { setObjectName(u"Okienko"_s); }
 
     QString zapytaj() {
-        if (ui::messageBox(this, QStringLiteral("Pytanie"), QStringLiteral("Czy dodać?"),
-                           ui::Buttons::YesNo, ui::Icon::Question,
-                           ui::Answer::No) != ui::Answer::Yes) {
-            return QStringLiteral("nie");
+        if (ui::messageBox(this, u"Pytanie"_s, u"Czy dodać?"_s, ui::Buttons::YesNo,
+                           ui::Icon::Question, ui::Answer::No) != ui::Answer::Yes) {
+            return u"nie"_s;
         }
-        const auto nazwa = ui::inputBox(this, QStringLiteral("Podaj nazwę"),
-                                        QStringLiteral("Kluby - dopisanie"), QStringLiteral("x"));
+        const auto nazwa = ui::inputBox(this, u"Podaj nazwę"_s, u"Kluby - dopisanie"_s, u"x"_s);
         if (!nazwa) {
-            return QStringLiteral("anulowano");
+            return u"anulowano"_s;
         }
         Okienko dziecko(this);
-        dziecko.setObjectName(QStringLiteral("Dziecko"));
+        dziecko.setObjectName(u"Dziecko"_s);
         const int wynik = ui::showModal(&dziecko);
         return *nazwa + QLatin1Char('/') + QString::number(wynik);
     }
@@ -48,21 +46,19 @@ TEST(Seam, ScriptAnswersEveryBoxInOrder) {
     Okienko w;
     {
         Script s;
-        s.message({QStringLiteral("Pytanie"), QStringLiteral("Czy dodać?"), ui::Buttons::YesNo,
-                   ui::Icon::Question, ui::Answer::No},
-                  ui::Answer::Yes);
-        s.input({QStringLiteral("Kluby - dopisanie"), QStringLiteral("Podaj nazwę"),
-                 QStringLiteral("x")},
-                QStringLiteral("Legia"));
-        s.modal(QStringLiteral("Dziecko"), [](QDialog* d) { d->accept(); });
-        EXPECT_EQ(w.zapytaj(), QStringLiteral("Legia/1"));
+        s.message(
+            {u"Pytanie"_s, u"Czy dodać?"_s, ui::Buttons::YesNo, ui::Icon::Question, ui::Answer::No},
+            ui::Answer::Yes);
+        s.input({u"Kluby - dopisanie"_s, u"Podaj nazwę"_s, u"x"_s}, u"Legia"_s);
+        s.modal(u"Dziecko"_s, [](QDialog* d) { d->accept(); });
+        EXPECT_EQ(w.zapytaj(), u"Legia/1"_s);
         EXPECT_TRUE(s.done());
     }
     {
         Script s;
-        s.message(QStringLiteral("Pytanie"), QStringLiteral("Czy dodać?"), ui::Answer::Yes);
-        s.input(QStringLiteral("Kluby - dopisanie"), QStringLiteral("Podaj nazwę"), std::nullopt);
-        EXPECT_EQ(w.zapytaj(), QStringLiteral("anulowano"));
+        s.message(u"Pytanie"_s, u"Czy dodać?"_s, ui::Answer::Yes);
+        s.input(u"Kluby - dopisanie"_s, u"Podaj nazwę"_s, std::nullopt);
+        EXPECT_EQ(w.zapytaj(), u"anulowano"_s);
     }
 }
 
@@ -73,7 +69,7 @@ TEST(Seam, UnexpectedBoxFailsTheTest) {
         ::testing::ScopedFakeTestPartResultReporter reporter(
             ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
         Script s;  // expects nothing
-        EXPECT_EQ(w.zapytaj(), QStringLiteral("nie"));
+        EXPECT_EQ(w.zapytaj(), u"nie"_s);
     }
     ASSERT_EQ(failures.size(), 1);
     EXPECT_NE(std::string(failures.GetTestPartResult(0).message()).find("unexpected message box"),
@@ -86,7 +82,7 @@ TEST(Seam, UnusedExpectationFailsTheTest) {
         ::testing::ScopedFakeTestPartResultReporter reporter(
             ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
         Script s;
-        s.message(QStringLiteral("Info"), QStringLiteral("Dane zostały zapisane."));
+        s.message(u"Info"_s, u"Dane zostały zapisane."_s);
     }
     EXPECT_EQ(failures.size(), 1);
 }
@@ -111,21 +107,21 @@ TEST(Seam, RealBoxesSpeakPolish) {
         no = box->button(QMessageBox::No)->text().remove(QLatin1Char('&'));
         box->button(QMessageBox::No)->click();
     });
-    const ui::Answer a = ui::messageBox(nullptr, QStringLiteral("Pytanie"), QStringLiteral("?"),
-                                        ui::Buttons::YesNo, ui::Icon::Question);
+    const ui::Answer a =
+        ui::messageBox(nullptr, u"Pytanie"_s, u"?"_s, ui::Buttons::YesNo, ui::Icon::Question);
     EXPECT_EQ(a, ui::Answer::No);
-    EXPECT_EQ(yes, QStringLiteral("Tak"));
-    EXPECT_EQ(no, QStringLiteral("Nie"));
+    EXPECT_EQ(yes, u"Tak"_s);
+    EXPECT_EQ(no, u"Nie"_s);
 }
 
 TEST(Toolkit, PolishDatesAndErrorText) {
-    EXPECT_EQ(ui::dataSlownie(QDate(2002, 5, 5)), QStringLiteral("5 maja 2002"));
-    EXPECT_EQ(ui::dataSlownie(QDate(1999, 9, 30)), QStringLiteral("30 września 1999"));
-    EXPECT_EQ(ui::dzienTygodnia(QDate(2002, 5, 5)), QStringLiteral("niedziela"));
-    EXPECT_EQ(ui::dzienTygodnia(QDate(2002, 5, 8)), QStringLiteral("środa"));
-    const engine::Error e(3022, QStringLiteral("Powtórzona wartość."));
-    EXPECT_EQ(ui::tekstBledu(e), QStringLiteral("Wystąpił błąd numer 3022\nPowtórzona wartość."));
+    EXPECT_EQ(ui::dataSlownie(QDate(2002, 5, 5)), u"5 maja 2002"_s);
+    EXPECT_EQ(ui::dataSlownie(QDate(1999, 9, 30)), u"30 września 1999"_s);
+    EXPECT_EQ(ui::dzienTygodnia(QDate(2002, 5, 5)), u"niedziela"_s);
+    EXPECT_EQ(ui::dzienTygodnia(QDate(2002, 5, 8)), u"środa"_s);
+    const engine::Error e(3022, u"Powtórzona wartość."_s);
+    EXPECT_EQ(ui::tekstBledu(e), u"Wystąpił błąd numer 3022\nPowtórzona wartość."_s);
     EXPECT_EQ(ui::tekstBledu(e, true),
-              QStringLiteral("Wystąpił błąd numer 3022\nPowtórzona wartość.\n\n"
-                             "Dane nie zostały zapisane."));
+              u"Wystąpił błąd numer 3022\nPowtórzona wartość.\n\n"
+              "Dane nie zostały zapisane."_s);
 }

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace testing_support {
 namespace {
 
@@ -43,7 +45,7 @@ std::vector<QStringList> rowsOf(sqlite3* db, const QString& sql) {
         QStringList row;
         for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-            row << (text ? QString::fromUtf8(text) : QStringLiteral("NULL"));
+            row << (text ? QString::fromUtf8(text) : u"NULL"_s);
         }
         result.push_back(row);
     }
@@ -76,7 +78,7 @@ QString Diary::dir() const {
 }
 
 QString Diary::path() const {
-    return m_dir.path() + QStringLiteral("/Mirvola.mdb");
+    return m_dir.path() + u"/Mirvola.mdb"_s;
 }
 
 void Diary::exec(const QString& sql) const {
@@ -103,14 +105,14 @@ QStringList Diary::column(const QString& sql) const {
 
 QVariant Diary::value(const QString& sql) const {
     const auto r = rows(sql);
-    if (r.empty() || r.front().isEmpty() || r.front().front() == QStringLiteral("NULL")) {
+    if (r.empty() || r.front().isEmpty() || r.front().front() == u"NULL"_s) {
         return QVariant();
     }
     return r.front().front();
 }
 
 long long Diary::count(const QString& table) const {
-    return value(QStringLiteral("SELECT count(*) FROM ") + table).toLongLong();
+    return value(u"SELECT count(*) FROM "_s + table).toLongLong();
 }
 
 void Diary::fillSample() const {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace testing_support {
 
 struct Script::Step {
@@ -117,7 +119,7 @@ ui::Answer Script::message(QWidget*, const ui::Message& m) {
             return *answer;
         }
     }
-    if (m_collectErrors && m.title == QStringLiteral("Błąd")) {
+    if (m_collectErrors && m.title == u"Błąd"_s) {
         EXPECT_EQ(static_cast<int>(m.icon), static_cast<int>(ui::Icon::Critical));
         m_errors << m.text;
         return ui::Answer::Ok;
@@ -141,7 +143,7 @@ ui::Answer Script::message(QWidget*, const ui::Message& m) {
 }
 
 std::optional<QString> Script::input(QWidget*, const ui::Input& in) {
-    m_shown.push_back(QStringLiteral("input:") + in.title + QLatin1Char('|') + in.prompt);
+    m_shown.push_back(u"input:"_s + in.title + QLatin1Char('|') + in.prompt);
     if (m_steps.empty() || m_steps.front().kind != Step::Kind::Input) {
         ADD_FAILURE() << "unexpected input box: " << in.title.toStdString() << " | "
                       << in.prompt.toStdString();
@@ -158,7 +160,7 @@ std::optional<QString> Script::input(QWidget*, const ui::Input& in) {
 }
 
 int Script::modal(QDialog* dialog) {
-    m_shown.push_back(QStringLiteral("modal:") + dialog->objectName());
+    m_shown.push_back(u"modal:"_s + dialog->objectName());
     if (m_steps.empty() || m_steps.front().kind != Step::Kind::Modal) {
         ADD_FAILURE() << "unexpected modal window: " << dialog->objectName().toStdString();
         return QDialog::Rejected;
@@ -181,16 +183,15 @@ int Script::modal(QDialog* dialog) {
 }
 
 ui::Message question(const QString& text, ui::Answer defaultButton) {
-    return {QStringLiteral("Pytanie"), text, ui::Buttons::YesNo, ui::Icon::Question, defaultButton};
+    return {u"Pytanie"_s, text, ui::Buttons::YesNo, ui::Icon::Question, defaultButton};
 }
 
 ui::Message notice(const QString& text) {
-    return {QStringLiteral("Komunikat"), text, ui::Buttons::Ok, ui::Icon::Exclamation,
-            ui::Answer::Ok};
+    return {u"Komunikat"_s, text, ui::Buttons::Ok, ui::Icon::Exclamation, ui::Answer::Ok};
 }
 
 ui::Message info(const QString& text) {
-    return {QStringLiteral("Info"), text, ui::Buttons::Ok, ui::Icon::Information, ui::Answer::Ok};
+    return {u"Info"_s, text, ui::Buttons::Ok, ui::Icon::Information, ui::Answer::Ok};
 }
 
 }  // namespace testing_support
