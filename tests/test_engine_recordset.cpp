@@ -24,11 +24,8 @@ namespace {
 
 class RecordsetTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        diary.fillSample();
-        db = Database::open(diary.path());
-    }
-    Diary diary;
+    void SetUp() override { db = Database::open(diary.path()); }
+    SampleDiary diary;
     std::unique_ptr<Database> db;
 };
 

@@ -16,7 +16,6 @@ namespace {
 
 class TransactionTest : public ::testing::Test {
   protected:
-    void SetUp() override { diary.fillSample(); }
     void TearDown() override {
         Mirvola::rsDane.reset();
         Mirvola::dbBaza.reset();
@@ -33,7 +32,7 @@ class TransactionTest : public ::testing::Test {
         }
         return all;
     }
-    Diary diary;
+    SampleDiary diary;
 };
 
 // The match editor's save: delete the old goals, then write them again; a failure on the way

@@ -27,8 +27,7 @@ QTreeWidget* goals(const QWidget& w) {
 }  // namespace
 
 TEST(frmBramkiPilkarza, ListsThePlayersGoalsInOrderWithPairingAndSide) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmBramkiPilkarza w(nullptr, 1, kOficjalne, kWszedzie, kDlaMirvoli);
     EXPECT_EQ(w.windowTitle(), u"Bramki piłkarza - Jan Kowalski Kowal"_s);
     EXPECT_EQ(rows(goals(w)), QStringList({u"2001/02|2001-08-05|Mirvola Wendrow - Legia|Mirvola "
@@ -50,8 +49,7 @@ TEST(frmBramkiPilkarza, ListsThePlayersGoalsInOrderWithPairingAndSide) {
 }
 
 TEST(frmBramkiPilkarza, EighteenGoalsNarrowTheMatchAndMinutesSortByValue) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     // Adam Nowak: 50' in match 1, then 17 more in match 4 (minutes 100, 7, none, 1..14).
     d.exec(
         u"INSERT INTO Bramki VALUES (4, 3, -1, 2, 100, 1), (4, 4, -1, 2, 7, 1),"

@@ -73,8 +73,6 @@ QString bladBrakuWiersza(const QString& sql, bool edycja) {
 
 class GraczTest : public ::testing::Test {
   protected:
-    GraczTest() { diary.fillSample(); }
-
     QString gracz(int id) const {
         return diary
             .rows(
@@ -84,7 +82,7 @@ class GraczTest : public ::testing::Test {
             .join(u'|');
     }
 
-    Diary diary;
+    SampleDiary diary;
 };
 
 TEST_F(GraczTest, AllowsOnlyTheThreeCombinations) {

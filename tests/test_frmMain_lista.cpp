@@ -49,8 +49,7 @@ void wstawKomentarz(const Diary& d, int id, const QString& komentarz) {
 }  // namespace
 
 TEST(frmMainStart, FillsOfficialMatchesNewestFirstInColumnsThatFit) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     ASSERT_FALSE(okno.koniecProgramu());
     EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "2", "1"}));
@@ -142,8 +141,7 @@ TEST(frmMainStart, ExitQuestionOnEveryWayOfClosing) {
 }
 
 TEST(frmMainLista, NumberingCountsTheListedRowsUnderEachFilter) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     QAction* oficjalne = akcja(okno, "itmTylkoOficjalne");
     QAction* nieoficjalne = akcja(okno, "itmTylkoNieoficjalne");
@@ -177,8 +175,7 @@ TEST(frmMainLista, NumberingCountsTheListedRowsUnderEachFilter) {
 }
 
 TEST(frmMainLista, NoMatchHidesTheListAndDisablesItsCommands) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     d.exec(u"DELETE FROM Mecze WHERE Id_meczu = 3"_s);  // the only unofficial one
     frmMain okno;
     okno.show();
@@ -244,8 +241,7 @@ TEST(frmMainLista, CommentTooltips) {
 }
 
 TEST(frmMainLista, OddRowsDoNotStopTheFill) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     d.exec(
         u"DELETE FROM Sezony WHERE Id_sezonu = 2;"
         "INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, "
@@ -260,8 +256,7 @@ TEST(frmMainLista, OddRowsDoNotStopTheFill) {
 }
 
 TEST(frmMainLista, HeaderSortingAndRefresh) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     okno.show();
     akcja(okno, "itmTylkoOficjalne")->trigger();  // all five
@@ -331,8 +326,7 @@ TEST(frmMainLista, TagRowIsSelectedAndScrolledIntoView) {
 }
 
 TEST(frmMainOkno, IconsStatusBarAndAbout) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     ui::setClock([] { return QDateTime(QDate(2002, 5, 5), QTime(17, 45, 10)); });
     frmMain okno;
     okno.show();

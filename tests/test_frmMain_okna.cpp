@@ -22,8 +22,7 @@ void zaznacz(const frmMain& okno, int wiersz) {
 }  // namespace
 
 TEST(frmMainOkna, EnterReturnAndDoubleClickDescribeTheSelectedMatch) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     okno.show();
     zaznacz(okno, 2);  // match 2, second of the four official matches by season and date
@@ -53,8 +52,7 @@ TEST(frmMainOkna, EnterReturnAndDoubleClickDescribeTheSelectedMatch) {
 }
 
 TEST(frmMainOkna, AddingAMatchRefillsTheList) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     Mirvola::blnPoprawa = Mirvola::True;
     Script s;
@@ -72,8 +70,7 @@ TEST(frmMainOkna, AddingAMatchRefillsTheList) {
 }
 
 TEST(frmMainOkna, ModifyingAMatchSelectsItAgainAfterTheRefill) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     okno.show();
     zaznacz(okno, 3);  // match 1, the oldest
@@ -94,8 +91,7 @@ TEST(frmMainOkna, ModifyingAMatchSelectsItAgainAfterTheRefill) {
 }
 
 TEST(frmMainOkna, DictionariesAndStatisticsOpenModally) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     Mirvola::blnPoprawa = Mirvola::True;
     Script s;

@@ -51,8 +51,7 @@ void dopiszDuzo(const Diary& d) {
 }  // namespace
 
 TEST(frmMainUsun, SelectedMatchGoesWithItsGoalsAfterTheExactQuestion) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     d.exec(
         u"INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, "
         "Wyn2, Id_rozgrywki) VALUES (6, 1, '2002-05-05', 'D', 3, 2, 1, 1);"
@@ -89,8 +88,7 @@ TEST(frmMainUsun, SelectedMatchGoesWithItsGoalsAfterTheExactQuestion) {
 }
 
 TEST(frmMainUsun, RefillKeepsTheHeaderSort) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     okno.show();
     clickHeader(lista(okno), 4);
@@ -104,8 +102,7 @@ TEST(frmMainUsun, RefillKeepsTheHeaderSort) {
 }
 
 TEST(frmMainUsun, AllMatchesLeaveTheDictionariesAndACompactedFile) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     dopiszDuzo(d);
     frmMain okno;
     okno.show();
@@ -132,8 +129,7 @@ TEST(frmMainUsun, AllMatchesLeaveTheDictionariesAndACompactedFile) {
 }
 
 TEST(frmMainUsun, ALeftOverCopyIsNeverMovedOverTheDiary) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     const QByteArray obca("resztka po awarii");
     {
         QFile plik(kopia(d));
@@ -177,8 +173,7 @@ TEST(frmMainUsun, ALeftOverCopyIsNeverMovedOverTheDiary) {
 }
 
 TEST(frmMainKonserwacja, CompactionAndRepairKeepEveryRow) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     dopiszDuzo(d);
     d.exec(u"DELETE FROM Mecze WHERE Id_meczu >= 600"_s);
     const QStringList przed = liczby(d);
@@ -211,8 +206,7 @@ TEST(frmMainKonserwacja, CompactionAndRepairKeepEveryRow) {
 }
 
 TEST(frmMainKonserwacja, FileHeldByAnotherProcessRetryThenCancel) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     const QByteArray przed = fileBytes(d.path());
 
@@ -266,8 +260,7 @@ TEST(frmMainKonserwacja, FileHeldByAnotherProcessRetryThenCancel) {
 }
 
 TEST(frmMainKonserwacja, DeleteEverythingEmptiesEveryTable) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     okno.show();
     const ui::Message wszystko = question(

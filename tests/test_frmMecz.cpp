@@ -117,12 +117,13 @@ class frmMeczTest : public ::testing::Test {
         return std::make_unique<frmMecz>();
     }
 
-    Diary baza;
+    SampleDiary baza;
 };
 
 }  // namespace
 
 TEST_F(frmMeczTest, AddModeWithEmptyDictionariesListsTheMissingChoices) {
+    Diary pusta;
     auto w = otworz();
     EXPECT_EQ(w->windowTitle(), u"Mecze - dopisanie"_s);
     for (int i = 0; i < 5; ++i) {
@@ -139,7 +140,6 @@ TEST_F(frmMeczTest, AddModeWithEmptyDictionariesListsTheMissingChoices) {
 }
 
 TEST_F(frmMeczTest, AddModeStartsAtZeroAndTheScoreEnablesASide) {
-    baza.fillSample();
     auto w = otworz();
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(dane(*w, i)->currentText(), qs({"2002/03", "Legia", "Liga", "karny"})[i]);
@@ -174,7 +174,6 @@ TEST_F(frmMeczTest, AddModeStartsAtZeroAndTheScoreEnablesASide) {
 }
 
 TEST_F(frmMeczTest, StoredMatchesSplitTheirGoalsBetweenTheGrids) {
-    baza.fillSample();
     {
         // Away: the home club's goals are the guest's.
         auto w = otworz(2);
@@ -214,7 +213,6 @@ TEST_F(frmMeczTest, StoredMatchesSplitTheirGoalsBetweenTheGrids) {
 }
 
 TEST_F(frmMeczTest, GoalRowsAreAskedForSortedAndCloseTheSide) {
-    baza.fillSample();
     auto w = otworz();
     Script s;
     wyn(*w, 0)->setCurrentIndex(3);
@@ -265,7 +263,6 @@ TEST_F(frmMeczTest, GoalRowsAreAskedForSortedAndCloseTheSide) {
 }
 
 TEST_F(frmMeczTest, NoKindOfGoalNoScorer) {
-    baza.fillSample();
     baza.exec(u"DELETE FROM Jak"_s);
     auto w = otworz();
     wyn(*w, 0)->setCurrentIndex(1);
@@ -276,7 +273,6 @@ TEST_F(frmMeczTest, NoKindOfGoalNoScorer) {
 }
 
 TEST_F(frmMeczTest, DeletingGoalRowsAndThePopUpMenu) {
-    baza.fillSample();
     auto w = otworz(1);
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
@@ -328,7 +324,6 @@ TEST_F(frmMeczTest, DeletingGoalRowsAndThePopUpMenu) {
 }
 
 TEST_F(frmMeczTest, FilterKeepsOrderAndAcceptsApostrophesAndPolishLetters) {
-    baza.fillSample();
     auto w = otworz();
     wyn(*w, 0)->setCurrentIndex(1);
     const QStringList wszyscy = texts(gracze(*w, 0));
@@ -355,7 +350,6 @@ TEST_F(frmMeczTest, FilterKeepsOrderAndAcceptsApostrophesAndPolishLetters) {
 }
 
 TEST_F(frmMeczTest, ClosingAsksUnlessTheAnswerIsNo) {
-    baza.fillSample();
     {
         auto w = otworz();
         w->show();
@@ -382,7 +376,6 @@ TEST_F(frmMeczTest, ClosingAsksUnlessTheAnswerIsNo) {
 }
 
 TEST_F(frmMeczTest, RefreshFollowsChangedDictionaries) {
-    baza.fillSample();
     auto w = otworz(1);
     {
         // The dictionaries change while their window is open over the editor.
@@ -411,7 +404,6 @@ TEST_F(frmMeczTest, RefreshFollowsChangedDictionaries) {
 }
 
 TEST_F(frmMeczTest, RefreshDropsRowsHiddenByTheSideFilter) {
-    baza.fillSample();
     for (const QString& filtr : {u"Nowak"_s, u"nikt taki"_s}) {
         auto w = otworz(4);  // host goal row: Sean O'Neil
         filtruj(*w, 0, filtr);
@@ -437,11 +429,6 @@ bool bladZapisu(const QString& tekst) {
 
 class frmMeczZapis : public frmMeczTest {
   protected:
-    void SetUp() override {
-        frmMeczTest::SetUp();
-        baza.fillSample();
-    }
-
     std::unique_ptr<frmMecz> otworz(std::optional<double> idMeczu = std::nullopt) {
         auto w = frmMeczTest::otworz(idMeczu);
         w->show();

@@ -165,8 +165,7 @@ TEST(frmMecze, FromStatisticsShowsTheClubsMatchesUnderItsFilters) {
 }
 
 TEST(frmMecze, EmptySelectionGivesAnEmptyWindow) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     Mirvola::dblIdMeczu = 1;
     frmMecze w(nullptr, false, fromStatistics(u"(0)"_s, u"('A')"_s));
     EXPECT_EQ(buttonStates(w), u"0000"_s);
@@ -176,8 +175,7 @@ TEST(frmMecze, EmptySelectionGivesAnEmptyWindow) {
 }
 
 TEST(frmMecze, NarrowsAGridOfSixteenGoalsForItsScrollBar) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     // 16 home goals and 15 away goals.
     d.exec(
         u"INSERT INTO Mecze VALUES (9, 1, '2001-09-09', 'D', 1, 16, 15, 1, NULL);"

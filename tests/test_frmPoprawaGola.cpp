@@ -34,7 +34,6 @@ class frmPoprawaGolaTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ui::setClock([] { return QDateTime(QDate(2003, 5, 10), QTime(12, 0)); });
-        baza.fillSample();
     }
     void TearDown() override { ui::setClock({}); }
 
@@ -58,7 +57,7 @@ class frmPoprawaGolaTest : public ::testing::Test {
         EXPECT_TRUE(s.done());
     }
 
-    Diary baza;
+    SampleDiary baza;
 };
 
 }  // namespace

@@ -75,7 +75,6 @@ const QString kZmienKlub = u8("Podaj nową nazwę klubu (maksymalnie 21 znaków)
 class SlownikiTest : public ::testing::Test {
   protected:
     SlownikiTest() {
-        diary.fillSample();
         Mirvola::blnPoprawa = Mirvola::False;
         ui::setClock([] { return QDateTime(QDate(2003, 6, 1), QTime(12, 0)); });
     }
@@ -87,7 +86,7 @@ class SlownikiTest : public ::testing::Test {
     // All rows of a one-column query, joined by "|".
     QString spis(const char* sql) const { return diary.column(u8(sql)).join(u'|'); }
 
-    Diary diary;
+    SampleDiary diary;
 };
 
 TEST_F(SlownikiTest, OpensOnClubsAndEveryTabShowsItsDictionary) {

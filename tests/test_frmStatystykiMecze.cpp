@@ -70,8 +70,7 @@ void fillBalanceDiary(const Diary& d) {
 }  // namespace
 
 TEST(frmStatystykiMecze, OpensOnOfficialCompetitionsAtEveryVenue) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiMecze w;
     EXPECT_EQ(texts(competitions(w)), qs({"Liga", "Puchar", "Sparing"}));
     EXPECT_EQ(competitions(w)->item(2)->checkState(), Qt::Unchecked);
@@ -106,8 +105,7 @@ TEST(frmStatystykiMecze, CountsResultsAndGoalsFromTheHomeClubsSide) {
 }
 
 TEST(frmStatystykiMecze, FiltersRefillTheTableAndOnlyCompetitionsThePanels) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiMecze w;
     const QString allPanel = panel(w, 0);
 
@@ -139,8 +137,7 @@ TEST(frmStatystykiMecze, FiltersRefillTheTableAndOnlyCompetitionsThePanels) {
 }
 
 TEST(frmStatystykiMecze, CompetitionWithAnApostropheFilters) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     d.exec(
         u"INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
         "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 2, 0, 4, NULL);"_s);
@@ -195,8 +192,7 @@ TEST(frmStatystykiMecze, FourteenOpponentsNarrowTheNameAndCountsSortByValue) {
 }
 
 TEST(frmStatystykiMecze, DoubleClickAndEnterOpenTheViewerOnTheOpponentsMatches) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiMecze w;
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -232,8 +228,7 @@ TEST(frmStatystykiMecze, DoubleClickAndEnterOpenTheViewerOnTheOpponentsMatches) 
 }
 
 TEST(frmStatystykiMecze, DatabaseErrorOnRefillKeepsTheWindowUsable) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiMecze w;
     const auto before = rows(table(w));
     const QString moved = d.path() + u".moved"_s;

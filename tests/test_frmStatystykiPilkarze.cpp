@@ -39,8 +39,7 @@ QStringList rows(const QWidget& w) {
 }  // namespace
 
 TEST(frmStatystykiPilkarze, OpensOnTheHomeClubsRegularGoalsInOfficialMatches) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiPilkarze w;
     EXPECT_EQ(w.strRozgrywki, u"(1, 2)"_s);
     EXPECT_EQ(w.strGdzie, u"('D', 'W', 'N')"_s);
@@ -50,8 +49,7 @@ TEST(frmStatystykiPilkarze, OpensOnTheHomeClubsRegularGoalsInOfficialMatches) {
 }
 
 TEST(frmStatystykiPilkarze, GoalOptionsChooseKindAndSide) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiPilkarze w;
 
     option(w, 4)->click();  // own goals too
@@ -85,8 +83,7 @@ TEST(frmStatystykiPilkarze, GoalOptionsChooseKindAndSide) {
 }
 
 TEST(frmStatystykiPilkarze, EqualCountsGoBySurnameThenFirstName) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     d.exec(
         u"INSERT INTO Gracze VALUES (6, 'Zenon', 'Adamski', NULL), (7, 'Bartosz', 'Nowak', NULL);"
         "INSERT INTO Bramki VALUES (4, 3, -1, 7, 60, 1), (4, 4, -1, 6, 70, 1);"_s);
@@ -120,8 +117,7 @@ TEST(frmStatystykiPilkarze, TwentyOnePlayersNarrowTheNameAndGoalsSortByValue) {
 }
 
 TEST(frmStatystykiPilkarze, DoubleClickAndEnterOpenThePlayersGoals) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiPilkarze w;
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -152,8 +148,7 @@ TEST(frmStatystykiPilkarze, DoubleClickAndEnterOpenThePlayersGoals) {
 }
 
 TEST(frmStatystykiPilkarze, CompetitionWithAnApostropheAndDatabaseErrors) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     d.exec(
         u"INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
         "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 1, 0, 4, NULL);"

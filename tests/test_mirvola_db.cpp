@@ -32,12 +32,9 @@ ToolRun tool(const QStringList& arguments) {
 
 class ToolTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_FALSE(qEnvironmentVariable("MIRVOLA_DB_TOOL").isEmpty());
-        diary.fillSample();
-    }
+    void SetUp() override { ASSERT_FALSE(qEnvironmentVariable("MIRVOLA_DB_TOOL").isEmpty()); }
     QString file(const QString& name) const { return diary.dir() + u'/' + name; }
-    Diary diary;
+    SampleDiary diary;
 };
 
 TEST_F(ToolTest, CreateMakesAnEmptyDiaryAndNeverOverwrites) {

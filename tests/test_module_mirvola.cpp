@@ -9,7 +9,7 @@
 
 using namespace Qt::StringLiterals;
 
-using testing_support::Diary;
+using testing_support::SampleDiary;
 namespace err = engine::err;
 
 using testing_support::errorOf;
@@ -18,12 +18,11 @@ namespace {
 
 class ModuleTest : public ::testing::Test {
   protected:
-    void SetUp() override { diary.fillSample(); }
     void TearDown() override {
         Mirvola::rsDane.reset();
         Mirvola::dbBaza.reset();
     }
-    Diary diary;
+    SampleDiary diary;
 };
 
 TEST_F(ModuleTest, ZamknijBazeEmptiesBothAndASecondCallIsAnError) {

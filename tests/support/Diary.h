@@ -51,4 +51,9 @@ class Diary {
     QTemporaryDir m_dir;
 };
 
+// A diary with the sample rows of Diary::fillSample().
+struct SampleDiary : Diary {
+    SampleDiary() { fillSample(); }
+};
+
 }  // namespace testing_support
