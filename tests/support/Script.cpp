@@ -87,22 +87,14 @@ Script& Script::modal(const QString& objectName, std::function<void(QDialog*)> d
 
 void Script::verify() {
     m_verified = true;
+    const char* const kinds[] = {"message box", "input box", "modal window"};
     for (const Step& s : m_steps) {
-        switch (s.kind) {
-            case Step::Kind::Message:
-                ADD_FAILURE() << "expected message box never shown: "
-                              << s.message.title.toStdString() << " | "
-                              << s.message.text.toStdString();
-                break;
-            case Step::Kind::Input:
-                ADD_FAILURE() << "expected input box never shown: " << s.input.title.toStdString()
-                              << " | " << s.input.prompt.toStdString();
-                break;
-            case Step::Kind::Modal:
-                ADD_FAILURE() << "expected modal window never shown: "
-                              << s.objectName.toStdString();
-                break;
-        }
+        const QString what =
+            s.kind == Step::Kind::Message ? s.message.title + u" | "_s + s.message.text
+            : s.kind == Step::Kind::Input ? s.input.title + u" | "_s + s.input.prompt
+                                          : s.objectName;
+        ADD_FAILURE() << "expected " << kinds[static_cast<int>(s.kind)]
+                      << " never shown: " << what.toStdString();
     }
     m_steps.clear();
 }
@@ -113,7 +105,6 @@ Script& Script::collectErrors() {
 }
 
 ui::Answer Script::message(QWidget*, const ui::Message& m) {
-    m_shown.push_back(m.title + QLatin1Char('|') + m.text);
     if (intercept) {
         if (const auto answer = intercept(m)) {
             return *answer;
@@ -143,7 +134,6 @@ ui::Answer Script::message(QWidget*, const ui::Message& m) {
 }
 
 std::optional<QString> Script::input(QWidget*, const ui::Input& in) {
-    m_shown.push_back(u"input:"_s + in.title + QLatin1Char('|') + in.prompt);
     if (m_steps.empty() || m_steps.front().kind != Step::Kind::Input) {
         ADD_FAILURE() << "unexpected input box: " << in.title.toStdString() << " | "
                       << in.prompt.toStdString();
@@ -160,7 +150,6 @@ std::optional<QString> Script::input(QWidget*, const ui::Input& in) {
 }
 
 int Script::modal(QDialog* dialog) {
-    m_shown.push_back(u"modal:"_s + dialog->objectName());
     if (m_steps.empty() || m_steps.front().kind != Step::Kind::Modal) {
         ADD_FAILURE() << "unexpected modal window: " << dialog->objectName().toStdString();
         return QDialog::Rejected;

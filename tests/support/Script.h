@@ -8,7 +8,6 @@
 #include <deque>
 #include <functional>
 #include <optional>
-#include <vector>
 
 class QDialog;
 
@@ -48,8 +47,6 @@ class Script : public ui::Handler {
     Script& collectErrors();
     const QStringList& errors() const { return m_errors; }
 
-    // Every box shown so far, as "title|text" (messages) or "input:title|prompt" lines.
-    const std::vector<QString>& shown() const { return m_shown; }
     // Fails the test when expectations are left; called by the destructor too.
     void verify();
     bool done() const { return m_steps.empty(); }
@@ -61,7 +58,6 @@ class Script : public ui::Handler {
   private:
     struct Step;
     std::deque<Step> m_steps;
-    std::vector<QString> m_shown;
     QStringList m_errors;
     bool m_collectErrors = false;
     bool m_verified = false;
