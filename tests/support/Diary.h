@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <initializer_list>
 #include <vector>
 
 struct sqlite3;
@@ -15,6 +16,16 @@ namespace testing_support {
 // ("NULL" for Null); a query that fails fails the test.
 std::vector<QStringList> rowsOf(sqlite3* db, const QString& sql);
 std::vector<QStringList> rowsOf(const QString& path, const QString& sql);
+
+// A list of UTF-8 texts.
+inline QStringList qs(std::initializer_list<const char*> texts) {
+    QStringList result;
+    for (const char* t : texts) {
+        result << QString::fromUtf8(t);
+    }
+    return result;
+}
+
 // The whole content of a file (empty when it cannot be read).
 QByteArray fileBytes(const QString& path);
 

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <vector>
 
 // Readable texts in failure messages.
@@ -40,15 +39,6 @@ inline QString labelText(const QObject& parent, const QString& name) {
 }
 inline QString labelText(const QObject& parent, const char* name) {
     return labelText(parent, QString::fromUtf8(name));
-}
-
-// A list of UTF-8 texts.
-inline QStringList qs(std::initializer_list<const char*> texts) {
-    QStringList result;
-    for (const char* t : texts) {
-        result << QString::fromUtf8(t);
-    }
-    return result;
 }
 
 inline QStringList texts(const QListWidget* list) {
