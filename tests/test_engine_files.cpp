@@ -2,16 +2,13 @@
 #include "data/engine/Database.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
+#include "support/Diary.h"
 #include "support/EngineError.h"
+#include "support/OtherProcess.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
-
-#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -19,39 +16,21 @@
 #include <functional>
 
 namespace err = engine::err;
-
-using testing_support::errorOf;
+using namespace Qt::StringLiterals;
+using namespace testing_support;
 
 namespace {
 
-QByteArray fileHash(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
-
-// Every row of every table, as text, read with plain SQLite.
+// Every row of every table, as text.
 QStringList dump(const QString& path) {
     QStringList lines;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     for (const char* table : {"Sezony", "Kluby", "Rozgrywki", "Jak", "Gracze", "Mecze", "Bramki"}) {
-        sqlite3_stmt* stmt = nullptr;
-        const QByteArray sql = QByteArray("SELECT * FROM ") + table + " ORDER BY rowid";
-        sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            QString line = QLatin1String(table);
-            for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-                line += u'|' + (text ? QString::fromUtf8(text) : QStringLiteral("NULL"));
-            }
-            lines << line;
+        const QString name = QLatin1String(table);
+        for (const QStringList& row :
+             rowsOf(path, u"SELECT * FROM "_s + name + u" ORDER BY rowid"_s)) {
+            lines << name + u'|' + row.join(u'|');
         }
-        sqlite3_finalize(stmt);
     }
-    sqlite3_close(db);
     return lines;
 }
 
@@ -62,19 +41,19 @@ class FilesTest : public ::testing::Test {
         demo::createDiary(path);
     }
     QTemporaryDir dir;
-    const QString path = dir.path() + QStringLiteral("/Mirvola.mdb");
-    const QString copy = dir.path() + QStringLiteral("/KopiaMirvola.mdb");
+    const QString path = dir.path() + u"/Mirvola.mdb"_s;
+    const QString copy = dir.path() + u"/KopiaMirvola.mdb"_s;
 };
 
 TEST_F(FilesTest, CompactionKeepsEveryRow) {
     const QStringList rows = dump(path);
-    engine::Database::open(path)->execute(QStringLiteral("DELETE FROM Mecze WHERE Id_meczu < 100"));
+    engine::Database::open(path)->execute(u"DELETE FROM Mecze WHERE Id_meczu < 100"_s);
     const QStringList remaining = dump(path);
     ASSERT_LT(remaining.size(), rows.size());
 
     engine::compactDatabase(path, copy);
     EXPECT_EQ(dump(copy), remaining);
-    EXPECT_EQ(engine::checkDatabase(copy), QStringLiteral("ok"));
+    EXPECT_EQ(engine::checkDatabase(copy), u"ok"_s);
     EXPECT_LT(QFileInfo(copy).size(), QFileInfo(path).size());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
         << "no temporary file is left behind";
@@ -82,7 +61,7 @@ TEST_F(FilesTest, CompactionKeepsEveryRow) {
     engine::replaceFileAtomically(copy, path);
     EXPECT_FALSE(QFileInfo::exists(copy));
     EXPECT_EQ(dump(path), remaining);
-    engine::Database::open(path)->openRecordset(QStringLiteral("Mecze"));
+    engine::Database::open(path)->openRecordset(u"Mecze"_s);
 }
 
 TEST_F(FilesTest, NothingIsOverwritten) {
@@ -99,27 +78,18 @@ TEST_F(FilesTest, NothingIsOverwritten) {
 
 // Another process holds the file: a writer's exclusive lock, or a reader's open transaction.
 TEST_F(FilesTest, AFileHeldByAnotherProcessIsLeftUntouched) {
-    const QString cli = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
-    if (cli.isEmpty()) {
-        GTEST_SKIP() << "the sqlite3 command line tool is not installed";
-    }
-    const QByteArray hash = fileHash(path);
+    const QByteArray before = fileBytes(path);
     for (const char* hold : {"BEGIN EXCLUSIVE;", "BEGIN; SELECT count(*) FROM Mecze;"}) {
         SCOPED_TRACE(hold);
-        QProcess other;
-        other.start(cli, {path});
-        ASSERT_TRUE(other.waitForStarted());
-        other.write(QByteArray(hold) + "\nSELECT 'held';\n");
-        while (!other.readAllStandardOutput().contains("held")) {
-            ASSERT_TRUE(other.waitForReadyRead(5000));
+        OtherProcess other(path, hold);
+        if (!other.holds()) {
+            GTEST_SKIP() << "no sqlite3 shell to hold the file";
         }
         EXPECT_EQ(errorOf([&] { engine::compactDatabase(path, copy); }), err::FileInUse);
         EXPECT_EQ(errorOf([&] { engine::repairDatabase(path); }), err::FileInUse);
         EXPECT_FALSE(QFileInfo::exists(copy));
-        other.closeWriteChannel();
-        ASSERT_TRUE(other.waitForFinished(5000));
     }
-    EXPECT_EQ(fileHash(path), hash);
+    EXPECT_EQ(fileBytes(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
     // A connection of this process counts as well.
@@ -135,7 +105,7 @@ TEST_F(FilesTest, RepairOfASoundFileKeepsEveryRow) {
     const QStringList rows = dump(path);
     engine::repairDatabase(path);
     EXPECT_EQ(dump(path), rows);
-    EXPECT_EQ(engine::checkDatabase(path), QStringLiteral("ok"));
+    EXPECT_EQ(engine::checkDatabase(path), u"ok"_s);
 }
 
 // Pages of a copy are overwritten; the repair either recovers a sound file with part of the
@@ -148,8 +118,8 @@ TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
         {2, 3}, {pages / 2, pages / 2 + 2}, {pages - 3, pages}, {3, pages / 3}};
     int repaired = 0;
     for (const auto& [from, to] : damages) {
-        SCOPED_TRACE(QStringLiteral("pages %1..%2").arg(from).arg(to).toStdString());
-        const QString damaged = dir.path() + QStringLiteral("/Uszkodzona.mdb");
+        SCOPED_TRACE(u"pages %1..%2"_s.arg(from).arg(to).toStdString());
+        const QString damaged = dir.path() + u"/Uszkodzona.mdb"_s;
         QFile::remove(damaged);
         ASSERT_TRUE(QFile::copy(path, damaged));
         {
@@ -160,19 +130,19 @@ TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
                 file.write(QByteArray(4096, static_cast<char>(0x5A + page)));
             }
         }
-        EXPECT_NE(engine::checkDatabase(damaged), QStringLiteral("ok"));
+        EXPECT_NE(engine::checkDatabase(damaged), u"ok"_s);
         try {
             engine::repairDatabase(damaged);
             ++repaired;
-            EXPECT_EQ(engine::checkDatabase(damaged), QStringLiteral("ok"));
-            EXPECT_TRUE(QFileInfo::exists(damaged + QStringLiteral(".uszkodzona")))
+            EXPECT_EQ(engine::checkDatabase(damaged), u"ok"_s);
+            EXPECT_TRUE(QFileInfo::exists(damaged + u".uszkodzona"_s))
                 << "the damaged file is kept";
             const int left = static_cast<int>(dump(damaged).size());
             EXPECT_GT(left, 0);
             EXPECT_LE(left, total) << "an index page lost loses no row";
             std::printf("pages %lld..%lld: %d of %d rows recovered\n", static_cast<long long>(from),
                         static_cast<long long>(to), left, total);
-            engine::Database::open(damaged)->openRecordset(QStringLiteral("Bramki"));
+            engine::Database::open(damaged)->openRecordset(u"Bramki"_s);
         } catch (const engine::Error& e) {
             EXPECT_EQ(e.number(), err::Corrupt) << e.what();
         }

@@ -14,26 +14,23 @@
 
 #include <functional>
 
-using engine::Database;
-using testing_support::Diary;
-namespace err = engine::err;
+using namespace Qt::StringLiterals;
 
-using testing_support::errorOf;
+using engine::Database;
+using namespace testing_support;
+namespace err = engine::err;
 
 namespace {
 
 class RecordsetTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        diary.fillSample();
-        db = Database::open(diary.path());
-    }
-    Diary diary;
+    void SetUp() override { db = Database::open(diary.path()); }
+    SampleDiary diary;
     std::unique_ptr<Database> db;
 };
 
 TEST_F(RecordsetTest, EmptyResultIsAtBothEndsAtOnce) {
-    const auto rs = db->openRecordset(QStringLiteral("SELECT * FROM Mecze WHERE Id_meczu = 99"));
+    const auto rs = db->openRecordset(u"SELECT * FROM Mecze WHERE Id_meczu = 99"_s);
     EXPECT_EQ(rs->recordCount(), 0);
     EXPECT_TRUE(rs->eof());
     EXPECT_TRUE(rs->bof());
@@ -44,14 +41,14 @@ TEST_F(RecordsetTest, EmptyResultIsAtBothEndsAtOnce) {
 }
 
 TEST_F(RecordsetTest, MovesBothWaysAndReportsPastEitherEnd) {
-    const auto rs = db->openRecordset(QStringLiteral("SELECT * FROM Mecze ORDER BY Id_meczu"));
+    const auto rs = db->openRecordset(u"SELECT * FROM Mecze ORDER BY Id_meczu"_s);
     ASSERT_EQ(rs->recordCount(), 5);
     EXPECT_EQ(rs->absolutePosition(), 0);
     rs->moveLast();
     EXPECT_EQ(rs->value(0).toLongLong(), 5);
     rs->moveNext();
     EXPECT_TRUE(rs->eof());
-    EXPECT_EQ(errorOf([&] { rs->value(QStringLiteral("Id_meczu")); }), err::NoCurrentRecord);
+    EXPECT_EQ(errorOf([&] { rs->value(u"Id_meczu"_s); }), err::NoCurrentRecord);
     EXPECT_EQ(errorOf([&] { rs->moveNext(); }), err::NoCurrentRecord);
     rs->moveFirst();
     rs->movePrevious();
@@ -62,150 +59,143 @@ TEST_F(RecordsetTest, MovesBothWaysAndReportsPastEitherEnd) {
 }
 
 TEST_F(RecordsetTest, ValuesByNameAndPositionWithTheirTypes) {
-    const auto rs = db->openRecordset(QStringLiteral("SELECT * FROM Mecze WHERE Id_meczu = 3"));
+    const auto rs = db->openRecordset(u"SELECT * FROM Mecze WHERE Id_meczu = 3"_s);
     ASSERT_EQ(rs->recordCount(), 1);
     QStringList names;
     for (int i = 0; i < rs->fieldCount(); ++i) {
         names << rs->fieldName(i);
     }
-    EXPECT_EQ(names.join(u','), QStringLiteral("Id_meczu,Id_sezonu,Data,Gdzie,Id_klubu,Wyn1,Wyn2,"
-                                               "Id_rozgrywki,Komentarz"));
+    EXPECT_EQ(names.join(u','),
+              u"Id_meczu,Id_sezonu,Data,Gdzie,Id_klubu,Wyn1,Wyn2,"
+              "Id_rozgrywki,Komentarz"_s);
     EXPECT_EQ(rs->value(0).typeId(), QMetaType::LongLong);
-    EXPECT_EQ(rs->value(QStringLiteral("data")), QVariant(QDate(2002, 9, 1)));
-    EXPECT_EQ(rs->value(QStringLiteral("GDZIE")).toString(), QStringLiteral("N"));
-    EXPECT_EQ(rs->value(8).toString(), QStringLiteral("Sparing\r\nw deszczu"));
-    EXPECT_EQ(errorOf([&] { rs->value(QStringLiteral("Nieznane")); }), err::ItemNotFound);
+    EXPECT_EQ(rs->value(u"data"_s), QVariant(QDate(2002, 9, 1)));
+    EXPECT_EQ(rs->value(u"GDZIE"_s).toString(), u"N"_s);
+    EXPECT_EQ(rs->value(8).toString(), u"Sparing\r\nw deszczu"_s);
+    EXPECT_EQ(errorOf([&] { rs->value(u"Nieznane"_s); }), err::ItemNotFound);
     EXPECT_EQ(errorOf([&] { rs->value(9); }), err::ItemNotFound);
 
-    const auto nulls = db->openRecordset(QStringLiteral("SELECT * FROM Mecze WHERE Id_meczu = 5"));
-    EXPECT_TRUE(nulls->value(QStringLiteral("Komentarz")).isNull());
-    EXPECT_TRUE(nulls->value(QStringLiteral("Wyn1")).isNull());
+    const auto nulls = db->openRecordset(u"SELECT * FROM Mecze WHERE Id_meczu = 5"_s);
+    EXPECT_TRUE(nulls->value(u"Komentarz"_s).isNull());
+    EXPECT_TRUE(nulls->value(u"Wyn1"_s).isNull());
 
-    const auto flags =
-        db->openRecordset(QStringLiteral("SELECT * FROM Rozgrywki ORDER BY Id_rozgrywki"));
+    const auto flags = db->openRecordset(u"SELECT * FROM Rozgrywki ORDER BY Id_rozgrywki"_s);
     EXPECT_EQ(flags->value(2), QVariant(qlonglong(-1)));
     flags->moveLast();
-    EXPECT_EQ(flags->value(QStringLiteral("Oficjalny")), QVariant(qlonglong(0)));
+    EXPECT_EQ(flags->value(u"Oficjalny"_s), QVariant(qlonglong(0)));
 }
 
 TEST_F(RecordsetTest, BareTableNameOpensTheTableForAdding) {
-    const auto rs = db->openRecordset(QStringLiteral("Kluby"));
+    const auto rs = db->openRecordset(u"Kluby"_s);
     EXPECT_EQ(rs->recordCount(), 4);
     ASSERT_TRUE(rs->updatable());
     rs->addNew();
-    rs->setValue(QStringLiteral("Druzyna"), QStringLiteral("Górnik Zabrze"));
+    rs->setValue(u"Druzyna"_s, u"Górnik Zabrze"_s);
     rs->update();
     EXPECT_EQ(rs->recordCount(), 5);
     EXPECT_EQ(rs->absolutePosition(), 0) << "the current row stays where it was";
     rs->moveToLastModified();
-    EXPECT_EQ(rs->value(QStringLiteral("Id_klubu")), QVariant(qlonglong(5)));
-    EXPECT_EQ(
-        diary.value(QStringLiteral("SELECT Druzyna FROM Kluby WHERE Id_klubu = 5")).toString(),
-        QStringLiteral("Górnik Zabrze"));
+    EXPECT_EQ(rs->value(u"Id_klubu"_s), QVariant(qlonglong(5)));
+    EXPECT_EQ(diary.value(u"SELECT Druzyna FROM Kluby WHERE Id_klubu = 5"_s).toString(),
+              u"Górnik Zabrze"_s);
 
     // Columns not written take the table's defaults: a new competition is official.
-    const auto competitions = db->openRecordset(QStringLiteral("Rozgrywki"));
+    const auto competitions = db->openRecordset(u"Rozgrywki"_s);
     competitions->addNew();
-    competitions->setValue(1, QStringLiteral("Superpuchar"));
+    competitions->setValue(1, u"Superpuchar"_s);
     competitions->update();
     competitions->moveToLastModified();
     EXPECT_EQ(competitions->value(2), QVariant(qlonglong(-1)));
 }
 
 TEST_F(RecordsetTest, EditWritesBackAndCancelDiscards) {
-    const auto rs = db->openRecordset(QStringLiteral("SELECT * FROM Mecze WHERE Id_meczu = 2"));
+    const auto rs = db->openRecordset(u"SELECT * FROM Mecze WHERE Id_meczu = 2"_s);
     rs->edit();
-    rs->setValue(QStringLiteral("Wyn1"), 3);
-    rs->setValue(QStringLiteral("Komentarz"), QVariant());
-    EXPECT_EQ(rs->value(QStringLiteral("Wyn1")).toInt(), 3) << "the edited value reads back";
+    rs->setValue(u"Wyn1"_s, 3);
+    rs->setValue(u"Komentarz"_s, QVariant());
+    EXPECT_EQ(rs->value(u"Wyn1"_s).toInt(), 3) << "the edited value reads back";
     rs->update();
-    EXPECT_EQ(
-        diary.rows(QStringLiteral("SELECT Wyn1, Wyn2, Komentarz FROM Mecze WHERE Id_meczu = 2"))
-            .front()
-            .join(u','),
-        QStringLiteral("3,2,NULL"));
+    EXPECT_EQ(diary.rows(u"SELECT Wyn1, Wyn2, Komentarz FROM Mecze WHERE Id_meczu = 2"_s)
+                  .front()
+                  .join(u','),
+              u"3,2,NULL"_s);
 
     rs->edit();
-    rs->setValue(QStringLiteral("Wyn2"), 9);
+    rs->setValue(u"Wyn2"_s, 9);
     rs->cancelUpdate();
-    EXPECT_EQ(rs->value(QStringLiteral("Wyn2")).toInt(), 2);
-    EXPECT_EQ(diary.value(QStringLiteral("SELECT Wyn2 FROM Mecze WHERE Id_meczu = 2")).toInt(), 2);
+    EXPECT_EQ(rs->value(u"Wyn2"_s).toInt(), 2);
+    EXPECT_EQ(diary.value(u"SELECT Wyn2 FROM Mecze WHERE Id_meczu = 2"_s).toInt(), 2);
     EXPECT_EQ(errorOf([&] { rs->update(); }), err::CannotUpdate);
     EXPECT_EQ(errorOf([&] { rs->setValue(0, 1); }), err::CannotUpdate);
 
     // A condition in the program's dialect keeps the recordset updatable.
     const auto columns = db->openRecordset(
-        QStringLiteral("SELECT Id_klubu, Druzyna FROM Kluby WHERE Druzyna = 'LEGIA' AND Id_klubu "
-                       "In (1, 2)"));
+        u"SELECT Id_klubu, Druzyna FROM Kluby WHERE Druzyna = 'LEGIA' AND Id_klubu "
+        "In (1, 2)"_s);
     ASSERT_EQ(columns->recordCount(), 1);
     ASSERT_TRUE(columns->updatable());
     columns->edit();
-    columns->setValue(1, QStringLiteral("Legia Warszawa"));
+    columns->setValue(1, u"Legia Warszawa"_s);
     columns->update();
-    EXPECT_EQ(
-        diary.value(QStringLiteral("SELECT Druzyna FROM Kluby WHERE Id_klubu = 1")).toString(),
-        QStringLiteral("Legia Warszawa"));
+    EXPECT_EQ(diary.value(u"SELECT Druzyna FROM Kluby WHERE Id_klubu = 1"_s).toString(),
+              u"Legia Warszawa"_s);
 
     const auto joined = db->openRecordset(
-        QStringLiteral("SELECT Mecze.Id_meczu, Kluby.Druzyna FROM Mecze LEFT JOIN Kluby ON "
-                       "Kluby.Id_klubu = Mecze.Id_klubu"));
+        u"SELECT Mecze.Id_meczu, Kluby.Druzyna FROM Mecze LEFT JOIN Kluby ON "
+        "Kluby.Id_klubu = Mecze.Id_klubu"_s);
     EXPECT_FALSE(joined->updatable());
     EXPECT_EQ(errorOf([&] { joined->addNew(); }), err::ReadOnly);
 }
 
 TEST_F(RecordsetTest, FindFirstMovesToTheMatchOrReportsNoMatch) {
-    const auto rs = db->openRecordset(QStringLiteral("SELECT * FROM Mecze ORDER BY Id_meczu"));
+    const auto rs = db->openRecordset(u"SELECT * FROM Mecze ORDER BY Id_meczu"_s);
     rs->moveNext();
-    rs->findFirst(QStringLiteral("Id_meczu = 4"));
+    rs->findFirst(u"Id_meczu = 4"_s);
     EXPECT_FALSE(rs->noMatch());
     EXPECT_EQ(rs->absolutePosition(), 3);
-    rs->findFirst(QStringLiteral("Id_meczu = 99"));
+    rs->findFirst(u"Id_meczu = 99"_s);
     EXPECT_TRUE(rs->noMatch());
     EXPECT_EQ(rs->absolutePosition(), 3);
-    rs->findFirst(QStringLiteral("Gdzie = 'W' AND Id_klubu = 1"));
+    rs->findFirst(u"Gdzie = 'w' AND Id_klubu = 1"_s);  // texts ignore case
     EXPECT_EQ(rs->value(0).toLongLong(), 5);
 }
 
 TEST_F(RecordsetTest, YesNoAndDateColumnsConvertWhatTheyAreGiven) {
-    const auto kinds = db->openRecordset(QStringLiteral("Jak"));
+    const auto kinds = db->openRecordset(u"Jak"_s);
     const auto addKind = [&](const QString& name, const QVariant& ownGoal) {
         kinds->addNew();
-        kinds->setValue(QStringLiteral("Jak"), name);
-        kinds->setValue(QStringLiteral("CzySam"), ownGoal);
+        kinds->setValue(u"Jak"_s, name);
+        kinds->setValue(u"CzySam"_s, ownGoal);
         kinds->update();
         kinds->moveToLastModified();
-        return diary.value(QStringLiteral("SELECT CzySam FROM Jak WHERE Jak = '") + name + u'\'')
-            .toString();
+        return diary.value(u"SELECT CzySam FROM Jak WHERE Jak = '"_s + name + u'\'').toString();
     };
-    EXPECT_EQ(addKind(QStringLiteral("a"), QStringLiteral("True")), QStringLiteral("-1"));
-    EXPECT_EQ(kinds->value(QStringLiteral("CzySam")), QVariant(qlonglong(-1)));
-    EXPECT_EQ(addKind(QStringLiteral("b"), QStringLiteral("false")), QStringLiteral("0"));
-    EXPECT_EQ(addKind(QStringLiteral("c"), true), QStringLiteral("-1"));
-    EXPECT_EQ(addKind(QStringLiteral("d"), 1), QStringLiteral("-1"));
+    EXPECT_EQ(addKind(u"a"_s, u"True"_s), u"-1"_s);
+    EXPECT_EQ(kinds->value(u"CzySam"_s), QVariant(qlonglong(-1)));
+    EXPECT_EQ(addKind(u"b"_s, u"false"_s), u"0"_s);
+    EXPECT_EQ(addKind(u"c"_s, true), u"-1"_s);
+    EXPECT_EQ(addKind(u"d"_s, 1), u"-1"_s);
     kinds->addNew();
-    EXPECT_EQ(errorOf([&] { kinds->setValue(QStringLiteral("CzySam"), QStringLiteral("może")); }),
-              err::ConversionError);
+    EXPECT_EQ(errorOf([&] { kinds->setValue(u"CzySam"_s, u"może"_s); }), err::ConversionError);
     kinds->cancelUpdate();
 
-    const auto match = db->openRecordset(QStringLiteral("SELECT * FROM Mecze WHERE Id_meczu = 1"));
+    const auto match = db->openRecordset(u"SELECT * FROM Mecze WHERE Id_meczu = 1"_s);
     const auto storeDate = [&](const QVariant& date) {
         match->edit();
-        match->setValue(QStringLiteral("Data"), date);
+        match->setValue(u"Data"_s, date);
         match->update();
-        return diary.value(QStringLiteral("SELECT Data FROM Mecze WHERE Id_meczu = 1")).toString();
+        return diary.value(u"SELECT Data FROM Mecze WHERE Id_meczu = 1"_s).toString();
     };
-    EXPECT_EQ(storeDate(QDate(2003, 5, 1)), QStringLiteral("2003-05-01"));
-    EXPECT_EQ(match->value(QStringLiteral("Data")), QVariant(QDate(2003, 5, 1)));
-    EXPECT_EQ(storeDate(QDateTime(QDate(1999, 12, 31), QTime(23, 59))),
-              QStringLiteral("1999-12-31"));
-    EXPECT_EQ(storeDate(QStringLiteral("1800-01-01")), QStringLiteral("1800-01-01"));
+    EXPECT_EQ(storeDate(QDate(2003, 5, 1)), u"2003-05-01"_s);
+    EXPECT_EQ(match->value(u"Data"_s), QVariant(QDate(2003, 5, 1)));
+    EXPECT_EQ(storeDate(QDateTime(QDate(1999, 12, 31), QTime(23, 59))), u"1999-12-31"_s);
+    EXPECT_EQ(storeDate(u"1800-01-01"_s), u"1800-01-01"_s);
     match->edit();
-    EXPECT_EQ(errorOf([&] { match->setValue(QStringLiteral("Data"), QStringLiteral("jutro")); }),
-              err::ConversionError);
+    EXPECT_EQ(errorOf([&] { match->setValue(u"Data"_s, u"jutro"_s); }), err::ConversionError);
 }
 
 TEST_F(RecordsetTest, DuplicateNamesAreRefusedIgnoringCaseAlsoInPolishLetters) {
-    const auto clubs = db->openRecordset(QStringLiteral("Kluby"));
+    const auto clubs = db->openRecordset(u"Kluby"_s);
     const auto addClub = [&](const QString& name) {
         return errorOf([&] {
             clubs->addNew();
@@ -213,48 +203,45 @@ TEST_F(RecordsetTest, DuplicateNamesAreRefusedIgnoringCaseAlsoInPolishLetters) {
             clubs->update();
         });
     };
-    EXPECT_EQ(addClub(QStringLiteral("LEGIA")), err::DuplicateKey);
-    EXPECT_EQ(addClub(QStringLiteral("ŁÓDZKI KS")), err::DuplicateKey);
-    EXPECT_EQ(addClub(QStringLiteral("wisła")), err::DuplicateKey);
-    EXPECT_EQ(diary.count(QStringLiteral("Kluby")), 4);
+    EXPECT_EQ(addClub(u"LEGIA"_s), err::DuplicateKey);
+    EXPECT_EQ(addClub(u"ŁÓDZKI KS"_s), err::DuplicateKey);
+    EXPECT_EQ(addClub(u"wisła"_s), err::DuplicateKey);
+    EXPECT_EQ(diary.count(u"Kluby"_s), 4);
     clubs->cancelUpdate();
-    EXPECT_EQ(addClub(QStringLiteral("Łódź")), 0);
-    EXPECT_EQ(addClub(QStringLiteral("Lodz")), 0) << "ł and l are different letters";
+    EXPECT_EQ(addClub(u"Łódź"_s), 0);
+    EXPECT_EQ(addClub(u"Lodz"_s), 0) << "ł and l are different letters";
 
     // Renaming onto another row's name is refused; a row may change the case of its own name.
-    const auto club = db->openRecordset(QStringLiteral("SELECT * FROM Kluby WHERE Id_klubu = 2"));
+    const auto club = db->openRecordset(u"SELECT * FROM Kluby WHERE Id_klubu = 2"_s);
     club->edit();
-    club->setValue(QStringLiteral("Druzyna"), QStringLiteral("ŁÓDŹ"));
+    club->setValue(u"Druzyna"_s, u"ŁÓDŹ"_s);
     EXPECT_EQ(errorOf([&] { club->update(); }), err::DuplicateKey);
     club->cancelUpdate();
     club->edit();
-    club->setValue(QStringLiteral("Druzyna"), QStringLiteral("WISŁA"));
+    club->setValue(u"Druzyna"_s, u"WISŁA"_s);
     EXPECT_EQ(errorOf([&] { club->update(); }), 0);
-    EXPECT_EQ(
-        diary.value(QStringLiteral("SELECT Druzyna FROM Kluby WHERE Id_klubu = 2")).toString(),
-        QStringLiteral("WISŁA"));
+    EXPECT_EQ(diary.value(u"SELECT Druzyna FROM Kluby WHERE Id_klubu = 2"_s).toString(),
+              u"WISŁA"_s);
 }
 
 TEST_F(RecordsetTest, UnknownTablesAndStatementsWithoutRowsAreErrors) {
-    EXPECT_EQ(errorOf([&] { db->openRecordset(QStringLiteral("Klubyy")); }), err::TableNotFound);
-    EXPECT_EQ(errorOf([&] { db->openRecordset(QStringLiteral("SELECT Nic FROM Kluby")); }),
+    EXPECT_EQ(errorOf([&] { db->openRecordset(u"Klubyy"_s); }), err::TableNotFound);
+    EXPECT_EQ(errorOf([&] { db->openRecordset(u"SELECT Nic FROM Kluby"_s); }),
               err::TooFewParameters);
-    EXPECT_EQ(errorOf([&] { db->openRecordset(QStringLiteral("DELETE FROM Kluby")); }),
-              err::InvalidOperation);
-    EXPECT_EQ(diary.count(QStringLiteral("Kluby")), 4);
+    EXPECT_EQ(errorOf([&] { db->openRecordset(u"DELETE FROM Kluby"_s); }), err::InvalidOperation);
+    EXPECT_EQ(diary.count(u"Kluby"_s), 4);
 }
 
 TEST(OpeningTest, RefusesMissingForeignAndNonDatabaseFiles) {
     Diary diary;
     const QString dir = diary.dir();
-    const QString missing = dir + QStringLiteral("/Brak.mdb");
+    const QString missing = dir + u"/Brak.mdb"_s;
     try {
         Database::open(missing);
         FAIL() << "opened a missing file";
     } catch (const engine::Error& e) {
         EXPECT_EQ(e.number(), err::FileNotFound);
-        EXPECT_EQ(e.description(),
-                  QStringLiteral("Nie można odnaleźć pliku '") + missing + QStringLiteral("'."));
+        EXPECT_EQ(e.description(), u"Nie można odnaleźć pliku '"_s + missing + u"'."_s);
     }
     EXPECT_FALSE(QFileInfo::exists(missing)) << "opening must never create the file";
 
@@ -264,9 +251,9 @@ TEST(OpeningTest, RefusesMissingForeignAndNonDatabaseFiles) {
         file.write(bytes);
         return file.fileName();
     };
-    const QString text = writeFile(QStringLiteral("tekst.mdb"), QByteArray(5000, 'x'));
-    const QString empty = writeFile(QStringLiteral("pusty.mdb"), {});
-    const QString foreign = dir + QStringLiteral("/obcy.db");
+    const QString text = writeFile(u"tekst.mdb"_s, QByteArray(5000, 'x'));
+    const QString empty = writeFile(u"pusty.mdb"_s, {});
+    const QString foreign = dir + u"/obcy.db"_s;
     {
         sqlite3* raw = nullptr;
         sqlite3_open(foreign.toUtf8().constData(), &raw);
@@ -274,11 +261,7 @@ TEST(OpeningTest, RefusesMissingForeignAndNonDatabaseFiles) {
         sqlite3_close(raw);
     }
     for (const QString& path : {text, empty, foreign}) {
-        const QByteArray before = [&] {
-            QFile f(path);
-            f.open(QIODevice::ReadOnly);
-            return f.readAll();
-        }();
+        const QByteArray before = fileBytes(path);
         try {
             Database::open(path);
             ADD_FAILURE() << "opened " << path.toStdString();
@@ -286,9 +269,7 @@ TEST(OpeningTest, RefusesMissingForeignAndNonDatabaseFiles) {
             EXPECT_EQ(e.number(), err::NotADatabase) << path.toStdString();
             EXPECT_TRUE(e.description().contains(path));
         }
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        EXPECT_EQ(f.readAll(), before) << "the file must stay untouched";
+        EXPECT_EQ(fileBytes(path), before) << "the file must stay untouched";
     }
 }
 

@@ -2,18 +2,20 @@
 #include "data/engine/Error.h"
 #include "data/engine/Workspace.h"
 #include "support/Diary.h"
+#include "support/EngineError.h"
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using engine::Workspace;
-using testing_support::Diary;
+using namespace testing_support;
 namespace err = engine::err;
 
 namespace {
 
 class TransactionTest : public ::testing::Test {
   protected:
-    void SetUp() override { diary.fillSample(); }
     void TearDown() override {
         Mirvola::rsDane.reset();
         Mirvola::dbBaza.reset();
@@ -24,13 +26,13 @@ class TransactionTest : public ::testing::Test {
     std::vector<QStringList> everything() const {
         std::vector<QStringList> all;
         for (const char* table : {"Mecze", "Bramki", "Kluby", "Gracze"}) {
-            const auto rows = diary.rows(QStringLiteral("SELECT * FROM ") + QLatin1String(table) +
-                                         QStringLiteral(" ORDER BY rowid"));
+            const auto rows =
+                diary.rows(u"SELECT * FROM "_s + QLatin1String(table) + u" ORDER BY rowid"_s);
             all.insert(all.end(), rows.begin(), rows.end());
         }
         return all;
     }
-    Diary diary;
+    SampleDiary diary;
 };
 
 // The match editor's save: delete the old goals, then write them again; a failure on the way
@@ -38,13 +40,13 @@ class TransactionTest : public ::testing::Test {
 TEST_F(TransactionTest, RollbackAfterAFailureRestoresDeletedGoals) {
     const auto before = everything();
     Workspace::beginTrans();
-    Mirvola::WykonajSQL(QStringLiteral("DELETE FROM Bramki WHERE Id_meczu = 1"));
-    Mirvola::OtworzBaze(QStringLiteral("Bramki"));
+    Mirvola::WykonajSQL(u"DELETE FROM Bramki WHERE Id_meczu = 1"_s);
+    Mirvola::OtworzBaze(u"Bramki"_s);
     try {
         Mirvola::rsDane->addNew();
-        Mirvola::rsDane->setValue(QStringLiteral("Id_meczu"), 2);
-        Mirvola::rsDane->setValue(QStringLiteral("Nr_pozycji"), 1);  // taken by match 2
-        Mirvola::rsDane->setValue(QStringLiteral("Czy_Mirvola"), QStringLiteral("True"));
+        Mirvola::rsDane->setValue(u"Id_meczu"_s, 2);
+        Mirvola::rsDane->setValue(u"Nr_pozycji"_s, 1);  // taken by match 2
+        Mirvola::rsDane->setValue(u"Czy_Mirvola"_s, u"True"_s);
         Mirvola::rsDane->update();
         FAIL() << "a duplicate goal position was stored";
     } catch (const engine::Error& e) {
@@ -58,26 +60,24 @@ TEST_F(TransactionTest, RollbackAfterAFailureRestoresDeletedGoals) {
 
 TEST_F(TransactionTest, CommandsJoinTheTransactionAndCommitKeepsTheirWork) {
     Workspace::beginTrans();
-    Mirvola::WykonajSQL(QStringLiteral("DELETE FROM Bramki WHERE Id_meczu = 2"));
-    Mirvola::OtworzBaze(QStringLiteral("SELECT * FROM Bramki WHERE Id_meczu = 2"));
+    Mirvola::WykonajSQL(u"DELETE FROM Bramki WHERE Id_meczu = 2"_s);
+    Mirvola::OtworzBaze(u"SELECT * FROM Bramki WHERE Id_meczu = 2"_s);
     EXPECT_EQ(Mirvola::rsDane->recordCount(), 0) << "the shared recordset sees the deletion";
     Mirvola::ZamknijBaze();
-    EXPECT_EQ(diary.value(QStringLiteral("SELECT count(*) FROM Bramki WHERE Id_meczu = 2")).toInt(),
-              3)
+    EXPECT_EQ(diary.value(u"SELECT count(*) FROM Bramki WHERE Id_meczu = 2"_s).toInt(), 3)
         << "nobody outside the transaction sees it before the commit";
 
-    Mirvola::OtworzBaze(QStringLiteral("Mecze"));
+    Mirvola::OtworzBaze(u"Mecze"_s);
     Mirvola::rsDane->addNew();
-    Mirvola::rsDane->setValue(QStringLiteral("Gdzie"), QStringLiteral("D"));
+    Mirvola::rsDane->setValue(u"Gdzie"_s, u"D"_s);
     Mirvola::rsDane->update();
     Mirvola::rsDane->moveToLastModified();
-    EXPECT_EQ(Mirvola::rsDane->value(QStringLiteral("Id_meczu")).toLongLong(), 6);
+    EXPECT_EQ(Mirvola::rsDane->value(u"Id_meczu"_s).toLongLong(), 6);
     Mirvola::ZamknijBaze();
     Workspace::commitTrans();
 
-    EXPECT_EQ(diary.value(QStringLiteral("SELECT count(*) FROM Bramki WHERE Id_meczu = 2")).toInt(),
-              0);
-    EXPECT_EQ(diary.count(QStringLiteral("Mecze")), 6);
+    EXPECT_EQ(diary.value(u"SELECT count(*) FROM Bramki WHERE Id_meczu = 2"_s).toInt(), 0);
+    EXPECT_EQ(diary.count(u"Mecze"_s), 6);
 }
 
 TEST_F(TransactionTest, RollbackUndoesEverySeparateCommand) {
@@ -86,7 +86,7 @@ TEST_F(TransactionTest, RollbackUndoesEverySeparateCommand) {
     for (const char* sql : {"DELETE FROM Gracze", "DELETE FROM Kluby", "DELETE FROM Mecze"}) {
         Mirvola::WykonajSQL(QLatin1String(sql));
     }
-    Mirvola::OtworzBaze(QStringLiteral("SELECT * FROM Bramki"));
+    Mirvola::OtworzBaze(u"SELECT * FROM Bramki"_s);
     EXPECT_EQ(Mirvola::rsDane->recordCount(), 0);
     Mirvola::ZamknijBaze();
     Workspace::rollback();
@@ -94,14 +94,6 @@ TEST_F(TransactionTest, RollbackUndoesEverySeparateCommand) {
 }
 
 TEST_F(TransactionTest, NestingAndEndingWithoutBeginningAreErrors) {
-    const auto errorOf = [](void (*f)()) {
-        try {
-            f();
-        } catch (const engine::Error& e) {
-            return e.number();
-        }
-        return 0;
-    };
     EXPECT_EQ(errorOf(&Workspace::commitTrans), err::NoTransaction);
     EXPECT_EQ(errorOf(&Workspace::rollback), err::NoTransaction);
     Workspace::beginTrans();

@@ -2,6 +2,7 @@
 
 #include "forms/Toolkit.h"
 #include "support/Diary.h"
+#include "support/Widgets.h"
 
 #include <QHeaderView>
 #include <QTest>
@@ -9,86 +10,65 @@
 
 #include <gtest/gtest.h>
 
-using testing_support::Diary;
+using namespace Qt::StringLiterals;
+
+using namespace testing_support;
 
 namespace {
 
-const QString kOficjalne = QStringLiteral("(1, 2)");
-const QString kWszedzie = QStringLiteral("('D', 'W', 'N')");
-const QString kDlaMirvoli = QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True");
+const QString kOficjalne = u"(1, 2)"_s;
+const QString kWszedzie = u"('D', 'W', 'N')"_s;
+const QString kDlaMirvoli = u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"_s;
 
 QTreeWidget* goals(const QWidget& w) {
-    return w.findChild<QTreeWidget*>(QStringLiteral("lstBramki"));
-}
-
-// Visible cells joined by "|".
-QStringList rows(const QWidget& w) {
-    QStringList result;
-    const QTreeWidget* t = goals(w);
-    for (int r = 0; r < t->topLevelItemCount(); ++r) {
-        QStringList cells;
-        for (int c = 1; c < t->columnCount(); ++c) {
-            cells << t->topLevelItem(r)->text(c);
-        }
-        result << cells.join(QLatin1Char('|'));
-    }
-    return result;
+    return child<QTreeWidget>(w, "lstBramki");
 }
 
 }  // namespace
 
 TEST(frmBramkiPilkarza, ListsThePlayersGoalsInOrderWithPairingAndSide) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmBramkiPilkarza w(nullptr, 1, kOficjalne, kWszedzie, kDlaMirvoli);
-    EXPECT_EQ(w.objectName(), QStringLiteral("frmBramkiPilkarza"));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Bramki piłkarza - Jan Kowalski Kowal"));
-    EXPECT_EQ(rows(w),
-              QStringList({QStringLiteral("2001/02|2001-08-05|Mirvola Wendrow - Legia|Mirvola "
-                                          "Wendrow|2:1|10|z gry|Liga"),
-                           QStringLiteral("2001/02|2002-05-05|Wisła - Mirvola Wendrow|Mirvola "
-                                          "Wendrow|1:2|20|z gry|Liga")}));
+    EXPECT_EQ(w.windowTitle(), u"Bramki piłkarza - Jan Kowalski Kowal"_s);
+    EXPECT_EQ(rows(goals(w)), QStringList({u"2001/02|2001-08-05|Mirvola Wendrow - Legia|Mirvola "
+                                           "Wendrow|2:1|10|z gry|Liga"_s,
+                                           u"2001/02|2002-05-05|Wisła - Mirvola Wendrow|Mirvola "
+                                           "Wendrow|1:2|20|z gry|Liga"_s}));
     EXPECT_EQ(goals(w)->columnWidth(3), ui::twips(3350, &w));
     EXPECT_EQ(goals(w)->columnWidth(8), ui::twips(1600, &w));
 
     // Goals against the home club name the opponent; a minute below 10 gets a blank.
-    frmBramkiPilkarza r(nullptr, 3, kOficjalne, kWszedzie,
-                        QStringLiteral(" AND Bramki.Czy_Mirvola = False"));
-    EXPECT_EQ(r.windowTitle(), QStringLiteral("Bramki piłkarza - Ronaldinho"));
-    EXPECT_EQ(rows(r), QStringList({QStringLiteral("2001/02|2001-08-05|Mirvola Wendrow - "
-                                                   "Legia|Legia|2:1|30|z gry|Liga"),
-                                    QStringLiteral("2001/02|2002-05-05|Wisła - Mirvola "
-                                                   "Wendrow|Wisła|1:2| 7|z gry|Liga"),
-                                    QStringLiteral("2002/03|2003-03-15|Mirvola Wendrow - "
-                                                   "O'Higgins|O'Higgins|3:3|45|karny|Puchar")}));
+    frmBramkiPilkarza r(nullptr, 3, kOficjalne, kWszedzie, u" AND Bramki.Czy_Mirvola = False"_s);
+    EXPECT_EQ(r.windowTitle(), u"Bramki piłkarza - Ronaldinho"_s);
+    EXPECT_EQ(rows(goals(r)), QStringList({u"2001/02|2001-08-05|Mirvola Wendrow - "
+                                           "Legia|Legia|2:1|30|z gry|Liga"_s,
+                                           u"2001/02|2002-05-05|Wisła - Mirvola "
+                                           "Wendrow|Wisła|1:2| 7|z gry|Liga"_s,
+                                           u"2002/03|2003-03-15|Mirvola Wendrow - "
+                                           "O'Higgins|O'Higgins|3:3|45|karny|Puchar"_s}));
 }
 
 TEST(frmBramkiPilkarza, EighteenGoalsNarrowTheMatchAndMinutesSortByValue) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     // Adam Nowak: 50' in match 1, then 17 more in match 4 (minutes 100, 7, none, 1..14).
-    d.exec(QStringLiteral(
-        "INSERT INTO Bramki VALUES (4, 3, -1, 2, 100, 1), (4, 4, -1, 2, 7, 1),"
+    d.exec(
+        u"INSERT INTO Bramki VALUES (4, 3, -1, 2, 100, 1), (4, 4, -1, 2, 7, 1),"
         "(4, 5, -1, 2, NULL, 1);"
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 14) "
-        "INSERT INTO Bramki SELECT 4, 5 + i, -1, 2, i, 1 FROM n;"));
-    const QString regularAndOwn = QStringLiteral(" AND Bramki.Czy_Mirvola = True");
+        "INSERT INTO Bramki SELECT 4, 5 + i, -1, 2, i, 1 FROM n;"_s);
+    const QString regularAndOwn = u" AND Bramki.Czy_Mirvola = True"_s;
     frmBramkiPilkarza w(nullptr, 2, kOficjalne, kWszedzie, regularAndOwn);
     w.show();
     QTreeWidget* t = goals(w);
     ASSERT_EQ(t->topLevelItemCount(), 18);
     EXPECT_EQ(t->columnWidth(3), ui::twips(3100, &w));
 
-    QHeaderView* h = t->header();
-    QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
-                      QPoint(h->sectionViewportPosition(6) + 5, h->height() / 2));
-    EXPECT_EQ(t->topLevelItem(0)->text(6), QString());  // no minute
-    EXPECT_EQ(t->topLevelItem(1)->text(6), QStringLiteral(" 1"));
-    EXPECT_EQ(t->topLevelItem(16)->text(6), QStringLiteral("50"));
-    EXPECT_EQ(t->topLevelItem(17)->text(6), QStringLiteral("100"));
+    clickHeader(t, 6);
+    EXPECT_EQ(column(t, 6).mid(0, 2), qs({"", " 1"}));  // no minute first
+    EXPECT_EQ(column(t, 6).mid(16), qs({"50", "100"}));
 
     // 17 goals keep the design width.
-    d.exec(QStringLiteral("DELETE FROM Bramki WHERE Minuta = 100"));
+    d.exec(u"DELETE FROM Bramki WHERE Minuta = 100"_s);
     frmBramkiPilkarza k(nullptr, 2, kOficjalne, kWszedzie, regularAndOwn);
     EXPECT_EQ(goals(k)->topLevelItemCount(), 17);
     EXPECT_EQ(goals(k)->columnWidth(3), ui::twips(3350, &w));

@@ -4,18 +4,20 @@
 #include "forms/Toolkit.h"
 #include "forms/frmGracz.h"
 #include "support/Diary.h"
+#include "support/EngineError.h"
 #include "support/Script.h"
+#include "support/Widgets.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-using testing_support::Diary;
-using testing_support::Script;
+using namespace Qt::StringLiterals;
+
+using namespace testing_support;
 
 namespace {
 
@@ -26,9 +28,7 @@ QString u8(const char* tekst) {
 }
 
 QLineEdit* pole(QWidget& w, const char* nazwa) {
-    auto* p = w.findChild<QLineEdit*>(QString::fromLatin1(nazwa));
-    EXPECT_NE(p, nullptr) << nazwa;
-    return p;
+    return child<QLineEdit>(w, nazwa);
 }
 
 // Types the three names and presses OK.
@@ -36,7 +36,7 @@ void zatwierdz(QWidget& w, const char* imie, const char* nazwisko, const char* p
     pole(w, "txtImie")->setText(u8(imie));
     pole(w, "txtNazwisko")->setText(u8(nazwisko));
     pole(w, "txtPrzydomek")->setText(u8(przydomek));
-    w.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+    child<QPushButton>(w, "cmdOK")->click();
 }
 
 void pokazAktywne(QWidget& w) {
@@ -45,10 +45,8 @@ void pokazAktywne(QWidget& w) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
 }
 
-const ui::Message kPoprawne{u8("Pytanie"), u8("Czy dane są poprawne?"), ui::Buttons::YesNo,
-                            ui::Icon::Question, ui::Answer::Yes};
-const ui::Message kKolejny{u8("Pytanie"), u8("Czy dopisać kolejnego zawodnika?"),
-                           ui::Buttons::YesNo, ui::Icon::Question, ui::Answer::Yes};
+const ui::Message kPoprawne = question(u8("Czy dane są poprawne?"));
+const ui::Message kKolejny = question(u8("Czy dopisać kolejnego zawodnika?"));
 
 void zapisano(Script& s) {
     s.message(kPoprawne, ui::Answer::Yes);
@@ -57,40 +55,34 @@ void zapisano(Script& s) {
 
 void istnieje(Script& s) {
     s.message(kPoprawne, ui::Answer::Yes);
-    s.message({u8("Komunikat"), u8("Taki zawodnik już istnieje !!!"), ui::Buttons::Ok,
-               ui::Icon::Exclamation, ui::Answer::Ok},
-              ui::Answer::Ok);
+    s.message(notice(u8("Taki zawodnik już istnieje !!!")), ui::Answer::Ok);
 }
 
 // The error message the engine gives for reading (or editing) the rows of `sql` when there are
 // none.
 QString bladBrakuWiersza(const QString& sql, bool edycja) {
-    QString tekst;
-    try {
-        Mirvola::OtworzBaze(sql);
-        edycja ? Mirvola::rsDane->edit() : void(Mirvola::rsDane->value(0));
-    } catch (const engine::Error& e) {
-        tekst = ui::tekstBledu(e, edycja);
-    }
+    const QString tekst = errorText(
+        [&] {
+            Mirvola::OtworzBaze(sql);
+            edycja ? Mirvola::rsDane->edit() : void(Mirvola::rsDane->value(0));
+        },
+        edycja);
     Mirvola::ZamknijBaze();
-    EXPECT_FALSE(tekst.isEmpty());
     return tekst;
 }
 
 class GraczTest : public ::testing::Test {
   protected:
-    GraczTest() { diary.fillSample(); }
-
     QString gracz(int id) const {
         return diary
-            .rows(QStringLiteral("SELECT Imie, Nazwisko, Przydomek FROM Gracze "
-                                 "WHERE Id_gracza = %1")
-                      .arg(id))
+            .rows(
+                u"SELECT Imie, Nazwisko, Przydomek FROM Gracze "
+                "WHERE Id_gracza = %1"_s.arg(id))
             .front()
             .join(u'|');
     }
 
-    Diary diary;
+    SampleDiary diary;
 };
 
 TEST_F(GraczTest, AllowsOnlyTheThreeCombinations) {
@@ -114,13 +106,11 @@ TEST_F(GraczTest, AllowsOnlyTheThreeCombinations) {
         if (tekst.isEmpty()) {
             s.message(kPoprawne, ui::Answer::No);
         } else {
-            s.message(
-                {u8("Komunikat"), tekst, ui::Buttons::Ok, ui::Icon::Exclamation, ui::Answer::Ok},
-                ui::Answer::Ok);
+            s.message(notice(tekst), ui::Answer::Ok);
         }
         zatwierdz(w, i, n, p);
     }
-    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 5);
+    EXPECT_EQ(diary.count(u"Gracze"_s), 5);
 }
 
 TEST_F(GraczTest, AddsPlayersOneAfterAnotherWithNullForEmptyFields) {
@@ -146,14 +136,16 @@ TEST_F(GraczTest, DuplicateNeedsAllThreeNamesAndEmptyMatchesOnlyNull) {
     frmGracz w(false);
     pokazAktywne(w);
     Script s;
-    for (const auto& [i, n, p] : std::initializer_list<Imiona>{
-             {"ADAM", "nowak", ""}, {"Sean", "O'Neil", ""}, {"", "", "Ronaldinho"}}) {
+    for (const auto& [i, n, p] : std::initializer_list<Imiona>{{"ADAM", "nowak", ""},
+                                                               {"piotr", "ŻUK", ""},
+                                                               {"Sean", "O'Neil", ""},
+                                                               {"", "", "Ronaldinho"}}) {
         istnieje(s);
         zatwierdz(w, i, n, p);
         EXPECT_TRUE(pole(w, "txtImie")->hasFocus()) << i;
         EXPECT_EQ(pole(w, "txtImie")->selectedText(), u8(i));
     }
-    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 5);
+    EXPECT_EQ(diary.count(u"Gracze"_s), 5);
     // Jan Kowalski has the nickname Kowal; Adam Nowak has none.
     for (const auto& [i, n, p] :
          std::initializer_list<Imiona>{{"Jan", "Kowalski", ""}, {"Adam", "Nowak", "Nowy"}}) {
@@ -161,7 +153,7 @@ TEST_F(GraczTest, DuplicateNeedsAllThreeNamesAndEmptyMatchesOnlyNull) {
         s.message(kKolejny, ui::Answer::Yes);
         zatwierdz(w, i, n, p);
     }
-    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 7);
+    EXPECT_EQ(diary.count(u"Gracze"_s), 7);
 }
 
 TEST_F(GraczTest, ModifiesUnchangedOrToNewNamesButNotToAnotherPlayers) {
@@ -198,22 +190,22 @@ TEST_F(GraczTest, ModifiesUnchangedOrToNewNamesButNotToAnotherPlayers) {
 
 TEST_F(GraczTest, DatabaseFailuresAreReportedAndWriteNothing) {
     Script s;
-    const QString sql = QStringLiteral("SELECT * FROM Gracze WHERE Id_gracza = 2");
-    diary.exec(QStringLiteral("UPDATE Gracze SET Id_gracza = 9 WHERE Id_gracza = 2"));
+    const QString sql = u"SELECT * FROM Gracze WHERE Id_gracza = 2"_s;
+    diary.exec(u"UPDATE Gracze SET Id_gracza = 9 WHERE Id_gracza = 2"_s);
     s.message(u8("Błąd"), bladBrakuWiersza(sql, false));
     Mirvola::dblIdMeczu = 2;
     EXPECT_FALSE(frmGracz(true).loaded());  // not to be shown: its empty fields would be saved
 
-    diary.exec(QStringLiteral("UPDATE Gracze SET Id_gracza = 2 WHERE Id_gracza = 9"));
+    diary.exec(u"UPDATE Gracze SET Id_gracza = 2 WHERE Id_gracza = 9"_s);
     frmGracz w(true);
     ASSERT_TRUE(w.loaded());
     w.show();
-    diary.exec(QStringLiteral("DELETE FROM Gracze WHERE Id_gracza = 2"));
+    diary.exec(u"DELETE FROM Gracze WHERE Id_gracza = 2"_s);
     s.message(kPoprawne, ui::Answer::Yes);
     s.message(u8("Błąd"), bladBrakuWiersza(sql, true));
     zatwierdz(w, "Adam", "Nowacki", "");
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 4);
+    EXPECT_EQ(diary.count(u"Gracze"_s), 4);
     EXPECT_FALSE(Mirvola::rsDane || Mirvola::dbBaza);
 }
 
@@ -242,12 +234,8 @@ TEST_F(GraczTest, KeysMoveFocusInFixedOrderAndBoxesSelectAndTrim) {
     Script s;
     s.message(u8("Info"), u8("Dozwolone są następujące kombinacje: \n\n1) Imię + Nazwisko\n"
                              "2) Imię + Nazwisko + Przydomek\n3) Przydomek"));
-    w.findChild<QPushButton*>(QStringLiteral("cmdHelp"))->click();
-
-    const QString katalog = qEnvironmentVariable("MIRVOLA_SCREENSHOTS");
-    if (!katalog.isEmpty()) {
-        w.grab().save(QDir(katalog).filePath(QStringLiteral("frmGracz.png")));
-    }
+    child<QPushButton>(w, "cmdHelp")->click();
+    screenshot(w, u"frmGracz"_s);
 }
 
 }  // namespace

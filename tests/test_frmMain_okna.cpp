@@ -5,19 +5,13 @@
 #include "data/Mirvola.h"
 
 #include <QDialog>
-#include <QLabel>
 #include <QMenu>
 
+using namespace Qt::StringLiterals;
+
 using namespace frmmain_testy;
-using testing_support::Diary;
 
 namespace {
-
-QString etykieta(const QDialog* okno, const char* nazwa) {
-    const auto* l = okno->findChild<QLabel*>(QLatin1String(nazwa));
-    EXPECT_NE(l, nullptr) << nazwa;
-    return l ? l->text() : QString();
-}
 
 void zaznacz(const frmMain& okno, int wiersz) {
     QTreeWidget* l = lista(okno);
@@ -28,23 +22,21 @@ void zaznacz(const frmMain& okno, int wiersz) {
 }  // namespace
 
 TEST(frmMainOkna, EnterReturnAndDoubleClickDescribeTheSelectedMatch) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     okno.show();
     zaznacz(okno, 2);  // match 2, second of the four official matches by season and date
     QTreeWidget* l = lista(okno);
-    Sesja s;
+    Script s;
     const auto opis = [](QDialog* w) {
-        EXPECT_EQ(w->windowTitle(), QStringLiteral("Opis meczu"));
-        EXPECT_EQ(etykieta(w, "lblMecz"), QStringLiteral("Mecz 2 z 4"));
-        EXPECT_EQ(etykieta(w, "lblGosp"), QStringLiteral("Wisła"));
+        EXPECT_EQ(labelText(*w, "lblMecz"), u"Mecz 2 z 4"_s);
+        EXPECT_EQ(labelText(*w, "lblGosp"), u"Wisła"_s);
     };
-    s.modal(QStringLiteral("frmMecze"), opis);
+    s.modal(u"frmMecze"_s, opis);
     QTest::keyClick(l, Qt::Key_Return);
-    s.modal(QStringLiteral("frmMecze"), opis);
+    s.modal(u"frmMecze"_s, opis);
     QTest::keyClick(l, Qt::Key_Enter);
-    s.modal(QStringLiteral("frmMecze"), opis);
+    s.modal(u"frmMecze"_s, opis);
     const QPoint wiersz = l->visualItemRect(l->topLevelItem(2)).center();
     QTest::mouseClick(l->viewport(), Qt::LeftButton, Qt::NoModifier, wiersz);
     QTest::mouseDClick(l->viewport(), Qt::LeftButton, Qt::NoModifier, wiersz);
@@ -54,73 +46,65 @@ TEST(frmMainOkna, EnterReturnAndDoubleClickDescribeTheSelectedMatch) {
     // The viewer follows the main window's filter: with no filter every match is stepped.
     akcja(okno, "itmTylkoOficjalne")->trigger();
     zaznacz(okno, 0);
-    s.modal(QStringLiteral("frmMecze"),
-            [](QDialog* w) { EXPECT_EQ(etykieta(w, "lblMecz"), QStringLiteral("Mecz 5 z 5")); });
+    s.modal(u"frmMecze"_s,
+            [](QDialog* w) { EXPECT_EQ(labelText(*w, "lblMecz"), u"Mecz 5 z 5"_s); });
     akcja(okno, "itmOpis")->trigger();
 }
 
 TEST(frmMainOkna, AddingAMatchRefillsTheList) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     Mirvola::blnPoprawa = Mirvola::True;
-    Sesja s;
-    s.modal(QStringLiteral("frmMecz"), [&](QDialog* w) {
-        EXPECT_EQ(Mirvola::blnPoprawa, Mirvola::False);
-        EXPECT_EQ(w->windowTitle(), QStringLiteral("Mecze - dopisanie"));
+    Script s;
+    s.modal(u"frmMecz"_s, [&](QDialog* w) {
+        EXPECT_EQ(Mirvola::blnPoprawa, Mirvola::False);  // the editor opens to add
         d.exec(
-            QStringLiteral("INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, "
-                           "Wyn1, Wyn2, Id_rozgrywki) VALUES (9, 2, '2003-05-01', 'D', 2, "
-                           "1, 0, 1)"));
+            u"INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, "
+            "Wyn1, Wyn2, Id_rozgrywki) VALUES (9, 2, '2003-05-01', 'D', 2, "
+            "1, 0, 1)"_s);
         w->done(QDialog::Accepted);
     });
     akcja(okno, "tlbMain_2")->trigger();
-    EXPECT_EQ(kolumna(okno, 0).first(), QStringLiteral("9"));
-    EXPECT_EQ(kolumna(okno, 1).first(), QStringLiteral("   5."));
+    EXPECT_EQ(kolumna(okno, 0).first(), u"9"_s);
+    EXPECT_EQ(kolumna(okno, 1).first(), u"   5."_s);
 }
 
 TEST(frmMainOkna, ModifyingAMatchSelectsItAgainAfterTheRefill) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     okno.show();
     zaznacz(okno, 3);  // match 1, the oldest
-    Sesja s;
-    s.modal(QStringLiteral("frmMecz"), [&](QDialog* w) {
+    Script s;
+    s.modal(u"frmMecz"_s, [&](QDialog* w) {
         EXPECT_EQ(Mirvola::blnPoprawa, Mirvola::True);
         EXPECT_EQ(Mirvola::dblIdMeczu, 1.0);
-        EXPECT_EQ(w->windowTitle(), QStringLiteral("Mecze - modyfikacja"));
         // A later date moves the match to the top of the list.
         d.exec(
-            QStringLiteral("UPDATE Mecze SET Data = '2003-06-01', Id_sezonu = 2 "
-                           "WHERE Id_meczu = 1"));
+            u"UPDATE Mecze SET Data = '2003-06-01', Id_sezonu = 2 "
+            "WHERE Id_meczu = 1"_s);
         w->done(QDialog::Accepted);
     });
     akcja(okno, "itmPopraw")->trigger();
     ASSERT_NE(lista(okno)->currentItem(), nullptr);
-    EXPECT_EQ(lista(okno)->currentItem()->text(0), QStringLiteral("1"));
+    EXPECT_EQ(lista(okno)->currentItem()->text(0), u"1"_s);
     EXPECT_EQ(lista(okno)->indexOfTopLevelItem(lista(okno)->currentItem()), 0);
 }
 
 TEST(frmMainOkna, DictionariesAndStatisticsOpenModally) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmMain okno;
     Mirvola::blnPoprawa = Mirvola::True;
-    Sesja s;
-    s.modal(QStringLiteral("frmSlowniki"), [&](QDialog*) {
+    Script s;
+    s.modal(u"frmSlowniki"_s, [&](QDialog*) {
         EXPECT_EQ(Mirvola::blnPoprawa, Mirvola::False);
-        d.exec(QStringLiteral("DELETE FROM Kluby WHERE Id_klubu = 1"));
+        d.exec(u"DELETE FROM Kluby WHERE Id_klubu = 1"_s);
     });
     akcja(okno, "tlbMain_10")->trigger();
     // Matches against a deleted club drop out of the refilled list.
     EXPECT_EQ(kolumna(okno, 0), qs({"4", "2"}));
 
-    s.modal(QStringLiteral("frmStatystykiMecze"),
-            [](QDialog* w) { EXPECT_EQ(w->windowTitle(), QStringLiteral("Statystyki - mecze")); });
+    s.modal(u"frmStatystykiMecze"_s);
     akcja(okno, "tlbMain_7")->trigger();
-    s.modal(QStringLiteral("frmStatystykiPilkarze"), [](QDialog* w) {
-        EXPECT_EQ(w->windowTitle(), QStringLiteral("Statystyki - piłkarze"));
-    });
+    s.modal(u"frmStatystykiPilkarze"_s);
     akcja(okno, "itmStatystykiPilkarze")->trigger();
 }

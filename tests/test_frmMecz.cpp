@@ -7,6 +7,7 @@
 #include "forms/Toolkit.h"
 #include "support/Diary.h"
 #include "support/Script.h"
+#include "support/Widgets.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -29,66 +30,58 @@
 #include <optional>
 
 using namespace Qt::StringLiterals;
-using testing_support::Diary;
-using testing_support::Script;
+using namespace testing_support;
 
 namespace {
 
-template <class T>
-T* el(const QWidget& w, const QString& nazwa) {
-    auto* c = w.findChild<T*>(nazwa);
-    EXPECT_NE(c, nullptr) << nazwa.toStdString();
-    return c;
-}
+using Wiersze = std::vector<QStringList>;
+
 QComboBox* dane(const QWidget& w, int i) {
-    return el<QComboBox>(w, u"cboDane_%1"_s.arg(i));
+    return child<QComboBox>(w, u"cboDane_%1"_s.arg(i));
 }
 QComboBox* wyn(const QWidget& w, int i) {
-    return el<QComboBox>(w, u"cboWyn_%1"_s.arg(i));
+    return child<QComboBox>(w, u"cboWyn_%1"_s.arg(i));
 }
 QListWidget* gracze(const QWidget& w, int i) {
-    return el<QListWidget>(w, u"lstGracze_%1"_s.arg(i));
+    return child<QListWidget>(w, u"lstGracze_%1"_s.arg(i));
 }
-QString etykieta(const QWidget& w, const QString& nazwa) {
-    return el<QLabel>(w, nazwa)->text();
+QDateEdit* data(const QWidget& w) {
+    return child<QDateEdit>(w, "DTPDataMeczu");
 }
-
-std::vector<QStringList> wiersze(const frmMecz& w, int strona) {
-    const QTableWidget* g = w.fgrdStrzelcy(strona);
-    std::vector<QStringList> wynik;
-    for (int r = 0; r < g->rowCount(); ++r) {
-        QStringList wiersz;
-        for (int k = 0; k < 5; ++k) {
-            wiersz << g->item(r, k)->text();
-        }
-        wynik.push_back(wiersz);
-    }
-    return wynik;
+// Host, score and guest as the labels show them.
+QString para(const QWidget& w) {
+    return labelText(w, "lblGosp") + u" | "_s + labelText(w, "lblWynik") + u" | "_s +
+           labelText(w, "lblGosc");
 }
 QStringList minuty(const frmMecz& w, int strona) {
-    QStringList wynik;
-    for (const QStringList& wiersz : wiersze(w, strona)) {
-        wynik << wiersz.at(1);
-    }
-    return wynik;
-}
-QStringList pozycje(const QListWidget* lista) {
-    QStringList wynik;
-    for (int i = 0; i < lista->count(); ++i) {
-        wynik << lista->item(i)->text();
-    }
-    return wynik;
+    return column(w.fgrdStrzelcy(strona), 1);
 }
 
 // The scorer controls of a side are all enabled or all disabled.
 std::optional<bool> stronaWlaczona(const QWidget& w, int i) {
     const bool lista = gracze(w, i)->isEnabled();
     if (dane(w, i + 3)->isEnabled() != lista ||
-        el<QLineEdit>(w, u"txtFiltr_%1"_s.arg(i))->isEnabled() != lista ||
-        el<QPushButton>(w, u"cmdFiltruj_%1"_s.arg(i))->isEnabled() != lista) {
+        child<QLineEdit>(w, u"txtFiltr_%1"_s.arg(i))->isEnabled() != lista ||
+        child<QPushButton>(w, u"cmdFiltruj_%1"_s.arg(i))->isEnabled() != lista) {
         return std::nullopt;
     }
     return lista;
+}
+
+QPlainTextEdit* komentarz(const QWidget& w) {
+    return child<QPlainTextEdit>(w, "txtKomentarz");
+}
+void kliknij(const QWidget& w, const QString& nazwa) {
+    child<QPushButton>(w, nazwa)->click();
+}
+void wybierz(const QWidget& w, const QString& nazwa, const QString& tekst) {
+    auto* c = child<QComboBox>(w, nazwa);
+    c->setCurrentIndex(c->findText(tekst));
+    EXPECT_EQ(c->currentText(), tekst);
+}
+void filtruj(frmMecz& w, int strona, const QString& tekst) {
+    child<QLineEdit>(w, u"txtFiltr_%1"_s.arg(strona))->setText(tekst);
+    kliknij(w, u"cmdFiltruj_%1"_s.arg(strona));
 }
 
 // Picks the player on row `gracz` of a side with Enter and answers the minute questions.
@@ -104,9 +97,11 @@ void dodajBramke(Script& s, frmMecz& w, int strona, int gracz, const QStringList
     EXPECT_TRUE(s.done());
 }
 
-void filtruj(frmMecz& w, int strona, const QString& tekst) {
-    el<QLineEdit>(w, u"txtFiltr_%1"_s.arg(strona))->setText(tekst);
-    el<QPushButton>(w, u"cmdFiltruj_%1"_s.arg(strona))->click();
+// Picks the only player of a side the filter leaves and gives the minute.
+void dodajStrzelca(Script& s, frmMecz& w, int strona, const QString& filtr, const QString& minuta) {
+    filtruj(w, strona, filtr);
+    ASSERT_EQ(gracze(w, strona)->count(), 1) << filtr.toStdString();
+    dodajBramke(s, w, strona, 0, {minuta});
 }
 
 class frmMeczTest : public ::testing::Test {
@@ -122,51 +117,37 @@ class frmMeczTest : public ::testing::Test {
         return std::make_unique<frmMecz>();
     }
 
-    Diary baza;
+    SampleDiary baza;
 };
 
 }  // namespace
 
 TEST_F(frmMeczTest, AddModeWithEmptyDictionariesListsTheMissingChoices) {
+    Diary pusta;
     auto w = otworz();
-    EXPECT_EQ(w->objectName(), u"frmMecz"_s);
     EXPECT_EQ(w->windowTitle(), u"Mecze - dopisanie"_s);
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(dane(*w, i)->count(), 0);
         EXPECT_EQ(dane(*w, i)->currentIndex(), -1);
     }
-    const auto* data = el<QDateEdit>(*w, u"DTPDataMeczu"_s);
-    EXPECT_EQ(data->date(), QDate(2003, 5, 10));
-    EXPECT_EQ(data->maximumDate(), QDate(2003, 5, 10));
-    EXPECT_EQ(data->minimumDate(), QDate(1800, 1, 1));
-    EXPECT_EQ(data->displayFormat(), u"yyyy-MM-dd"_s);
-    EXPECT_EQ(etykieta(*w, u"lblWynik"_s), u"0 - 0"_s);
-    EXPECT_EQ(wyn(*w, 0)->count(), 100);
-    EXPECT_EQ(wyn(*w, 1)->itemText(99), u"99"_s);
-    EXPECT_TRUE(el<QPushButton>(*w, u"cmdSlowniki"_s)->isEnabled());
+    // Today, and no later date can be chosen.
+    EXPECT_EQ(data(*w)->date(), QDate(2003, 5, 10));
+    EXPECT_EQ(data(*w)->maximumDate(), QDate(2003, 5, 10));
 
     Script s;
-    s.message(
-        {u"Komunikat"_s, u"Należy podać brakujące dane:\n\n- Sezon\n- Przeciwnik\n- Rozgrywki"_s,
-         ui::Buttons::Ok, ui::Icon::Exclamation, ui::Answer::Ok},
-        ui::Answer::Ok);
-    el<QPushButton>(*w, u"cmdOK"_s)->click();
+    s.message(notice(u"Należy podać brakujące dane:\n\n- Sezon\n- Przeciwnik\n- Rozgrywki"_s),
+              ui::Answer::Ok);
+    kliknij(*w, u"cmdOK"_s);
 }
 
 TEST_F(frmMeczTest, AddModeStartsAtZeroAndTheScoreEnablesASide) {
-    baza.fillSample();
     auto w = otworz();
-    EXPECT_EQ(dane(*w, 0)->currentText(), u"2002/03"_s);
-    EXPECT_EQ(dane(*w, 1)->currentText(), u"Legia"_s);
-    EXPECT_EQ(dane(*w, 2)->currentText(), u"Liga"_s);
-    EXPECT_EQ(dane(*w, 3)->currentText(), u"karny"_s);
-    EXPECT_EQ(el<QDateEdit>(*w, u"DTPDataMeczu"_s)->date(), QDate(2003, 5, 10));
-    EXPECT_TRUE(el<QRadioButton>(*w, u"optWybor_0"_s)->isChecked());
-    EXPECT_EQ(etykieta(*w, u"lblGosp"_s), u"Mirvola Wendrow"_s);
-    EXPECT_EQ(etykieta(*w, u"lblGosc"_s), u"Legia"_s);
-    EXPECT_EQ(pozycje(gracze(*w, 0)),
-              (QStringList{u"Jan Kowalski Kowal"_s, u"Adam Nowak"_s, u"Sean O'Neil"_s,
-                           u"Ronaldinho"_s, u"Piotr Żuk"_s}));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(dane(*w, i)->currentText(), qs({"2002/03", "Legia", "Liga", "karny"})[i]);
+    }
+    EXPECT_TRUE(child<QRadioButton>(*w, "optWybor_0")->isChecked());
+    EXPECT_EQ(para(*w), u"Mirvola Wendrow | 0 - 0 | Legia"_s);
+    EXPECT_EQ(texts(gracze(*w, 0)),
+              qs({"Jan Kowalski Kowal", "Adam Nowak", "Sean O'Neil", "Ronaldinho", "Piotr Żuk"}));
     for (int i = 0; i < 2; ++i) {
         EXPECT_TRUE(w->fgrdStrzelcy(i)->isHidden());
         EXPECT_EQ(stronaWlaczona(*w, i), false);
@@ -175,42 +156,37 @@ TEST_F(frmMeczTest, AddModeStartsAtZeroAndTheScoreEnablesASide) {
     wyn(*w, 1)->setCurrentIndex(2);
     EXPECT_EQ(stronaWlaczona(*w, 1), true);
     EXPECT_EQ(stronaWlaczona(*w, 0), false);
-    EXPECT_EQ(etykieta(*w, u"lblWynik"_s), u"0 - 2"_s);
+    EXPECT_EQ(labelText(*w, "lblWynik"), u"0 - 2"_s);
 
-    el<QRadioButton>(*w, u"optWybor_1"_s)->click();
-    EXPECT_EQ(etykieta(*w, u"lblGosp"_s), u"Legia"_s);
-    EXPECT_EQ(etykieta(*w, u"lblGosc"_s), u"Mirvola Wendrow"_s);
+    child<QRadioButton>(*w, "optWybor_1")->click();
+    EXPECT_EQ(para(*w), u"Legia | 0 - 2 | Mirvola Wendrow"_s);
     dane(*w, 1)->setCurrentIndex(3);
-    EXPECT_EQ(etykieta(*w, u"lblGosp"_s), u"Wisła"_s);
+    EXPECT_EQ(labelText(*w, "lblGosp"), u"Wisła"_s);
 
     // A season sets the year of the date and keeps day and month.
     dane(*w, 0)->setCurrentIndex(0);
-    EXPECT_EQ(el<QDateEdit>(*w, u"DTPDataMeczu"_s)->date(), QDate(2001, 5, 10));
+    EXPECT_EQ(data(*w)->date(), QDate(2001, 5, 10));
 
     Script s;
     s.message(u"Info"_s,
               u"Aby dodać strzelca bramki należy dwukrotnie kliknąć\nna żądanego zawodnika."_s);
-    el<QPushButton>(*w, u"cmdHelp"_s)->click();
+    kliknij(*w, u"cmdHelp"_s);
 }
 
 TEST_F(frmMeczTest, StoredMatchesSplitTheirGoalsBetweenTheGrids) {
-    baza.fillSample();
     {
         // Away: the home club's goals are the guest's.
         auto w = otworz(2);
         EXPECT_EQ(w->windowTitle(), u"Mecze - modyfikacja"_s);
-        EXPECT_TRUE(el<QRadioButton>(*w, u"optWybor_1"_s)->isChecked());
-        EXPECT_EQ(etykieta(*w, u"lblGosp"_s), u"Wisła"_s);
-        EXPECT_EQ(etykieta(*w, u"lblGosc"_s), u"Mirvola Wendrow"_s);
+        EXPECT_TRUE(child<QRadioButton>(*w, "optWybor_1")->isChecked());
+        EXPECT_EQ(para(*w), u"Wisła | 1 - 2 | Mirvola Wendrow"_s);
         EXPECT_EQ(dane(*w, 0)->currentText(), u"2001/02"_s);
-        EXPECT_EQ(el<QDateEdit>(*w, u"DTPDataMeczu"_s)->date(), QDate(2002, 5, 5));
-        EXPECT_EQ(etykieta(*w, u"lblWynik"_s), u"1 - 2"_s);
-        EXPECT_EQ(
-            wiersze(*w, 0),
-            (std::vector<QStringList>{{u"Ronaldinho"_s, u"7"_s, u"z gry"_s, u"3"_s, u"1"_s}}));
-        EXPECT_EQ(wiersze(*w, 1), (std::vector<QStringList>{
-                                      {u"Jan Kowalski"_s, u"20"_s, u"z gry"_s, u"1"_s, u"1"_s},
-                                      {u"Piotr Żuk"_s, u"88"_s, u"samobójczy"_s, u"4"_s, u"3"_s}}));
+        EXPECT_EQ(data(*w)->date(), QDate(2002, 5, 5));
+        EXPECT_EQ(cells(w->fgrdStrzelcy(0)),
+                  (Wiersze{{u"Ronaldinho"_s, u"7"_s, u"z gry"_s, u"3"_s, u"1"_s}}));
+        EXPECT_EQ(cells(w->fgrdStrzelcy(1)),
+                  (Wiersze{{u"Jan Kowalski"_s, u"20"_s, u"z gry"_s, u"1"_s, u"1"_s},
+                           {u"Piotr Żuk"_s, u"88"_s, u"samobójczy"_s, u"4"_s, u"3"_s}}));
         EXPECT_EQ(w->fgrdStrzelcy(1)->currentRow(), 1);
         EXPECT_EQ(stronaWlaczona(*w, 0), false);
         EXPECT_EQ(stronaWlaczona(*w, 1), false);
@@ -218,26 +194,25 @@ TEST_F(frmMeczTest, StoredMatchesSplitTheirGoalsBetweenTheGrids) {
     {
         // At home 3:3 with one goal row a side: both sides stay open for scorers.
         auto w = otworz(4);
-        EXPECT_EQ(etykieta(*w, u"lblGosc"_s), u"O'Higgins"_s);
+        EXPECT_EQ(labelText(*w, "lblGosc"), u"O'Higgins"_s);
+        EXPECT_EQ(dane(*w, 2)->currentText(), u"Puchar"_s);
         EXPECT_EQ(minuty(*w, 0), QStringList{u"1"_s});
         EXPECT_EQ(minuty(*w, 1), QStringList{u"45"_s});
         EXPECT_EQ(stronaWlaczona(*w, 0), true);
         EXPECT_EQ(stronaWlaczona(*w, 1), true);
-        EXPECT_EQ(el<QPlainTextEdit>(*w, u"txtKomentarz"_s)->toPlainText(), QString());
+        EXPECT_EQ(komentarz(*w)->toPlainText(), QString());
     }
     {
         // Neutral 0:0 with a two-line comment.
         auto w = otworz(3);
-        EXPECT_TRUE(el<QRadioButton>(*w, u"optWybor_2"_s)->isChecked());
+        EXPECT_TRUE(child<QRadioButton>(*w, "optWybor_2")->isChecked());
         EXPECT_TRUE(w->fgrdStrzelcy(0)->isHidden());
         EXPECT_TRUE(w->fgrdStrzelcy(1)->isHidden());
-        EXPECT_EQ(el<QPlainTextEdit>(*w, u"txtKomentarz"_s)->toPlainText(),
-                  u"Sparing\nw deszczu"_s);
+        EXPECT_EQ(komentarz(*w)->toPlainText(), u"Sparing\nw deszczu"_s);
     }
 }
 
 TEST_F(frmMeczTest, GoalRowsAreAskedForSortedAndCloseTheSide) {
-    baza.fillSample();
     auto w = otworz();
     Script s;
     wyn(*w, 0)->setCurrentIndex(3);
@@ -249,7 +224,7 @@ TEST_F(frmMeczTest, GoalRowsAreAskedForSortedAndCloseTheSide) {
     EXPECT_EQ(stronaWlaczona(*w, 0), true);
     dodajBramke(s, *w, 0, 2, {u"30"_s});
     EXPECT_EQ(minuty(*w, 0), (QStringList{u"15"_s, u"30"_s, u"80"_s}));
-    EXPECT_EQ(wiersze(*w, 0).at(1),
+    EXPECT_EQ(cells(w->fgrdStrzelcy(0)).at(1),
               (QStringList{u"Sean O'Neil"_s, u"30"_s, u"karny"_s, u"5"_s, u"2"_s}));
     EXPECT_EQ(w->fgrdStrzelcy(0)->currentRow(), 2);
     EXPECT_EQ(stronaWlaczona(*w, 0), false);
@@ -278,19 +253,16 @@ TEST_F(frmMeczTest, GoalRowsAreAskedForSortedAndCloseTheSide) {
     EXPECT_EQ(minuty(*w, 1), (QStringList{u"1"_s, u"2"_s, u"4"_s}));
 
     // Lowering a score below its goal rows falls back to the number of rows.
-    s.message({u"Komunikat"_s,
-               u"Liczba bramek będzie mniejsza od liczby wpisanych strzelców !!!\n"
-               "Należy usunąć szczegółowe dane dotyczące strzelonych goli."_s,
-               ui::Buttons::Ok, ui::Icon::Exclamation, ui::Answer::Ok},
+    s.message(notice(u"Liczba bramek będzie mniejsza od liczby wpisanych strzelców !!!\n"
+                     "Należy usunąć szczegółowe dane dotyczące strzelonych goli."_s),
               ui::Answer::Ok);
     wyn(*w, 1)->setCurrentIndex(1);
     EXPECT_EQ(wyn(*w, 1)->currentText(), u"3"_s);
-    EXPECT_EQ(etykieta(*w, u"lblWynik"_s), u"4 - 3"_s);
+    EXPECT_EQ(labelText(*w, "lblWynik"), u"4 - 3"_s);
     EXPECT_EQ(stronaWlaczona(*w, 1), false);
 }
 
 TEST_F(frmMeczTest, NoKindOfGoalNoScorer) {
-    baza.fillSample();
     baza.exec(u"DELETE FROM Jak"_s);
     auto w = otworz();
     wyn(*w, 0)->setCurrentIndex(1);
@@ -301,13 +273,12 @@ TEST_F(frmMeczTest, NoKindOfGoalNoScorer) {
 }
 
 TEST_F(frmMeczTest, DeletingGoalRowsAndThePopUpMenu) {
-    baza.fillSample();
     auto w = otworz(1);
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     QTableWidget* g0 = w->fgrdStrzelcy(0);
     QTableWidget* g1 = w->fgrdStrzelcy(1);
-    auto* menu = w->findChild<QMenu*>(u"mnuOperacje"_s);
+    auto* menu = child<QMenu>(*w, "mnuOperacje");
     ASSERT_NE(menu, nullptr);
 
     // The header opens no menu; it selects the first goal row.
@@ -325,13 +296,12 @@ TEST_F(frmMeczTest, DeletingGoalRowsAndThePopUpMenu) {
     Script s;
     const QString pytanie =
         u"Czy na pewno usunąć bramkę, którą strzelił Jan Kowalski w 10 minucie?"_s;
-    s.message({u"Pytanie"_s, pytanie, ui::Buttons::YesNo, ui::Icon::Question, ui::Answer::Yes},
-              ui::Answer::No);
-    w->findChild<QAction*>(u"itmUsun"_s)->trigger();
+    s.message(question(pytanie), ui::Answer::No);
+    child<QAction>(*w, "itmUsun")->trigger();
     EXPECT_EQ(g0->rowCount(), 2);
 
     s.message(u"Pytanie"_s, pytanie, ui::Answer::Yes);
-    w->findChild<QAction*>(u"itmUsun"_s)->trigger();
+    child<QAction>(*w, "itmUsun")->trigger();
     EXPECT_EQ(minuty(*w, 0), QStringList{u"50"_s});
     EXPECT_EQ(stronaWlaczona(*w, 0), true);
 
@@ -353,34 +323,26 @@ TEST_F(frmMeczTest, DeletingGoalRowsAndThePopUpMenu) {
     w->hide();
 }
 
-TEST_F(frmMeczTest, FilterKeepsOrderAndAcceptsApostrophes) {
-    baza.fillSample();
+TEST_F(frmMeczTest, FilterKeepsOrderAndAcceptsApostrophesAndPolishLetters) {
     auto w = otworz();
     wyn(*w, 0)->setCurrentIndex(1);
-    const QStringList wszyscy = pozycje(gracze(*w, 0));
-
-    filtruj(*w, 0, u"ow"_s);
-    QStringList zOw;
-    for (const QString& g : wszyscy) {
-        if (g.contains(u"ow"_s, Qt::CaseInsensitive)) {
-            zOw << g;
-        }
+    const QStringList wszyscy = texts(gracze(*w, 0));
+    const std::pair<QString, QStringList> przypadki[] = {
+        {u"ow"_s, qs({"Jan Kowalski Kowal", "Adam Nowak"})},
+        {u"KowalskiKowal"_s, qs({"Jan Kowalski Kowal"})},
+        {u"Kowalski Kowal"_s, {}},
+        {u"O'Neil"_s, qs({"Sean O'Neil"})},
+        {u"ŻU"_s, qs({"Piotr Żuk"})},
+        {u"N?wak"_s, qs({"Adam Nowak"})},  // the filter's wildcards keep their meaning
+        {QString(), wszyscy},
+    };
+    for (const auto& [filtr, lista] : przypadki) {
+        filtruj(*w, 0, filtr);
+        EXPECT_EQ(texts(gracze(*w, 0)), lista) << filtr.toStdString();
     }
-    EXPECT_EQ(zOw.size(), 2);
-    EXPECT_EQ(pozycje(gracze(*w, 0)), zOw);
-    filtruj(*w, 0, u"KowalskiKowal"_s);
-    EXPECT_EQ(pozycje(gracze(*w, 0)), QStringList{u"Jan Kowalski Kowal"_s});
-    filtruj(*w, 0, u"Kowalski Kowal"_s);
-    EXPECT_EQ(gracze(*w, 0)->count(), 0);
-    filtruj(*w, 0, u"O'Neil"_s);
-    EXPECT_EQ(pozycje(gracze(*w, 0)), QStringList{u"Sean O'Neil"_s});
-    filtruj(*w, 0, u"N?wak"_s);  // the filter's wildcards keep their meaning
-    EXPECT_EQ(pozycje(gracze(*w, 0)), QStringList{u"Adam Nowak"_s});
-    filtruj(*w, 0, QString());
-    EXPECT_EQ(pozycje(gracze(*w, 0)), wszyscy);
 
     // Leaving the filter box trims it.
-    auto* filtr = el<QLineEdit>(*w, u"txtFiltr_0"_s);
+    auto* filtr = child<QLineEdit>(*w, "txtFiltr_0");
     filtr->setText(u"  Nowak "_s);
     QFocusEvent wyjscie(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(filtr, &wyjscie);
@@ -388,14 +350,11 @@ TEST_F(frmMeczTest, FilterKeepsOrderAndAcceptsApostrophes) {
 }
 
 TEST_F(frmMeczTest, ClosingAsksUnlessTheAnswerIsNo) {
-    baza.fillSample();
     {
         auto w = otworz();
         w->show();
         Script s;
-        s.message({u"Pytanie"_s, u"Czy przerwać dodawanie danych?"_s, ui::Buttons::YesNo,
-                   ui::Icon::Question, ui::Answer::Yes},
-                  ui::Answer::No);
+        s.message(question(u"Czy przerwać dodawanie danych?"_s), ui::Answer::No);
         w->close();
         EXPECT_TRUE(w->isVisible());
         s.message(u"Pytanie"_s, u"Czy przerwać dodawanie danych?"_s, ui::Answer::Yes);
@@ -417,7 +376,6 @@ TEST_F(frmMeczTest, ClosingAsksUnlessTheAnswerIsNo) {
 }
 
 TEST_F(frmMeczTest, RefreshFollowsChangedDictionaries) {
-    baza.fillSample();
     auto w = otworz(1);
     {
         // The dictionaries change while their window is open over the editor.
@@ -428,26 +386,24 @@ TEST_F(frmMeczTest, RefreshFollowsChangedDictionaries) {
                 "DELETE FROM Jak WHERE Id_jak = 2; DELETE FROM Kluby WHERE Id_klubu = 1;"
                 "INSERT INTO Sezony (Sezon) VALUES ('2000/01')"_s);
         });
-        QTest::mouseClick(el<QPushButton>(*w, u"cmdSlowniki"_s), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(*w, "cmdSlowniki"), Qt::LeftButton);
     }
 
-    EXPECT_EQ(wiersze(*w, 0), (std::vector<QStringList>{{u"Jan Kowalczyk Kowal"_s, u"10"_s,
-                                                         u"z gry"_s, u"1"_s, u"1"_s}}));
+    EXPECT_EQ(cells(w->fgrdStrzelcy(0)),
+              (Wiersze{{u"Jan Kowalczyk Kowal"_s, u"10"_s, u"z gry"_s, u"1"_s, u"1"_s}}));
     EXPECT_TRUE(gracze(*w, 0)->isEnabled());  // 2 goals, 1 goal row
     EXPECT_EQ(minuty(*w, 1), QStringList{u"30"_s});
     EXPECT_EQ(dane(*w, 1)->currentText(), u"Łódzki KS"_s);
-    EXPECT_EQ(etykieta(*w, u"lblGosc"_s), u"Łódzki KS"_s);
+    EXPECT_EQ(labelText(*w, "lblGosc"), u"Łódzki KS"_s);
     EXPECT_EQ(dane(*w, 0)->currentText(), u"2001/02"_s);
     EXPECT_EQ(dane(*w, 3)->count(), 2);
-    auto* data = el<QDateEdit>(*w, u"DTPDataMeczu"_s);
-    EXPECT_EQ(data->date(), QDate(2001, 8, 5));
+    EXPECT_EQ(data(*w)->date(), QDate(2001, 8, 5));
     // The next season chosen moves the year again.
-    dane(*w, 0)->setCurrentIndex(dane(*w, 0)->findText(u"2002/03"_s));
-    EXPECT_EQ(data->date(), QDate(2002, 8, 5));
+    wybierz(*w, u"cboDane_0"_s, u"2002/03"_s);
+    EXPECT_EQ(data(*w)->date(), QDate(2002, 8, 5));
 }
 
 TEST_F(frmMeczTest, RefreshDropsRowsHiddenByTheSideFilter) {
-    baza.fillSample();
     for (const QString& filtr : {u"Nowak"_s, u"nikt taki"_s}) {
         auto w = otworz(4);  // host goal row: Sean O'Neil
         filtruj(*w, 0, filtr);
@@ -464,42 +420,7 @@ TEST_F(frmMeczTest, RefreshDropsRowsHiddenByTheSideFilter) {
 
 namespace {
 
-void wybierz(const QWidget& w, const QString& nazwa, const QString& tekst) {
-    auto* c = el<QComboBox>(w, nazwa);
-    c->setCurrentIndex(c->findText(tekst));
-    EXPECT_EQ(c->currentText(), tekst);
-}
-void kliknij(const QWidget& w, const QString& nazwa) {
-    el<QPushButton>(w, nazwa)->click();
-}
-
-// Picks a player of a side by name (through the side's filter) and gives the minute.
-void dodajStrzelca(Script& s, frmMecz& w, int strona, const QString& filtr, const QString& minuta) {
-    el<QLineEdit>(w, u"txtFiltr_%1"_s.arg(strona))->setText(filtr);
-    kliknij(w, u"cmdFiltruj_%1"_s.arg(strona));
-    auto* lista = el<QListWidget>(w, u"lstGracze_%1"_s.arg(strona));
-    ASSERT_EQ(lista->count(), 1) << filtr.toStdString();
-    s.input(u"Pytanie"_s,
-            u"W której minucie "_s + lista->item(0)->text() + u" strzelił bramkę ("_s +
-                el<QComboBox>(w, u"cboDane_%1"_s.arg(strona + 3))->currentText() + u")?"_s,
-            minuta);
-    QTest::keyClick(lista, Qt::Key_Return);
-}
-
-// Keeps the error boxes aside, whose texts come from the engine, and scripts the rest.
-class SkryptZBledami : public Script {
-  public:
-    using Script::message;
-    ui::Answer message(QWidget* parent, const ui::Message& m) override {
-        if (m.title != u"Błąd"_s) {
-            return Script::message(parent, m);
-        }
-        EXPECT_EQ(m.icon, ui::Icon::Critical);
-        bledy.push_back(m.text);
-        return ui::Answer::Ok;
-    }
-    std::vector<QString> bledy;
-};
+const ui::Message kPoprawne = question(u"Czy dane są poprawne?"_s);
 
 bool bladZapisu(const QString& tekst) {
     return tekst.startsWith(u"Wystąpił błąd numer "_s) &&
@@ -508,37 +429,27 @@ bool bladZapisu(const QString& tekst) {
 
 class frmMeczZapis : public frmMeczTest {
   protected:
-    void SetUp() override {
-        frmMeczTest::SetUp();
-        baza.fillSample();
-    }
-
     std::unique_ptr<frmMecz> otworz(std::optional<double> idMeczu = std::nullopt) {
         auto w = frmMeczTest::otworz(idMeczu);
         w->show();
         return w;
     }
 
-    // Wisła in the cup on 2003-04-01, 2:1 with host scorers in the minutes 50 and 10 and a
-    // guest scorer in the minute 30.
-    void wpiszMecz(Script& s, frmMecz& w, const QString& opcja) {
+    // Wisła in the cup on 2003-04-01, `wyn1`:`wyn2`.
+    void wpiszMecz(frmMecz& w, const QString& wyn1, const QString& wyn2) {
         wybierz(w, u"cboDane_1"_s, u"Wisła"_s);
         wybierz(w, u"cboDane_2"_s, u"Puchar"_s);
-        el<QDateEdit>(w, u"DTPDataMeczu"_s)->setDate(QDate(2003, 4, 1));
-        el<QRadioButton>(w, opcja)->click();
-        wybierz(w, u"cboWyn_0"_s, u"2"_s);
-        wybierz(w, u"cboWyn_1"_s, u"1"_s);
-        dodajStrzelca(s, w, 0, u"Nowak"_s, u"50"_s);
-        dodajStrzelca(s, w, 0, u"O'Neil"_s, u"10"_s);
-        dodajStrzelca(s, w, 1, u"Ronaldinho"_s, u"30"_s);
+        data(w)->setDate(QDate(2003, 4, 1));
+        wybierz(w, u"cboWyn_0"_s, wyn1);
+        wybierz(w, u"cboWyn_1"_s, wyn2);
     }
 
-    std::vector<QStringList> mecz(int id) const {
+    Wiersze mecz(int id) const {
         return baza.rows(
             u"SELECT Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki, "
             "Komentarz FROM Mecze WHERE Id_meczu = %1"_s.arg(id));
     }
-    std::vector<QStringList> bramki(int id) const {
+    Wiersze bramki(int id) const {
         return baza.rows(
             u"SELECT Nr_pozycji, Minuta, Czy_Mirvola, Id_gracza, Id_jak FROM Bramki "
             "WHERE Id_meczu = %1 ORDER BY Nr_pozycji"_s.arg(id));
@@ -549,32 +460,34 @@ class frmMeczZapis : public frmMeczTest {
 
 TEST_F(frmMeczZapis, HomeAndAwayMatchesStoreHostGoalsFirst) {
     const struct {
-        QString opcja, gdzie, host, guest;
-    } przypadki[] = {{u"optWybor_0"_s, u"D"_s, u"-1"_s, u"0"_s},
-                     {u"optWybor_1"_s, u"W"_s, u"0"_s, u"-1"_s}};
+        QString opcja, gdzie, host, guest, komentarz;
+    } przypadki[] = {{u"optWybor_0"_s, u"D"_s, u"-1"_s, u"0"_s, u"NULL"_s},
+                     {u"optWybor_1"_s, u"W"_s, u"0"_s, u"-1"_s, u"Dwie\r\nlinie"_s}};
     int id = 6;
     for (const auto& p : przypadki) {
         auto w = otworz();
         Script s;
-        wpiszMecz(s, *w, p.opcja);
+        // 2:1 with host scorers in the minutes 50 and 10 and a guest scorer in the minute 30.
+        wpiszMecz(*w, u"2"_s, u"1"_s);
+        child<QRadioButton>(*w, p.opcja)->click();
+        dodajStrzelca(s, *w, 0, u"Nowak"_s, u"50"_s);
+        dodajStrzelca(s, *w, 0, u"O'Neil"_s, u"10"_s);
+        dodajStrzelca(s, *w, 1, u"Ronaldinho"_s, u"30"_s);
         if (p.gdzie == u"W"_s) {
-            el<QPlainTextEdit>(*w, u"txtKomentarz"_s)->setPlainText(u"Dwie\nlinie"_s);
+            komentarz(*w)->setPlainText(u"Dwie\nlinie"_s);
         }
-        s.message(u"Pytanie"_s, u"Czy dane są poprawne?"_s, ui::Answer::Yes);
-        s.message({u"Pytanie"_s, u"Dane zostały zapisane.\n\nCzy dopisać kolejny mecz?"_s,
-                   ui::Buttons::YesNo, ui::Icon::Question, ui::Answer::Yes},
+        s.message(kPoprawne, ui::Answer::Yes);
+        s.message(question(u"Dane zostały zapisane.\n\nCzy dopisać kolejny mecz?"_s),
                   ui::Answer::No);
         kliknij(*w, u"cmdOK"_s);
         EXPECT_FALSE(w->isVisible());
         EXPECT_EQ(w->result(), QDialog::Accepted);
 
-        const QString komentarz = p.gdzie == u"W"_s ? u"Dwie\r\nlinie"_s : u"NULL"_s;
-        EXPECT_EQ(mecz(id), (std::vector<QStringList>{{u"2"_s, u"2003-04-01"_s, p.gdzie, u"2"_s,
-                                                       u"2"_s, u"1"_s, u"2"_s, komentarz}}));
-        EXPECT_EQ(bramki(id),
-                  (std::vector<QStringList>{{u"1"_s, u"10"_s, p.host, u"5"_s, u"2"_s},
-                                            {u"2"_s, u"50"_s, p.host, u"2"_s, u"2"_s},
-                                            {u"3"_s, u"30"_s, p.guest, u"3"_s, u"2"_s}}));
+        EXPECT_EQ(mecz(id), (Wiersze{{u"2"_s, u"2003-04-01"_s, p.gdzie, u"2"_s, u"2"_s, u"1"_s,
+                                      u"2"_s, p.komentarz}}));
+        EXPECT_EQ(bramki(id), (Wiersze{{u"1"_s, u"10"_s, p.host, u"5"_s, u"2"_s},
+                                       {u"2"_s, u"50"_s, p.host, u"2"_s, u"2"_s},
+                                       {u"3"_s, u"30"_s, p.guest, u"3"_s, u"2"_s}}));
         ++id;
     }
 }
@@ -582,38 +495,31 @@ TEST_F(frmMeczZapis, HomeAndAwayMatchesStoreHostGoalsFirst) {
 TEST_F(frmMeczZapis, NextMatchKeepsSeasonCompetitionDateAndRefusesTheSameMatch) {
     auto w = otworz();
     Script s;
-    wybierz(*w, u"cboDane_1"_s, u"Wisła"_s);
-    wybierz(*w, u"cboDane_2"_s, u"Puchar"_s);
-    el<QDateEdit>(*w, u"DTPDataMeczu"_s)->setDate(QDate(2003, 4, 1));
-    wybierz(*w, u"cboWyn_0"_s, u"3"_s);
+    wpiszMecz(*w, u"3"_s, u"0"_s);
     dodajStrzelca(s, *w, 0, u"Żuk"_s, u"77"_s);  // 3 goals, one scorer known
     s.message(u"Pytanie"_s, u"Czy dane są poprawne?"_s, ui::Answer::Yes);
     s.message(u"Pytanie"_s, u"Dane zostały zapisane.\n\nCzy dopisać kolejny mecz?"_s,
               ui::Answer::Yes);
     kliknij(*w, u"cmdOK"_s);
-    EXPECT_EQ(bramki(6), (std::vector<QStringList>{{u"1"_s, u"77"_s, u"-1"_s, u"4"_s, u"2"_s}}));
+    EXPECT_EQ(bramki(6), (Wiersze{{u"1"_s, u"77"_s, u"-1"_s, u"4"_s, u"2"_s}}));
 
     ASSERT_TRUE(w->isVisible());
-    EXPECT_EQ(el<QComboBox>(*w, u"cboDane_0"_s)->currentText(), u"2002/03"_s);
-    EXPECT_EQ(el<QComboBox>(*w, u"cboDane_1"_s)->currentText(), u"Legia"_s);
-    EXPECT_EQ(el<QComboBox>(*w, u"cboDane_2"_s)->currentText(), u"Puchar"_s);
-    EXPECT_EQ(el<QDateEdit>(*w, u"DTPDataMeczu"_s)->date(), QDate(2003, 4, 1));
-    EXPECT_EQ(el<QLabel>(*w, u"lblWynik"_s)->text(), u"0 - 0"_s);
-    EXPECT_EQ(el<QLabel>(*w, u"lblGosc"_s)->text(), u"Legia"_s);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(dane(*w, i)->currentText(), qs({"2002/03", "Legia", "Puchar"})[i]);
+    }
+    EXPECT_EQ(data(*w)->date(), QDate(2003, 4, 1));
+    EXPECT_EQ(para(*w), u"Mirvola Wendrow | 0 - 0 | Legia"_s);
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(w->fgrdStrzelcy(i)->rowCount(), 0);
         EXPECT_TRUE(w->fgrdStrzelcy(i)->isHidden());
-        EXPECT_FALSE(el<QListWidget>(*w, u"lstGracze_%1"_s.arg(i))->isEnabled());
+        EXPECT_FALSE(gracze(*w, i)->isEnabled());
     }
 
     // The same match again, only the comment differs.
-    wybierz(*w, u"cboDane_1"_s, u"Wisła"_s);
-    wybierz(*w, u"cboWyn_0"_s, u"3"_s);
-    el<QPlainTextEdit>(*w, u"txtKomentarz"_s)->setPlainText(u"inny"_s);
+    wpiszMecz(*w, u"3"_s, u"0"_s);
+    komentarz(*w)->setPlainText(u"inny"_s);
     s.message(u"Pytanie"_s, u"Czy dane są poprawne?"_s, ui::Answer::Yes);
-    s.message({u"Komunikat"_s, u"Taki mecz jest już zapisany w bazie !!!"_s, ui::Buttons::Ok,
-               ui::Icon::Exclamation, ui::Answer::Ok},
-              ui::Answer::Ok);
+    s.message(notice(u"Taki mecz jest już zapisany w bazie !!!"_s), ui::Answer::Ok);
     kliknij(*w, u"cmdOK"_s);
     EXPECT_EQ(baza.count(u"Mecze"_s), 6);
     EXPECT_TRUE(w->isVisible());
@@ -633,20 +539,18 @@ TEST_F(frmMeczZapis, ModifyModeNeverReportsADuplicate) {
     wybierz(*w, u"cboDane_0"_s, u"2001/02"_s);
     wybierz(*w, u"cboDane_1"_s, u"Legia"_s);
     wybierz(*w, u"cboDane_2"_s, u"Liga"_s);
-    el<QDateEdit>(*w, u"DTPDataMeczu"_s)->setDate(QDate(2001, 8, 5));
+    data(*w)->setDate(QDate(2001, 8, 5));
     wybierz(*w, u"cboWyn_0"_s, u"2"_s);
     wybierz(*w, u"cboWyn_1"_s, u"1"_s);
-    el<QPlainTextEdit>(*w, u"txtKomentarz"_s)->setPlainText(u"Pierwszy mecz"_s);
+    komentarz(*w)->setPlainText(u"Pierwszy mecz"_s);
     Script s;
-    s.message(u"Pytanie"_s, u"Czy dane są poprawne?"_s, ui::Answer::Yes);
-    s.message({u"Info"_s, u"Dane zostały zapisane."_s, ui::Buttons::Ok, ui::Icon::Information,
-               ui::Answer::Ok},
-              ui::Answer::Ok);
+    s.message(kPoprawne, ui::Answer::Yes);
+    s.message(info(u"Dane zostały zapisane."_s), ui::Answer::Ok);
     kliknij(*w, u"cmdOK"_s);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(mecz(4), mecz(1));
-    EXPECT_EQ(bramki(4), (std::vector<QStringList>{{u"1"_s, u"1"_s, u"-1"_s, u"5"_s, u"1"_s},
-                                                   {u"2"_s, u"45"_s, u"0"_s, u"3"_s, u"2"_s}}));
+    EXPECT_EQ(bramki(4), (Wiersze{{u"1"_s, u"1"_s, u"-1"_s, u"5"_s, u"1"_s},
+                                  {u"2"_s, u"45"_s, u"0"_s, u"3"_s, u"2"_s}}));
     EXPECT_EQ(baza.count(u"Mecze"_s), 5);
 }
 
@@ -659,12 +563,13 @@ TEST_F(frmMeczZapis, FailedWriteOfAModifiedMatchKeepsItAsItWas) {
 
     auto w = otworz(1);
     wybierz(*w, u"cboWyn_1"_s, u"2"_s);
-    el<QPlainTextEdit>(*w, u"txtKomentarz"_s)->setPlainText(u"zmieniony"_s);
-    SkryptZBledami s;
+    komentarz(*w)->setPlainText(u"zmieniony"_s);
+    Script s;
+    s.collectErrors();
     s.message(u"Pytanie"_s, u"Czy dane są poprawne?"_s, ui::Answer::Yes);
     kliknij(*w, u"cmdOK"_s);
-    ASSERT_EQ(s.bledy.size(), 1u);
-    EXPECT_TRUE(bladZapisu(s.bledy.front())) << s.bledy.front().toStdString();
+    ASSERT_EQ(s.errors().size(), 1);
+    EXPECT_TRUE(bladZapisu(s.errors().front())) << s.errors().front().toStdString();
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(mecz(1), meczPrzed);
     EXPECT_EQ(bramki(1), bramkiPrzed);
@@ -683,11 +588,12 @@ TEST_F(frmMeczZapis, FailedWriteOfAModifiedMatchKeepsItAsItWas) {
 TEST_F(frmMeczZapis, FailedDuplicateQueryIsReportedAndWritesNothing) {
     auto w = otworz();
     baza.exec(u"ALTER TABLE Mecze RENAME TO MeczeStare"_s);
-    SkryptZBledami s;
+    Script s;
+    s.collectErrors();
     s.message(u"Pytanie"_s, u"Czy dane są poprawne?"_s, ui::Answer::Yes);
     kliknij(*w, u"cmdOK"_s);
-    ASSERT_EQ(s.bledy.size(), 1u);
-    EXPECT_TRUE(bladZapisu(s.bledy.front())) << s.bledy.front().toStdString();
+    ASSERT_EQ(s.errors().size(), 1);
+    EXPECT_TRUE(bladZapisu(s.errors().front())) << s.errors().front().toStdString();
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(baza.count(u"MeczeStare"_s), 5);
     s.verify();

@@ -3,7 +3,9 @@
 #include "data/Mirvola.h"
 #include "forms/Toolkit.h"
 #include "support/Diary.h"
+#include "support/EngineError.h"
 #include "support/Script.h"
+#include "support/Widgets.h"
 
 #include <QApplication>
 #include <QFile>
@@ -15,8 +17,9 @@
 
 #include <gtest/gtest.h>
 
-using testing_support::Diary;
-using testing_support::Script;
+using namespace Qt::StringLiterals;
+
+using namespace testing_support;
 
 namespace {
 
@@ -25,32 +28,26 @@ namespace {
 // earlier than 2's; 6 is a home defeat whose only goal is the opponent's.
 void fillViewerDiary(const Diary& d) {
     d.fillSample();
-    d.exec(QStringLiteral(
-        "INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki)"
+    d.exec(
+        u"INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki)"
         " VALUES (6, 1, '2001-10-10', 'D', 2, 0, 1, 1), (7, 2, '2002-01-01', 'D', 1, 0, 0, 1);"
-        "INSERT INTO Bramki VALUES (6, 1, 0, 3, 60, 1);"));
-}
-
-QString text(const QWidget& w, const char* name) {
-    const auto* label = w.findChild<QLabel*>(QString::fromLatin1(name));
-    EXPECT_NE(label, nullptr) << name;
-    return label ? label->text() : QString();
+        "INSERT INTO Bramki VALUES (6, 1, 0, 3, 60, 1);"_s);
 }
 
 QPushButton* button(const QWidget& w, int i) {
-    return w.findChild<QPushButton*>(QStringLiteral("cmdZmiana_%1").arg(i));
+    return child<QPushButton>(w, u"cmdZmiana_%1"_s.arg(i));
 }
 
 QTableWidget* grid(const QWidget& w, int i) {
-    return w.findChild<QTableWidget*>(QStringLiteral("fgrdStrzelcy_%1").arg(i));
+    return child<QTableWidget>(w, u"fgrdStrzelcy_%1"_s.arg(i));
 }
 
-QStringList lines(const QTableWidget* g) {
-    QStringList result;
-    for (int r = 0; r < g->rowCount(); ++r) {
-        result << g->item(r, 0)->text();
-    }
-    return result;
+QStringList lines(const QWidget& w, int i) {
+    return column(grid(w, i), 0);
+}
+
+QString comment(const QWidget& w) {
+    return child<QPlainTextEdit>(w, "txtKomentarz")->toPlainText();
 }
 
 // "P N Ne O": which of the four buttons are enabled (1) or disabled (0).
@@ -82,78 +79,69 @@ TEST(frmMecze, OpensOnTheMatchAtItsPlaceInSeasonAndDateOrder) {
     fillViewerDiary(d);
     Mirvola::dblIdMeczu = 2;
     frmMecze w(nullptr, true, onlyOfficial());
-    EXPECT_EQ(w.objectName(), QStringLiteral("frmMecze"));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Opis meczu"));
     // Official matches: 1, 6, 2 (2001/02), 7, 4, 5 (2002/03); the friendly 3 is left out.
-    EXPECT_EQ(text(w, "lblMecz"), QStringLiteral("Mecz 3 z 6"));
-    EXPECT_EQ(buttonStates(w), QStringLiteral("1111"));
-    EXPECT_EQ(text(w, "lblNaglowek"),
-              QStringLiteral("Liga, sezon 2001/02, 5 maja 2002 (niedziela)"));
-    EXPECT_TRUE(w.findChild<QLabel*>(QStringLiteral("lblNaglowek"))->font().bold());
+    EXPECT_EQ(labelText(w, "lblMecz"), u"Mecz 3 z 6"_s);
+    EXPECT_EQ(buttonStates(w), u"1111"_s);
+    EXPECT_EQ(labelText(w, "lblNaglowek"), u"Liga, sezon 2001/02, 5 maja 2002 (niedziela)"_s);
 
     // Away: the opponent is the host, and the home club's goals stand on the right.
-    EXPECT_EQ(text(w, "lblGosp"), QStringLiteral("Wisła"));
-    EXPECT_EQ(text(w, "lblWynik"), QStringLiteral("1 - 2"));
-    EXPECT_EQ(text(w, "lblGosc"), QStringLiteral("Mirvola Wendrow"));
-    EXPECT_EQ(lines(grid(w, 0)), QStringList{QStringLiteral("Ronaldinho 7'  (z gry)")});
-    EXPECT_EQ(lines(grid(w, 1)), (QStringList{QStringLiteral("Jan Kowalski Kowal 20'  (z gry)"),
-                                              QStringLiteral("Piotr Żuk 88'  (samobójczy)")}));
-    EXPECT_TRUE(grid(w, 0)->item(0, 0)->textAlignment() & Qt::AlignRight);
-    EXPECT_TRUE(
-        w.findChild<QPlainTextEdit*>(QStringLiteral("txtKomentarz"))->toPlainText().isEmpty());
-    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("imgFoto_0"))->toolTip(),
-              QStringLiteral("Mirvola forever"));
-    EXPECT_FALSE(w.findChild<QLabel*>(QStringLiteral("imgFoto_1"))->pixmap().isNull());
+    EXPECT_EQ(labelText(w, "lblGosp"), u"Wisła"_s);
+    EXPECT_EQ(labelText(w, "lblWynik"), u"1 - 2"_s);
+    EXPECT_EQ(labelText(w, "lblGosc"), u"Mirvola Wendrow"_s);
+    EXPECT_EQ(lines(w, 0), QStringList{u"Ronaldinho 7'  (z gry)"_s});
+    EXPECT_EQ(lines(w, 1), (QStringList{u"Jan Kowalski Kowal 20'  (z gry)"_s,
+                                        u"Piotr Żuk 88'  (samobójczy)"_s}));
+    EXPECT_TRUE(comment(w).isEmpty());
+    EXPECT_FALSE(child<QLabel>(w, "imgFoto_1")->pixmap().isNull());
 }
 
 TEST(frmMecze, StepsThroughTheSelectionWithButtonsAndFocus) {
     Diary d;
     fillViewerDiary(d);
+    d.exec(u"DELETE FROM Kluby WHERE Id_klubu = 4"_s);  // match 4 stays listed
     Mirvola::dblIdMeczu = 6;
     frmMecze w(nullptr, true, FiltrMeczow{});  // every match: 1, 6, 2, 7, 3, 4, 5
     w.show();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    EXPECT_EQ(text(w, "lblMecz"), QStringLiteral("Mecz 2 z 7"));
+    EXPECT_EQ(labelText(w, "lblMecz"), u"Mecz 2 z 7"_s);
     // A home defeat: the opponent's only goal is on the right.
-    EXPECT_TRUE(lines(grid(w, 0)).isEmpty());
-    EXPECT_EQ(lines(grid(w, 1)), QStringList{QStringLiteral("Ronaldinho 60'  (z gry)")});
+    EXPECT_TRUE(lines(w, 0).isEmpty());
+    EXPECT_EQ(lines(w, 1), QStringList{u"Ronaldinho 60'  (z gry)"_s});
 
     button(w, 1)->setFocus();
     QTest::mouseClick(button(w, 1), Qt::LeftButton);
-    EXPECT_EQ(text(w, "lblMecz"), QStringLiteral("Mecz 1 z 7"));
-    EXPECT_EQ(buttonStates(w), QStringLiteral("1011"));
+    EXPECT_EQ(labelText(w, "lblMecz"), u"Mecz 1 z 7"_s);
+    EXPECT_EQ(buttonStates(w), u"1011"_s);
     EXPECT_TRUE(button(w, 2)->hasFocus());
-    EXPECT_EQ(text(w, "lblGosp"), QStringLiteral("Mirvola Wendrow"));
-    EXPECT_EQ(lines(grid(w, 0)), (QStringList{QStringLiteral("Jan Kowalski Kowal 10'  (z gry)"),
-                                              QStringLiteral("Adam Nowak 50'  (karny)")}));
-    EXPECT_EQ(w.findChild<QPlainTextEdit*>(QStringLiteral("txtKomentarz"))->toPlainText(),
-              QStringLiteral("Pierwszy mecz"));
+    EXPECT_EQ(labelText(w, "lblGosp"), u"Mirvola Wendrow"_s);
+    EXPECT_EQ(lines(w, 0),
+              (QStringList{u"Jan Kowalski Kowal 10'  (z gry)"_s, u"Adam Nowak 50'  (karny)"_s}));
+    EXPECT_EQ(comment(w), u"Pierwszy mecz"_s);
 
     QTest::mouseClick(button(w, 3), Qt::LeftButton);
-    EXPECT_EQ(text(w, "lblMecz"), QStringLiteral("Mecz 7 z 7"));
-    EXPECT_EQ(buttonStates(w), QStringLiteral("1101"));
-    EXPECT_EQ(text(w, "lblWynik"), QStringLiteral(" - "));  // a match without a score
+    EXPECT_EQ(labelText(w, "lblMecz"), u"Mecz 7 z 7"_s);
+    EXPECT_EQ(buttonStates(w), u"1101"_s);
+    EXPECT_EQ(labelText(w, "lblWynik"), u" - "_s);  // a match without a score
 
     QTest::mouseClick(button(w, 1), Qt::LeftButton);
     QTest::mouseClick(button(w, 1), Qt::LeftButton);
-    EXPECT_EQ(text(w, "lblMecz"), QStringLiteral("Mecz 5 z 7"));  // the friendly, no goals
-    EXPECT_EQ(buttonStates(w), QStringLiteral("1111"));
-    EXPECT_EQ(w.findChild<QPlainTextEdit*>(QStringLiteral("txtKomentarz"))->toPlainText(),
-              QStringLiteral("Sparing\nw deszczu"));
-    EXPECT_EQ(grid(w, 0)->rowCount() + grid(w, 1)->rowCount(), 0);
+    EXPECT_EQ(labelText(w, "lblMecz"), u"Mecz 5 z 7"_s);  // the friendly, no goals
+    EXPECT_EQ(buttonStates(w), u"1111"_s);
+    EXPECT_EQ(comment(w), u"Sparing\nw deszczu"_s);
+    EXPECT_TRUE(lines(w, 0).isEmpty() && lines(w, 1).isEmpty());
 
     button(w, 2)->setFocus();
     QTest::mouseClick(button(w, 2), Qt::LeftButton);
-    EXPECT_EQ(buttonStates(w), QStringLiteral("1111"));
+    EXPECT_EQ(buttonStates(w), u"1111"_s);
     QTest::mouseClick(button(w, 2), Qt::LeftButton);
-    EXPECT_EQ(text(w, "lblMecz"), QStringLiteral("Mecz 7 z 7"));
-    EXPECT_EQ(buttonStates(w), QStringLiteral("1101"));
+    EXPECT_EQ(labelText(w, "lblMecz"), u"Mecz 7 z 7"_s);
+    EXPECT_EQ(buttonStates(w), u"1101"_s);
     EXPECT_TRUE(button(w, 1)->hasFocus());
 
     QTest::mouseClick(button(w, 0), Qt::LeftButton);
-    EXPECT_EQ(text(w, "lblMecz"), QStringLiteral("Mecz 1 z 7"));
-    EXPECT_EQ(buttonStates(w), QStringLiteral("1011"));
+    EXPECT_EQ(labelText(w, "lblMecz"), u"Mecz 1 z 7"_s);
+    EXPECT_EQ(buttonStates(w), u"1011"_s);
 }
 
 TEST(frmMecze, FromStatisticsShowsTheClubsMatchesUnderItsFilters) {
@@ -161,41 +149,38 @@ TEST(frmMecze, FromStatisticsShowsTheClubsMatchesUnderItsFilters) {
     fillViewerDiary(d);
     Mirvola::dblIdMeczu = 1;  // Legia: 1 (home), 7 (home), 5 (away)
     {
-        frmMecze w(nullptr, false,
-                   fromStatistics(QStringLiteral("(1, 2)"), QStringLiteral("('D', 'W', 'N')")));
-        EXPECT_EQ(text(w, "lblMecz"), QStringLiteral("Mecz 1 z 3"));
-        EXPECT_EQ(buttonStates(w), QStringLiteral("1011"));
+        frmMecze w(nullptr, false, fromStatistics(u"(1, 2)"_s, u"('D', 'W', 'N')"_s));
+        EXPECT_EQ(labelText(w, "lblMecz"), u"Mecz 1 z 3"_s);
+        EXPECT_EQ(buttonStates(w), u"1011"_s);
     }
     // One match: neither neighbour button works, and first/last change nothing.
-    frmMecze w(nullptr, false, fromStatistics(QStringLiteral("(1)"), QStringLiteral("('W')")));
-    EXPECT_EQ(text(w, "lblMecz"), QStringLiteral("Mecz 1 z 1"));
-    EXPECT_EQ(text(w, "lblGosp"), QStringLiteral("Legia"));
-    EXPECT_EQ(buttonStates(w), QStringLiteral("1001"));
+    frmMecze w(nullptr, false, fromStatistics(u"(1)"_s, u"('W')"_s));
+    EXPECT_EQ(labelText(w, "lblMecz"), u"Mecz 1 z 1"_s);
+    EXPECT_EQ(labelText(w, "lblGosp"), u"Legia"_s);
+    EXPECT_EQ(buttonStates(w), u"1001"_s);
     QTest::mouseClick(button(w, 0), Qt::LeftButton);
-    EXPECT_EQ(buttonStates(w), QStringLiteral("1001"));
+    EXPECT_EQ(buttonStates(w), u"1001"_s);
     QTest::mouseClick(button(w, 3), Qt::LeftButton);
-    EXPECT_EQ(buttonStates(w), QStringLiteral("1001"));
+    EXPECT_EQ(buttonStates(w), u"1001"_s);
 }
 
 TEST(frmMecze, EmptySelectionGivesAnEmptyWindow) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     Mirvola::dblIdMeczu = 1;
-    frmMecze w(nullptr, false, fromStatistics(QStringLiteral("(0)"), QStringLiteral("('A')")));
-    EXPECT_EQ(buttonStates(w), QStringLiteral("0000"));
-    EXPECT_TRUE(text(w, "lblGosp").isEmpty());
+    frmMecze w(nullptr, false, fromStatistics(u"(0)"_s, u"('A')"_s));
+    EXPECT_EQ(buttonStates(w), u"0000"_s);
+    EXPECT_TRUE(labelText(w, "lblGosp").isEmpty());
     QTest::mouseClick(button(w, 2), Qt::LeftButton);  // disabled: nothing happens
-    EXPECT_TRUE(text(w, "lblMecz").isEmpty());
+    EXPECT_TRUE(labelText(w, "lblMecz").isEmpty());
 }
 
 TEST(frmMecze, NarrowsAGridOfSixteenGoalsForItsScrollBar) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     // 16 home goals and 15 away goals.
-    d.exec(QStringLiteral(
-        "INSERT INTO Mecze VALUES (9, 1, '2001-09-09', 'D', 1, 16, 15, 1, NULL);"
+    d.exec(
+        u"INSERT INTO Mecze VALUES (9, 1, '2001-09-09', 'D', 1, 16, 15, 1, NULL);"
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 31) "
-        "INSERT INTO Bramki SELECT 9, i, CASE WHEN i <= 16 THEN -1 ELSE 0 END, 2, i, 1 FROM n;"));
+        "INSERT INTO Bramki SELECT 9, i, CASE WHEN i <= 16 THEN -1 ELSE 0 END, 2, i, 1 FROM n;"_s);
     Mirvola::dblIdMeczu = 9;
     frmMecze w(nullptr, true, FiltrMeczow{});
     EXPECT_EQ(grid(w, 0)->rowCount(), 16);
@@ -210,17 +195,10 @@ TEST(frmMecze, NarrowsAGridOfSixteenGoalsForItsScrollBar) {
 TEST(frmMecze, ReportsAMissingDiaryAndStaysEmpty) {
     Diary d;
     QFile::remove(d.path());
-    QString expected;
-    try {
-        engine::Database::open(d.path());
-    } catch (const engine::Error& e) {
-        expected = ui::tekstBledu(e);
-    }
-    ASSERT_FALSE(expected.isEmpty());
+    const QString expected = errorText([&] { engine::Database::open(d.path()); });
     Script s;
-    s.message({QStringLiteral("Błąd"), expected, ui::Buttons::Ok, ui::Icon::Critical},
-              ui::Answer::Ok);
+    s.message({u"Błąd"_s, expected, ui::Buttons::Ok, ui::Icon::Critical}, ui::Answer::Ok);
     Mirvola::dblIdMeczu = 1;
     frmMecze w(nullptr, true, FiltrMeczow{});
-    EXPECT_EQ(buttonStates(w), QStringLiteral("0000"));
+    EXPECT_EQ(buttonStates(w), u"0000"_s);
 }

@@ -6,10 +6,10 @@
 #include "forms/frmMecz.h"
 #include "support/Diary.h"
 #include "support/Script.h"
+#include "support/Widgets.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,31 +22,18 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-using testing_support::Diary;
-using testing_support::Script;
+using namespace testing_support;
 
 namespace {
 
-template <class T>
-T* el(const QWidget& w, const QString& nazwa) {
-    auto* c = w.findChild<T*>(nazwa);
-    EXPECT_NE(c, nullptr) << nazwa.toStdString();
-    return c;
-}
-
 QStringList wiersz(const frmMecz& w, int strona, int r) {
-    QStringList komorki;
-    for (int k = 0; k < 5; ++k) {
-        komorki << w.fgrdStrzelcy(strona)->item(r, k)->text();
-    }
-    return komorki;
+    return cells(w.fgrdStrzelcy(strona)).at(static_cast<size_t>(r));
 }
 
 class frmPoprawaGolaTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ui::setClock([] { return QDateTime(QDate(2003, 5, 10), QTime(12, 0)); });
-        baza.fillSample();
     }
     void TearDown() override { ui::setClock({}); }
 
@@ -70,21 +57,22 @@ class frmPoprawaGolaTest : public ::testing::Test {
         EXPECT_TRUE(s.done());
     }
 
-    Diary baza;
+    SampleDiary baza;
 };
 
 }  // namespace
 
 TEST_F(frmPoprawaGolaTest, LiesOverTheGridItCorrectsAndTheCloseBoxChangesNothing) {
     auto w = otworz();
+    screenshot(*w, u"frmMecz"_s);
     Script s;
     for (int strona = 0; strona < 2; ++strona) {
         const QStringList przed = wiersz(*w, strona, 0);
         popraw(s, *w, strona, 0, [&](QDialog* d) {
-            EXPECT_EQ(d->windowTitle(), u"Zmiana danych bramki"_s);
             const int odstep = strona == 0 ? 1000 : 6650;
             EXPECT_EQ(d->pos(), QPoint(100 + ui::twips(odstep, d), 60 + ui::twips(3700, d)));
-            el<QLineEdit>(*d, u"medtMinuta"_s)->setText(u"99"_s);
+            screenshot(*d, u"frmPoprawaGola"_s);
+            child<QLineEdit>(*d, u"medtMinuta"_s)->setText(u"99"_s);
             d->close();
         });
         EXPECT_EQ(w->intSiatka, strona);
@@ -98,14 +86,14 @@ TEST_F(frmPoprawaGolaTest, ANewMinuteResortsTheGridAndTheStoredScorerIsPreselect
     Script s;
     popraw(s, *w, 0, 0, [](QDialog* d) {
         // The row reads "Jan Kowalski"; the list names him with his nickname.
-        EXPECT_EQ(el<QListWidget>(*d, u"lstGraczePopr"_s)->currentItem()->text(),
+        EXPECT_EQ(child<QListWidget>(*d, u"lstGraczePopr"_s)->currentItem()->text(),
                   u"Jan Kowalski Kowal"_s);
-        EXPECT_EQ(el<QComboBox>(*d, u"cboJak"_s)->currentText(), u"z gry"_s);
-        auto* minuta = el<QLineEdit>(*d, u"medtMinuta"_s);
+        EXPECT_EQ(child<QComboBox>(*d, u"cboJak"_s)->currentText(), u"z gry"_s);
+        auto* minuta = child<QLineEdit>(*d, u"medtMinuta"_s);
         EXPECT_EQ(minuta->text(), u"10"_s);
         minuta->setText(u"85"_s);
-        el<QComboBox>(*d, u"cboJak"_s)->setCurrentIndex(0);
-        el<QPushButton>(*d, u"cmdOK"_s)->click();
+        child<QComboBox>(*d, u"cboJak"_s)->setCurrentIndex(0);
+        child<QPushButton>(*d, u"cmdOK"_s)->click();
         EXPECT_FALSE(d->isVisible());
     });
     EXPECT_EQ(wiersz(*w, 0, 0),
@@ -120,8 +108,8 @@ TEST_F(frmPoprawaGolaTest, MinuteOutsideOneToHundredTwentyKeepsTheDialogOpen) {
     auto w = otworz();
     Script s;
     popraw(s, *w, 1, 0, [&](QDialog* d) {
-        auto* minuta = el<QLineEdit>(*d, u"medtMinuta"_s);
-        auto* ok = el<QPushButton>(*d, u"cmdOK"_s);
+        auto* minuta = child<QLineEdit>(*d, u"medtMinuta"_s);
+        auto* ok = child<QPushButton>(*d, u"cmdOK"_s);
         const QString zakres = u"Bramka może paść między 1 a 120 minutą!!!"_s;
         for (const QString& zla : {u"0"_s, u"121"_s, u"000"_s}) {
             minuta->setText(zla);
@@ -161,53 +149,23 @@ TEST_F(frmPoprawaGolaTest, WithoutAChosenPlayerTheRowKeepsItsScorer) {
     auto w = otworz();
     Script s;
     popraw(s, *w, 0, 1, [](QDialog* d) {
-        el<QLineEdit>(*d, u"txtFiltrPopr"_s)->setText(u"nikt taki"_s);
-        el<QPushButton>(*d, u"cmdFiltrujPopr"_s)->click();
-        EXPECT_EQ(el<QListWidget>(*d, u"lstGraczePopr"_s)->count(), 0);
-        el<QLineEdit>(*d, u"medtMinuta"_s)->setText(u"5"_s);
-        el<QPushButton>(*d, u"cmdOK"_s)->click();
+        child<QLineEdit>(*d, u"txtFiltrPopr"_s)->setText(u"nikt taki"_s);
+        child<QPushButton>(*d, u"cmdFiltrujPopr"_s)->click();
+        EXPECT_EQ(child<QListWidget>(*d, u"lstGraczePopr"_s)->count(), 0);
+        child<QLineEdit>(*d, u"medtMinuta"_s)->setText(u"5"_s);
+        child<QPushButton>(*d, u"cmdOK"_s)->click();
     });
     EXPECT_EQ(wiersz(*w, 0, 0), (QStringList{u"Adam Nowak"_s, u"5"_s, u"karny"_s, u"2"_s, u"2"_s}));
 
     // O'Neil is found through the filter and written with his own id.
     popraw(s, *w, 0, 0, [](QDialog* d) {
-        el<QLineEdit>(*d, u"txtFiltrPopr"_s)->setText(u"O'Neil"_s);
-        el<QPushButton>(*d, u"cmdFiltrujPopr"_s)->click();
-        EXPECT_EQ(el<QListWidget>(*d, u"lstGraczePopr"_s)->currentItem()->text(), u"Sean O'Neil"_s);
-        el<QPushButton>(*d, u"cmdOK"_s)->click();
+        child<QLineEdit>(*d, u"txtFiltrPopr"_s)->setText(u"O'Neil"_s);
+        child<QPushButton>(*d, u"cmdFiltrujPopr"_s)->click();
+        EXPECT_EQ(child<QListWidget>(*d, u"lstGraczePopr"_s)->currentItem()->text(),
+                  u"Sean O'Neil"_s);
+        child<QPushButton>(*d, u"cmdOK"_s)->click();
     });
     EXPECT_EQ(wiersz(*w, 0, 0),
               (QStringList{u"Sean O'Neil"_s, u"5"_s, u"karny"_s, u"5"_s, u"2"_s}));
-    w->hide();
-}
-
-// Renders the editor and the dialog when MIRVOLA_SCREENSHOTS names a directory.
-TEST_F(frmPoprawaGolaTest, Screenshots) {
-    const QString katalog = qEnvironmentVariable("MIRVOLA_SCREENSHOTS");
-    if (katalog.isEmpty()) {
-        GTEST_SKIP() << "MIRVOLA_SCREENSHOTS not set";
-    }
-    QDir().mkpath(katalog);
-    {
-        Mirvola::blnPoprawa = Mirvola::False;
-        frmMecz w;
-        w.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-        w.grab().save(katalog + u"/match-editor-add.png"_s);
-        w.hide();
-    }
-    baza.exec(
-        u"UPDATE Bramki SET Minuta = 55 WHERE Id_meczu = 2 AND Nr_pozycji = 3;"
-        "INSERT INTO Bramki VALUES (2, 4, -1, 5, 60, 1), (2, 5, -1, 2, 75, 2),"
-        "(2, 6, -1, 3, 88, 1); UPDATE Mecze SET Wyn2 = 5, Komentarz = 'Deszcz' "
-        "|| char(13) || char(10) || 'i komplet widzów' WHERE Id_meczu = 2"_s);
-    auto w = otworz(2);
-    w->grab().save(katalog + u"/match-editor.png"_s);
-    Script s;
-    popraw(s, *w, 1, 1, [&](QDialog* d) {
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
-        d->grab().save(katalog + u"/goal-correction.png"_s);
-        d->close();
-    });
     w->hide();
 }

@@ -5,10 +5,11 @@
 #include "forms/Toolkit.h"
 #include "forms/frmSlowniki.h"
 #include "support/Diary.h"
+#include "support/EngineError.h"
 #include "support/Script.h"
+#include "support/Widgets.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -17,8 +18,9 @@
 
 #include <gtest/gtest.h>
 
-using testing_support::Diary;
-using testing_support::Script;
+using namespace Qt::StringLiterals;
+
+using namespace testing_support;
 
 namespace {
 
@@ -32,23 +34,12 @@ QStringList lista(const char* wiersze) {
     return u8(wiersze).split(u'|', Qt::SkipEmptyParts);
 }
 
-template <class T = QPushButton>
-T* kontrolka(QWidget& w, const char* nazwa) {
-    T* c = w.findChild<T*>(QString::fromLatin1(nazwa));
-    EXPECT_NE(c, nullptr) << nazwa;
-    return c;
+void kliknij(QWidget& w, const char* nazwa) {
+    child<QPushButton>(w, nazwa)->click();
 }
 
 QListWidget* lstDane(QWidget& w) {
-    return kontrolka<QListWidget>(w, "lstDane");
-}
-
-QStringList wiersze(QWidget& w) {
-    QStringList tekst;
-    for (int i = 0; i < lstDane(w)->count(); ++i) {
-        tekst << lstDane(w)->item(i)->text();
-    }
-    return tekst;
+    return child<QListWidget>(w, "lstDane");
 }
 
 QString wybrany(QWidget& w) {
@@ -57,7 +48,7 @@ QString wybrany(QWidget& w) {
 }
 
 void pokazKarte(QWidget& w, int karta) {
-    kontrolka<QTabWidget>(w, "tstSlowniki")->setCurrentIndex(karta);
+    child<QTabWidget>(w, "tstSlowniki")->setCurrentIndex(karta);
 }
 
 void wybierz(QWidget& w, const char* tekst) {
@@ -67,22 +58,15 @@ void wybierz(QWidget& w, const char* tekst) {
 }
 
 void filtruj(QWidget& w, const char* tekst) {
-    kontrolka<QLineEdit>(w, "txtFiltr")->setText(u8(tekst));
-    kontrolka(w, "cmdFiltruj")->click();
+    child<QLineEdit>(w, "txtFiltr")->setText(u8(tekst));
+    kliknij(w, "cmdFiltruj");
 }
 
-ui::Message pytanie(const QString& tekst, ui::Answer domyslna) {
-    return {u8("Pytanie"), tekst, ui::Buttons::YesNo, ui::Icon::Question, domyslna};
-}
-ui::Message komunikat(const QString& tekst) {
-    return {u8("Komunikat"), tekst, ui::Buttons::Ok, ui::Icon::Exclamation, ui::Answer::Ok};
-}
-const ui::Message kZapisano{u8("Info"), u8("Dane zostały zapisane."), ui::Buttons::Ok,
-                            ui::Icon::Information, ui::Answer::Ok};
+const ui::Message kZapisano = info(u8("Dane zostały zapisane."));
+const ui::Message kIstnieja = notice(u8("Takie dane już istnieją !!!"));
 
 void zapisac(Script& s, const QString& wartosc, ui::Answer odpowiedz) {
-    s.message(pytanie(u8("Czy zapisać następujące dane?\n\n") + wartosc, ui::Answer::Yes),
-              odpowiedz);
+    s.message(question(u8("Czy zapisać następujące dane?\n\n") + wartosc), odpowiedz);
 }
 
 const QString kDodajKlub = u8("Podaj nowy klub (maksymalnie 21 znaków)");
@@ -91,7 +75,6 @@ const QString kZmienKlub = u8("Podaj nową nazwę klubu (maksymalnie 21 znaków)
 class SlownikiTest : public ::testing::Test {
   protected:
     SlownikiTest() {
-        diary.fillSample();
         Mirvola::blnPoprawa = Mirvola::False;
         ui::setClock([] { return QDateTime(QDate(2003, 6, 1), QTime(12, 0)); });
     }
@@ -101,39 +84,25 @@ class SlownikiTest : public ::testing::Test {
     }
 
     // All rows of a one-column query, joined by "|".
-    QString spis(const char* sql) const {
-        QStringList wynik;
-        for (const QStringList& wiersz : diary.rows(QString::fromLatin1(sql))) {
-            wynik << wiersz.front();
-        }
-        return wynik.join(u'|');
-    }
+    QString spis(const char* sql) const { return diary.column(u8(sql)).join(u'|'); }
 
-    Diary diary;
+    SampleDiary diary;
 };
 
-// With MIRVOLA_SCREENSHOTS set, each tab is also written there as a PNG.
 TEST_F(SlownikiTest, OpensOnClubsAndEveryTabShowsItsDictionary) {
     frmSlowniki w;
     w.show();
-    EXPECT_EQ(w.windowTitle(), u8("Słowniki danych"));
-    auto* tst = kontrolka<QTabWidget>(w, "tstSlowniki");
-    EXPECT_EQ(tst->currentIndex(), Kluby);
+    EXPECT_EQ(child<QTabWidget>(w, "tstSlowniki")->currentIndex(), Kluby);
     const QStringList zawartosc[] = {
         lista("Legia|Łódzki KS|O'Higgins|Wisła"),
         lista("Jan Kowalski Kowal|Adam Nowak|Sean O'Neil|Ronaldinho|Piotr Żuk"),
         lista("Liga|Puchar|Sparing"), lista("2001/02|2002/03"), lista("karny|samobójczy|z gry")};
-    const QStringList karty = lista("Kluby|Gracze|Rozgrywki|Sezony|Rodzaje goli");
-    const QString katalog = qEnvironmentVariable("MIRVOLA_SCREENSHOTS");
     for (int k = Kluby; k <= RodzajeGoli; ++k) {
         pokazKarte(w, k);
         QApplication::processEvents();
-        EXPECT_EQ(tst->tabText(k), karty[k]);
-        EXPECT_EQ(wiersze(w), zawartosc[k]);
-        EXPECT_TRUE(lstDane(w)->isVisible() && kontrolka(w, "cmdUsun")->isVisible()) << k;
-        if (!katalog.isEmpty()) {
-            w.grab().save(QDir(katalog).filePath(QStringLiteral("frmSlowniki_%1.png").arg(k)));
-        }
+        EXPECT_EQ(texts(lstDane(w)), zawartosc[k]);
+        EXPECT_TRUE(lstDane(w)->isVisible() && child<QPushButton>(w, "cmdUsun")->isVisible()) << k;
+        screenshot(w, u"frmSlowniki_%1"_s.arg(k));
     }
 }
 
@@ -161,11 +130,11 @@ TEST_F(SlownikiTest, SeasonCheck) {
         if (tekst.isEmpty()) {
             zapisac(s, u8(sezon), ui::Answer::No);
         } else {
-            s.message(komunikat(tekst), ui::Answer::Ok);
+            s.message(notice(tekst), ui::Answer::Ok);
         }
-        kontrolka(w, "cmdDodaj")->click();
+        kliknij(w, "cmdDodaj");
     }
-    EXPECT_EQ(diary.count(QStringLiteral("Sezony")), 2);
+    EXPECT_EQ(diary.count(u"Sezony"_s), 2);
 }
 
 TEST_F(SlownikiTest, AddsNamesCutAndTrimmedNothingWhenEmptyOrRefused) {
@@ -179,32 +148,32 @@ TEST_F(SlownikiTest, AddsNamesCutAndTrimmedNothingWhenEmptyOrRefused) {
     zapisac(s, u8("Stal Stalowa Wola"), ui::Answer::Yes);
     s.message(kZapisano, ui::Answer::Ok);
     for (int i = 0; i < 3; ++i) {
-        kontrolka(w, "cmdDodaj")->click();
+        kliknij(w, "cmdDodaj");
     }
     EXPECT_EQ(wybrany(w), u8("Wisła"));  // No to saving selects the same name
-    EXPECT_EQ(diary.count(QStringLiteral("Kluby")), 4);
-    kontrolka(w, "cmdDodaj")->click();
-    EXPECT_EQ(diary.value(QStringLiteral("SELECT Druzyna FROM Kluby WHERE Id_klubu > 4")),
+    EXPECT_EQ(diary.count(u"Kluby"_s), 4);
+    kliknij(w, "cmdDodaj");
+    EXPECT_EQ(diary.value(u"SELECT Druzyna FROM Kluby WHERE Id_klubu > 4"_s),
               u8("Stal Stalowa Wola"));
     EXPECT_EQ(wybrany(w), u8("Stal Stalowa Wola"));
 }
 
 TEST_F(SlownikiTest, DuplicateByAddOrRenameChangesNothingAndSelectsExisting) {
-    const QString sql = QStringLiteral("SELECT Id_klubu, Druzyna FROM Kluby ORDER BY 1");
+    const QString sql = u"SELECT Id_klubu, Druzyna FROM Kluby ORDER BY 1"_s;
     const auto przed = diary.rows(sql);
     frmSlowniki w;
     Script s;
     s.input(u8("Kluby - dopisanie"), kDodajKlub, u8("ŁÓDZKI KS"));
     zapisac(s, u8("ŁÓDZKI KS"), ui::Answer::Yes);
-    s.message(komunikat(u8("Takie dane już istnieją !!!")), ui::Answer::Ok);
-    kontrolka(w, "cmdDodaj")->click();
+    s.message(kIstnieja, ui::Answer::Ok);
+    kliknij(w, "cmdDodaj");
     EXPECT_EQ(wybrany(w), u8("Łódzki KS"));
 
     wybierz(w, "Legia");
     s.input({u8("Kluby - modyfikacja"), kZmienKlub, u8("Legia")}, u8("wisła"));
     zapisac(s, u8("wisła"), ui::Answer::Yes);
-    s.message(komunikat(u8("Takie dane już istnieją !!!")), ui::Answer::Ok);
-    kontrolka(w, "cmdPopraw")->click();
+    s.message(kIstnieja, ui::Answer::Ok);
+    kliknij(w, "cmdPopraw");
     EXPECT_EQ(wybrany(w), u8("Wisła"));
     EXPECT_EQ(diary.rows(sql), przed);
 }
@@ -212,22 +181,20 @@ TEST_F(SlownikiTest, DuplicateByAddOrRenameChangesNothingAndSelectsExisting) {
 TEST_F(SlownikiTest, FailedWriteIsReportedRolledBackAndClosed) {
     frmSlowniki w;
     wybierz(w, "Legia");
-    diary.exec(QStringLiteral("DELETE FROM Kluby WHERE Id_klubu = 1"));  // behind its back
-    QString blad;
-    try {
-        Mirvola::OtworzBaze(QStringLiteral("SELECT * FROM Kluby WHERE Id_klubu = 1"));
-        Mirvola::rsDane->edit();
-    } catch (const engine::Error& e) {
-        blad = ui::tekstBledu(e, true);
-    }
+    diary.exec(u"DELETE FROM Kluby WHERE Id_klubu = 1"_s);  // behind its back
+    const QString blad = errorText(
+        [] {
+            Mirvola::OtworzBaze(u"SELECT * FROM Kluby WHERE Id_klubu = 1"_s);
+            Mirvola::rsDane->edit();
+        },
+        true);
     Mirvola::ZamknijBaze();
-    ASSERT_FALSE(blad.isEmpty());
     Script s;
     s.input(u8("Kluby - modyfikacja"), kZmienKlub, u8("Legia Warszawa"));
     zapisac(s, u8("Legia Warszawa"), ui::Answer::Yes);
     s.message({u8("Błąd"), blad, ui::Buttons::Ok, ui::Icon::Critical, ui::Answer::Ok},
               ui::Answer::Ok);
-    kontrolka(w, "cmdPopraw")->click();
+    kliknij(w, "cmdPopraw");
     EXPECT_FALSE(engine::Workspace::inTransaction());
     EXPECT_FALSE(Mirvola::rsDane || Mirvola::dbBaza);
     EXPECT_EQ(spis("SELECT Druzyna FROM Kluby ORDER BY Id_klubu"), u8("Wisła|Łódzki KS|O'Higgins"));
@@ -248,9 +215,9 @@ TEST_F(SlownikiTest, OfficialAndOwnGoalAnswersOnAddAndModify) {
         zapisac(s, u8(nazwa), ui::Answer::Yes);
         s.message(flaga, odpowiedz);
         s.message(kZapisano, ui::Answer::Ok);
-        kontrolka(w, modyfikacja ? "cmdPopraw" : "cmdDodaj")->click();
+        kliknij(w, modyfikacja ? "cmdPopraw" : "cmdDodaj");
     };
-    const auto oficjalne = pytanie(u8("Czy są to rozgrywki oficjalne?"), ui::Answer::Yes);
+    const auto oficjalne = question(u8("Czy są to rozgrywki oficjalne?"), ui::Answer::Yes);
     pokazKarte(w, Rozgrywki);
     const char* rodzaj = "rodzaj rozgrywek (maksymalnie 18 znaków)";
     zapisz("Rozgrywki", rodzaj, "Towarzyski", oficjalne, ui::Answer::No, false);
@@ -261,7 +228,7 @@ TEST_F(SlownikiTest, OfficialAndOwnGoalAnswersOnAddAndModify) {
     EXPECT_EQ(spis("SELECT Nazwa || Oficjalny FROM Rozgrywki ORDER BY 1"),
               u8("Ekstraklasa-1|Liga0|Puchar-1|Sparing-1|Towarzyski0"));
 
-    const auto samobojczy = pytanie(u8("Czy jest to gol samobójczy?"), ui::Answer::No);
+    const auto samobojczy = question(u8("Czy jest to gol samobójczy?"), ui::Answer::No);
     pokazKarte(w, RodzajeGoli);
     zapisz("Rodzaje goli", "rodzaj gola (maksymalnie 10 znaków)", "głową", samobojczy,
            ui::Answer::No, false);
@@ -282,7 +249,7 @@ TEST_F(SlownikiTest, DeleteOnlyOnPlayersAndKindsOfGoalWhileMatchIsModified) {
         for (int k = Kluby; k <= RodzajeGoli; ++k) {
             pokazKarte(w, k);
             const bool wolno = poprawa == Mirvola::False || k == Gracze || k == RodzajeGoli;
-            EXPECT_EQ(kontrolka(w, "cmdUsun")->isEnabled(), wolno) << poprawa << " " << k;
+            EXPECT_EQ(child<QPushButton>(w, "cmdUsun")->isEnabled(), wolno) << poprawa << " " << k;
             if (k == Rozgrywki || k == Sezony) {
                 continue;
             }
@@ -290,7 +257,7 @@ TEST_F(SlownikiTest, DeleteOnlyOnPlayersAndKindsOfGoalWhileMatchIsModified) {
             Script s;  // where deleting is off, the Delete key does nothing at all
             if (wolno) {
                 s.message(
-                    pytanie(u8("Czy usunąć następujące dane?\n\n") + wybrany(w), ui::Answer::No),
+                    question(u8("Czy usunąć następujące dane?\n\n") + wybrany(w), ui::Answer::No),
                     ui::Answer::No);
             }
             QTest::keyClick(lstDane(w), Qt::Key_Delete);
@@ -301,47 +268,49 @@ TEST_F(SlownikiTest, DeleteOnlyOnPlayersAndKindsOfGoalWhileMatchIsModified) {
 TEST_F(SlownikiTest, DeletesReferencedClubAndAsksForSelection) {
     frmSlowniki w;
     Script s;
-    s.message(komunikat(u8("Nie wybrano danych do modyfikacji !!!")), ui::Answer::Ok);
-    s.message(komunikat(u8("Nie wybrano danych do usunięcia !!!")), ui::Answer::Ok);
-    kontrolka(w, "cmdPopraw")->click();
-    kontrolka(w, "cmdUsun")->click();
+    s.message(notice(u8("Nie wybrano danych do modyfikacji !!!")), ui::Answer::Ok);
+    s.message(notice(u8("Nie wybrano danych do usunięcia !!!")), ui::Answer::Ok);
+    kliknij(w, "cmdPopraw");
+    kliknij(w, "cmdUsun");
     wybierz(w, "Legia");
-    s.message(pytanie(u8("Czy usunąć następujące dane?\n\nLegia"), ui::Answer::No),
+    s.message(question(u8("Czy usunąć następujące dane?\n\nLegia"), ui::Answer::No),
               ui::Answer::Yes);
     s.message(u8("Info"), u8("Dane zostały usunięte."));
-    kontrolka(w, "cmdUsun")->click();
-    EXPECT_EQ(wiersze(w), lista("Łódzki KS|O'Higgins|Wisła"));
-    EXPECT_EQ(diary.count(QStringLiteral("Kluby")), 3);
-    EXPECT_EQ(diary.count(QStringLiteral("Mecze")), 5);
+    kliknij(w, "cmdUsun");
+    EXPECT_EQ(texts(lstDane(w)), lista("Łódzki KS|O'Higgins|Wisła"));
+    EXPECT_EQ(diary.count(u"Kluby"_s), 3);
+    EXPECT_EQ(diary.count(u"Mecze"_s), 5);
 }
 
 TEST_F(SlownikiTest, FilterWithWildcardsApostrophesAndTabChange) {
     frmSlowniki w;
     filtruj(w, "W?sła");
-    EXPECT_EQ(wiersze(w), lista("Wisła"));
+    EXPECT_EQ(texts(lstDane(w)), lista("Wisła"));
+    filtruj(w, "Ł");  // matches the small ł as well
+    EXPECT_EQ(texts(lstDane(w)), lista("Łódzki KS|Wisła"));
     filtruj(w, "o'h");
-    EXPECT_EQ(wiersze(w), lista("O'Higgins"));
+    EXPECT_EQ(texts(lstDane(w)), lista("O'Higgins"));
     wybierz(w, "O'Higgins");
     Script s;  // a rename with an apostrophe; the refill keeps the filter
     s.input(u8("Kluby - modyfikacja"), kZmienKlub, u8("O'Higgins Rancagua"));
     zapisac(s, u8("O'Higgins Rancagua"), ui::Answer::Yes);
     s.message(kZapisano, ui::Answer::Ok);
-    kontrolka(w, "cmdPopraw")->click();
-    EXPECT_EQ(wiersze(w), lista("O'Higgins Rancagua"));
+    kliknij(w, "cmdPopraw");
+    EXPECT_EQ(texts(lstDane(w)), lista("O'Higgins Rancagua"));
     EXPECT_EQ(wybrany(w), u8("O'Higgins Rancagua"));
     filtruj(w, "   ");
-    EXPECT_EQ(wiersze(w).size(), 4);
+    EXPECT_EQ(texts(lstDane(w)).size(), 4);
 
     filtruj(w, "KS");
     pokazKarte(w, Gracze);
-    EXPECT_EQ(kontrolka<QLineEdit>(w, "txtFiltr")->text(), QString());
-    EXPECT_EQ(wiersze(w).size(), 5);
+    EXPECT_EQ(child<QLineEdit>(w, "txtFiltr")->text(), QString());
+    EXPECT_EQ(texts(lstDane(w)).size(), 5);
     filtruj(w, "KowalskiKowal");
-    EXPECT_EQ(wiersze(w), lista("Jan Kowalski Kowal"));
+    EXPECT_EQ(texts(lstDane(w)), lista("Jan Kowalski Kowal"));
     filtruj(w, "Kowalski Kowal");
-    EXPECT_EQ(wiersze(w), lista(""));
+    EXPECT_EQ(texts(lstDane(w)), lista(""));
     filtruj(w, "O'Neil");
-    EXPECT_EQ(wiersze(w), lista("Sean O'Neil"));
+    EXPECT_EQ(texts(lstDane(w)), lista("Sean O'Neil"));
 }
 
 TEST_F(SlownikiTest, KeyboardOnFilterAndList) {
@@ -349,16 +318,16 @@ TEST_F(SlownikiTest, KeyboardOnFilterAndList) {
     w.show();
     QApplication::setActiveWindow(&w);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    auto* filtr = kontrolka<QLineEdit>(w, "txtFiltr");
+    auto* filtr = child<QLineEdit>(w, "txtFiltr");
     filtr->setText(u8(" Legia "));
     filtr->setFocus();
     EXPECT_EQ(filtr->selectedText(), u8(" Legia "));
     QTest::keyClick(filtr, Qt::Key_Return);
-    EXPECT_TRUE(kontrolka(w, "cmdFiltruj")->hasFocus());
+    EXPECT_TRUE(child<QPushButton>(w, "cmdFiltruj")->hasFocus());
     EXPECT_EQ(filtr->text(), u8("Legia"));
-    EXPECT_EQ(wiersze(w).size(), 4);  // Enter only moves on; Enter on the button filters
-    QTest::keyClick(kontrolka(w, "cmdFiltruj"), Qt::Key_Return);
-    EXPECT_EQ(wiersze(w), lista("Legia"));
+    EXPECT_EQ(texts(lstDane(w)).size(), 4);  // Enter only moves on; Enter on the button filters
+    QTest::keyClick(child<QPushButton>(w, "cmdFiltruj"), Qt::Key_Return);
+    EXPECT_EQ(texts(lstDane(w)), lista("Legia"));
 
     wybierz(w, "Legia");
     Script s;
@@ -376,24 +345,24 @@ TEST_F(SlownikiTest, PlayersAreEditedInPlayerEditor) {
     pokazKarte(w, Gracze);
     wybierz(w, "Adam Nowak");
     Script s;
-    s.modal(QStringLiteral("frmGracz"), [](QDialog* d) {
+    s.modal(u"frmGracz"_s, [](QDialog* d) {
         EXPECT_EQ(d->windowTitle(), u8("Gracze - modyfikacja"));
-        EXPECT_EQ(kontrolka<QLineEdit>(*d, "txtNazwisko")->text(), u8("Nowak"));
-        kontrolka<QLineEdit>(*d, "txtPrzydomek")->setText(u8("Nowy"));
-        kontrolka(*d, "cmdOK")->click();
+        EXPECT_EQ(child<QLineEdit>(*d, "txtNazwisko")->text(), u8("Nowak"));
+        child<QLineEdit>(*d, "txtPrzydomek")->setText(u8("Nowy"));
+        kliknij(*d, "cmdOK");
     });
     s.message(u8("Pytanie"), u8("Czy dane są poprawne?"), ui::Answer::Yes);
     s.message(kZapisano, ui::Answer::Ok);
-    kontrolka(w, "cmdPopraw")->click();
+    kliknij(w, "cmdPopraw");
     EXPECT_EQ(Mirvola::dblIdMeczu, 2.0);
-    EXPECT_TRUE(wiersze(w).contains(u8("Adam Nowak Nowy")));
+    EXPECT_TRUE(texts(lstDane(w)).contains(u8("Adam Nowak Nowy")));
 
-    s.modal(QStringLiteral("frmGracz"), [](QDialog* d) {
+    s.modal(u"frmGracz"_s, [](QDialog* d) {
         EXPECT_EQ(d->windowTitle(), u8("Gracze - dopisanie"));
         d->close();
     });
-    kontrolka(w, "cmdDodaj")->click();
-    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 5);
+    kliknij(w, "cmdDodaj");
+    EXPECT_EQ(diary.count(u"Gracze"_s), 5);
 }
 
 }  // namespace

@@ -3,12 +3,13 @@
 #include "data/Mirvola.h"
 #include "forms/Toolkit.h"
 #include "support/Diary.h"
+#include "support/EngineError.h"
 #include "support/Script.h"
+#include "support/Widgets.h"
 
 #include <QCheckBox>
 #include <QDialog>
 #include <QFile>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -17,75 +18,43 @@
 
 #include <gtest/gtest.h>
 
-using testing_support::Diary;
-using testing_support::Script;
+using namespace Qt::StringLiterals;
+
+using namespace testing_support;
 
 namespace {
 
 QListWidget* competitions(const QWidget& w) {
-    return w.findChild<QListWidget*>(QStringLiteral("lstRozgr"));
+    return child<QListWidget>(w, "lstRozgr");
 }
 
 QTreeWidget* table(const QWidget& w) {
-    return w.findChild<QTreeWidget*>(QStringLiteral("lstKluby"));
+    return child<QTreeWidget>(w, "lstKluby");
 }
 
 QCheckBox* venue(const QWidget& w, int i) {
-    return w.findChild<QCheckBox*>(QStringLiteral("chkOpcja_%1").arg(i));
-}
-
-// The visible cells of every row, joined by "|".
-QStringList rows(const QTreeWidget* t) {
-    QStringList result;
-    for (int r = 0; r < t->topLevelItemCount(); ++r) {
-        QStringList cells;
-        for (int c = 1; c < t->columnCount(); ++c) {
-            cells << t->topLevelItem(r)->text(c);
-        }
-        result << cells.join(QLatin1Char('|'));
-    }
-    return result;
-}
-
-QStringList list(std::initializer_list<const char*> items) {
-    QStringList result;
-    for (const char* s : items) {
-        result << QString::fromUtf8(s);
-    }
-    return result;
+    return child<QCheckBox>(w, u"chkOpcja_%1"_s.arg(i));
 }
 
 // One panel as "count/percent" for wins, draws, defeats and total.
 QString panel(const QWidget& w, int p) {
     QStringList cells;
     for (int r = 0; r < 4; ++r) {
-        cells << w.findChild<QLabel*>(QStringLiteral("lblLiczba_%1_%2").arg(p).arg(r))->text() +
-                     QLatin1Char('/') +
-                     w.findChild<QLabel*>(QStringLiteral("lblProcent_%1_%2").arg(p).arg(r))->text();
+        cells << labelText(w, u"lblLiczba_%1_%2"_s.arg(p).arg(r)) + QLatin1Char('/') +
+                     labelText(w, u"lblProcent_%1_%2"_s.arg(p).arg(r));
     }
     return cells.join(QLatin1Char(' '));
 }
 
-void clickHeader(QTreeWidget* t, int column) {
-    QHeaderView* h = t->header();
-    QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
-                      QPoint(h->sectionViewportPosition(column) + 5, h->height() / 2));
-}
-
 QString missingFileMessage(const QString& path) {
-    try {
-        engine::Database::open(path);
-    } catch (const engine::Error& e) {
-        return ui::tekstBledu(e);
-    }
-    return QString();
+    return errorText([&] { engine::Database::open(path); });
 }
 
 // Clubs Arka (an away 1:3 win only), Bałtyk (a home 1:3 defeat and a match without a score)
 // and Cracovia; home 1 win, 2 draws, 5 defeats; away 3 wins.
 void fillBalanceDiary(const Diary& d) {
-    d.exec(QStringLiteral(
-        "INSERT INTO Sezony VALUES (1, '2005/06');"
+    d.exec(
+        u"INSERT INTO Sezony VALUES (1, '2005/06');"
         "INSERT INTO Kluby VALUES (1, 'Arka'), (2, 'Bałtyk'), (3, 'Cracovia');"
         "INSERT INTO Rozgrywki VALUES (1, 'Liga', -1);"
         "INSERT INTO Mecze (Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki) VALUES "
@@ -95,50 +64,30 @@ void fillBalanceDiary(const Diary& d) {
         "(1, '2005-08-06', 'D', 3, 1, 2, 1), (1, '2005-08-07', 'D', 3, 2, 5, 1),"
         "(1, '2005-08-08', 'D', 3, 2, 0, 1), (1, '2005-08-09', 'D', 3, 1, 1, 1),"
         "(1, '2005-08-10', 'D', 3, 2, 2, 1), (1, '2005-08-11', 'W', 3, 0, 1, 1),"
-        "(1, '2005-08-12', 'W', 3, 2, 4, 1);"));
+        "(1, '2005-08-12', 'W', 3, 2, 4, 1);"_s);
 }
 
 }  // namespace
 
 TEST(frmStatystykiMecze, OpensOnOfficialCompetitionsAtEveryVenue) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiMecze w;
-    EXPECT_EQ(w.objectName(), QStringLiteral("frmStatystykiMecze"));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Statystyki - mecze"));
-
-    const QListWidget* lst = competitions(w);
-    ASSERT_EQ(lst->count(), 3);
-    EXPECT_EQ(lst->item(0)->text(), QStringLiteral("Liga"));
-    EXPECT_EQ(lst->item(0)->checkState(), Qt::Checked);
-    EXPECT_EQ(lst->item(1)->checkState(), Qt::Checked);
-    EXPECT_EQ(lst->item(2)->text(), QStringLiteral("Sparing"));
-    EXPECT_EQ(lst->item(2)->checkState(), Qt::Unchecked);
-    EXPECT_EQ(lst->currentRow(), 0);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(venue(w, i)->isChecked());
-    }
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1, 2)"));
-    EXPECT_EQ(w.strGdzie, QStringLiteral("('D', 'W', 'N')"));
+    EXPECT_EQ(texts(competitions(w)), qs({"Liga", "Puchar", "Sparing"}));
+    EXPECT_EQ(competitions(w)->item(2)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(w.strRozgrywki, u"(1, 2)"_s);
+    EXPECT_EQ(w.strGdzie, u"('D', 'W', 'N')"_s);
 
     // Legia's second match has no score: it counts in "Mecze" only.
     EXPECT_EQ(rows(table(w)),
-              list({"Legia|  2|  1|  0|  0|  2|  1", "O'Higgins|  1|  0|  1|  0|  3|  3",
-                    "Wisła|  1|  1|  0|  0|  2|  1"}));
+              qs({"Legia|  2|  1|  0|  0|  2|  1", "O'Higgins|  1|  0|  1|  0|  3|  3",
+                  "Wisła|  1|  1|  0|  0|  2|  1"}));
     EXPECT_EQ(table(w)->columnWidth(1), ui::twips(2050, &w));
-    const QTreeWidgetItem* legia = table(w)->topLevelItem(0);
-    EXPECT_EQ(legia->foreground(3).color(), QColor(0, 0, 255));
-    EXPECT_EQ(legia->foreground(4).color(), QColor(0, 128, 0));
-    EXPECT_EQ(legia->foreground(5).color(), QColor(255, 0, 0));
+    EXPECT_EQ(table(w)->topLevelItem(0)->foreground(5).color(), QColor(255, 0, 0));  // defeats
 
-    EXPECT_EQ(panel(w, 0), QStringLiteral("2/67% 1/33% 0/0% 3/100%"));
-    EXPECT_EQ(panel(w, 1), QStringLiteral("1/50% 1/50% 0/0% 2/100%"));
-    EXPECT_EQ(panel(w, 2), QStringLiteral("1/100% 0/0% 0/0% 1/100%"));
-    EXPECT_EQ(panel(w, 3), QStringLiteral("0/0% 0/0% 0/0% 0/0%"));
-    EXPECT_EQ(w.findChild<QGroupBox*>(QStringLiteral("fraBilansWyj"))->toolTip(),
-              QStringLiteral("Mecze ma wyjeździe"));
-    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblBilans_2_1"))->text(),
-              QStringLiteral("Remisy"));
+    EXPECT_EQ(panel(w, 0), u"2/67% 1/33% 0/0% 3/100%"_s);
+    EXPECT_EQ(panel(w, 1), u"1/50% 1/50% 0/0% 2/100%"_s);
+    EXPECT_EQ(panel(w, 2), u"1/100% 0/0% 0/0% 1/100%"_s);
+    EXPECT_EQ(panel(w, 3), u"0/0% 0/0% 0/0% 0/0%"_s);
 }
 
 TEST(frmStatystykiMecze, CountsResultsAndGoalsFromTheHomeClubsSide) {
@@ -146,28 +95,26 @@ TEST(frmStatystykiMecze, CountsResultsAndGoalsFromTheHomeClubsSide) {
     fillBalanceDiary(d);
     frmStatystykiMecze w;
     // Away 1:3 is a win with 3 scored; home 1:3 a defeat; no score: "Mecze" only.
-    EXPECT_EQ(rows(table(w)),
-              list({"Arka|  1|  1|  0|  0|  3|  1", "Bałtyk|  2|  0|  0|  1|  1|  3",
-                    "Cracovia|  9|  3|  2|  4| 13| 15"}));
+    EXPECT_EQ(rows(table(w)), qs({"Arka|  1|  1|  0|  0|  3|  1", "Bałtyk|  2|  0|  0|  1|  1|  3",
+                                  "Cracovia|  9|  3|  2|  4| 13| 15"}));
     // 12.5 goes to the even 12, and the three add up to 100.
-    EXPECT_EQ(panel(w, 1), QStringLiteral("1/12% 2/25% 5/63% 8/100%"));
-    EXPECT_EQ(panel(w, 2), QStringLiteral("3/100% 0/0% 0/0% 3/100%"));
-    EXPECT_EQ(panel(w, 0), QStringLiteral("4/36% 2/18% 5/46% 11/100%"));
-    EXPECT_EQ(panel(w, 3), QStringLiteral("0/0% 0/0% 0/0% 0/0%"));
+    EXPECT_EQ(panel(w, 1), u"1/12% 2/25% 5/63% 8/100%"_s);
+    EXPECT_EQ(panel(w, 2), u"3/100% 0/0% 0/0% 3/100%"_s);
+    EXPECT_EQ(panel(w, 0), u"4/36% 2/18% 5/46% 11/100%"_s);
+    EXPECT_EQ(panel(w, 3), u"0/0% 0/0% 0/0% 0/0%"_s);
 }
 
 TEST(frmStatystykiMecze, FiltersRefillTheTableAndOnlyCompetitionsThePanels) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiMecze w;
     const QString allPanel = panel(w, 0);
 
     venue(w, 0)->click();  // away and neutral only
-    EXPECT_EQ(w.strGdzie, QStringLiteral("('W', 'N')"));
+    EXPECT_EQ(w.strGdzie, u"('W', 'N')"_s);
     ASSERT_EQ(rows(table(w)).size(), 2);  // Legia (match 5), Wisła
     venue(w, 1)->click();
     venue(w, 2)->click();
-    EXPECT_EQ(w.strGdzie, QStringLiteral("('A')"));
+    EXPECT_EQ(w.strGdzie, u"('A')"_s);
     EXPECT_TRUE(rows(table(w)).isEmpty());
     EXPECT_EQ(panel(w, 0), allPanel);
 
@@ -175,41 +122,40 @@ TEST(frmStatystykiMecze, FiltersRefillTheTableAndOnlyCompetitionsThePanels) {
         venue(w, i)->click();
     }
     competitions(w)->item(2)->setCheckState(Qt::Checked);  // the friendly, at neutral ground
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1, 2, 3)"));
+    EXPECT_EQ(w.strRozgrywki, u"(1, 2, 3)"_s);
     EXPECT_EQ(rows(table(w)).size(), 4);
-    EXPECT_EQ(panel(w, 3), QStringLiteral("0/0% 1/100% 0/0% 1/100%"));
+    EXPECT_EQ(panel(w, 3), u"0/0% 1/100% 0/0% 1/100%"_s);
 
     for (int i = 0; i < 3; ++i) {
         competitions(w)->item(i)->setCheckState(Qt::Unchecked);
     }
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(0)"));
+    EXPECT_EQ(w.strRozgrywki, u"(0)"_s);
     EXPECT_TRUE(rows(table(w)).isEmpty());
     for (int p = 0; p < 4; ++p) {
-        EXPECT_EQ(panel(w, p), QStringLiteral("0/0% 0/0% 0/0% 0/0%"));
+        EXPECT_EQ(panel(w, p), u"0/0% 0/0% 0/0% 0/0%"_s);
     }
 }
 
 TEST(frmStatystykiMecze, CompetitionWithAnApostropheFilters) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     d.exec(
-        QStringLiteral("INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
-                       "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 2, 0, 4, NULL);"));
+        u"INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
+        "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 2, 0, 4, NULL);"_s);
     Script s;  // no message box may appear
     frmStatystykiMecze w;
-    ASSERT_EQ(competitions(w)->item(1)->text(), QStringLiteral("O'Higgins Cup"));
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1, 4, 2)"));
+    ASSERT_EQ(competitions(w)->item(1)->text(), u"O'Higgins Cup"_s);
+    EXPECT_EQ(w.strRozgrywki, u"(1, 4, 2)"_s);
     competitions(w)->item(0)->setCheckState(Qt::Unchecked);
     competitions(w)->item(2)->setCheckState(Qt::Unchecked);
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(4)"));
-    EXPECT_EQ(rows(table(w)), list({"O'Higgins|  1|  1|  0|  0|  2|  0"}));
-    EXPECT_EQ(panel(w, 1), QStringLiteral("1/100% 0/0% 0/0% 1/100%"));
+    EXPECT_EQ(w.strRozgrywki, u"(4)"_s);
+    EXPECT_EQ(rows(table(w)), qs({"O'Higgins|  1|  1|  0|  0|  2|  0"}));
+    EXPECT_EQ(panel(w, 1), u"1/100% 0/0% 0/0% 1/100%"_s);
 }
 
 TEST(frmStatystykiMecze, FourteenOpponentsNarrowTheNameAndCountsSortByValue) {
     Diary d;
-    d.exec(QStringLiteral(
-        "INSERT INTO Rozgrywki VALUES (1, 'Liga', -1);"
+    d.exec(
+        u"INSERT INTO Rozgrywki VALUES (1, 'Liga', -1);"
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 14) "
         "INSERT INTO Kluby SELECT i, 'Klub ' || (100 + i) FROM n;"
         "WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE i < 14) "
@@ -220,49 +166,42 @@ TEST(frmStatystykiMecze, FourteenOpponentsNarrowTheNameAndCountsSortByValue) {
         "SELECT 1, '2005-01-01', 'D', 99, 0, 1 FROM n;"
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 11) "
         "INSERT INTO Mecze (Id_klubu, Data, Gdzie, Wyn1, Wyn2, Id_rozgrywki) "
-        "SELECT 2, '2005-01-01', 'D', 90, 0, 1 FROM n;"));
+        "SELECT 2, '2005-01-01', 'D', 90, 0, 1 FROM n;"_s);
     frmStatystykiMecze w;
     w.show();
     QTreeWidget* t = table(w);
     ASSERT_EQ(t->topLevelItemCount(), 14);
     EXPECT_EQ(t->columnWidth(1), ui::twips(1820, &w));
-    EXPECT_EQ(t->topLevelItem(0)->text(6), QStringLiteral("1287"));
-    EXPECT_EQ(t->topLevelItem(1)->text(6), QStringLiteral("990"));
+    EXPECT_EQ(column(t, 6).mid(0, 2), qs({"1287", "990"}));
 
     clickHeader(t, 6);  // "Br +" ascending: 990 before 1287
-    EXPECT_EQ(t->topLevelItem(12)->text(1), QStringLiteral("Klub 102"));
-    EXPECT_EQ(t->topLevelItem(13)->text(1), QStringLiteral("Klub 101"));
+    EXPECT_EQ(column(t, 1).mid(12), qs({"Klub 102", "Klub 101"}));
     clickHeader(t, 6);  // descending
-    EXPECT_EQ(t->topLevelItem(0)->text(1), QStringLiteral("Klub 101"));
+    EXPECT_EQ(column(t, 1).first(), u"Klub 101"_s);
     clickHeader(t, 1);  // another column: ascending
-    EXPECT_EQ(t->topLevelItem(0)->text(1), QStringLiteral("Klub 101"));
-    EXPECT_EQ(t->topLevelItem(13)->text(1), QStringLiteral("Klub 114"));
+    EXPECT_EQ(column(t, 1).mid(12), qs({"Klub 113", "Klub 114"}));
     clickHeader(t, 1);
-    EXPECT_EQ(t->topLevelItem(0)->text(1), QStringLiteral("Klub 114"));
+    EXPECT_EQ(column(t, 1).first(), u"Klub 114"_s);
 
     // A refill shows the query order again.
     venue(w, 2)->click();
-    EXPECT_EQ(t->topLevelItem(0)->text(1), QStringLiteral("Klub 101"));
+    EXPECT_EQ(t->topLevelItem(0)->text(1), u"Klub 101"_s);
 }
 
 TEST(frmStatystykiMecze, DoubleClickAndEnterOpenTheViewerOnTheOpponentsMatches) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiMecze w;
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     venue(w, 0)->click();  // Legia: only the away match 5 is left
     QTreeWidget* t = table(w);
-    ASSERT_EQ(t->topLevelItem(0)->text(1), QStringLiteral("Legia"));
+    ASSERT_EQ(t->topLevelItem(0)->text(1), u"Legia"_s);
 
     Script s;
-    s.modal(QStringLiteral("frmMecze"), [](QDialog* viewer) {
+    s.modal(u"frmMecze"_s, [](QDialog* viewer) {
         EXPECT_EQ(Mirvola::dblIdMeczu, 1.0);
-        EXPECT_EQ(viewer->findChild<QLabel*>(QStringLiteral("lblMecz"))->text(),
-                  QStringLiteral("Mecz 1 z 1"));
-        EXPECT_EQ(viewer->findChild<QLabel*>(QStringLiteral("lblGosp"))->text(),
-                  QStringLiteral("Legia"));
-        viewer->close();
+        EXPECT_EQ(labelText(*viewer, "lblMecz"), u"Mecz 1 z 1"_s);
+        EXPECT_EQ(labelText(*viewer, "lblGosp"), u"Legia"_s);
     });
     const QPoint point = t->visualItemRect(t->topLevelItem(0)).center();
     QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, point);
@@ -274,10 +213,8 @@ TEST(frmStatystykiMecze, DoubleClickAndEnterOpenTheViewerOnTheOpponentsMatches) 
     QTest::keyClick(t, Qt::Key_Return);
     EXPECT_TRUE(s.done());
     t->topLevelItem(1)->setSelected(true);
-    s.modal(QStringLiteral("frmMecze"), [](QDialog* viewer) {
-        EXPECT_EQ(viewer->findChild<QLabel*>(QStringLiteral("lblGosp"))->text(),
-                  QStringLiteral("Wisła"));
-    });
+    s.modal(u"frmMecze"_s,
+            [](QDialog* viewer) { EXPECT_EQ(labelText(*viewer, "lblGosp"), u"Wisła"_s); });
     QTest::keyClick(t, Qt::Key_Return);
     EXPECT_TRUE(s.done());
 
@@ -288,25 +225,23 @@ TEST(frmStatystykiMecze, DoubleClickAndEnterOpenTheViewerOnTheOpponentsMatches) 
 }
 
 TEST(frmStatystykiMecze, DatabaseErrorOnRefillKeepsTheWindowUsable) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiMecze w;
     const auto before = rows(table(w));
-    const QString moved = d.path() + QStringLiteral(".moved");
+    const QString moved = d.path() + u".moved"_s;
     ASSERT_TRUE(QFile::rename(d.path(), moved));
     {
         Script s;
-        s.message({QStringLiteral("Błąd"), missingFileMessage(d.path()), ui::Buttons::Ok,
-                   ui::Icon::Critical},
+        s.message({u"Błąd"_s, missingFileMessage(d.path()), ui::Buttons::Ok, ui::Icon::Critical},
                   ui::Answer::Ok);
         competitions(w)->item(1)->setCheckState(Qt::Unchecked);
     }
     EXPECT_EQ(rows(table(w)), before);
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1, 2)"));
+    EXPECT_EQ(w.strRozgrywki, u"(1, 2)"_s);
 
     ASSERT_TRUE(QFile::rename(moved, d.path()));
     venue(w, 2)->click();
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1)"));
+    EXPECT_EQ(w.strRozgrywki, u"(1)"_s);
     EXPECT_EQ(rows(table(w)).size(), 2);  // Legia, Wisła
 }
 
@@ -315,13 +250,13 @@ TEST(frmStatystykiMecze, EmptyOrMissingDiaryGivesEmptyListsAndZeros) {
     {
         frmStatystykiMecze w;
         EXPECT_EQ(competitions(w)->count(), 0);
-        EXPECT_EQ(w.strRozgrywki, QStringLiteral("(0)"));
+        EXPECT_EQ(w.strRozgrywki, u"(0)"_s);
         EXPECT_EQ(table(w)->topLevelItemCount(), 0);
-        EXPECT_EQ(panel(w, 0), QStringLiteral("0/0% 0/0% 0/0% 0/0%"));
+        EXPECT_EQ(panel(w, 0), u"0/0% 0/0% 0/0% 0/0%"_s);
     }
     QFile::remove(d.path());
     Script s;  // one message, not one per query
-    s.message(QStringLiteral("Błąd"), missingFileMessage(d.path()));
+    s.message(u"Błąd"_s, missingFileMessage(d.path()));
     frmStatystykiMecze w;
-    EXPECT_EQ(panel(w, 3), QStringLiteral("0/0% 0/0% 0/0% 0/0%"));
+    EXPECT_EQ(panel(w, 3), u"0/0% 0/0% 0/0% 0/0%"_s);
 }

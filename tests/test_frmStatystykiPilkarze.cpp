@@ -3,7 +3,9 @@
 #include "data/engine/Database.h"
 #include "forms/Toolkit.h"
 #include "support/Diary.h"
+#include "support/EngineError.h"
 #include "support/Script.h"
+#include "support/Widgets.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -15,71 +17,50 @@
 
 #include <gtest/gtest.h>
 
-using testing_support::Diary;
-using testing_support::Script;
+using namespace Qt::StringLiterals;
+
+using namespace testing_support;
 
 namespace {
 
 QTreeWidget* players(const QWidget& w) {
-    return w.findChild<QTreeWidget*>(QStringLiteral("lstGracze"));
+    return child<QTreeWidget>(w, "lstGracze");
 }
 
 QCheckBox* option(const QWidget& w, int i) {
-    return w.findChild<QCheckBox*>(QStringLiteral("chkOpcja_%1").arg(i));
+    return child<QCheckBox>(w, u"chkOpcja_%1"_s.arg(i));
 }
 
-// "name=goals" per row.
+// "name|goals" per row.
 QStringList rows(const QWidget& w) {
-    QStringList result;
-    const QTreeWidget* t = players(w);
-    for (int r = 0; r < t->topLevelItemCount(); ++r) {
-        result << t->topLevelItem(r)->text(1) + QLatin1Char('=') + t->topLevelItem(r)->text(2);
-    }
-    return result;
-}
-
-QStringList list(std::initializer_list<const char*> items) {
-    QStringList result;
-    for (const char* s : items) {
-        result << QString::fromUtf8(s);
-    }
-    return result;
+    return testing_support::rows(players(w));
 }
 
 }  // namespace
 
 TEST(frmStatystykiPilkarze, OpensOnTheHomeClubsRegularGoalsInOfficialMatches) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiPilkarze w;
-    EXPECT_EQ(w.objectName(), QStringLiteral("frmStatystykiPilkarze"));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Statystyki - piłkarze"));
-    const bool initial[] = {true, true, true, true, false, true, false};
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(option(w, i)->isChecked(), initial[i]) << i;
-    }
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(1, 2)"));
-    EXPECT_EQ(w.strGdzie, QStringLiteral("('D', 'W', 'N')"));
-    EXPECT_EQ(w.strWarunek,
-              QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"));
-    EXPECT_EQ(rows(w), list({"Jan Kowalski Kowal=  2", "Adam Nowak=  1", "Sean O'Neil=  1"}));
+    EXPECT_EQ(w.strRozgrywki, u"(1, 2)"_s);
+    EXPECT_EQ(w.strGdzie, u"('D', 'W', 'N')"_s);
+    EXPECT_EQ(w.strWarunek, u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"_s);
+    EXPECT_EQ(rows(w), qs({"Jan Kowalski Kowal|  2", "Adam Nowak|  1", "Sean O'Neil|  1"}));
     EXPECT_EQ(players(w)->columnWidth(1), ui::twips(2965, &w));
 }
 
 TEST(frmStatystykiPilkarze, GoalOptionsChooseKindAndSide) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiPilkarze w;
 
     option(w, 4)->click();  // own goals too
-    EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Bramki.Czy_Mirvola = True"));
-    EXPECT_EQ(rows(w), list({"Jan Kowalski Kowal=  2", "Adam Nowak=  1", "Sean O'Neil=  1",
-                             "Piotr Żuk=  1"}));
+    EXPECT_EQ(w.strWarunek, u" AND Bramki.Czy_Mirvola = True"_s);
+    EXPECT_EQ(rows(w),
+              qs({"Jan Kowalski Kowal|  2", "Adam Nowak|  1", "Sean O'Neil|  1", "Piotr Żuk|  1"}));
 
     option(w, 5)->click();
     option(w, 6)->click();  // only goals against the home club
-    EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Bramki.Czy_Mirvola = False"));
-    EXPECT_EQ(rows(w), list({"Ronaldinho=  3"}));
+    EXPECT_EQ(w.strWarunek, u" AND Bramki.Czy_Mirvola = False"_s);
+    EXPECT_EQ(rows(w), qs({"Ronaldinho|  3"}));
 
     option(w, 5)->click();  // all four: no condition at all
     EXPECT_TRUE(w.strWarunek.isEmpty());
@@ -87,67 +68,63 @@ TEST(frmStatystykiPilkarze, GoalOptionsChooseKindAndSide) {
 
     option(w, 3)->click();
     option(w, 4)->click();
-    EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Jak.CzySam = Null"));
+    EXPECT_EQ(w.strWarunek, u" AND Jak.CzySam = Null"_s);
     EXPECT_TRUE(rows(w).isEmpty());
 
+    option(w, 4)->click();  // own goals only, for either side
+    EXPECT_EQ(rows(w), qs({"Piotr Żuk|  1"}));
+
+    option(w, 4)->click();
     option(w, 3)->click();
     option(w, 5)->click();
     option(w, 6)->click();
-    EXPECT_EQ(w.strWarunek,
-              QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = Null"));
+    EXPECT_EQ(w.strWarunek, u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = Null"_s);
     EXPECT_TRUE(rows(w).isEmpty());
 }
 
 TEST(frmStatystykiPilkarze, EqualCountsGoBySurnameThenFirstName) {
-    Diary d;
-    d.fillSample();
-    d.exec(QStringLiteral(
-        "INSERT INTO Gracze VALUES (6, 'Zenon', 'Adamski', NULL), (7, 'Bartosz', 'Nowak', NULL);"
-        "INSERT INTO Bramki VALUES (4, 3, -1, 7, 60, 1), (4, 4, -1, 6, 70, 1);"));
+    SampleDiary d;
+    d.exec(
+        u"INSERT INTO Gracze VALUES (6, 'Zenon', 'Adamski', NULL), (7, 'Bartosz', 'Nowak', NULL);"
+        "INSERT INTO Bramki VALUES (4, 3, -1, 7, 60, 1), (4, 4, -1, 6, 70, 1);"_s);
     frmStatystykiPilkarze w;
-    EXPECT_EQ(rows(w), list({"Jan Kowalski Kowal=  2", "Zenon Adamski=  1", "Adam Nowak=  1",
-                             "Bartosz Nowak=  1", "Sean O'Neil=  1"}));
+    EXPECT_EQ(rows(w), qs({"Jan Kowalski Kowal|  2", "Zenon Adamski|  1", "Adam Nowak|  1",
+                           "Bartosz Nowak|  1", "Sean O'Neil|  1"}));
 }
 
 TEST(frmStatystykiPilkarze, TwentyOnePlayersNarrowTheNameAndGoalsSortByValue) {
     Diary d;
-    d.exec(QStringLiteral(
-        "INSERT INTO Rozgrywki VALUES (1, 'Liga', -1);"
+    d.exec(
+        u"INSERT INTO Rozgrywki VALUES (1, 'Liga', -1);"
         "INSERT INTO Jak VALUES (1, 'z gry', 0);"
         "INSERT INTO Mecze VALUES (1, NULL, '2005-01-01', 'D', NULL, 99, 0, 1, NULL);"
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 21) "
         "INSERT INTO Gracze SELECT i, 'Jan', 'Gracz' || (100 + i), NULL FROM n;"
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2252) "
         "INSERT INTO Bramki SELECT 1, i, -1, CASE WHEN i <= 1234 THEN 1 WHEN i <= 2233 THEN 2 "
-        "ELSE i - 2231 END, 1, 1 FROM n;"));
+        "ELSE i - 2231 END, 1, 1 FROM n;"_s);
     frmStatystykiPilkarze w;
     w.show();
     QTreeWidget* t = players(w);
     ASSERT_EQ(t->topLevelItemCount(), 21);
     EXPECT_EQ(t->columnWidth(1), ui::twips(2700, &w));
-    EXPECT_EQ(t->topLevelItem(0)->text(2), QStringLiteral("1234"));
-    EXPECT_EQ(t->topLevelItem(1)->text(2), QStringLiteral("999"));
+    EXPECT_EQ(column(t, 2).mid(0, 2), qs({"1234", "999"}));
 
-    QHeaderView* h = t->header();
-    QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
-                      QPoint(h->sectionViewportPosition(2) + 5, h->height() / 2));
-    EXPECT_EQ(t->topLevelItem(19)->text(2), QStringLiteral("999"));
-    EXPECT_EQ(t->topLevelItem(20)->text(2), QStringLiteral("1234"));
+    clickHeader(t, 2);
+    EXPECT_EQ(column(t, 2).mid(19), qs({"999", "1234"}));
 }
 
 TEST(frmStatystykiPilkarze, DoubleClickAndEnterOpenThePlayersGoals) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     frmStatystykiPilkarze w;
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     QTreeWidget* t = players(w);
 
     Script s;
-    s.modal(QStringLiteral("frmBramkiPilkarza"), [](QDialog* goals) {
-        EXPECT_EQ(goals->windowTitle(), QStringLiteral("Bramki piłkarza - Jan Kowalski Kowal"));
-        EXPECT_EQ(goals->findChild<QTreeWidget*>(QStringLiteral("lstBramki"))->topLevelItemCount(),
-                  2);
+    s.modal(u"frmBramkiPilkarza"_s, [](QDialog* goals) {
+        EXPECT_EQ(goals->windowTitle(), u"Bramki piłkarza - Jan Kowalski Kowal"_s);
+        EXPECT_EQ(child<QTreeWidget>(*goals, "lstBramki")->topLevelItemCount(), 2);
     });
     const QPoint point = t->visualItemRect(t->topLevelItem(0)).center();
     QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, point);
@@ -160,48 +137,39 @@ TEST(frmStatystykiPilkarze, DoubleClickAndEnterOpenThePlayersGoals) {
 
     option(w, 6)->click();  // against the home club as well: Ronaldinho's three goals
     t->topLevelItem(0)->setSelected(true);
-    ASSERT_EQ(t->topLevelItem(0)->text(2), QStringLiteral("  3"));
-    s.modal(QStringLiteral("frmBramkiPilkarza"), [](QDialog* goals) {
-        EXPECT_EQ(goals->windowTitle(), QStringLiteral("Bramki piłkarza - Ronaldinho"));
-        EXPECT_EQ(goals->findChild<QTreeWidget*>(QStringLiteral("lstBramki"))->topLevelItemCount(),
-                  3);
+    ASSERT_EQ(t->topLevelItem(0)->text(2), u"  3"_s);
+    s.modal(u"frmBramkiPilkarza"_s, [](QDialog* goals) {
+        EXPECT_EQ(goals->windowTitle(), u"Bramki piłkarza - Ronaldinho"_s);
+        EXPECT_EQ(child<QTreeWidget>(*goals, "lstBramki")->topLevelItemCount(), 3);
     });
     QTest::keyClick(t, Qt::Key_Return);
 }
 
 TEST(frmStatystykiPilkarze, CompetitionWithAnApostropheAndDatabaseErrors) {
-    Diary d;
-    d.fillSample();
+    SampleDiary d;
     d.exec(
-        QStringLiteral("INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
-                       "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 1, 0, 4, NULL);"
-                       "INSERT INTO Bramki VALUES (8, 1, -1, 2, 33, 1);"));
+        u"INSERT INTO Rozgrywki VALUES (4, 'O''Higgins Cup', -1);"
+        "INSERT INTO Mecze VALUES (8, 2, '2003-05-01', 'D', 4, 1, 0, 4, NULL);"
+        "INSERT INTO Bramki VALUES (8, 1, -1, 2, 33, 1);"_s);
     frmStatystykiPilkarze w;
-    auto* lst = w.findChild<QListWidget*>(QStringLiteral("lstRozgr"));
+    auto* lst = child<QListWidget>(w, "lstRozgr");
     lst->item(0)->setCheckState(Qt::Unchecked);  // Liga
     lst->item(2)->setCheckState(Qt::Unchecked);  // Puchar
-    EXPECT_EQ(w.strRozgrywki, QStringLiteral("(4)"));
-    EXPECT_EQ(rows(w), list({"Adam Nowak=  1"}));
+    EXPECT_EQ(w.strRozgrywki, u"(4)"_s);
+    EXPECT_EQ(rows(w), qs({"Adam Nowak|  1"}));
 
-    const QString moved = d.path() + QStringLiteral(".moved");
+    const QString moved = d.path() + u".moved"_s;
     ASSERT_TRUE(QFile::rename(d.path(), moved));
-    QString expected;
-    try {
-        engine::Database::open(d.path());
-    } catch (const engine::Error& e) {
-        expected = ui::tekstBledu(e);
-    }
+    const QString expected = errorText([&] { engine::Database::open(d.path()); });
     {
         Script s;
-        s.message({QStringLiteral("Błąd"), expected, ui::Buttons::Ok, ui::Icon::Critical},
-                  ui::Answer::Ok);
+        s.message({u"Błąd"_s, expected, ui::Buttons::Ok, ui::Icon::Critical}, ui::Answer::Ok);
         option(w, 4)->click();
     }
-    EXPECT_EQ(rows(w), list({"Adam Nowak=  1"}));
-    EXPECT_EQ(w.strWarunek,
-              QStringLiteral(" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"));
+    EXPECT_EQ(rows(w), qs({"Adam Nowak|  1"}));
+    EXPECT_EQ(w.strWarunek, u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"_s);
     ASSERT_TRUE(QFile::rename(moved, d.path()));
     lst->item(0)->setCheckState(Qt::Checked);
-    EXPECT_EQ(w.strWarunek, QStringLiteral(" AND Bramki.Czy_Mirvola = True"));
-    EXPECT_EQ(rows(w), list({"Jan Kowalski Kowal=  2", "Adam Nowak=  2", "Piotr Żuk=  1"}));
+    EXPECT_EQ(w.strWarunek, u" AND Bramki.Czy_Mirvola = True"_s);
+    EXPECT_EQ(rows(w), qs({"Jan Kowalski Kowal|  2", "Adam Nowak|  2", "Piotr Żuk|  1"}));
 }

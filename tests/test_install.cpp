@@ -1,12 +1,14 @@
+#include "support/Diary.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -16,8 +18,8 @@ QString env(const char* name) {
 
 void install(const QString& prefix) {
     QProcess cmake;
-    cmake.start(env("MIRVOLA_CMAKE"), {QStringLiteral("--install"), env("MIRVOLA_BUILD_DIR"),
-                                       QStringLiteral("--prefix"), prefix});
+    cmake.start(env("MIRVOLA_CMAKE"),
+                {u"--install"_s, env("MIRVOLA_BUILD_DIR"), u"--prefix"_s, prefix});
     ASSERT_TRUE(cmake.waitForFinished(120000));
     ASSERT_EQ(cmake.exitCode(), 0) << cmake.readAllStandardError().toStdString()
                                    << cmake.readAllStandardOutput().toStdString();
@@ -25,20 +27,8 @@ void install(const QString& prefix) {
 
 // Runs one statement with plain SQLite on the installed diary; returns the first value.
 QString sql(const QString& path, const QString& statement) {
-    sqlite3* db = nullptr;
-    QString result;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
-        SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, statement.toUtf8().constData(), -1, &stmt, nullptr) ==
-                SQLITE_OK &&
-            sqlite3_step(stmt) == SQLITE_ROW) {
-            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return result;
+    const auto rows = testing_support::rowsOf(path, statement);
+    return rows.empty() ? QString() : rows.front().value(0);
 }
 
 }  // namespace
@@ -51,30 +41,28 @@ TEST(Install, PutsTheProgramIntoItsOwnFolderAndKeepsAnExistingDiary) {
     install(prefix.path());
 
     const QDir root(prefix.path());
-    const QString diary = root.filePath(QStringLiteral("share/mirvola/Mirvola.mdb"));
-    EXPECT_TRUE(QFileInfo(root.filePath(QStringLiteral("share/mirvola/mirvola"))).isExecutable());
-    EXPECT_TRUE(
-        QFileInfo(root.filePath(QStringLiteral("share/mirvola/mirvola-db"))).isExecutable());
-    EXPECT_TRUE(QFile::exists(
-        root.filePath(QStringLiteral("share/icons/hicolor/scalable/apps/mirvola.svg"))));
+    const QString diary = root.filePath(u"share/mirvola/Mirvola.mdb"_s);
+    EXPECT_TRUE(QFileInfo(root.filePath(u"share/mirvola/mirvola"_s)).isExecutable());
+    EXPECT_TRUE(QFileInfo(root.filePath(u"share/mirvola/mirvola-db"_s)).isExecutable());
+    EXPECT_TRUE(QFile::exists(root.filePath(u"share/icons/hicolor/scalable/apps/mirvola.svg"_s)));
     ASSERT_TRUE(QFile::exists(diary));
-    EXPECT_EQ(sql(diary, QStringLiteral("SELECT count(*) FROM Mecze")), QStringLiteral("0"));
+    EXPECT_EQ(sql(diary, u"SELECT count(*) FROM Mecze"_s), u"0"_s);
 
-    const QString launcher = root.filePath(QStringLiteral("bin/mirvola"));
+    const QString launcher = root.filePath(u"bin/mirvola"_s);
     ASSERT_TRUE(QFileInfo(launcher).isExecutable());
     QFile launcherFile(launcher);
     ASSERT_TRUE(launcherFile.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(launcherFile.readAll().contains(
-        root.filePath(QStringLiteral("share/mirvola/mirvola")).toUtf8()));
+    EXPECT_TRUE(
+        launcherFile.readAll().contains(root.filePath(u"share/mirvola/mirvola"_s).toUtf8()));
 
-    QFile desktop(root.filePath(QStringLiteral("share/applications/mirvola.desktop")));
+    QFile desktop(root.filePath(u"share/applications/mirvola.desktop"_s));
     ASSERT_TRUE(desktop.open(QIODevice::ReadOnly));
     const QByteArray entry = desktop.readAll();
     EXPECT_TRUE(entry.contains("Exec=" + launcher.toUtf8()));
     EXPECT_TRUE(entry.contains("Icon=mirvola"));
 
     // A second install over a diary with data keeps the data.
-    sql(diary, QStringLiteral("INSERT INTO Kluby (Druzyna) VALUES ('Legia')"));
+    sql(diary, u"INSERT INTO Kluby (Druzyna) VALUES ('Legia')"_s);
     install(prefix.path());
-    EXPECT_EQ(sql(diary, QStringLiteral("SELECT Druzyna FROM Kluby")), QStringLiteral("Legia"));
+    EXPECT_EQ(sql(diary, u"SELECT Druzyna FROM Kluby"_s), u"Legia"_s);
 }

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
-using testing_support::Diary;
+using namespace Qt::StringLiterals;
+
+using testing_support::SampleDiary;
 namespace err = engine::err;
 
 using testing_support::errorOf;
@@ -16,16 +18,15 @@ namespace {
 
 class ModuleTest : public ::testing::Test {
   protected:
-    void SetUp() override { diary.fillSample(); }
     void TearDown() override {
         Mirvola::rsDane.reset();
         Mirvola::dbBaza.reset();
     }
-    Diary diary;
+    SampleDiary diary;
 };
 
 TEST_F(ModuleTest, ZamknijBazeEmptiesBothAndASecondCallIsAnError) {
-    Mirvola::OtworzBaze(QStringLiteral("SELECT * FROM Mecze WHERE Id_meczu = 1"));
+    Mirvola::OtworzBaze(u"SELECT * FROM Mecze WHERE Id_meczu = 1"_s);
     ASSERT_TRUE(Mirvola::dbBaza && Mirvola::rsDane);
     EXPECT_EQ(Mirvola::rsDane->recordCount(), 1);
     Mirvola::ZamknijBaze();
@@ -36,26 +37,25 @@ TEST_F(ModuleTest, ZamknijBazeEmptiesBothAndASecondCallIsAnError) {
 
 TEST_F(ModuleTest, OtworzBazeWithoutTheFileCreatesNothing) {
     QFile::remove(diary.path());
-    EXPECT_EQ(errorOf([] { Mirvola::OtworzBaze(QStringLiteral("Mecze")); }), err::FileNotFound);
+    EXPECT_EQ(errorOf([] { Mirvola::OtworzBaze(u"Mecze"_s); }), err::FileNotFound);
     EXPECT_FALSE(QFileInfo::exists(diary.path()));
 }
 
 TEST_F(ModuleTest, WykonajSqlDeletesWithTheDatabaseRules) {
-    const auto goals = [&] { return diary.count(QStringLiteral("Bramki")); };
-    Mirvola::WykonajSQL(QStringLiteral("DELETE FROM Mecze WHERE Id_meczu = 99"));
-    EXPECT_EQ(diary.count(QStringLiteral("Mecze")), 5);
+    const auto goals = [&] { return diary.count(u"Bramki"_s); };
+    Mirvola::WykonajSQL(u"DELETE FROM Mecze WHERE Id_meczu = 99"_s);
+    EXPECT_EQ(diary.count(u"Mecze"_s), 5);
     EXPECT_EQ(goals(), 8);
 
     // The goals go with their match, and only those.
-    Mirvola::WykonajSQL(QStringLiteral("DELETE FROM Mecze WHERE Id_meczu = 1"));
-    EXPECT_EQ(diary.count(QStringLiteral("Mecze")), 4);
+    Mirvola::WykonajSQL(u"DELETE FROM Mecze WHERE Id_meczu = 1"_s);
+    EXPECT_EQ(diary.count(u"Mecze"_s), 4);
     EXPECT_EQ(goals(), 5);
-    EXPECT_EQ(diary.value(QStringLiteral("SELECT count(*) FROM Bramki WHERE Id_meczu = 1")).toInt(),
-              0);
+    EXPECT_EQ(diary.value(u"SELECT count(*) FROM Bramki WHERE Id_meczu = 1"_s).toInt(), 0);
 
     // A dictionary row still referred to is deleted all the same; the goals stay.
-    Mirvola::WykonajSQL(QStringLiteral("DELETE FROM Gracze WHERE Id_gracza = 3"));
-    EXPECT_EQ(diary.count(QStringLiteral("Gracze")), 4);
+    Mirvola::WykonajSQL(u"DELETE FROM Gracze WHERE Id_gracza = 3"_s);
+    EXPECT_EQ(diary.count(u"Gracze"_s), 4);
     EXPECT_EQ(goals(), 5);
     EXPECT_FALSE(Mirvola::dbBaza) << "WykonajSQL keeps no connection";
 }
@@ -70,34 +70,32 @@ void countingCursor(bool busy) {
 TEST_F(ModuleTest, WykonajSqlRestoresTheCursorAlsoOnError) {
     const auto previous = Mirvola::UstawKursorZajetosci(&countingCursor);
     busyDepth = busyCalls = 0;
-    Mirvola::WykonajSQL(QStringLiteral("DELETE FROM Bramki WHERE Id_meczu = 2"));
+    Mirvola::WykonajSQL(u"DELETE FROM Bramki WHERE Id_meczu = 2"_s);
     EXPECT_EQ(busyCalls, 2);
     EXPECT_EQ(busyDepth, 0);
-    EXPECT_EQ(errorOf([] { Mirvola::WykonajSQL(QStringLiteral("DELETE FROM Nieznana")); }),
-              err::TableNotFound);
+    EXPECT_EQ(errorOf([] { Mirvola::WykonajSQL(u"DELETE FROM Nieznana"_s); }), err::TableNotFound);
     EXPECT_EQ(busyCalls, 4);
     EXPECT_EQ(busyDepth, 0);
     QFile::remove(diary.path());
-    EXPECT_EQ(errorOf([] { Mirvola::WykonajSQL(QStringLiteral("DELETE FROM Mecze")); }),
-              err::FileNotFound);
+    EXPECT_EQ(errorOf([] { Mirvola::WykonajSQL(u"DELETE FROM Mecze"_s); }), err::FileNotFound);
     EXPECT_EQ(busyDepth, 0);
     Mirvola::UstawKursorZajetosci(previous);
 }
 
 TEST_F(ModuleTest, PathsAndQuotedTexts) {
-    Mirvola::UstawKatalogProgramu(QStringLiteral("/opt/mirvola/"));
-    EXPECT_EQ(Mirvola::KatalogProgramu(), QStringLiteral("/opt/mirvola"));
-    EXPECT_EQ(Mirvola::SciezkaBazy(), QStringLiteral("/opt/mirvola/Mirvola.mdb"));
-    EXPECT_EQ(Mirvola::SciezkaKopiiBazy(), QStringLiteral("/opt/mirvola/KopiaMirvola.mdb"));
+    Mirvola::UstawKatalogProgramu(u"/opt/mirvola/"_s);
+    EXPECT_EQ(Mirvola::KatalogProgramu(), u"/opt/mirvola"_s);
+    EXPECT_EQ(Mirvola::SciezkaBazy(), u"/opt/mirvola/Mirvola.mdb"_s);
+    EXPECT_EQ(Mirvola::SciezkaKopiiBazy(), u"/opt/mirvola/KopiaMirvola.mdb"_s);
     Mirvola::UstawKatalogProgramu(diary.dir());
 
-    EXPECT_EQ(Mirvola::TekstSQL(QStringLiteral("O'Neil")), QStringLiteral("'O''Neil'"));
-    EXPECT_EQ(Mirvola::TekstSQL(QString()), QStringLiteral("''"));
-    EXPECT_EQ(Mirvola::PodwojApostrofy(QStringLiteral("'a''")), QStringLiteral("''a''''"));
+    EXPECT_EQ(Mirvola::TekstSQL(u"O'Neil"_s), u"'O''Neil'"_s);
+    EXPECT_EQ(Mirvola::TekstSQL(QString()), u"''"_s);
+    EXPECT_EQ(Mirvola::PodwojApostrofy(u"'a''"_s), u"''a''''"_s);
 
     // A name with an apostrophe finds its row when quoted this way.
-    Mirvola::OtworzBaze(QStringLiteral("SELECT * FROM Kluby WHERE Druzyna = ") +
-                        Mirvola::TekstSQL(QStringLiteral("O'Higgins")));
+    Mirvola::OtworzBaze(u"SELECT * FROM Kluby WHERE Druzyna = "_s +
+                        Mirvola::TekstSQL(u"O'Higgins"_s));
     EXPECT_EQ(Mirvola::rsDane->recordCount(), 1);
     Mirvola::ZamknijBaze();
 }

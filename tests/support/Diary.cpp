@@ -3,11 +3,15 @@
 #include "data/Mirvola.h"
 #include "data/engine/FileOps.h"
 
+#include <QFile>
+
 #include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+
+using namespace Qt::StringLiterals;
 
 namespace testing_support {
 namespace {
@@ -29,6 +33,38 @@ std::unique_ptr<Handle> openRaw(const QString& path) {
 
 }  // namespace
 
+std::vector<QStringList> rowsOf(sqlite3* db, const QString& sql) {
+    std::vector<QStringList> result;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << "query failed: " << sqlite3_errmsg(db) << "\n" << sql.toStdString();
+        return result;
+    }
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        QStringList row;
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+            row << (text ? QString::fromUtf8(text) : u"NULL"_s);
+        }
+        result.push_back(row);
+    }
+    if (rc != SQLITE_DONE) {
+        ADD_FAILURE() << "query failed: " << sqlite3_errmsg(db) << "\n" << sql.toStdString();
+    }
+    sqlite3_finalize(stmt);
+    return result;
+}
+
+std::vector<QStringList> rowsOf(const QString& path, const QString& sql) {
+    return rowsOf(openRaw(path)->db, sql);
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 Diary::Diary() {
     EXPECT_TRUE(m_dir.isValid());
     Mirvola::UstawKatalogProgramu(m_dir.path());
@@ -42,7 +78,7 @@ QString Diary::dir() const {
 }
 
 QString Diary::path() const {
-    return m_dir.path() + QStringLiteral("/Mirvola.mdb");
+    return m_dir.path() + u"/Mirvola.mdb"_s;
 }
 
 void Diary::exec(const QString& sql) const {
@@ -56,40 +92,27 @@ void Diary::exec(const QString& sql) const {
 }
 
 std::vector<QStringList> Diary::rows(const QString& sql) const {
-    auto h = openRaw(path());
-    std::vector<QStringList> result;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(h->db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
-        ADD_FAILURE() << "fixture query failed: " << sqlite3_errmsg(h->db) << "\n"
-                      << sql.toStdString();
-        return result;
+    return rowsOf(path(), sql);
+}
+
+QStringList Diary::column(const QString& sql) const {
+    QStringList result;
+    for (const QStringList& row : rows(sql)) {
+        result << row.value(0);
     }
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        QStringList row;
-        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-            if (sqlite3_column_type(stmt, i) == SQLITE_NULL) {
-                row << QStringLiteral("NULL");
-            } else {
-                row << QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
-            }
-        }
-        result.push_back(row);
-    }
-    sqlite3_finalize(stmt);
     return result;
 }
 
 QVariant Diary::value(const QString& sql) const {
     const auto r = rows(sql);
-    if (r.empty() || r.front().isEmpty() || r.front().front() == QStringLiteral("NULL")) {
+    if (r.empty() || r.front().isEmpty() || r.front().front() == u"NULL"_s) {
         return QVariant();
     }
     return r.front().front();
 }
 
 long long Diary::count(const QString& table) const {
-    return value(QStringLiteral("SELECT count(*) FROM ") + table).toLongLong();
+    return value(u"SELECT count(*) FROM "_s + table).toLongLong();
 }
 
 void Diary::fillSample() const {

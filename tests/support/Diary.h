@@ -5,9 +5,29 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <initializer_list>
 #include <vector>
 
+struct sqlite3;
+
 namespace testing_support {
+
+// Rows of a query on an open connection or on the file `path` (plain SQLite), each value as text
+// ("NULL" for Null); a query that fails fails the test.
+std::vector<QStringList> rowsOf(sqlite3* db, const QString& sql);
+std::vector<QStringList> rowsOf(const QString& path, const QString& sql);
+
+// A list of UTF-8 texts.
+inline QStringList qs(std::initializer_list<const char*> texts) {
+    QStringList result;
+    for (const char* t : texts) {
+        result << QString::fromUtf8(t);
+    }
+    return result;
+}
+
+// The whole content of a file (empty when it cannot be read).
+QByteArray fileBytes(const QString& path);
 
 // A fresh empty diary (the program's schema) in a temporary directory that is made the
 // program's directory for the lifetime of the object. Fixture rows are written and read back
@@ -27,6 +47,8 @@ class Diary {
     void exec(const QString& sql) const;
     // Rows of a plain SQLite query, each value as text ("NULL" for Null).
     std::vector<QStringList> rows(const QString& sql) const;
+    // The first column of every row.
+    QStringList column(const QString& sql) const;
     // The first column of the first row, or a null QVariant when there is none.
     QVariant value(const QString& sql) const;
     long long count(const QString& table) const;
@@ -38,6 +60,11 @@ class Diary {
 
   private:
     QTemporaryDir m_dir;
+};
+
+// A diary with the sample rows of Diary::fillSample().
+struct SampleDiary : Diary {
+    SampleDiary() { fillSample(); }
 };
 
 }  // namespace testing_support

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace testing_support {
 
 struct Script::Step {
@@ -20,34 +22,14 @@ struct Script::Step {
 
 namespace {
 
-const char* buttonsName(ui::Buttons b) {
-    switch (b) {
-        case ui::Buttons::Ok:
-            return "Ok";
-        case ui::Buttons::OkCancel:
-            return "OkCancel";
-        case ui::Buttons::YesNo:
-            return "YesNo";
-        case ui::Buttons::RetryCancel:
-            return "RetryCancel";
-    }
-    return "?";
+// Names for failure messages, in the order of the enums.
+const char* name(ui::Buttons b) {
+    static const char* const names[] = {"Ok", "OkCancel", "YesNo", "RetryCancel"};
+    return names[static_cast<int>(b)];
 }
-
-const char* answerName(ui::Answer a) {
-    switch (a) {
-        case ui::Answer::Ok:
-            return "Ok";
-        case ui::Answer::Cancel:
-            return "Cancel";
-        case ui::Answer::Yes:
-            return "Yes";
-        case ui::Answer::No:
-            return "No";
-        case ui::Answer::Retry:
-            return "Retry";
-    }
-    return "?";
+const char* name(ui::Answer a) {
+    static const char* const names[] = {"Ok", "Cancel", "Yes", "No", "Retry"};
+    return names[static_cast<int>(a)];
 }
 
 }  // namespace
@@ -64,18 +46,13 @@ Script::~Script() {
 }
 
 Script& Script::message(const QString& title, const QString& text, ui::Answer answer) {
-    Step s;
-    s.kind = Step::Kind::Message;
-    s.message.title = title;
-    s.message.text = text;
-    s.answer = answer;
-    m_steps.push_back(std::move(s));
+    message(ui::Message{title, text}, answer);
+    m_steps.back().checkMessageDetails = false;
     return *this;
 }
 
 Script& Script::message(const ui::Message& expected, ui::Answer answer) {
     Step s;
-    s.kind = Step::Kind::Message;
     s.message = expected;
     s.checkMessageDetails = true;
     s.answer = answer;
@@ -84,12 +61,8 @@ Script& Script::message(const ui::Message& expected, ui::Answer answer) {
 }
 
 Script& Script::input(const QString& title, const QString& prompt, std::optional<QString> answer) {
-    Step s;
-    s.kind = Step::Kind::Input;
-    s.input.title = title;
-    s.input.prompt = prompt;
-    s.inputAnswer = std::move(answer);
-    m_steps.push_back(std::move(s));
+    input(ui::Input{title, prompt, QString()}, std::move(answer));
+    m_steps.back().checkDefaultText = false;
     return *this;
 }
 
@@ -114,28 +87,34 @@ Script& Script::modal(const QString& objectName, std::function<void(QDialog*)> d
 
 void Script::verify() {
     m_verified = true;
+    const char* const kinds[] = {"message box", "input box", "modal window"};
     for (const Step& s : m_steps) {
-        switch (s.kind) {
-            case Step::Kind::Message:
-                ADD_FAILURE() << "expected message box never shown: "
-                              << s.message.title.toStdString() << " | "
-                              << s.message.text.toStdString();
-                break;
-            case Step::Kind::Input:
-                ADD_FAILURE() << "expected input box never shown: " << s.input.title.toStdString()
-                              << " | " << s.input.prompt.toStdString();
-                break;
-            case Step::Kind::Modal:
-                ADD_FAILURE() << "expected modal window never shown: "
-                              << s.objectName.toStdString();
-                break;
-        }
+        const QString what =
+            s.kind == Step::Kind::Message ? s.message.title + u" | "_s + s.message.text
+            : s.kind == Step::Kind::Input ? s.input.title + u" | "_s + s.input.prompt
+                                          : s.objectName;
+        ADD_FAILURE() << "expected " << kinds[static_cast<int>(s.kind)]
+                      << " never shown: " << what.toStdString();
     }
     m_steps.clear();
 }
 
+Script& Script::collectErrors() {
+    m_collectErrors = true;
+    return *this;
+}
+
 ui::Answer Script::message(QWidget*, const ui::Message& m) {
-    m_shown.push_back(m.title + QLatin1Char('|') + m.text);
+    if (intercept) {
+        if (const auto answer = intercept(m)) {
+            return *answer;
+        }
+    }
+    if (m_collectErrors && m.title == u"Błąd"_s) {
+        EXPECT_EQ(static_cast<int>(m.icon), static_cast<int>(ui::Icon::Critical));
+        m_errors << m.text;
+        return ui::Answer::Ok;
+    }
     if (m_steps.empty() || m_steps.front().kind != Step::Kind::Message) {
         ADD_FAILURE() << "unexpected message box: " << m.title.toStdString() << " | "
                       << m.text.toStdString();
@@ -146,18 +125,15 @@ ui::Answer Script::message(QWidget*, const ui::Message& m) {
     EXPECT_EQ(s.message.title.toStdString(), m.title.toStdString());
     EXPECT_EQ(s.message.text.toStdString(), m.text.toStdString());
     if (s.checkMessageDetails) {
-        EXPECT_STREQ(buttonsName(s.message.buttons), buttonsName(m.buttons))
-            << m.text.toStdString();
+        EXPECT_STREQ(name(s.message.buttons), name(m.buttons)) << m.text.toStdString();
         EXPECT_EQ(static_cast<int>(s.message.icon), static_cast<int>(m.icon))
             << m.text.toStdString();
-        EXPECT_STREQ(answerName(s.message.defaultButton), answerName(m.defaultButton))
-            << m.text.toStdString();
+        EXPECT_STREQ(name(s.message.defaultButton), name(m.defaultButton)) << m.text.toStdString();
     }
     return s.answer;
 }
 
 std::optional<QString> Script::input(QWidget*, const ui::Input& in) {
-    m_shown.push_back(QStringLiteral("input:") + in.title + QLatin1Char('|') + in.prompt);
     if (m_steps.empty() || m_steps.front().kind != Step::Kind::Input) {
         ADD_FAILURE() << "unexpected input box: " << in.title.toStdString() << " | "
                       << in.prompt.toStdString();
@@ -174,7 +150,6 @@ std::optional<QString> Script::input(QWidget*, const ui::Input& in) {
 }
 
 int Script::modal(QDialog* dialog) {
-    m_shown.push_back(QStringLiteral("modal:") + dialog->objectName());
     if (m_steps.empty() || m_steps.front().kind != Step::Kind::Modal) {
         ADD_FAILURE() << "unexpected modal window: " << dialog->objectName().toStdString();
         return QDialog::Rejected;
@@ -194,6 +169,18 @@ int Script::modal(QDialog* dialog) {
         }
     }
     return dialog->result();
+}
+
+ui::Message question(const QString& text, ui::Answer defaultButton) {
+    return {u"Pytanie"_s, text, ui::Buttons::YesNo, ui::Icon::Question, defaultButton};
+}
+
+ui::Message notice(const QString& text) {
+    return {u"Komunikat"_s, text, ui::Buttons::Ok, ui::Icon::Exclamation, ui::Answer::Ok};
+}
+
+ui::Message info(const QString& text) {
+    return {u"Info"_s, text, ui::Buttons::Ok, ui::Icon::Information, ui::Answer::Ok};
 }
 
 }  // namespace testing_support

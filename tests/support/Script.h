@@ -3,11 +3,11 @@
 #include "forms/Dialogs.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <functional>
 #include <optional>
-#include <vector>
 
 class QDialog;
 
@@ -41,8 +41,12 @@ class Script : public ui::Handler {
     // and the window's result code is returned to the opener.
     Script& modal(const QString& objectName, std::function<void(QDialog*)> drive = {});
 
-    // Every box shown so far, as "title|text" (messages) or "input:title|prompt" lines.
-    const std::vector<QString>& shown() const { return m_shown; }
+    // Asked first for every message box; a value answers the box without using a step.
+    std::function<std::optional<ui::Answer>(const ui::Message&)> intercept;
+    // From now on error messages ("Błąd") are answered Ok and kept in errors(), not expected.
+    Script& collectErrors();
+    const QStringList& errors() const { return m_errors; }
+
     // Fails the test when expectations are left; called by the destructor too.
     void verify();
     bool done() const { return m_steps.empty(); }
@@ -54,8 +58,15 @@ class Script : public ui::Handler {
   private:
     struct Step;
     std::deque<Step> m_steps;
-    std::vector<QString> m_shown;
+    QStringList m_errors;
+    bool m_collectErrors = false;
     bool m_verified = false;
 };
+
+// The program's standard boxes: a question ("Pytanie", Yes/No), a notice ("Komunikat",
+// exclamation mark) and an information ("Info").
+ui::Message question(const QString& text, ui::Answer defaultButton = ui::Answer::Yes);
+ui::Message notice(const QString& text);
+ui::Message info(const QString& text);
 
 }  // namespace testing_support
