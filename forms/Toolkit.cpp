@@ -11,6 +11,7 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include <algorithm>
 #include <array>
 
 namespace ui {
@@ -62,6 +63,13 @@ int twips(int tw, const QWidget* widget) {
     const QScreen* screen = widget ? widget->screen() : QGuiApplication::primaryScreen();
     const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
     return qRound(tw / 15.0 * dpi / 96.0);
+}
+
+int szerokoscKolumny(int tw, const QWidget* widget) {
+    // The old font's digits were 6 pixels wide at 96 dpi.
+    const double cyfry = widget->fontMetrics().horizontalAdvance(QStringLiteral("0123456789"));
+    const double skala = std::max(1.0, cyfry / twips(10 * 6 * 15, widget));
+    return qRound(twips(tw, widget) * skala);
 }
 
 void sendRightArrow() {

@@ -26,6 +26,11 @@ void installToolkit();
 // Converts twips (15 to a pixel at 96 dpi) to pixels at the screen's logical density.
 int twips(int tw, const QWidget* widget = nullptr);
 
+// The width of a list column laid out as `tw` twips for the old 8-point system font: the twips
+// at the screen's density, widened alike where the widget's font has wider digits, so that
+// dates, seasons and names still fit.
+int szerokoscKolumny(int tw, const QWidget* widget);
+
 // Posts one Right-arrow key press to the widget that has the keyboard focus.
 void sendRightArrow();
 

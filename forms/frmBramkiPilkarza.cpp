@@ -45,7 +45,8 @@ frmBramkiPilkarza::frmBramkiPilkarza(QWidget* parent, double idGracza, const QSt
     lista->setColumnWidth(kId, 0);
     lista->setColumnHidden(kId, true);
     for (int k = kSezon; k <= kRozgrywki; ++k) {
-        lista->setColumnWidth(k, ui::twips(kSzerokosci[static_cast<size_t>(k - 1)], this));
+        lista->setColumnWidth(k,
+                              ui::szerokoscKolumny(kSzerokosci[static_cast<size_t>(k - 1)], lista));
         if (k != kMecz) {
             lista->headerItem()->setTextAlignment(k, Qt::AlignCenter);
         }
@@ -123,7 +124,7 @@ void frmBramkiPilkarza::Wczytaj(const QString& id, const QString& strRozgrywki,
             }
         }
         if (lista->topLevelItemCount() > kWierszeBezPaska) {
-            lista->setColumnWidth(kMecz, ui::twips(kSzerokoscMeczuZPaskiem, this));
+            lista->setColumnWidth(kMecz, ui::szerokoscKolumny(kSzerokoscMeczuZPaskiem, lista));
         }
     } catch (const engine::Error& e) {
         ui::pokazBlad(this, e);

@@ -166,11 +166,6 @@ frmMain::~frmMain() = default;
 
 void frmMain::UstawListe() {
     QTreeWidget* lista = m_ui->lstMecze;
-    // The widths in twips were chosen for the old 8-point system font, whose digits are 6
-    // pixels wide at 96 dpi; a wider font widens every column alike so that the dates and
-    // seasons still fit.
-    const double cyfry = lista->fontMetrics().horizontalAdvance(QStringLiteral("0123456789"));
-    m_skalaKolumn = std::max(1.0, cyfry / ui::twips(10 * 6 * 15, this));
     QTreeWidgetItem* naglowek = lista->headerItem();
     // Without this the hidden id column keeps the header's minimum width and pushes the
     // visible columns to the right.
@@ -264,7 +259,7 @@ void frmMain::PolaczPolecenia() {
 }
 
 int frmMain::szerokoscKolumny(int twipy) const {
-    return qRound(ui::twips(twipy, this) * m_skalaKolumn);
+    return ui::szerokoscKolumny(twipy, m_ui->lstMecze);
 }
 
 // The window's first size shows 22 rows and every column without scrolling, and still every

@@ -98,7 +98,6 @@ class frmMain : public QMainWindow {
     QLabel* m_panelData = nullptr;
     QLabel* m_panelGodzina = nullptr;
     QTimer* m_zegar = nullptr;
-    double m_skalaKolumn = 1.0;
 
     QString strFiltr;
     int intKolumna = 0;

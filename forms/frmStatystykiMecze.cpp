@@ -203,9 +203,9 @@ frmStatystykiMecze::frmStatystykiMecze(QWidget* parent)
     QTreeWidget* lista = ui->lstKluby;
     lista->setColumnWidth(kId, 0);
     lista->setColumnHidden(kId, true);
-    lista->setColumnWidth(kPrzeciwnik, ui::twips(kSzerokoscPrzeciwnika, this));
+    lista->setColumnWidth(kPrzeciwnik, ui::szerokoscKolumny(kSzerokoscPrzeciwnika, lista));
     for (int k = kMecze; k <= kStracone; ++k) {
-        lista->setColumnWidth(k, ui::twips(kSzerokoscLiczby, this));
+        lista->setColumnWidth(k, ui::szerokoscKolumny(kSzerokoscLiczby, lista));
         lista->headerItem()->setTextAlignment(k, Qt::AlignCenter);
     }
     statystyki::UstawRozmiarListy(lista, kWierszeBezPaska);
@@ -308,10 +308,10 @@ bool frmStatystykiMecze::WypelnijKluby() {
         item->setForeground(kR, kKolorR);
         item->setForeground(kP, kKolorP);
     }
-    lista->setColumnWidth(
-        kPrzeciwnik, ui::twips(przeciwnicy.size() > kWierszeBezPaska ? kSzerokoscPrzeciwnikaZPaskiem
-                                                                     : kSzerokoscPrzeciwnika,
-                               this));
+    lista->setColumnWidth(kPrzeciwnik, ui::szerokoscKolumny(przeciwnicy.size() > kWierszeBezPaska
+                                                                ? kSzerokoscPrzeciwnikaZPaskiem
+                                                                : kSzerokoscPrzeciwnika,
+                                                            lista));
     sortowanie->resort();
     return true;
 }

@@ -68,8 +68,8 @@ frmStatystykiPilkarze::frmStatystykiPilkarze(QWidget* parent)
     QTreeWidget* lista = ui->lstGracze;
     lista->setColumnWidth(kId, 0);
     lista->setColumnHidden(kId, true);
-    lista->setColumnWidth(kPilkarz, ui::twips(kSzerokoscPilkarza, this));
-    lista->setColumnWidth(kGole, ui::twips(kSzerokoscGoli, this));
+    lista->setColumnWidth(kPilkarz, ui::szerokoscKolumny(kSzerokoscPilkarza, lista));
+    lista->setColumnWidth(kGole, ui::szerokoscKolumny(kSzerokoscGoli, lista));
     lista->headerItem()->setTextAlignment(kGole, Qt::AlignCenter);
     statystyki::UstawRozmiarListy(lista, kWierszeBezPaska);
     // At least those rows, and as tall as the filters beside it, so no gap is left below it.
@@ -154,10 +154,10 @@ bool frmStatystykiPilkarze::WypelnijStrzelcow(const QString& warunek) {
         ui::setNumber(item, kGole, ui::padded(s.bramki, 3), static_cast<double>(s.bramki));
         item->setTextAlignment(kGole, Qt::AlignCenter);
     }
-    lista->setColumnWidth(kPilkarz,
-                          ui::twips(strzelcy.size() > kWierszeBezPaska ? kSzerokoscPilkarzaZPaskiem
-                                                                       : kSzerokoscPilkarza,
-                                    this));
+    lista->setColumnWidth(kPilkarz, ui::szerokoscKolumny(strzelcy.size() > kWierszeBezPaska
+                                                             ? kSzerokoscPilkarzaZPaskiem
+                                                             : kSzerokoscPilkarza,
+                                                         lista));
     sortowanie->resort();
     return true;
 }

@@ -34,8 +34,8 @@ TEST(frmBramkiPilkarza, ListsThePlayersGoalsInOrderWithPairingAndSide) {
                                            "Wendrow|2:1|10|z gry|Liga"_s,
                                            u"2001/02|2002-05-05|Wisła - Mirvola Wendrow|Mirvola "
                                            "Wendrow|1:2|20|z gry|Liga"_s}));
-    EXPECT_EQ(goals(w)->columnWidth(3), ui::twips(3350, &w));
-    EXPECT_EQ(goals(w)->columnWidth(8), ui::twips(1600, &w));
+    EXPECT_EQ(goals(w)->columnWidth(3), ui::szerokoscKolumny(3350, goals(w)));
+    EXPECT_EQ(goals(w)->columnWidth(8), ui::szerokoscKolumny(1600, goals(w)));
 
     // Goals against the home club name the opponent; a minute below 10 gets a blank.
     frmBramkiPilkarza r(nullptr, 3, kOficjalne, kWszedzie, u" AND Bramki.Czy_Mirvola = False"_s);
@@ -61,7 +61,7 @@ TEST(frmBramkiPilkarza, EighteenGoalsNarrowTheMatchAndMinutesSortByValue) {
     w.show();
     QTreeWidget* t = goals(w);
     ASSERT_EQ(t->topLevelItemCount(), 18);
-    EXPECT_EQ(t->columnWidth(3), ui::twips(3100, &w));
+    EXPECT_EQ(t->columnWidth(3), ui::szerokoscKolumny(3100, t));
 
     clickHeader(t, 6);
     EXPECT_EQ(column(t, 6).mid(0, 2), qs({"", " 1"}));  // no minute first
@@ -71,5 +71,5 @@ TEST(frmBramkiPilkarza, EighteenGoalsNarrowTheMatchAndMinutesSortByValue) {
     d.exec(u"DELETE FROM Bramki WHERE Minuta = 100"_s);
     frmBramkiPilkarza k(nullptr, 2, kOficjalne, kWszedzie, regularAndOwn);
     EXPECT_EQ(goals(k)->topLevelItemCount(), 17);
-    EXPECT_EQ(goals(k)->columnWidth(3), ui::twips(3350, &w));
+    EXPECT_EQ(goals(k)->columnWidth(3), ui::szerokoscKolumny(3350, goals(k)));
 }

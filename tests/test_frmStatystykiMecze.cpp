@@ -81,7 +81,7 @@ TEST(frmStatystykiMecze, OpensOnOfficialCompetitionsAtEveryVenue) {
     EXPECT_EQ(rows(table(w)),
               qs({"Legia|  2|  1|  0|  0|  2|  1", "O'Higgins|  1|  0|  1|  0|  3|  3",
                   "Wisła|  1|  1|  0|  0|  2|  1"}));
-    EXPECT_EQ(table(w)->columnWidth(1), ui::twips(2050, &w));
+    EXPECT_EQ(table(w)->columnWidth(1), ui::szerokoscKolumny(2050, table(w)));
     EXPECT_EQ(table(w)->topLevelItem(0)->foreground(5).color(), QColor(255, 0, 0));  // defeats
 
     EXPECT_EQ(panel(w, 0), u"2/67% 1/33% 0/0% 3/100%"_s);
@@ -171,7 +171,7 @@ TEST(frmStatystykiMecze, FourteenOpponentsNarrowTheNameAndCountsSortByValue) {
     w.show();
     QTreeWidget* t = table(w);
     ASSERT_EQ(t->topLevelItemCount(), 14);
-    EXPECT_EQ(t->columnWidth(1), ui::twips(1820, &w));
+    EXPECT_EQ(t->columnWidth(1), ui::szerokoscKolumny(1820, t));
     EXPECT_EQ(column(t, 6).mid(0, 2), qs({"1287", "990"}));
 
     clickHeader(t, 6);  // "Br +" ascending: 990 before 1287

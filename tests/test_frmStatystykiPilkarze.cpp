@@ -45,7 +45,7 @@ TEST(frmStatystykiPilkarze, OpensOnTheHomeClubsRegularGoalsInOfficialMatches) {
     EXPECT_EQ(w.strGdzie, u"('D', 'W', 'N')"_s);
     EXPECT_EQ(w.strWarunek, u" AND Jak.CzySam = False AND Bramki.Czy_Mirvola = True"_s);
     EXPECT_EQ(rows(w), qs({"Jan Kowalski Kowal|  2", "Adam Nowak|  1", "Sean O'Neil|  1"}));
-    EXPECT_EQ(players(w)->columnWidth(1), ui::twips(2965, &w));
+    EXPECT_EQ(players(w)->columnWidth(1), ui::szerokoscKolumny(2965, players(w)));
 }
 
 TEST(frmStatystykiPilkarze, GoalOptionsChooseKindAndSide) {
@@ -107,7 +107,7 @@ TEST(frmStatystykiPilkarze, TwentyOnePlayersNarrowTheNameAndGoalsSortByValue) {
     w.show();
     QTreeWidget* t = players(w);
     ASSERT_EQ(t->topLevelItemCount(), 21);
-    EXPECT_EQ(t->columnWidth(1), ui::twips(2700, &w));
+    EXPECT_EQ(t->columnWidth(1), ui::szerokoscKolumny(2700, t));
     EXPECT_EQ(column(t, 2).mid(0, 2), qs({"1234", "999"}));
 
     clickHeader(t, 2);
