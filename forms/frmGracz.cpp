@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -52,6 +53,13 @@ void przytnij(QLineEdit* pole) {
     }
 }
 
+// The limit stops typing only: a longer stored name is shown whole, so that saving the
+// player does not cut it.
+void wpisz(QLineEdit* pole, const QString& tekst) {
+    pole->setMaxLength(std::max(pole->maxLength(), static_cast<int>(tekst.size())));
+    pole->setText(tekst);
+}
+
 }  // namespace
 
 frmGracz::frmGracz(bool blnModyfikacja, QWidget* parent)
@@ -84,9 +92,9 @@ void frmGracz::WczytajGracza() {
     Mirvola::OtworzBaze(Mirvola::strSQL);
     setWindowTitle(QStringLiteral("Gracze - modyfikacja"));
     const engine::Recordset& rs = *Mirvola::rsDane;
-    m_ui->txtImie->setText(rs.value(QStringLiteral("Imie")).toString());
-    m_ui->txtNazwisko->setText(rs.value(QStringLiteral("Nazwisko")).toString());
-    m_ui->txtPrzydomek->setText(rs.value(QStringLiteral("Przydomek")).toString());
+    wpisz(m_ui->txtImie, rs.value(QStringLiteral("Imie")).toString());
+    wpisz(m_ui->txtNazwisko, rs.value(QStringLiteral("Nazwisko")).toString());
+    wpisz(m_ui->txtPrzydomek, rs.value(QStringLiteral("Przydomek")).toString());
     Mirvola::ZamknijBaze();
 }
 

@@ -157,16 +157,18 @@ TEST_F(GraczTest, DuplicateNeedsAllThreeNamesAndEmptyMatchesOnlyNull) {
 }
 
 TEST_F(GraczTest, ModifiesUnchangedOrToNewNamesButNotToAnotherPlayers) {
+    // A stored name longer than the box takes is shown and saved whole.
+    diary.exec(u"UPDATE Gracze SET Przydomek = 'Ronaldinho Gaucho de Assis' WHERE Id_gracza = 3"_s);
     Mirvola::dblIdMeczu = 3;
     {
         frmGracz w(true);
         ASSERT_TRUE(w.loaded());
         EXPECT_EQ(w.windowTitle(), u8("Gracze - modyfikacja"));
-        EXPECT_EQ(pole(w, "txtPrzydomek")->text(), u8("Ronaldinho"));
+        EXPECT_EQ(pole(w, "txtPrzydomek")->text(), u8("Ronaldinho Gaucho de Assis"));
         w.show();
         Script s;
         zapisano(s);  // and closed, without asking for another player
-        zatwierdz(w, "", "", "Ronaldinho");
+        child<QPushButton>(w, "cmdOK")->click();
         EXPECT_FALSE(w.isVisible());
     }
     Mirvola::dblIdMeczu = 2;
@@ -185,7 +187,7 @@ TEST_F(GraczTest, ModifiesUnchangedOrToNewNamesButNotToAnotherPlayers) {
     zatwierdz(w, "Jan", "Kowalski", "");
     EXPECT_EQ(gracz(1), u8("Jan|Kowalski|NULL"));
     EXPECT_EQ(gracz(2), u8("Adam|Nowak|NULL"));
-    EXPECT_EQ(gracz(3), u8("NULL|NULL|Ronaldinho"));
+    EXPECT_EQ(gracz(3), u8("NULL|NULL|Ronaldinho Gaucho de Assis"));
 }
 
 TEST_F(GraczTest, DatabaseFailuresAreReportedAndWriteNothing) {
