@@ -7,6 +7,9 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <array>
+#include <utility>
+
 namespace ui {
 namespace {
 
@@ -86,10 +89,33 @@ Answer escapeAnswer(Buttons buttons) {
     return Answer::Cancel;
 }
 
+// Qt's own Polish translation names the standard buttons; where it is not installed the
+// buttons would read in English, so they get their Polish names here.
+QString polishName(const QString& buttonText) {
+    static const std::array<std::pair<const char*, const char*>, 5> names = {{
+        {"OK", "OK"},
+        {"Cancel", "Anuluj"},
+        {"Yes", "&Tak"},
+        {"No", "&Nie"},
+        {"Retry", "&Ponów próbę"},
+    }};
+    QString bare = buttonText;
+    bare.remove(u'&');
+    for (const auto& [english, polish] : names) {
+        if (bare == QLatin1String(english)) {
+            return QString::fromUtf8(polish);
+        }
+    }
+    return buttonText;
+}
+
 Answer showMessage(QWidget* parent, const Message& m) {
     QMessageBox box(messageIcon(m.icon), m.title, m.text, standardButtons(m.buttons), parent);
     box.setDefaultButton(standardButton(m.defaultButton));
     box.setEscapeButton(standardButton(escapeAnswer(m.buttons)));
+    for (QAbstractButton* button : box.buttons()) {
+        button->setText(polishName(button->text()));
+    }
     switch (box.exec()) {
         case QMessageBox::Ok:
             return Answer::Ok;
@@ -112,6 +138,8 @@ std::optional<QString> showInput(QWidget* parent, const Input& in) {
     dialog.setLabelText(in.prompt);
     dialog.setTextValue(in.defaultText);
     dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setOkButtonText(polishName(dialog.okButtonText()));
+    dialog.setCancelButtonText(polishName(dialog.cancelButtonText()));
     dialog.adjustSize();
     if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
         QRect frame = dialog.frameGeometry();

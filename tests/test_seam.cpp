@@ -4,6 +4,7 @@
 #include "support/Script.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -51,23 +52,58 @@ TEST(Seam, ClockCanBeFixed) {
     EXPECT_EQ(ui::today(), QDate::currentDate());
 }
 
-TEST(Seam, RealBoxesSpeakPolish) {
-    // Without a handler the real dialog is shown; close it from the event loop and look at
-    // the standard buttons' texts on the way.
-    QString yes;
-    QString no;
+// The buttons' texts of a real box (no handler installed) of the given kind.
+QStringList realButtonTexts(ui::Buttons buttons) {
+    QStringList texts;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
-        yes = box->button(QMessageBox::Yes)->text().remove(QLatin1Char('&'));
-        no = box->button(QMessageBox::No)->text().remove(QLatin1Char('&'));
-        box->button(QMessageBox::No)->click();
+        for (QAbstractButton* button : box->buttons()) {
+            texts << button->text().remove(u'&');
+        }
+        box->reject();
     });
-    const ui::Answer a =
-        ui::messageBox(nullptr, u"Pytanie"_s, u"?"_s, ui::Buttons::YesNo, ui::Icon::Question);
-    EXPECT_EQ(a, ui::Answer::No);
-    EXPECT_EQ(yes, u"Tak"_s);
-    EXPECT_EQ(no, u"Nie"_s);
+    ui::messageBox(nullptr, u"Pytanie"_s, u"?"_s, buttons, ui::Icon::Question);
+    texts.sort();
+    return texts;
+}
+
+TEST(Seam, RealBoxesSpeakPolish) {
+    EXPECT_EQ(realButtonTexts(ui::Buttons::YesNo), (QStringList{u"Nie"_s, u"Tak"_s}));
+    EXPECT_EQ(realButtonTexts(ui::Buttons::OkCancel), (QStringList{u"Anuluj"_s, u"OK"_s}));
+    const QStringList retry = realButtonTexts(ui::Buttons::RetryCancel);
+    ASSERT_EQ(retry.size(), 2);
+    EXPECT_EQ(retry[0], u"Anuluj"_s);
+    EXPECT_TRUE(retry[1].startsWith(u"Ponów"_s)) << retry[1].toStdString();
+}
+
+// A tiny window of the seam's own: one command that asks, prompts and opens a modal window,
+// answered in order by a script as every real window's tests are.
+class Okienko : public QDialog {
+  public:
+    QString polecenie() {
+        if (ui::messageBox(this, u"Pytanie"_s, u"Czy dodać?"_s, ui::Buttons::YesNo,
+                           ui::Icon::Question, ui::Answer::No) != ui::Answer::Yes) {
+            return u"nie"_s;
+        }
+        const auto nazwa = ui::inputBox(this, u"Podaj nazwę"_s, u"Kluby - dopisanie"_s, u"x"_s);
+        QDialog dziecko(this);
+        dziecko.setObjectName(u"Dziecko"_s);
+        return nazwa.value_or(u"anulowano"_s) + u'/' + QString::number(ui::showModal(&dziecko));
+    }
+};
+
+TEST(Seam, ScriptAnswersATinyWindow) {
+    Okienko w;
+    Script s;
+    s.message(
+        {u"Pytanie"_s, u"Czy dodać?"_s, ui::Buttons::YesNo, ui::Icon::Question, ui::Answer::No},
+        ui::Answer::Yes);
+    s.input({u"Kluby - dopisanie"_s, u"Podaj nazwę"_s, u"x"_s}, u"Legia"_s);
+    s.modal(u"Dziecko"_s, [](QDialog* d) { d->accept(); });
+    EXPECT_EQ(w.polecenie(), u"Legia/1"_s);
+    s.message(u"Pytanie"_s, u"Czy dodać?"_s, ui::Answer::No);
+    EXPECT_EQ(w.polecenie(), u"nie"_s);
 }
 
 TEST(Toolkit, PolishDatesAndErrorText) {
