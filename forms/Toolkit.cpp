@@ -72,6 +72,14 @@ int szerokoscKolumny(int tw, const QWidget* widget) {
     return qRound(twips(tw, widget) * skala);
 }
 
+bool nacisnietoEnter(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const int klawisz = static_cast<const QKeyEvent*>(event)->key();
+    return klawisz == Qt::Key_Return || klawisz == Qt::Key_Enter;
+}
+
 void sendRightArrow() {
     if (QWidget* focus = QApplication::focusWidget()) {
         QApplication::postEvent(focus,

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QString>
 
+class QEvent;
 class QWidget;
 
 // Small helpers that every window shares.
@@ -30,6 +31,9 @@ int twips(int tw, const QWidget* widget = nullptr);
 // at the screen's density, widened alike where the widget's font has wider digits, so that
 // dates, seasons and names still fit.
 int szerokoscKolumny(int tw, const QWidget* widget);
+
+// Whether `event` is a press of Enter or Return (the old programs' key code 13).
+bool nacisnietoEnter(const QEvent* event);
 
 // Posts one Right-arrow key press to the widget that has the keyboard focus.
 void sendRightArrow();

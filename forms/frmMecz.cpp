@@ -78,10 +78,6 @@ std::optional<double> liczba(const QString& odpowiedz) {
     return wartosc;
 }
 
-bool jestEnter(const QKeyEvent* e) {
-    return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------- opening
@@ -708,20 +704,19 @@ bool frmMecz::eventFilter(QObject* watched, QEvent* event) {
                 if (filtr->text() != filtr->text().trimmed()) {
                     filtr->setText(filtr->text().trimmed());
                 }
-            } else if (event->type() == QEvent::KeyPress &&
-                       jestEnter(static_cast<QKeyEvent*>(event))) {
+            } else if (ui::nacisnietoEnter(event)) {
                 cmdFiltruj[i]->setFocus(Qt::TabFocusReason);
                 return true;
             }
         } else if (watched == lstGracze[i]) {
-            if (event->type() == QEvent::KeyPress && jestEnter(static_cast<QKeyEvent*>(event))) {
+            if (ui::nacisnietoEnter(event)) {
                 lstGracze_DblClick(i);
                 return true;
             }
         } else if (watched == m_fgrdStrzelcy[i]) {
             if (event->type() == QEvent::KeyPress) {
                 const auto* klawisz = static_cast<QKeyEvent*>(event);
-                if (jestEnter(klawisz)) {
+                if (ui::nacisnietoEnter(event)) {
                     intSiatka = i;
                     itmPopraw_Click();
                     return true;

@@ -187,9 +187,7 @@ void frmPoprawaGola::reject() {
 }
 
 bool frmPoprawaGola::eventFilter(QObject* watched, QEvent* event) {
-    const bool enter = event->type() == QEvent::KeyPress &&
-                       (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
-                        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
+    const bool enter = ui::nacisnietoEnter(event);
     if (watched == m_ui->txtFiltrPopr) {
         QLineEdit* filtr = m_ui->txtFiltrPopr;
         if (event->type() == QEvent::FocusIn) {

@@ -72,10 +72,6 @@ void informacja(QWidget* parent, const QString& tekst) {
     ui::messageBox(parent, QStringLiteral("Info"), tekst, ui::Buttons::Ok, ui::Icon::Information);
 }
 
-bool jestEnter(const QKeyEvent* e) {
-    return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
-}
-
 bool sameCyfry(QStringView tekst) {
     return !tekst.isEmpty() && std::all_of(tekst.begin(), tekst.end(), [](QChar c) {
         return c >= QLatin1Char('0') && c <= QLatin1Char('9');
@@ -147,7 +143,7 @@ frmSlowniki::~frmSlowniki() = default;
 bool frmSlowniki::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->lstDane && event->type() == QEvent::KeyPress) {
         const auto* klawisz = static_cast<QKeyEvent*>(event);
-        if (jestEnter(klawisz)) {
+        if (ui::nacisnietoEnter(event)) {
             ui::polecenie(this, [this] { cmdPopraw_Click(); });
             return true;
         }
@@ -158,8 +154,7 @@ bool frmSlowniki::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     } else if (auto* przycisk = qobject_cast<QPushButton*>(watched);
-               przycisk != nullptr && event->type() == QEvent::KeyPress &&
-               jestEnter(static_cast<QKeyEvent*>(event))) {
+               przycisk != nullptr && ui::nacisnietoEnter(event)) {
         przycisk->click();
         return true;
     } else if (watched == m_ui->txtFiltr) {
@@ -175,7 +170,7 @@ bool frmSlowniki::eventFilter(QObject* watched, QEvent* event) {
                 break;
             case QEvent::KeyPress:
                 // Enter only leads to the button; the filter applies when the button is pressed.
-                if (jestEnter(static_cast<QKeyEvent*>(event))) {
+                if (ui::nacisnietoEnter(event)) {
                     m_ui->cmdFiltruj->setFocus(Qt::TabFocusReason);
                     return true;
                 }

@@ -384,15 +384,12 @@ void frmStatystykiMecze::lstKluby_DblClick(QTreeWidgetItem* item) {
 }
 
 bool frmStatystykiMecze::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui->lstKluby && event->type() == QEvent::KeyPress) {
-        const int klawisz = static_cast<QKeyEvent*>(event)->key();
-        if (klawisz == Qt::Key_Return || klawisz == Qt::Key_Enter) {
-            const QList<QTreeWidgetItem*> zaznaczone = ui->lstKluby->selectedItems();
-            if (!zaznaczone.isEmpty()) {
-                lstKluby_DblClick(zaznaczone.front());
-            }
-            return true;
+    if (watched == ui->lstKluby && ::ui::nacisnietoEnter(event)) {
+        const QList<QTreeWidgetItem*> zaznaczone = ui->lstKluby->selectedItems();
+        if (!zaznaczone.isEmpty()) {
+            lstKluby_DblClick(zaznaczone.front());
         }
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

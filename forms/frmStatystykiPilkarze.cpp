@@ -172,15 +172,12 @@ void frmStatystykiPilkarze::lstGracze_DblClick(QTreeWidgetItem* item) {
 }
 
 bool frmStatystykiPilkarze::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui->lstGracze && event->type() == QEvent::KeyPress) {
-        const int klawisz = static_cast<QKeyEvent*>(event)->key();
-        if (klawisz == Qt::Key_Return || klawisz == Qt::Key_Enter) {
-            const QList<QTreeWidgetItem*> zaznaczone = ui->lstGracze->selectedItems();
-            if (!zaznaczone.isEmpty()) {
-                lstGracze_DblClick(zaznaczone.front());
-            }
-            return true;
+    if (watched == ui->lstGracze && ::ui::nacisnietoEnter(event)) {
+        const QList<QTreeWidgetItem*> zaznaczone = ui->lstGracze->selectedItems();
+        if (!zaznaczone.isEmpty()) {
+            lstGracze_DblClick(zaznaczone.front());
         }
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }
