@@ -422,9 +422,18 @@ namespace {
 
 const ui::Message kPoprawne = question(u"Czy dane są poprawne?"_s);
 
-bool bladZapisu(const QString& tekst) {
-    return tekst.startsWith(u"Wystąpił błąd numer "_s) &&
-           tekst.endsWith(u"\n\nDane nie zostały zapisane."_s);
+// Confirms the data with "&OK" and expects the save to fail with the standard message, the
+// window staying open.
+void zapiszZBledem(Script& s, frmMecz& w) {
+    s.collectErrors();
+    s.message(u"Pytanie"_s, u"Czy dane są poprawne?"_s, ui::Answer::Yes);
+    kliknij(w, u"cmdOK"_s);
+    ASSERT_EQ(s.errors().size(), 1);
+    const QString tekst = s.errors().front();
+    EXPECT_TRUE(tekst.startsWith(u"Wystąpił błąd numer "_s) &&
+                tekst.endsWith(u"\n\nDane nie zostały zapisane."_s))
+        << tekst.toStdString();
+    EXPECT_TRUE(w.isVisible());
 }
 
 class frmMeczZapis : public frmMeczTest {
@@ -565,12 +574,7 @@ TEST_F(frmMeczZapis, FailedWriteOfAModifiedMatchKeepsItAsItWas) {
     wybierz(*w, u"cboWyn_1"_s, u"2"_s);
     komentarz(*w)->setPlainText(u"zmieniony"_s);
     Script s;
-    s.collectErrors();
-    s.message(u"Pytanie"_s, u"Czy dane są poprawne?"_s, ui::Answer::Yes);
-    kliknij(*w, u"cmdOK"_s);
-    ASSERT_EQ(s.errors().size(), 1);
-    EXPECT_TRUE(bladZapisu(s.errors().front())) << s.errors().front().toStdString();
-    EXPECT_TRUE(w->isVisible());
+    zapiszZBledem(s, *w);
     EXPECT_EQ(mecz(1), meczPrzed);
     EXPECT_EQ(bramki(1), bramkiPrzed);
 
@@ -589,12 +593,7 @@ TEST_F(frmMeczZapis, FailedDuplicateQueryIsReportedAndWritesNothing) {
     auto w = otworz();
     baza.exec(u"ALTER TABLE Mecze RENAME TO MeczeStare"_s);
     Script s;
-    s.collectErrors();
-    s.message(u"Pytanie"_s, u"Czy dane są poprawne?"_s, ui::Answer::Yes);
-    kliknij(*w, u"cmdOK"_s);
-    ASSERT_EQ(s.errors().size(), 1);
-    EXPECT_TRUE(bladZapisu(s.errors().front())) << s.errors().front().toStdString();
-    EXPECT_TRUE(w->isVisible());
+    zapiszZBledem(s, *w);
     EXPECT_EQ(baza.count(u"MeczeStare"_s), 5);
     s.verify();
     w->hide();
