@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -152,6 +154,28 @@ std::optional<QString> showInput(QWidget* parent, const Input& in) {
     return dialog.textValue();
 }
 
+std::optional<QString> showFileDialog(QWidget* parent, const FileRequest& request) {
+    QString chosen;
+    switch (request.mode) {
+        case FileMode::Open:
+            chosen = QFileDialog::getOpenFileName(parent, request.title, request.directory,
+                                                  request.filter);
+            break;
+        case FileMode::Save:
+            chosen = QFileDialog::getSaveFileName(
+                parent, request.title, QDir(request.directory).filePath(request.suggestedName),
+                request.filter);
+            break;
+        case FileMode::Directory:
+            chosen = QFileDialog::getExistingDirectory(parent, request.title, request.directory);
+            break;
+    }
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    return chosen;
+}
+
 }  // namespace
 
 Answer messageBox(QWidget* parent, const QString& title, const QString& text, Buttons buttons,
@@ -164,6 +188,10 @@ std::optional<QString> inputBox(QWidget* parent, const QString& prompt, const QS
                                 const QString& defaultText) {
     const Input in{title, prompt, defaultText};
     return g_handler ? g_handler->input(parent, in) : showInput(parent, in);
+}
+
+std::optional<QString> fileDialog(QWidget* parent, const FileRequest& request) {
+    return g_handler ? g_handler->file(parent, request) : showFileDialog(parent, request);
 }
 
 int showModal(QDialog* dialog) {

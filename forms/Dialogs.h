@@ -32,6 +32,17 @@ struct Input {
     QString defaultText;
 };
 
+enum class FileMode { Open, Save, Directory };
+
+// A file or folder to choose: a file to open, a name to save under, or a folder.
+struct FileRequest {
+    FileMode mode = FileMode::Open;
+    QString title;
+    QString directory;      // where the dialog starts
+    QString suggestedName;  // Save: the proposed file name
+    QString filter;         // e.g. "Pliki CSV (*.csv)"; empty: every file
+};
+
 // Message box. Without an explicit default the first button (OK, Yes or Retry) is the default.
 Answer messageBox(QWidget* parent, const QString& title, const QString& text, Buttons buttons,
                   Icon icon, std::optional<Answer> defaultButton = std::nullopt);
@@ -39,6 +50,10 @@ Answer messageBox(QWidget* parent, const QString& title, const QString& text, Bu
 // Input box: the text typed, or nothing for Cancel. The box is centred on the screen.
 std::optional<QString> inputBox(QWidget* parent, const QString& prompt, const QString& title,
                                 const QString& defaultText = QString());
+
+// File dialog: the chosen path, or nothing for Cancel. A save dialog asks itself before it
+// overwrites an existing file.
+std::optional<QString> fileDialog(QWidget* parent, const FileRequest& request);
 
 // Shows a window modally and returns its result code when it has closed.
 int showModal(QDialog* dialog);
@@ -52,6 +67,7 @@ class Handler {
     virtual ~Handler() = default;
     virtual Answer message(QWidget* parent, const Message& message) = 0;
     virtual std::optional<QString> input(QWidget* parent, const Input& input) = 0;
+    virtual std::optional<QString> file(QWidget* parent, const FileRequest& request) = 0;
     virtual int modal(QDialog* dialog) = 0;
 };
 

@@ -87,6 +87,11 @@ class Okienko : public QDialog {
             return u"nie"_s;
         }
         const auto nazwa = ui::inputBox(this, u"Podaj nazwę"_s, u"Kluby - dopisanie"_s, u"x"_s);
+        const auto plik = ui::fileDialog(
+            this, {ui::FileMode::Save, u"Zapisz"_s, u"/tmp"_s, u"a.csv"_s, u"CSV (*.csv)"_s});
+        if (!plik) {
+            return u"bez pliku"_s;
+        }
         QDialog dziecko(this);
         dziecko.setObjectName(u"Dziecko"_s);
         return nazwa.value_or(u"anulowano"_s) + u'/' + QString::number(ui::showModal(&dziecko));
@@ -100,10 +105,18 @@ TEST(Seam, ScriptAnswersATinyWindow) {
         {u"Pytanie"_s, u"Czy dodać?"_s, ui::Buttons::YesNo, ui::Icon::Question, ui::Answer::No},
         ui::Answer::Yes);
     s.input({u"Kluby - dopisanie"_s, u"Podaj nazwę"_s, u"x"_s}, u"Legia"_s);
+    s.file(u"Zapisz"_s, u"/tmp/b.csv"_s, [](const ui::FileRequest& r) {
+        EXPECT_EQ(r.mode, ui::FileMode::Save);
+        EXPECT_EQ(r.suggestedName, u"a.csv"_s);
+    });
     s.modal(u"Dziecko"_s, [](QDialog* d) { d->accept(); });
     EXPECT_EQ(w.polecenie(), u"Legia/1"_s);
     s.message(u"Pytanie"_s, u"Czy dodać?"_s, ui::Answer::No);
     EXPECT_EQ(w.polecenie(), u"nie"_s);
+    s.message(u"Pytanie"_s, u"Czy dodać?"_s, ui::Answer::Yes);
+    s.input(u"Kluby - dopisanie"_s, u"Podaj nazwę"_s, u"Legia"_s);
+    s.file(u"Zapisz"_s, std::nullopt);
+    EXPECT_EQ(w.polecenie(), u"bez pliku"_s);
 }
 
 TEST(Toolkit, PolishDatesAndErrorText) {

@@ -9,7 +9,7 @@ using namespace Qt::StringLiterals;
 namespace testing_support {
 
 struct Script::Step {
-    enum class Kind { Message, Input, Modal } kind = Kind::Message;
+    enum class Kind { Message, Input, Modal, File } kind = Kind::Message;
     ui::Message message;
     bool checkMessageDetails = false;
     ui::Input input;
@@ -18,6 +18,8 @@ struct Script::Step {
     std::optional<QString> inputAnswer;
     QString objectName;
     std::function<void(QDialog*)> drive;
+    QString fileTitle;
+    std::function<void(const ui::FileRequest&)> checkFile;
 };
 
 namespace {
@@ -76,6 +78,17 @@ Script& Script::input(const ui::Input& expected, std::optional<QString> answer) 
     return *this;
 }
 
+Script& Script::file(const QString& title, std::optional<QString> answer,
+                     std::function<void(const ui::FileRequest&)> check) {
+    Step s;
+    s.kind = Step::Kind::File;
+    s.fileTitle = title;
+    s.inputAnswer = std::move(answer);
+    s.checkFile = std::move(check);
+    m_steps.push_back(std::move(s));
+    return *this;
+}
+
 Script& Script::modal(const QString& objectName, std::function<void(QDialog*)> drive) {
     Step s;
     s.kind = Step::Kind::Modal;
@@ -87,11 +100,12 @@ Script& Script::modal(const QString& objectName, std::function<void(QDialog*)> d
 
 void Script::verify() {
     m_verified = true;
-    const char* const kinds[] = {"message box", "input box", "modal window"};
+    const char* const kinds[] = {"message box", "input box", "modal window", "file dialog"};
     for (const Step& s : m_steps) {
         const QString what =
             s.kind == Step::Kind::Message ? s.message.title + u" | "_s + s.message.text
             : s.kind == Step::Kind::Input ? s.input.title + u" | "_s + s.input.prompt
+            : s.kind == Step::Kind::File  ? s.fileTitle
                                           : s.objectName;
         ADD_FAILURE() << "expected " << kinds[static_cast<int>(s.kind)]
                       << " never shown: " << what.toStdString();
@@ -145,6 +159,20 @@ std::optional<QString> Script::input(QWidget*, const ui::Input& in) {
     EXPECT_EQ(s.input.prompt.toStdString(), in.prompt.toStdString());
     if (s.checkDefaultText) {
         EXPECT_EQ(s.input.defaultText.toStdString(), in.defaultText.toStdString());
+    }
+    return s.inputAnswer;
+}
+
+std::optional<QString> Script::file(QWidget*, const ui::FileRequest& request) {
+    if (m_steps.empty() || m_steps.front().kind != Step::Kind::File) {
+        ADD_FAILURE() << "unexpected file dialog: " << request.title.toStdString();
+        return std::nullopt;
+    }
+    Step s = std::move(m_steps.front());
+    m_steps.pop_front();
+    EXPECT_EQ(s.fileTitle.toStdString(), request.title.toStdString());
+    if (s.checkFile) {
+        s.checkFile(request);
     }
     return s.inputAnswer;
 }

@@ -37,6 +37,10 @@ class Script : public ui::Handler {
     Script& input(const QString& title, const QString& prompt, std::optional<QString> answer);
     // Same, and checks the default text offered.
     Script& input(const ui::Input& expected, std::optional<QString> answer);
+    // Expects a file dialog with this title and answers it with a path (nullopt: Cancel);
+    // `check`, when given, inspects the request (mode, folder, proposed name, filter).
+    Script& file(const QString& title, std::optional<QString> answer,
+                 std::function<void(const ui::FileRequest&)> check = {});
     // Expects a modal window whose objectName is `objectName`; `drive` works it (it may close it)
     // and the window's result code is returned to the opener.
     Script& modal(const QString& objectName, std::function<void(QDialog*)> drive = {});
@@ -53,6 +57,7 @@ class Script : public ui::Handler {
 
     ui::Answer message(QWidget* parent, const ui::Message& message) override;
     std::optional<QString> input(QWidget* parent, const ui::Input& input) override;
+    std::optional<QString> file(QWidget* parent, const ui::FileRequest& request) override;
     int modal(QDialog* dialog) override;
 
   private:
