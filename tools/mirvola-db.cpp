@@ -1,6 +1,8 @@
 // mirvola-db: the diary file from the command line, through the program's own engine.
 
 #include "data/DemoDiary.h"
+#include "data/Rekordy.h"
+#include "data/SezonyStatystyki.h"
 #include "data/engine/Database.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
@@ -28,7 +30,9 @@ const char kUsageText[] =
     "  demo FILE [SCALE]  a demo diary, SCALE times the normal size (never overwrites)\n"
     "  query FILE SQL     rows of a SELECT in the program's SQL dialect, tab-separated\n"
     "  exec FILE SQL      runs an action query and prints the number of rows changed\n"
-    "  check FILE         integrity check: prints \"ok\" (status 0) or the problems (status 1)\n";
+    "  check FILE         integrity check: prints \"ok\" (status 0) or the problems (status 1)\n"
+    "  records FILE       the records over all matches: name, value and matches, tab-separated\n"
+    "  seasons FILE       per season: matches, wins, draws, defeats, goals for and against\n";
 
 // Wrong arguments found after the command was chosen.
 struct UsageError {
@@ -136,6 +140,28 @@ int check(const QStringList& args) {
     return result == QStringLiteral("ok") ? 0 : kFailure;
 }
 
+int records(const QStringList& args) {
+    QString out;
+    for (const rekordy::Rekord& rekord : rekordy::Rekordy(args[0], wybor::Filtr{})) {
+        out += rekordy::LiniaRekordu(rekord) + u'\n';
+    }
+    write(stdout, out);
+    return 0;
+}
+
+int seasons(const QStringList& args) {
+    QString out = QStringLiteral("Sezon\tMecze\tZ\tR\tP\tBr+\tBr-\n");
+    for (const sezony::Sezon& s : sezony::Sezony(args[0], wybor::Filtr{})) {
+        QStringList line{escaped(s.sezon)};
+        for (const int n : {s.mecze, s.zwyciestwa, s.remisy, s.porazki, s.strzelone, s.stracone}) {
+            line << QString::number(n);
+        }
+        out += line.join(u'\t') + u'\n';
+    }
+    write(stdout, out);
+    return 0;
+}
+
 struct Command {
     int minArguments;
     int maxArguments;
@@ -156,9 +182,10 @@ QString oneLine(QString text) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const std::map<QString, Command> commands{
-        {QStringLiteral("create"), {1, 1, create}}, {QStringLiteral("demo"), {1, 2, demoDiary}},
-        {QStringLiteral("query"), {2, 2, query}},   {QStringLiteral("exec"), {2, 2, exec}},
-        {QStringLiteral("check"), {1, 1, check}},
+        {QStringLiteral("create"), {1, 1, create}},   {QStringLiteral("demo"), {1, 2, demoDiary}},
+        {QStringLiteral("query"), {2, 2, query}},     {QStringLiteral("exec"), {2, 2, exec}},
+        {QStringLiteral("check"), {1, 1, check}},     {QStringLiteral("records"), {1, 1, records}},
+        {QStringLiteral("seasons"), {1, 1, seasons}},
     };
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
