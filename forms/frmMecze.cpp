@@ -100,7 +100,9 @@ void frmMecze::Zamknij() {
 
 QString frmMecze::ZapytanieMeczow(const FiltrMeczow& filtr) const {
     QString sql = kZapytanieMeczow;
-    if (!blnOknoGlowne) {
+    if (!blnOknoGlowne && !filtr.strIdMeczow.isEmpty()) {
+        sql += QStringLiteral(" WHERE Mecze.Id_meczu In ") + filtr.strIdMeczow;
+    } else if (!blnOknoGlowne) {
         sql += QStringLiteral(" WHERE (Mecze.Id_rozgrywki In ") + filtr.strRozgrywki +
                QStringLiteral(" AND ") + QStringLiteral("Mecze.Gdzie In ") + filtr.strGdzie +
                QStringLiteral(" AND ") + QStringLiteral("Mecze.Id_klubu = ") +
@@ -124,7 +126,7 @@ void frmMecze::Wczytaj(const FiltrMeczow& filtr) {
         if (rsMecze->recordCount() == 0) {
             return;
         }
-        if (blnOknoGlowne) {
+        if (blnOknoGlowne || !filtr.strIdMeczow.isEmpty()) {
             rsMecze->findFirst(QStringLiteral("Id_meczu = ") +
                                QString::number(Mirvola::dblIdMeczu, 'f', 0));
         }

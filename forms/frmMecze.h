@@ -26,6 +26,10 @@ struct FiltrMeczow {
     // "('D', 'N')".
     QString strRozgrywki;
     QString strGdzie;
+    // Opened on chosen matches (the records): their Id_meczu as an SQL In-list, e.g. "(3, 7)".
+    // When set it takes the place of the statistics' filters. (Its initializer lets the other
+    // openers leave it out of their braced lists.)
+    QString strIdMeczow{};
 };
 
 // The read-only description of one match with stepping through a selection ordered by season
@@ -35,7 +39,9 @@ struct FiltrMeczow {
 //   - from the main window: dblIdMeczu = the match's Id_meczu, blnOknoGlowne true and the two
 //     check marks in `filtr`; the window opens on that match;
 //   - from the match statistics: dblIdMeczu = the opponent's Id_klubu, blnOknoGlowne false and
-//     strRozgrywki/strGdzie in `filtr`; the window opens on the first match against that club.
+//     strRozgrywki/strGdzie in `filtr`; the window opens on the first match against that club;
+//   - on chosen matches: dblIdMeczu = the Id_meczu to start on, blnOknoGlowne false and the
+//     matches in filtr.strIdMeczow.
 // Then the opener shows it with ui::showModal(&okno). An empty selection gives an empty window
 // whose stepping buttons are all disabled.
 //
