@@ -8,9 +8,11 @@
 #include "forms/frmAbout.h"
 #include "forms/frmMecz.h"
 #include "forms/frmMecze.h"
+#include "forms/frmRekordy.h"
 #include "forms/frmSlowniki.h"
 #include "forms/frmStatystykiMecze.h"
 #include "forms/frmStatystykiPilkarze.h"
+#include "forms/frmWykresySezonow.h"
 #include "ui_frmMain.h"
 
 #include <QCloseEvent>
@@ -230,6 +232,8 @@ void frmMain::PolaczPolecenia() {
         polacz(menu, procedura);
         polacz(przycisk, procedura);
     }
+    polacz(f.itmRekordy, &frmMain::itmRekordy_Click);
+    polacz(f.itmWykresySezonow, &frmMain::itmWykresySezonow_Click);
     polacz(f.itmOdswiez, &frmMain::itmOdswiez_Click);
     polacz(f.itmDefragmentacja, &frmMain::itmDefragmentacja_Click);
     polacz(f.itmNaprawa, &frmMain::itmNaprawa_Click);
@@ -250,6 +254,8 @@ void frmMain::PolaczPolecenia() {
                         f.itmOdswiez,
                         f.itmStatystykiMecze,
                         f.itmStatystykiPilkarze,
+                        f.itmRekordy,
+                        f.itmWykresySezonow,
                         f.tlbMain_1,
                         f.tlbMain_3,
                         f.tlbMain_4,
@@ -516,6 +522,20 @@ void frmMain::itmStatystykiMecze_Click() {
 void frmMain::itmStatystykiPilkarze_Click() {
     ui::polecenie(this, [this] {
         frmStatystykiPilkarze okno(this);
+        ui::showModal(&okno);
+    });
+}
+
+void frmMain::itmRekordy_Click() {
+    ui::polecenie(this, [this] {
+        frmRekordy okno(this);
+        ui::showModal(&okno);
+    });
+}
+
+void frmMain::itmWykresySezonow_Click() {
+    ui::polecenie(this, [this] {
+        frmWykresySezonow okno(this);
         ui::showModal(&okno);
     });
 }

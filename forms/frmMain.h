@@ -65,6 +65,8 @@ class frmMain : public QMainWindow {
     void itmTylkoNieoficjalne_Click(bool zaznaczony);
     void itmStatystykiMecze_Click();
     void itmStatystykiPilkarze_Click();
+    void itmRekordy_Click();
+    void itmWykresySezonow_Click();
     void itmOdswiez_Click();
     void itmSlowniki_Click();
     void itmDefragmentacja_Click();

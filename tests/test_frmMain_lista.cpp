@@ -25,8 +25,8 @@ constexpr int kNr = 1, kSezon = 2, kData = 3, kMecz = 4, kWynik = 5, kKomentarz 
 // Commands that need a listed match, and those that never depend on the list.
 const QStringList kPoleceniaMeczu =
     u"itmOpis itmPopraw sitmZaznaczony sitmWszystkie itmOdswiez itmStatystykiMecze "
-    "itmStatystykiPilkarze tlbMain_1 tlbMain_3 tlbMain_4 tlbMain_5 tlbMain_7 tlbMain_8"_s.split(
-        u' ');
+    "itmStatystykiPilkarze itmRekordy itmWykresySezonow tlbMain_1 tlbMain_3 tlbMain_4 tlbMain_5 "
+    "tlbMain_7 tlbMain_8"_s.split(u' ');
 const QStringList kPoleceniaZawsze =
     u"itmDodaj itmTylkoOficjalne itmTylkoNieoficjalne itmKoniec itmSlowniki itmDefragmentacja "
     "itmNaprawa itmUsunWszystko itmOProgramie tlbMain_2 tlbMain_10 tlbMain_12"_s.split(u' ');

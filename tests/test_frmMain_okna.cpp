@@ -107,4 +107,8 @@ TEST(frmMainOkna, DictionariesAndStatisticsOpenModally) {
     akcja(okno, "tlbMain_7")->trigger();
     s.modal(u"frmStatystykiPilkarze"_s);
     akcja(okno, "itmStatystykiPilkarze")->trigger();
+    s.modal(u"frmRekordy"_s);
+    akcja(okno, "itmRekordy")->trigger();
+    s.modal(u"frmWykresySezonow"_s);
+    akcja(okno, "itmWykresySezonow")->trigger();
 }
