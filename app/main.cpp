@@ -7,6 +7,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirvola"));
+    QApplication::setOrganizationName(QStringLiteral("Mirvola"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/mirvola.svg")));
     ui::installToolkit();
 

@@ -4,6 +4,7 @@
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
 #include "forms/Dialogs.h"
+#include "forms/ListExport.h"
 #include "forms/Toolkit.h"
 #include "forms/frmAbout.h"
 #include "forms/frmMecz.h"
@@ -183,6 +184,7 @@ void frmMain::UstawListe() {
     lista->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lista->installEventFilter(this);
     m_sortowanie = std::make_unique<ui::ListSorter>(lista);
+    ui::dodajEksportCsv(lista, QStringLiteral("mecze"));
 }
 
 void frmMain::UstawPasekStanu() {
@@ -238,6 +240,9 @@ void frmMain::PolaczPolecenia() {
     polacz(f.itmDefragmentacja, &frmMain::itmDefragmentacja_Click);
     polacz(f.itmNaprawa, &frmMain::itmNaprawa_Click);
     polacz(f.itmOProgramie, &frmMain::itmOProgramie_Click);
+    connect(f.itmEksportuj, &QAction::triggered, this, [this] {
+        ui::EksportujDoCsv(this, ui::tabelaListy(m_ui->lstMecze), QStringLiteral("mecze"));
+    });
     connect(f.itmKoniec, &QAction::triggered, this, &QWidget::close);
     connect(f.itmTylkoOficjalne, &QAction::triggered, this, &frmMain::itmTylkoOficjalne_Click);
     connect(f.itmTylkoNieoficjalne, &QAction::triggered, this,
@@ -256,6 +261,7 @@ void frmMain::PolaczPolecenia() {
                         f.itmStatystykiPilkarze,
                         f.itmRekordy,
                         f.itmWykresySezonow,
+                        f.itmEksportuj,
                         f.tlbMain_1,
                         f.tlbMain_3,
                         f.tlbMain_4,

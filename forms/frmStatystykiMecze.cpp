@@ -2,11 +2,14 @@
 
 #include "data/Mirvola.h"
 #include "forms/Dialogs.h"
+#include "forms/ListExport.h"
 #include "forms/Toolkit.h"
 #include "forms/frmMecze.h"
 #include "ui_frmStatystykiMecze.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -214,6 +217,8 @@ frmStatystykiMecze::frmStatystykiMecze(QWidget* parent)
     lista->setMaximumHeight(QWIDGETSIZE_MAX);
     sortowanie = std::make_unique<ui::ListSorter>(lista);
     lista->installEventFilter(this);
+    ui::dodajEksportCsv(lista, QStringLiteral("statystyki-mecze"));
+    DodajEksportBilansu();
 
     Wczytaj();
 
@@ -228,6 +233,37 @@ frmStatystykiMecze::frmStatystykiMecze(QWidget* parent)
 }
 
 frmStatystykiMecze::~frmStatystykiMecze() = default;
+
+// The four panels as one table, a panel a row: counts and percentages as shown.
+csv::Table frmStatystykiMecze::TabelaBilansu() const {
+    csv::Table tabela;
+    tabela.header << QStringLiteral("Bilans");
+    for (size_t r = 0; r < 4; ++r) {
+        const QString wiersz = findChild<QLabel*>(QStringLiteral("lblBilans_0_%1").arg(r))->text();
+        tabela.header << wiersz << wiersz + QStringLiteral(" %");
+    }
+    const QGroupBox* panele[] = {ui->fraBilans, ui->fraBilansDom, ui->fraBilansWyj,
+                                 ui->fraBilansNeu};
+    for (size_t p = 0; p < 4; ++p) {
+        QStringList komorki{panele[p]->title()};
+        for (size_t r = 0; r < 4; ++r) {
+            komorki << lblLiczba[p][r]->text() << lblProcent[p][r]->text();
+        }
+        tabela.rows.push_back(komorki);
+    }
+    return tabela;
+}
+
+void frmStatystykiMecze::DodajEksportBilansu() {
+    for (QGroupBox* panel : {ui->fraBilans, ui->fraBilansDom, ui->fraBilansWyj, ui->fraBilansNeu}) {
+        auto* eksport = new QAction(QStringLiteral("Eksportuj do CSV..."), panel);
+        eksport->setObjectName(QStringLiteral("itmEksportujCsv"));
+        connect(eksport, &QAction::triggered, this,
+                [this] { ui::EksportujDoCsv(this, TabelaBilansu(), QStringLiteral("bilans")); });
+        panel->addAction(eksport);
+        panel->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+}
 
 void frmStatystykiMecze::UstawKolory() {
     for (size_t p = 0; p < 4; ++p) {

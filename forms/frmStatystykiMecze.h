@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/CsvExport.h"
 #include "forms/ListSorting.h"
 
 #include <QDialog>
@@ -72,6 +73,8 @@ class frmStatystykiMecze : public QDialog {
     void chkOpcja_Click();
     void lstKluby_DblClick(QTreeWidgetItem* item);
     void UstawKolory();
+    csv::Table TabelaBilansu() const;
+    void DodajEksportBilansu();
 
     std::unique_ptr<Ui::frmStatystykiMecze> ui;
     std::unique_ptr<ui::ListSorter> sortowanie;

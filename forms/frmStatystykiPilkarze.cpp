@@ -2,6 +2,7 @@
 
 #include "data/Mirvola.h"
 #include "forms/Dialogs.h"
+#include "forms/ListExport.h"
 #include "forms/Toolkit.h"
 #include "forms/frmBramkiPilkarza.h"
 #include "forms/frmStatystykiMecze.h"
@@ -77,6 +78,7 @@ frmStatystykiPilkarze::frmStatystykiPilkarze(QWidget* parent)
     lista->setMaximumHeight(QWIDGETSIZE_MAX);
     sortowanie = std::make_unique<ui::ListSorter>(lista);
     lista->installEventFilter(this);
+    ui::dodajEksportCsv(lista, QStringLiteral("statystyki-pilkarze"));
 
     blnWczytywanie = true;
     if (statystyki::WczytajRozgrywki(this, ui->lstRozgr)) {

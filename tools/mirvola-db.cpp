@@ -1,5 +1,6 @@
 // mirvola-db: the diary file from the command line, through the program's own engine.
 
+#include "data/CsvExport.h"
 #include "data/DemoDiary.h"
 #include "data/Rekordy.h"
 #include "data/SezonyStatystyki.h"
@@ -32,7 +33,10 @@ const char kUsageText[] =
     "  exec FILE SQL      runs an action query and prints the number of rows changed\n"
     "  check FILE         integrity check: prints \"ok\" (status 0) or the problems (status 1)\n"
     "  records FILE       the records over all matches: name, value and matches, tab-separated\n"
-    "  seasons FILE       per season: matches, wins, draws, defeats, goals for and against\n";
+    "  seasons FILE       per season: matches, wins, draws, defeats, goals for and against\n"
+    "  export FILE DIR [--force]\n"
+    "                     every table as DIR/<Table>.csv (a spreadsheet's CSV: UTF-8, ';');\n"
+    "                     existing files are kept unless --force\n";
 
 // Wrong arguments found after the command was chosen.
 struct UsageError {
@@ -162,6 +166,17 @@ int seasons(const QStringList& args) {
     return 0;
 }
 
+int exportCsv(const QStringList& args) {
+    const bool force = args.size() > 2;
+    if (force && args[2] != QStringLiteral("--force")) {
+        throw UsageError{QStringLiteral("unknown option ") + args[2]};
+    }
+    for (const QString& path : csv::exportDiary(args[0], args[1], force)) {
+        write(stdout, path + u'\n');
+    }
+    return 0;
+}
+
 struct Command {
     int minArguments;
     int maxArguments;
@@ -181,12 +196,19 @@ QString oneLine(QString text) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // One command a line, so that adding one touches one line.
+    // clang-format off
     const std::map<QString, Command> commands{
-        {QStringLiteral("create"), {1, 1, create}},   {QStringLiteral("demo"), {1, 2, demoDiary}},
-        {QStringLiteral("query"), {2, 2, query}},     {QStringLiteral("exec"), {2, 2, exec}},
-        {QStringLiteral("check"), {1, 1, check}},     {QStringLiteral("records"), {1, 1, records}},
+        {QStringLiteral("create"), {1, 1, create}},
+        {QStringLiteral("demo"), {1, 2, demoDiary}},
+        {QStringLiteral("query"), {2, 2, query}},
+        {QStringLiteral("exec"), {2, 2, exec}},
+        {QStringLiteral("check"), {1, 1, check}},
+        {QStringLiteral("records"), {1, 1, records}},
         {QStringLiteral("seasons"), {1, 1, seasons}},
+        {QStringLiteral("export"), {2, 3, exportCsv}},
     };
+    // clang-format on
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
         return usage();

@@ -1,6 +1,7 @@
 #include "forms/Toolkit.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,9 @@ int main(int argc, char** argv) {
                                                                     : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Mirvola"_s);
+    QApplication::setOrganizationName(u"Mirvola"_s);
+    // Remembered folders and the like go to a test location, never into the user's settings.
+    QStandardPaths::setTestModeEnabled(true);
     ui::installToolkit();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,221 @@
+#include "data/CsvExport.h"
+
+#include "data/engine/Connection.h"
+#include "data/engine/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QScopeGuard>
+
+#include <sqlite3.h>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace csv {
+namespace {
+
+QString quoted(const QString& path) {
+    return u'\'' + QDir::toNativeSeparators(path) + u'\'';
+}
+
+bool needsQuotes(const QString& field) {
+    for (const QChar c : field) {
+        if (c == u';' || c == u'"' || c == u'\r' || c == u'\n') {
+            return true;
+        }
+    }
+    return false;
+}
+
+void appendField(QString& out, const QString& field) {
+    if (!needsQuotes(field)) {
+        out += field;
+        return;
+    }
+    QString doubled = field;
+    doubled.replace(u'"', QStringLiteral("\"\""));
+    out += u'"' + doubled + u'"';
+}
+
+void appendLine(QString& out, const QStringList& fields) {
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            out += u';';
+        }
+        appendField(out, fields[i]);
+    }
+    out += QStringLiteral("\r\n");
+}
+
+// What went wrong, in words a user can act on.
+QString reason(int code) {
+    switch (code) {
+        case ENOSPC:
+        case EFBIG:
+        case EDQUOT:
+            return QStringLiteral("brak miejsca na dysku.");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("brak uprawnień do zapisu w tym miejscu.");
+        case EROFS:
+            return QStringLiteral("nośnik jest tylko do odczytu.");
+        case ENOENT:
+        case ENOTDIR:
+            return QStringLiteral("katalog nie istnieje.");
+        case EISDIR:
+            return QStringLiteral("pod tą nazwą jest katalog.");
+        default:
+            return QStringLiteral("błąd zapisu (kod systemu %1).").arg(code);
+    }
+}
+
+engine::Error writeError(const QString& path, int code) {
+    return engine::Error(engine::err::DiskError, QStringLiteral("Nie można zapisać pliku ") +
+                                                     quoted(path) + QStringLiteral(": ") +
+                                                     reason(code));
+}
+
+// A stored value as a spreadsheet cell: Null is an empty cell, numbers without any grouping.
+QString cell(sqlite3_stmt* statement, int column) {
+    switch (sqlite3_column_type(statement, column)) {
+        case SQLITE_NULL:
+            return QString();
+        case SQLITE_INTEGER:
+            return QString::number(sqlite3_column_int64(statement, column));
+        case SQLITE_FLOAT:
+            return QString::number(sqlite3_column_double(statement, column), 'g',
+                                   QLocale::FloatingPointShortest);
+        default:
+            return QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                sqlite3_column_bytes(statement, column));
+    }
+}
+
+QStringList tableNames(const engine::Connection& connection) {
+    engine::Statement list(connection,
+                           QByteArrayLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                             "AND name NOT LIKE 'sqlite_%' ORDER BY rowid"));
+    QStringList names;
+    while (list.step()) {
+        names << cell(list.get(), 0);
+    }
+    return names;
+}
+
+Table readTable(const engine::Connection& connection, const QString& name) {
+    QString escaped = name;
+    escaped.replace(u'"', QStringLiteral("\"\""));
+    engine::Statement select(connection,
+                             QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(escaped));
+    Table table;
+    const int columns = sqlite3_column_count(select.get());
+    for (int i = 0; i < columns; ++i) {
+        table.header << QString::fromUtf8(sqlite3_column_name(select.get(), i));
+    }
+    while (select.step()) {
+        QStringList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i) {
+            row << cell(select.get(), i);
+        }
+        table.rows.push_back(std::move(row));
+    }
+    return table;
+}
+
+}  // namespace
+
+QByteArray encode(const Table& table) {
+    QString text;
+    appendLine(text, table.header);
+    for (const QStringList& row : table.rows) {
+        appendLine(text, row);
+    }
+    return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    const QFileInfo target(path);
+    QByteArray temporary = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") +
+                                             target.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        throw writeError(path, errno);
+    }
+    bool published = false;
+    const auto cleanUp = qScopeGuard([&] {
+        if (!published) {
+            ::unlink(temporary.constData());
+        }
+    });
+    // The new file gets the permissions of the one it replaces, or those of any new file.
+    struct stat existing {};
+    mode_t mode = 0;
+    if (::stat(QFile::encodeName(path).constData(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    int failure = ::fchmod(fd, mode) == 0 ? 0 : errno;
+    for (qsizetype done = 0; failure == 0 && done < bytes.size();) {
+        const ssize_t n =
+            ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno != EINTR) {
+            failure = errno;
+        } else if (n > 0) {
+            done += n;
+        }
+    }
+    // The rename below must never publish a file whose contents are still only cached.
+    if (failure == 0 && ::fsync(fd) != 0) {
+        failure = errno;
+    }
+    if (::close(fd) != 0 && failure == 0) {
+        failure = errno;
+    }
+    if (failure == 0 && ::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0) {
+        failure = errno;
+    }
+    if (failure != 0) {
+        throw writeError(path, failure);
+    }
+    published = true;
+}
+
+QStringList exportDiary(const QString& diaryPath, const QString& dir, bool overwrite) {
+    const auto connection = engine::Connection::open(diaryPath, engine::Connection::Mode::ReadOnly);
+    const QStringList tables = tableNames(*connection);
+    const QDir folder(dir);
+    QStringList paths;
+    for (const QString& table : tables) {
+        paths << folder.filePath(table + QStringLiteral(".csv"));
+    }
+    if (!overwrite) {
+        for (const QString& path : paths) {
+            if (QFileInfo::exists(path)) {
+                throw engine::Error(
+                    engine::err::DestinationExists,
+                    QStringLiteral("Plik ") + quoted(path) + QStringLiteral(" już istnieje."));
+            }
+        }
+    }
+    if (!QDir().mkpath(dir)) {
+        throw engine::Error(engine::err::CannotOpen,
+                            QStringLiteral("Nie można utworzyć katalogu ") + quoted(dir) + u'.');
+    }
+    for (qsizetype i = 0; i < tables.size(); ++i) {
+        writeFile(paths[i], encode(readTable(*connection, tables[i])));
+    }
+    return paths;
+}
+
+}  // namespace csv
