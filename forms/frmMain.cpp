@@ -3,6 +3,7 @@
 #include "data/Mirvola.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
+#include "forms/DawnyDziennik.h"
 #include "forms/Dialogs.h"
 #include "forms/Toolkit.h"
 #include "forms/frmAbout.h"
@@ -153,6 +154,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<U
     PolaczPolecenia();
     UstawPolecenia(true);
 
+    if (!DawnyDziennik::PrzeniesPrzyStarcie(this)) {
+        blnBrakBazy = true;
+        return;
+    }
     if (!SprawdzBaze()) {
         blnBrakBazy = true;
         return;
@@ -234,6 +239,8 @@ void frmMain::PolaczPolecenia() {
     polacz(f.itmDefragmentacja, &frmMain::itmDefragmentacja_Click);
     polacz(f.itmNaprawa, &frmMain::itmNaprawa_Click);
     polacz(f.itmOProgramie, &frmMain::itmOProgramie_Click);
+    connect(f.itmWczytajDawnyDziennik, &QAction::triggered, this,
+            [this] { DawnyDziennik::Wczytaj(this); });
     connect(f.itmKoniec, &QAction::triggered, this, &QWidget::close);
     connect(f.itmTylkoOficjalne, &QAction::triggered, this, &frmMain::itmTylkoOficjalne_Click);
     connect(f.itmTylkoNieoficjalne, &QAction::triggered, this,

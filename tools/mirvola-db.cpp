@@ -1,6 +1,8 @@
 // mirvola-db: the diary file from the command line, through the program's own engine.
 
 #include "data/DemoDiary.h"
+#include "data/JetImport.h"
+#include "data/JetReader.h"
 #include "data/engine/Database.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
@@ -28,7 +30,9 @@ const char kUsageText[] =
     "  demo FILE [SCALE]  a demo diary, SCALE times the normal size (never overwrites)\n"
     "  query FILE SQL     rows of a SELECT in the program's SQL dialect, tab-separated\n"
     "  exec FILE SQL      runs an action query and prints the number of rows changed\n"
-    "  check FILE         integrity check: prints \"ok\" (status 0) or the problems (status 1)\n";
+    "  check FILE         integrity check: prints \"ok\" (status 0) or the problems (status 1)\n"
+    "  import OLD NEW     converts the old program's diary OLD (a Jet 3 or Jet 4 file) into the\n"
+    "                     new diary NEW (never overwrites) and prints the rows of every table\n";
 
 // Wrong arguments found after the command was chosen.
 struct UsageError {
@@ -136,6 +140,22 @@ int check(const QStringList& args) {
     return result == QStringLiteral("ok") ? 0 : kFailure;
 }
 
+int importOld(const QStringList& args) {
+    const jet::OldDiary diary = jet::readOldDiary(args[0]);
+    const jet::ImportResult result = jet::importToNewFile(diary, args[1]);
+    QString out = jet::formatName(diary.format) + u'\n';
+    for (const auto& [table, rows] : result.rows) {
+        out += table + u'\t' + QString::number(rows) + u'\n';
+    }
+    write(stdout, out);
+    if (result.droppedGoals > 0) {
+        write(stderr, QStringLiteral("mirvola-db: pominięto bramki meczów, których nie ma w "
+                                     "tabeli Mecze: %1\n")
+                          .arg(result.droppedGoals));
+    }
+    return 0;
+}
+
 struct Command {
     int minArguments;
     int maxArguments;
@@ -158,7 +178,7 @@ int main(int argc, char** argv) {
     const std::map<QString, Command> commands{
         {QStringLiteral("create"), {1, 1, create}}, {QStringLiteral("demo"), {1, 2, demoDiary}},
         {QStringLiteral("query"), {2, 2, query}},   {QStringLiteral("exec"), {2, 2, exec}},
-        {QStringLiteral("check"), {1, 1, check}},
+        {QStringLiteral("check"), {1, 1, check}},   {QStringLiteral("import"), {2, 2, importOld}},
     };
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
