@@ -397,7 +397,8 @@ struct JetReader::Private {
 
     void openTable(const TableSpec& spec);
     QVariant value(const OpenTable& table, size_t column, const MdbField& field, qint64 row);
-    QString text(const MdbColumn& column, const MdbField& field);
+    std::optional<QString> memo(const MdbField& field);
+    QString text(const MdbField& field);
     Table readTable(const OpenTable& table, qint64& done, qint64 total, const Progress& progress);
 
     Error wrongValue(const OpenTable& table, size_t column, qint64 row, const QString& what) const {
@@ -447,30 +448,39 @@ void JetReader::Private::openTable(const TableSpec& spec) {
     tables.push_back(std::move(table));
 }
 
-QString JetReader::Private::text(const MdbColumn& column, const MdbField& field) {
+std::optional<QString> JetReader::Private::memo(const MdbField& field) {
     MdbHandle* handle = mdb.get();
-    if (column.col_type == MDB_MEMO) {
-        // libmdb converts a memo into a buffer of its bind size and cuts what does not fit: the
-        // size follows the memo's length, at most three bytes of UTF-8 for each stored byte.
-        size_t length = static_cast<size_t>(field.siz);
-        if (field.siz >= MDB_MEMO_OVERHEAD) {
-            length =
-                std::max(length, static_cast<size_t>(mdb_get_int32(field.value, 0) & 0x3fffffff));
-        }
-        if (length > kMemoLimit) {
-            throw damaged(path, QStringLiteral("tekst długości %1 B").arg(length));
-        }
-        mdb_set_bind_size(handle, std::max<size_t>(MDB_BIND_SIZE, 3 * length + 16));
-        const std::unique_ptr<char, FreeText> converted(
-            mdb_col_to_string(handle, handle->pg_buf, field.start, MDB_MEMO, field.siz));
-        return converted ? QString::fromUtf8(converted.get()) : QString(u""_qs);
+    // The memo's length as stored: bytes of Windows-1250 in Jet 3, of UTF-16 (plain or
+    // compressed) in Jet 4.
+    const size_t stored = field.siz >= MDB_MEMO_OVERHEAD
+                              ? static_cast<size_t>(mdb_get_int32(field.value, 0) & 0x3fffffff)
+                              : 0;
+    const size_t length = std::max(stored, static_cast<size_t>(field.siz));
+    if (length > kMemoLimit) {
+        throw damaged(path, QStringLiteral("tekst długości %1 B").arg(length));
     }
+    // libmdb converts a memo into a buffer of its bind size and cuts what does not fit: at most
+    // three bytes of UTF-8 for each stored byte.
+    mdb_set_bind_size(handle, std::max<size_t>(MDB_BIND_SIZE, 3 * length + 16));
+    const std::unique_ptr<char, FreeText> converted(
+        mdb_col_to_string(handle, handle->pg_buf, field.start, MDB_MEMO, field.siz));
+    const QString text = QString::fromUtf8(converted ? converted.get() : "");
+    // A memo on a long value page that is missing or damaged comes back empty or cut short
+    // without a word: that is no text. In Jet 3 each stored byte is one character.
+    if (stored > 0 && (text.isEmpty() ||
+                       (format == Format::Jet3 && static_cast<size_t>(text.size()) != stored))) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+QString JetReader::Private::text(const MdbField& field) {
     const size_t needed = 3 * static_cast<size_t>(field.siz) + 16;
     if (textBuffer.size() < needed) {
         textBuffer.resize(needed);
     }
     const int length =
-        mdb_unicode2ascii(handle, static_cast<const char*>(field.value),
+        mdb_unicode2ascii(mdb.get(), static_cast<const char*>(field.value),
                           static_cast<size_t>(field.siz), textBuffer.data(), textBuffer.size());
     return QString::fromUtf8(textBuffer.data(), length);
 }
@@ -501,8 +511,19 @@ QVariant JetReader::Private::value(const OpenTable& table, size_t column, const 
                                 .arg(row)
                                 .arg(QLatin1String(table.spec->name)));
     }
+    if (kind == Kind::Text && type == MDB_MEMO) {
+        const std::optional<QString> whole = memo(field);
+        if (!whole) {
+            throw damaged(path, QStringLiteral("nie można odczytać całego tekstu w tabeli '%1', "
+                                               "wierszu %2, kolumnie '%3'")
+                                    .arg(QLatin1String(table.spec->name))
+                                    .arg(row)
+                                    .arg(QLatin1String(table.spec->columns[column].name)));
+        }
+        return *whole;
+    }
     if (kind == Kind::Text) {
-        return text(*def, field);
+        return text(field);
     }
     if (kind == Kind::Date) {
         const double days = mdb_get_double(field.value, 0);

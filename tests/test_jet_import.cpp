@@ -2,12 +2,14 @@
 // carried over from Jet 3 and Jet 4 files, and every bad file refused with a clear message,
 // without a diary written and with the old file's bytes untouched.
 
+#include "data/DemoDiary.h"
 #include "data/JetImport.h"
 #include "data/JetReader.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
 #include "support/OldDiaries.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
@@ -430,6 +432,17 @@ TEST_F(OldDiaryTest, BadFilesAreRefusedClearlyAndLeftAlone) {
              return file(u"Zera.mdb"_s);
          },
          engine::err::Corrupt, u"tabela 'Mecze' ma 0 z 6 wierszy"_s},
+        {"the page of the long comments zeroed",
+         [&] {
+             QByteArray bytes = jet4;
+             const qsizetype page = bytes.indexOf("LVAL") / 4096;
+             EXPECT_GT(page, 2);
+             bytes.replace(page * 4096, 4096, QByteArray(4096, '\0'));
+             writeBytes(file(u"BezKomentarzy.mdb"_s), bytes);
+             return file(u"BezKomentarzy.mdb"_s);
+         },
+         engine::err::Corrupt,
+         u"nie można odczytać całego tekstu w tabeli 'Mecze', wierszu 1, kolumnie 'Komentarz'"_s},
         {"a page of matches scribbled over",
          [&] {
              writeBytes(file(u"Bazgroly.mdb"_s), withDamagedMatches('\xab', true));
@@ -565,6 +578,67 @@ TEST_F(OldDiaryTest, ToolLeavesAFolderItMayNotWriteInAlone) {
     EXPECT_FALSE(QFileInfo::exists(converted));
     EXPECT_EQ(fileHash(old), hash);
     EXPECT_EQ(filesIn(original.dir()), before);
+}
+
+// ---- a conversion killed at any moment ----------------------------------------------------
+
+// Run by ConversionKilledAtAnyMomentLeavesAWholeDiary in a child process of its own.
+TEST(OldDiaryChild, DISABLED_ConvertsTheDiaryWhereItLies) {
+    const QString diary = qEnvironmentVariable("MIRVOLA_CHILD_DIARY");
+    ASSERT_FALSE(diary.isEmpty());
+    jet::importReplacing(jet::readOldDiary(diary), diary, u"jet"_s);
+}
+
+// The conversion of the program's own diary, killed at moments spread over its run: the name
+// Mirvola.mdb holds at every moment either the old file, unchanged, or the whole new diary,
+// and then the old file is kept beside it.
+TEST(OldDiaryKilled, ConversionKilledAtAnyMomentLeavesAWholeDiary) {
+    Diary big;
+    demo::createDiary(big.dir() + u"/Demo.mdb"_s, 20);
+    const QString old = big.dir() + u"/Stary.mdb"_s;
+    writeOldDiary(big.dir() + u"/Demo.mdb"_s, old, Version::Jet3);
+    const QByteArray oldHash = fileHash(old);
+    const QStringList expected = dump(big.dir() + u"/Demo.mdb"_s);
+    const QString diary = big.path();
+    const QString kept = big.dir() + u"/Mirvola.jet.mdb"_s;
+
+    bool finished = false;
+    int converted = 0;
+    for (int delay = 0; !finished && delay < 5000; delay += 40) {
+        SCOPED_TRACE(::testing::Message() << "killed after " << delay << " ms");
+        for (const QString& name : filesIn(big.dir())) {
+            if (name != u"Stary.mdb"_s && name != u"Demo.mdb"_s) {
+                QFile::remove(big.dir() + u'/' + name);
+            }
+        }
+        ASSERT_TRUE(QFile::copy(old, diary));
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"MIRVOLA_CHILD_DIARY"_s, diary);
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {u"--gtest_also_run_disabled_tests"_s,
+                     u"--gtest_filter=OldDiaryChild.DISABLED_ConvertsTheDiaryWhereItLies"_s});
+        ASSERT_TRUE(child.waitForStarted());
+        finished = child.waitForFinished(delay);
+        if (!finished) {
+            child.kill();
+            child.waitForFinished();
+        } else {
+            EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+        }
+        if (fileHash(diary) == oldHash) {
+            EXPECT_TRUE(!QFileInfo::exists(kept) || fileHash(kept) == oldHash);
+            continue;
+        }
+        ++converted;
+        EXPECT_FALSE(jet::isJetFile(diary));
+        EXPECT_EQ(engine::checkDatabase(diary), u"ok"_s);
+        EXPECT_EQ(dump(diary), expected);
+        EXPECT_EQ(fileHash(kept), oldHash) << "the old file is kept";
+    }
+    EXPECT_TRUE(finished) << "the conversion never ended";
+    EXPECT_GE(converted, 1);
 }
 
 }  // namespace
