@@ -31,18 +31,18 @@ enum class Kind {
     Text,
 };
 
-struct ColumnSpec {
+struct WantedColumn {
     const char* name;
     Kind kind;
 };
 
-struct TableSpec {
+struct WantedTable {
     const char* name;
-    std::vector<ColumnSpec> columns;
+    std::vector<WantedColumn> columns;
 };
 
-const std::vector<TableSpec>& diaryTables() {
-    static const std::vector<TableSpec> tables{
+const std::vector<WantedTable>& diaryTables() {
+    static const std::vector<WantedTable> tables{
         {"Sezony", {{"Id_sezonu", Kind::Key}, {"Sezon", Kind::Text}}},
         {"Kluby", {{"Id_klubu", Kind::Key}, {"Druzyna", Kind::Text}}},
         {"Rozgrywki",
@@ -350,6 +350,40 @@ constexpr double kLatestJetDate = 2958465.0;    // 31 December 9999
 // Long texts are converted by libmdb into a buffer of its "bind size".
 constexpr size_t kMemoLimit = size_t{64} << 20;
 
+// The bytes a value of a fixed-size type takes in a row; 0 for texts.
+int storedSize(int type) {
+    switch (type) {
+        case MDB_BYTE:
+            return 1;
+        case MDB_INT:
+            return 2;
+        case MDB_LONGINT:
+        case MDB_FLOAT:
+            return 4;
+        case MDB_DOUBLE:
+        case MDB_DATETIME:
+            return 8;
+        default:
+            return 0;
+    }
+}
+
+// A number as stored in a row, of one of the types accepts() lets through for numbers.
+double storedNumber(int type, const MdbField& field) {
+    switch (type) {
+        case MDB_BYTE:
+            return mdb_get_byte(field.value, 0);
+        case MDB_INT:
+            return static_cast<qint16>(mdb_get_int16(field.value, 0));
+        case MDB_LONGINT:
+            return static_cast<qint32>(mdb_get_int32(field.value, 0));
+        case MDB_FLOAT:
+            return mdb_get_single(field.value, 0);
+        default:
+            return mdb_get_double(field.value, 0);
+    }
+}
+
 }  // namespace
 
 QString formatName(Format format) {
@@ -383,9 +417,9 @@ qint64 OldDiary::rowCount() const {
 
 struct JetReader::Private {
     struct OpenTable {
-        const TableSpec* spec;
+        const WantedTable* wanted;
         std::unique_ptr<MdbTableDef, FreeTable> def;
-        std::vector<int> columns;  // positions in def->columns, in the order of spec->columns
+        std::vector<int> columns;  // positions in def->columns, in the order of wanted->columns
     };
 
     QString path;
@@ -395,7 +429,7 @@ struct JetReader::Private {
     std::vector<OpenTable> tables;
     std::vector<char> textBuffer;
 
-    void openTable(const TableSpec& spec);
+    void openTable(const WantedTable& wanted);
     QVariant value(const OpenTable& table, size_t column, const MdbField& field, qint64 row);
     std::optional<QString> memo(const MdbField& field);
     QString text(const MdbField& field);
@@ -406,42 +440,42 @@ struct JetReader::Private {
                      QStringLiteral("Pliku ") + quoted(path) +
                          QStringLiteral(" nie można przenieść: w tabeli '%1', wierszu %2, "
                                         "kolumna '%3' %4.")
-                             .arg(QLatin1String(table.spec->name))
+                             .arg(QLatin1String(table.wanted->name))
                              .arg(row)
-                             .arg(QLatin1String(table.spec->columns[column].name), what));
+                             .arg(QLatin1String(table.wanted->columns[column].name), what));
     }
 };
 
-void JetReader::Private::openTable(const TableSpec& spec) {
-    const QString name = QLatin1String(spec.name);
-    MdbCatalogEntry* entry = userTable(mdb.get(), spec.name);
+void JetReader::Private::openTable(const WantedTable& wanted) {
+    const QString name = QLatin1String(wanted.name);
+    MdbCatalogEntry* entry = userTable(mdb.get(), wanted.name);
     if (!entry) {
         throw notADiary(err::TableNotFound, path, QStringLiteral("brak tabeli '") + name + u'\'');
     }
-    OpenTable table{&spec, std::unique_ptr<MdbTableDef, FreeTable>(mdb_read_table(entry)), {}};
+    OpenTable table{&wanted, std::unique_ptr<MdbTableDef, FreeTable>(mdb_read_table(entry)), {}};
     if (!table.def || !mdb_read_columns(table.def.get()) ||
         !mapsWithinFile(definitionAt(path, format, entry->table_pg), pages)) {
         throw damaged(path, QStringLiteral("nie można odczytać opisu tabeli '") + name + u'\'');
     }
     const MdbTableDef& def = *table.def;
-    for (const ColumnSpec& wanted : spec.columns) {
+    for (const WantedColumn& needed : wanted.columns) {
         int found = -1;
         for (guint i = 0; i < def.num_cols; ++i) {
             const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(def.columns, i));
-            if (g_ascii_strcasecmp(column->name, wanted.name) == 0) {
+            if (g_ascii_strcasecmp(column->name, needed.name) == 0) {
                 found = static_cast<int>(i);
-                if (!accepts(wanted.kind, column->col_type)) {
+                if (!accepts(needed.kind, column->col_type)) {
                     throw notADiary(
                         err::ConversionError, path,
                         QStringLiteral("kolumna '%1' tabeli '%2' ma typ %3")
-                            .arg(QLatin1String(wanted.name), name, typeName(column->col_type)));
+                            .arg(QLatin1String(needed.name), name, typeName(column->col_type)));
                 }
             }
         }
         if (found < 0) {
             throw notADiary(err::ItemNotFound, path,
                             QStringLiteral("w tabeli '%1' brak kolumny '%2'")
-                                .arg(name, QLatin1String(wanted.name)));
+                                .arg(name, QLatin1String(needed.name)));
         }
         table.columns.push_back(found);
     }
@@ -489,7 +523,7 @@ QVariant JetReader::Private::value(const OpenTable& table, size_t column, const 
                                    qint64 row) {
     const auto* def = static_cast<MdbColumn*>(
         g_ptr_array_index(table.def->columns, static_cast<guint>(table.columns[column])));
-    const Kind kind = table.spec->columns[column].kind;
+    const Kind kind = table.wanted->columns[column].kind;
     const int type = def->col_type;
     if (type == MDB_BOOL) {
         // The value is the bit in the null mask.
@@ -501,24 +535,19 @@ QVariant JetReader::Private::value(const OpenTable& table, size_t column, const 
         }
         return kind == Kind::YesNo ? QVariant(qlonglong(0)) : QVariant();
     }
-    const int fixedSize = type == MDB_BYTE                               ? 1
-                          : type == MDB_INT                              ? 2
-                          : (type == MDB_LONGINT || type == MDB_FLOAT)   ? 4
-                          : (type == MDB_DOUBLE || type == MDB_DATETIME) ? 8
-                                                                         : 0;
-    if (field.siz < fixedSize) {
+    if (field.siz < storedSize(type)) {
         throw damaged(path, QStringLiteral("niepełny wiersz %1 tabeli '%2'")
                                 .arg(row)
-                                .arg(QLatin1String(table.spec->name)));
+                                .arg(QLatin1String(table.wanted->name)));
     }
     if (kind == Kind::Text && type == MDB_MEMO) {
         const std::optional<QString> whole = memo(field);
         if (!whole) {
             throw damaged(path, QStringLiteral("nie można odczytać całego tekstu w tabeli '%1', "
                                                "wierszu %2, kolumnie '%3'")
-                                    .arg(QLatin1String(table.spec->name))
+                                    .arg(QLatin1String(table.wanted->name))
                                     .arg(row)
-                                    .arg(QLatin1String(table.spec->columns[column].name)));
+                                    .arg(QLatin1String(table.wanted->columns[column].name)));
         }
         return *whole;
     }
@@ -532,24 +561,7 @@ QVariant JetReader::Private::value(const OpenTable& table, size_t column, const 
         }
         return QDate(1899, 12, 30).addDays(static_cast<qint64>(std::trunc(days)));
     }
-    double number = 0;
-    switch (type) {
-        case MDB_BYTE:
-            number = mdb_get_byte(field.value, 0);
-            break;
-        case MDB_INT:
-            number = static_cast<qint16>(mdb_get_int16(field.value, 0));
-            break;
-        case MDB_LONGINT:
-            number = static_cast<qint32>(mdb_get_int32(field.value, 0));
-            break;
-        case MDB_FLOAT:
-            number = mdb_get_single(field.value, 0);
-            break;
-        default:
-            number = mdb_get_double(field.value, 0);
-            break;
-    }
+    const double number = storedNumber(type, field);
     if (kind == Kind::YesNo) {
         return qlonglong(number != 0 ? -1 : 0);
     }
@@ -563,8 +575,8 @@ QVariant JetReader::Private::value(const OpenTable& table, size_t column, const 
 Table JetReader::Private::readTable(const OpenTable& table, qint64& done, qint64 total,
                                     const Progress& progress) {
     Table result;
-    result.name = QLatin1String(table.spec->name);
-    for (const ColumnSpec& column : table.spec->columns) {
+    result.name = QLatin1String(table.wanted->name);
+    for (const WantedColumn& column : table.wanted->columns) {
         result.columns << QLatin1String(column.name);
     }
     MdbTableDef* def = table.def.get();
@@ -588,8 +600,8 @@ Table JetReader::Private::readTable(const OpenTable& table, qint64& done, qint64
             values << value(table, c, fields[static_cast<size_t>(table.columns[c])], row);
         }
         result.rows.push_back(std::move(values));
+        ++done;
         if (progress) {
-            ++done;
             progress(done, std::max(done, total));
         }
     }
@@ -618,8 +630,8 @@ JetReader::JetReader(const QString& path) : d(std::make_unique<Private>()) {
         !mdb_read_catalog(d->mdb.get(), MDB_ANY) || d->mdb->num_catalog < catalog.rows) {
         throw damaged(path, QStringLiteral("nie można odczytać spisu tabel"));
     }
-    for (const TableSpec& spec : diaryTables()) {
-        d->openTable(spec);
+    for (const WantedTable& wanted : diaryTables()) {
+        d->openTable(wanted);
     }
 }
 

@@ -12,6 +12,9 @@
 #include <QFileInfo>
 #include <QProgressDialog>
 
+#include <optional>
+#include <type_traits>
+
 namespace DawnyDziennik {
 namespace {
 
@@ -75,6 +78,41 @@ void pokazBlad(QWidget* okno, const engine::Error& e, const QString& coZostalo) 
                    Buttons::Ok, Icon::Exclamation);
 }
 
+// Runs one stage of a conversion with the hourglass and the progress window. An engine error
+// ends the command: it is shown with what stayed as it was, and there is no result.
+template <class Praca>
+auto zPostepem(QWidget* okno, const QString& coZostalo, Praca&& praca)
+    -> std::optional<std::invoke_result_t<Praca, OknoPostepu&>> {
+    try {
+        const ui::Hourglass klepsydra;
+        OknoPostepu postep(okno);
+        return praca(postep);
+    } catch (const engine::Error& e) {
+        pokazBlad(okno, e, coZostalo);
+        return std::nullopt;
+    }
+}
+
+// `tekst` names with %1 where the file that had the name was kept.
+void pokazWynik(QWidget* okno, const QString& tekst, const jet::ImportResult& wynik) {
+    ui::messageBox(okno, kTytulInfo, tekst.arg(nazwaPliku(wynik.keptAs)) + pominieteBramki(wynik),
+                   Buttons::Ok, Icon::Information);
+}
+
+bool czyWczytac(QWidget* okno, const QString& plik, const jet::OldDiary& dziennik,
+                const QString& baza) {
+    const auto mecze = static_cast<qint64>(dziennik.table(QStringLiteral("Mecze")).rows.size());
+    const QString pytanie =
+        QStringLiteral(
+            "Dziennik z pliku %1 zawiera %2.\n"
+            "Czy wczytać go w miejsce bieżącego dziennika?\n\n"
+            "Bieżący dziennik zostanie zachowany jako kopia zapasowa %3 obok niego.")
+            .arg(QDir::toNativeSeparators(plik), liczbaMeczow(mecze),
+                 nazwaZachowanego(baza, kZnacznikPoprzedniego));
+    return ui::messageBox(okno, kTytulPytanie, pytanie, Buttons::YesNo, Icon::Question,
+                          Answer::No) == Answer::Yes;
+}
+
 }  // namespace
 
 OknoPostepu::OknoPostepu(QWidget* okno) : m_dialog(std::make_unique<QProgressDialog>(okno)) {
@@ -133,74 +171,49 @@ bool PrzeniesPrzyStarcie(QWidget* okno) {
         Answer::Yes) {
         return false;
     }
-    jet::ImportResult wynik;
-    try {
-        const ui::Hourglass klepsydra;
-        OknoPostepu postep(okno);
-        const jet::OldDiary dziennik = jet::readOldDiary(baza, postep.odczyt());
-        wynik = jet::importReplacing(dziennik, baza, kZnacznikDawnego, postep.zapis());
-    } catch (const engine::Error& e) {
-        pokazBlad(okno, e, QStringLiteral("Dawny plik nie został zmieniony."));
+    const auto wynik = zPostepem(
+        okno, QStringLiteral("Dawny plik nie został zmieniony."), [&](OknoPostepu& postep) {
+            const jet::OldDiary dziennik = jet::readOldDiary(baza, postep.odczyt());
+            return jet::importReplacing(dziennik, baza, kZnacznikDawnego, postep.zapis());
+        });
+    if (!wynik) {
         return false;
     }
-    ui::messageBox(okno, kTytulInfo,
-                   QStringLiteral("Dziennik został przeniesiony do nowego formatu.\n"
-                                  "Dawny plik zachowano jako %1.")
-                           .arg(nazwaPliku(wynik.keptAs)) +
-                       pominieteBramki(wynik),
-                   Buttons::Ok, Icon::Information);
+    pokazWynik(okno,
+               QStringLiteral("Dziennik został przeniesiony do nowego formatu.\n"
+                              "Dawny plik zachowano jako %1."),
+               *wynik);
     return true;
 }
 
 void Wczytaj(frmMain* okno) {
-    const ui::FileRequest prosba{ui::FileMode::Open,
-                                 QStringLiteral("Wczytaj dziennik z dawnej wersji"),
-                                 Mirvola::KatalogProgramu(),
-                                 {},
-                                 QStringLiteral("Dzienniki dawnej wersji (*.mdb);;"
-                                                "Wszystkie pliki (*)")};
+    const ui::FileRequest prosba{
+        ui::FileMode::Open,
+        QStringLiteral("Wczytaj dziennik z dawnej wersji"),
+        Mirvola::KatalogProgramu(),
+        {},
+        QStringLiteral("Dzienniki dawnej wersji (*.mdb);;Wszystkie pliki (*)")};
     const std::optional<QString> plik = ui::fileDialog(okno, prosba);
     if (!plik) {
         return;
     }
     const QString baza = Mirvola::SciezkaBazy();
     const QString niezmieniony = QStringLiteral("Bieżący dziennik nie został zmieniony.");
-    jet::OldDiary dziennik;
-    try {
-        const ui::Hourglass klepsydra;
-        OknoPostepu postep(okno);
-        dziennik = jet::readOldDiary(*plik, postep.odczyt());
-    } catch (const engine::Error& e) {
-        pokazBlad(okno, e, niezmieniony);
+    const auto dziennik = zPostepem(okno, niezmieniony, [&](OknoPostepu& postep) {
+        return jet::readOldDiary(*plik, postep.odczyt());
+    });
+    if (!dziennik || !czyWczytac(okno, *plik, *dziennik, baza)) {
         return;
     }
-    const QString pytanie =
-        QStringLiteral(
-            "Dziennik z pliku %1 zawiera %2.\n"
-            "Czy wczytać go w miejsce bieżącego dziennika?\n\n"
-            "Bieżący dziennik zostanie zachowany jako kopia zapasowa %3 obok niego.")
-            .arg(QDir::toNativeSeparators(*plik),
-                 liczbaMeczow(
-                     static_cast<qint64>(dziennik.table(QStringLiteral("Mecze")).rows.size())),
-                 nazwaZachowanego(baza, kZnacznikPoprzedniego));
-    if (ui::messageBox(okno, kTytulPytanie, pytanie, Buttons::YesNo, Icon::Question, Answer::No) !=
-        Answer::Yes) {
+    const auto wynik = zPostepem(okno, niezmieniony, [&](OknoPostepu& postep) {
+        return jet::importReplacing(*dziennik, baza, kZnacznikPoprzedniego, postep.zapis());
+    });
+    if (!wynik) {
         return;
     }
-    jet::ImportResult wynik;
-    try {
-        const ui::Hourglass klepsydra;
-        OknoPostepu postep(okno);
-        wynik = jet::importReplacing(dziennik, baza, kZnacznikPoprzedniego, postep.zapis());
-    } catch (const engine::Error& e) {
-        pokazBlad(okno, e, niezmieniony);
-        return;
-    }
-    ui::messageBox(okno, kTytulInfo,
-                   QStringLiteral("Dane zostały wczytane.\nPoprzedni dziennik zachowano jako %1.")
-                           .arg(nazwaPliku(wynik.keptAs)) +
-                       pominieteBramki(wynik),
-                   Buttons::Ok, Icon::Information);
+    pokazWynik(okno,
+               QStringLiteral("Dane zostały wczytane.\nPoprzedni dziennik zachowano jako %1."),
+               *wynik);
     ui::polecenie(okno, [okno] { okno->WypelnijListe(); });
 }
 
