@@ -3,6 +3,7 @@
 #include "data/Mirvola.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
+#include "forms/DawnyDziennik.h"
 #include "forms/Dialogs.h"
 #include "forms/ListExport.h"
 #include "forms/Toolkit.h"
@@ -156,6 +157,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<U
     PolaczPolecenia();
     UstawPolecenia(true);
 
+    if (!DawnyDziennik::PrzeniesPrzyStarcie(this)) {
+        blnBrakBazy = true;
+        return;
+    }
     if (!SprawdzBaze()) {
         blnBrakBazy = true;
         return;
@@ -243,6 +248,8 @@ void frmMain::PolaczPolecenia() {
     connect(f.itmEksportuj, &QAction::triggered, this, [this] {
         ui::EksportujDoCsv(this, ui::tabelaListy(m_ui->lstMecze), QStringLiteral("mecze"));
     });
+    connect(f.itmWczytajDawnyDziennik, &QAction::triggered, this,
+            [this] { DawnyDziennik::Wczytaj(this); });
     connect(f.itmKoniec, &QAction::triggered, this, &QWidget::close);
     connect(f.itmTylkoOficjalne, &QAction::triggered, this, &frmMain::itmTylkoOficjalne_Click);
     connect(f.itmTylkoNieoficjalne, &QAction::triggered, this,

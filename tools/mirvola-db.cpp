@@ -2,6 +2,8 @@
 
 #include "data/CsvExport.h"
 #include "data/DemoDiary.h"
+#include "data/JetImport.h"
+#include "data/JetReader.h"
 #include "data/Rekordy.h"
 #include "data/SezonyStatystyki.h"
 #include "data/engine/Database.h"
@@ -36,7 +38,9 @@ const char kUsageText[] =
     "  seasons FILE       per season: matches, wins, draws, defeats, goals for and against\n"
     "  export FILE DIR [--force]\n"
     "                     every table as DIR/<Table>.csv (a spreadsheet's CSV: UTF-8, ';');\n"
-    "                     existing files are kept unless --force\n";
+    "                     existing files are kept unless --force\n"
+    "  import OLD NEW     converts the old program's diary OLD (a Jet 3 or Jet 4 file) into the\n"
+    "                     new diary NEW (never overwrites) and prints the rows of every table\n";
 
 // Wrong arguments found after the command was chosen.
 struct UsageError {
@@ -177,6 +181,22 @@ int exportCsv(const QStringList& args) {
     return 0;
 }
 
+int importOld(const QStringList& args) {
+    const jet::OldDiary diary = jet::readOldDiary(args[0]);
+    const jet::ImportResult result = jet::importToNewFile(diary, args[1]);
+    QString out = jet::formatName(diary.format) + u'\n';
+    for (const auto& [table, rows] : result.rows) {
+        out += table + u'\t' + QString::number(rows) + u'\n';
+    }
+    write(stdout, out);
+    if (result.droppedGoals > 0) {
+        write(stderr, QStringLiteral("mirvola-db: pominięto bramki meczów, których nie ma w "
+                                     "tabeli Mecze: %1\n")
+                          .arg(result.droppedGoals));
+    }
+    return 0;
+}
+
 struct Command {
     int minArguments;
     int maxArguments;
@@ -207,6 +227,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("records"), {1, 1, records}},
         {QStringLiteral("seasons"), {1, 1, seasons}},
         {QStringLiteral("export"), {2, 3, exportCsv}},
+        {QStringLiteral("import"), {2, 2, importOld}},
     };
     // clang-format on
     QStringList args = QCoreApplication::arguments().mid(1);

@@ -20,6 +20,7 @@ inline constexpr int NoCurrentRecord = 3021;     // read or move past either end
 inline constexpr int DuplicateKey = 3022;        // unique index violated
 inline constexpr int FileNotFound = 3024;        // the database file does not exist
 inline constexpr int ReadOnly = 3027;            // file or recordset cannot be written
+inline constexpr int InvalidPassword = 3031;     // an old diary protected by a password
 inline constexpr int NoTransaction = 3034;       // commitTrans/rollback without beginTrans
 inline constexpr int DiskError = 3043;           // a file operation (rename, sync) failed
 inline constexpr int Corrupt = 3049;             // damaged file that could not be repaired

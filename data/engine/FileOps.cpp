@@ -56,57 +56,49 @@ void syncDirectoryOf(const QString& path) {
     syncPath(QFileInfo(path).absolutePath(), true);
 }
 
-// A file being built next to its final place, removed (with a journal SQLite may have left)
-// unless it was published.
-class BuildFile {
-  public:
-    explicit BuildFile(const QString& finalPath) {
-        const QFileInfo info(finalPath);
-        QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                            QStringLiteral(".XXXXXX"));
-        file.setAutoRemove(false);
-        if (!file.open()) {
-            throw Error(err::CannotOpen, QStringLiteral("Nie można utworzyć pliku w katalogu ") +
-                                             quoted(info.absolutePath()) + u'.');
-        }
-        m_path = file.fileName();
-        // A temporary file is private to its owner; the finished file gets the permissions of
-        // the file it replaces, or those of any new file.
-        struct stat existing {};
-        mode_t mode = 0;
-        if (::stat(QFile::encodeName(finalPath).constData(), &existing) == 0) {
-            mode = existing.st_mode & 07777;
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
-        }
-        ::chmod(QFile::encodeName(m_path).constData(), mode);
-    }
-    ~BuildFile() {
-        if (!m_published) {
-            QFile::remove(m_path);
-            QFile::remove(m_path + QStringLiteral("-journal"));
-        }
-    }
-    BuildFile(const BuildFile&) = delete;
-    BuildFile& operator=(const BuildFile&) = delete;
+}  // namespace
 
-    const QString& path() const { return m_path; }
-    void published() { m_published = true; }
+BuildFile::BuildFile(const QString& finalPath) {
+    const QFileInfo info(finalPath);
+    QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                        QStringLiteral(".XXXXXX"));
+    file.setAutoRemove(false);
+    if (!file.open()) {
+        throw Error(err::CannotOpen, QStringLiteral("Nie można utworzyć pliku w katalogu ") +
+                                         quoted(info.absolutePath()) + u'.');
+    }
+    m_path = file.fileName();
+    // A temporary file is private to its owner; the finished file gets the permissions of
+    // the file it replaces, or those of any new file.
+    struct stat existing {};
+    mode_t mode = 0;
+    if (::stat(QFile::encodeName(finalPath).constData(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::chmod(QFile::encodeName(m_path).constData(), mode);
+}
 
-  private:
-    QString m_path;
-    bool m_published = false;
-};
+BuildFile::~BuildFile() {
+    if (!m_published) {
+        QFile::remove(m_path);
+        QFile::remove(m_path + QStringLiteral("-journal"));
+    }
+}
+
+namespace {
 
 Error destinationExists(const QString& path) {
     return Error(err::DestinationExists,
                  QStringLiteral("Plik ") + quoted(path) + QStringLiteral(" już istnieje."));
 }
 
-// Gives the finished file its name without ever replacing a file of that name: a hard link
-// fails when the name is taken, where a rename would overwrite.
+}  // namespace
+
+// A hard link fails when the name is taken, where a rename would overwrite.
 void publishNew(BuildFile& built, const QString& destination) {
     syncPath(built.path());
     const QByteArray from = QFile::encodeName(built.path());
@@ -137,6 +129,8 @@ QByteArray schemaText() {
     }
     return schema.readAll();
 }
+
+namespace {
 
 // Whole-file work needs the file to itself: no other connection of this process, and an
 // exclusive lock that no other process can share. The lock is kept until the connection
@@ -315,21 +309,9 @@ void dropOrphans(Connection& fresh) {
 // What could not be read is lost from the repaired file; the damaged one stays beside it under
 // a new name ("Mirvola.mdb.uszkodzona", then ".uszkodzona2", ...) for tools that dig deeper.
 void keepDamagedCopy(const QString& path) {
-    const QByteArray from = QFile::encodeName(path);
-    for (int attempt = 1; attempt < 1000; ++attempt) {
-        QString name = path + QStringLiteral(".uszkodzona");
-        if (attempt > 1) {
-            name += QString::number(attempt);
-        }
-        if (::link(from.constData(), QFile::encodeName(name).constData()) == 0) {
-            return;
-        }
-        if (errno != EEXIST) {
-            break;
-        }
-    }
-    // Without a second name for the file (no hard links) a full copy serves as well.
-    QFile::copy(path, path + QStringLiteral(".uszkodzona"));
+    keepUnderFreeName(path, [&](int n) {
+        return path + QStringLiteral(".uszkodzona") + (n > 1 ? QString::number(n) : QString());
+    });
 }
 
 }  // namespace
@@ -408,6 +390,40 @@ void replaceFileAtomically(const QString& replacement, const QString& target) {
                                         QStringLiteral(": ") + systemError(errno));
     }
     syncDirectoryOf(target);
+}
+
+QString keepUnderFreeName(const QString& path, const std::function<QString(int)>& nameFor) {
+    constexpr int kAttempts = 999;
+    const QByteArray from = QFile::encodeName(path);
+    for (int n = 1; n <= kAttempts; ++n) {
+        const QString name = nameFor(n);
+        if (::link(from.constData(), QFile::encodeName(name).constData()) == 0) {
+            syncDirectoryOf(name);
+            return name;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    // Without a second name for the file (no hard links) a full copy serves as well.
+    for (int n = 1; n <= kAttempts; ++n) {
+        const QString name = nameFor(n);
+        if (QFileInfo::exists(name)) {
+            continue;
+        }
+        if (!QFile::copy(path, name)) {
+            break;
+        }
+        try {
+            syncPath(name);
+        } catch (const Error&) {
+            QFile::remove(name);
+            break;
+        }
+        syncDirectoryOf(name);
+        return name;
+    }
+    return QString();
 }
 
 QString checkDatabase(const QString& path) {

@@ -1,0 +1,164 @@
+#include "data/JetImport.h"
+
+#include "data/engine/Connection.h"
+#include "data/engine/Error.h"
+#include "data/engine/FileOps.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <sqlite3.h>
+
+using engine::Error;
+namespace err = engine::err;
+
+namespace jet {
+namespace {
+
+QString quoted(const QString& path) {
+    return u'\'' + QDir::toNativeSeparators(path) + u'\'';
+}
+
+// A row named by its first two values: the key and the name of a dictionary row, the match and
+// the position of a goal.
+QString rowName(const Table& table, const QVariantList& values) {
+    QStringList parts;
+    for (qsizetype i = 0; i < std::min<qsizetype>(2, values.size()); ++i) {
+        parts << table.columns[i] + u' ' +
+                     (values[i].isNull() ? QStringLiteral("Null") : values[i].toString());
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+void insertRows(engine::Connection& db, const Table& table, qint64& done, qint64 total,
+                const Progress& progress) {
+    QStringList parameters;
+    for (qsizetype i = 1; i <= table.columns.size(); ++i) {
+        parameters << u'?' + QString::number(i);
+    }
+    engine::Statement insert(
+        db, QStringLiteral("INSERT INTO ") + table.name + QStringLiteral(" (") +
+                table.columns.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+                parameters.join(QStringLiteral(", ")) + u')');
+    for (const QVariantList& values : table.rows) {
+        insert.reset();
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            insert.bind(static_cast<int>(i) + 1, values[i]);
+        }
+        try {
+            insert.step();
+        } catch (const Error& e) {
+            throw Error(e.number(), QStringLiteral("Nie można przenieść wiersza (%1) tabeli "
+                                                   "'%2': %3")
+                                        .arg(rowName(table, values), table.name, e.description()));
+        }
+        if (progress) {
+            progress(++done, total);
+        }
+    }
+}
+
+// Writes every row in one transaction; returns the number of goals left out.
+qint64 fill(engine::Connection& db, const OldDiary& diary, const Progress& progress) {
+    db.exec("BEGIN");
+    db.exec(engine::schemaText().constData());
+    qint64 done = 0;
+    const qint64 total = diary.rowCount();
+    for (const Table& table : diary.tables) {
+        insertRows(db, table, done, total, progress);
+    }
+    db.exec("DELETE FROM Bramki WHERE Id_meczu NOT IN (SELECT Id_meczu FROM Mecze)");
+    const qint64 dropped = sqlite3_changes(db.handle());
+    db.exec("COMMIT");
+    return dropped;
+}
+
+qint64 rowCount(const engine::Connection& db, const QString& table) {
+    engine::Statement count(db, QStringLiteral("SELECT count(*) FROM ") + table);
+    count.step();
+    return sqlite3_column_int64(count.get(), 0);
+}
+
+// The written file must pass the integrity check and hold every row of the old one.
+void verify(const QString& path, const OldDiary& diary, ImportResult& result) {
+    const QString problems = engine::checkDatabase(path);
+    if (problems != QStringLiteral("ok")) {
+        throw Error(err::Corrupt,
+                    QStringLiteral("Nowy dziennik nie przeszedł sprawdzenia: ") + problems);
+    }
+    const auto db = engine::Connection::open(path, engine::Connection::Mode::ReadOnly);
+    for (const Table& table : diary.tables) {
+        const qint64 written = rowCount(*db, table.name);
+        qint64 expected = static_cast<qint64>(table.rows.size());
+        if (table.name == QStringLiteral("Bramki")) {
+            expected -= result.droppedGoals;
+        }
+        if (written != expected) {
+            throw Error(err::Corrupt, QStringLiteral("Nowy dziennik ma %1 z %2 wierszy tabeli "
+                                                     "'%3'.")
+                                          .arg(written)
+                                          .arg(expected)
+                                          .arg(table.name));
+        }
+        result.rows.emplace_back(table.name, written);
+    }
+}
+
+ImportResult build(const OldDiary& diary, const engine::BuildFile& built,
+                   const Progress& progress) {
+    ImportResult result;
+    {
+        const auto db = engine::Connection::openNew(built.path());
+        result.droppedGoals = fill(*db, diary, progress);
+    }
+    verify(built.path(), diary, result);
+    return result;
+}
+
+}  // namespace
+
+ImportResult importToNewFile(const OldDiary& diary, const QString& target,
+                             const Progress& progress) {
+    if (QFileInfo::exists(target)) {
+        throw Error(err::DestinationExists,
+                    QStringLiteral("Plik ") + quoted(target) + QStringLiteral(" już istnieje."));
+    }
+    engine::BuildFile built(target);
+    ImportResult result = build(diary, built, progress);
+    engine::publishNew(built, target);
+    return result;
+}
+
+ImportResult importReplacing(const OldDiary& diary, const QString& target, const QString& tag,
+                             const Progress& progress) {
+    engine::BuildFile built(target);
+    ImportResult result = build(diary, built, progress);
+    if (QFileInfo::exists(target)) {
+        result.keptAs =
+            engine::keepUnderFreeName(target, [&](int n) { return keptName(target, tag, n); });
+        if (result.keptAs.isEmpty()) {
+            throw Error(err::DiskError, QStringLiteral("Nie można zachować pliku ") +
+                                            quoted(target) +
+                                            QStringLiteral(" pod inną nazwą, więc nie został "
+                                                           "zastąpiony."));
+        }
+    }
+    engine::replaceFileAtomically(built.path(), target);
+    built.published();
+    return result;
+}
+
+QString keptName(const QString& path, const QString& tag, int n) {
+    const QFileInfo info(path);
+    QString name = info.completeBaseName() + u'.' + tag;
+    if (n > 1) {
+        name += u'.' + QString::number(n);
+    }
+    if (!info.suffix().isEmpty()) {
+        name += u'.' + info.suffix();
+    }
+    return info.dir().filePath(name);
+}
+
+}  // namespace jet

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+#include <vector>
+
+// A small writer of Jet 3 and Jet 4 database files, the format of the old program's diary,
+// written from the file format as mdbtools documents it (its HACKING.md): a header page, the
+// catalog table MSysObjects on page 2, one table definition page per table, data pages, long
+// value pages for memos and the usage maps that list a table's data pages. It writes no indexes,
+// queries or relationships: a reader that scans tables needs none. mdbtools' own command-line
+// tools check what it writes (test_jet_writer), so the reader under test does not vouch for it.
+// Errors of the caller (a value the column cannot hold, a table too wide) throw
+// std::runtime_error.
+namespace jetfile {
+
+enum class Version { Jet3, Jet4 };
+
+// Column types, with their codes in the file.
+enum class Type : unsigned char {
+    Bool = 0x01,
+    Byte = 0x02,
+    Integer = 0x03,
+    Long = 0x04,
+    Double = 0x07,
+    DateTime = 0x08,
+    Text = 0x0a,
+    Ole = 0x0b,
+    Memo = 0x0c,
+};
+
+struct Column {
+    QString name;
+    Type type = Type::Long;
+    int size = 50;  // texts: the most characters; the other types have a size of their own
+    bool autoNumber = false;
+};
+
+// Values: whole numbers for Byte, Integer and Long, bool (or -1/0) for Bool, double, QDate for
+// DateTime (or a double: days since 30 December 1899 with the time of day as a fraction),
+// QString for Text and Memo, QByteArray for Ole; a null QVariant is Null.
+struct Table {
+    QString name;
+    std::vector<Column> columns;
+    std::vector<QVariantList> rows;
+};
+
+struct Options {
+    Options(Version v = Version::Jet3) : version(v) {}  // NOLINT: a version is all most need
+
+    Version version;
+    // A database password: Jet 3 keeps it in the header as it is, Jet 4 masked with the
+    // creation date.
+    QString password;
+    // Jet 4 texts in the compressed form (one byte per character below U+0100) where that is
+    // shorter; otherwise plain UTF-16.
+    bool compressedText = false;
+    // Memos of up to this many bytes stay inside their row; longer ones go to long value pages
+    // (one row when they fit a page, else a chain of rows over several pages).
+    int inlineMemoBytes = 64;
+    // Usage maps that point to separate bitmap pages, as big tables need, also for small ones.
+    bool indirectUsageMaps = false;
+    // The code page the header names (Jet 3 texts are always written in Windows-1250).
+    int codePage = 1250;
+};
+
+QByteArray jetBytes(const std::vector<Table>& tables, const Options& options);
+void writeJetFile(const QString& path, const std::vector<Table>& tables, const Options& options);
+
+// A Jet date: days since 30 December 1899.
+double jetDate(const QDate& date);
+
+// The seven tables of the old program's diary, with the column types the old file had, empty.
+std::vector<Table> oldDiaryLayout();
+// The same tables holding every row of the SQLite diary `diaryPath`, ordered by key.
+std::vector<Table> oldDiaryTables(const QString& diaryPath);
+// One of `tables` by name; throws when there is none.
+Table& table(std::vector<Table>& tables, const QString& name);
+
+}  // namespace jetfile

@@ -1,0 +1,235 @@
+// Where the user meets the old diary: the question at start when Mirvola.mdb is still the old
+// program's file, and the menu item that brings an old file over in place of the current diary.
+
+#include "frmMainTesty.h"
+
+#include "data/JetReader.h"
+#include "forms/DawnyDziennik.h"
+#include "support/EngineError.h"
+#include "support/OldDiaries.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QProgressDialog>
+
+using namespace Qt::StringLiterals;
+using namespace frmmain_testy;
+using jetfile::Version;
+
+namespace {
+
+const QString kTytulPliku = u"Wczytaj dziennik z dawnej wersji"_s;
+
+QString pytanieStartowe(const QString& zachowany) {
+    return u"Plik Mirvola.mdb jest dziennikiem dawnej wersji programu.\n"
+           "Czy przenieść dziennik do nowego formatu?\n\n"
+           "Dawny plik zostanie zachowany bez zmian jako "_s +
+           zachowany + u'.';
+}
+
+QString pytanieMenu(const QString& plik, const char* mecze) {
+    return u"Dziennik z pliku "_s + QDir::toNativeSeparators(plik) + u" zawiera "_s +
+           QString::fromUtf8(mecze) +
+           u".\nCzy wczytać go w miejsce bieżącego dziennika?\n\n"
+           "Bieżący dziennik zostanie zachowany jako kopia zapasowa Mirvola.poprzedni.mdb obok "
+           "niego."_s;
+}
+
+// The list the main window shows on a diary, cell by cell.
+QStringList listaOkna(const frmMain& okno) {
+    return rows(lista(okno), 0);
+}
+
+// The awkward old diary and the list the main window shows on it.
+struct StaryDziennik {
+    StaryDziennik() {
+        fillAwkwardDiary(zrodlo);
+        Script s;
+        frmMain okno;
+        lista = listaOkna(okno);
+        wiersze = dump(zrodlo.path());
+    }
+    QString zapisz(const QString& sciezka, Version wersja) const {
+        writeOldDiary(zrodlo.path(), sciezka, wersja);
+        return sciezka;
+    }
+    Diary zrodlo;
+    QStringList lista;
+    QStringList wiersze;
+};
+
+TEST(DawnyDziennikStart, TakConvertsKeepsTheOldFileAndOpensTheList) {
+    for (const Version wersja : {Version::Jet3, Version::Jet4}) {
+        SCOPED_TRACE(wersja == Version::Jet3 ? "Jet 3" : "Jet 4");
+        const StaryDziennik stary;
+        Diary katalog;  // the program's directory
+        QFile::remove(katalog.path());
+        stary.zapisz(katalog.path(), wersja);
+        const QByteArray skrot = fileHash(katalog.path());
+
+        Script s;
+        s.message(question(pytanieStartowe(u"Mirvola.jet.mdb"_s)), ui::Answer::Yes);
+        s.message(info(u"Dziennik został przeniesiony do nowego formatu.\n"
+                       "Dawny plik zachowano jako Mirvola.jet.mdb."_s),
+                  ui::Answer::Ok);
+        frmMain okno;
+        s.verify();
+        EXPECT_FALSE(okno.koniecProgramu());
+        EXPECT_EQ(listaOkna(okno), stary.lista);
+        EXPECT_EQ(dump(katalog.path()), stary.wiersze);
+        EXPECT_EQ(fileHash(katalog.dir() + u"/Mirvola.jet.mdb"_s), skrot);
+        EXPECT_EQ(filesIn(katalog.dir()), qs({"Mirvola.jet.mdb", "Mirvola.mdb"}));
+    }
+}
+
+TEST(DawnyDziennikStart, NieOrAFailedConversionEndsWithEverythingAsItWas) {
+    const StaryDziennik stary;
+    Diary katalog;
+    QFile::remove(katalog.path());
+    stary.zapisz(katalog.path(), Version::Jet3);
+    // An earlier conversion's kept file takes the first name.
+    QFile::copy(katalog.path(), katalog.dir() + u"/Mirvola.jet.mdb"_s);
+    const QByteArray skrot = fileHash(katalog.path());
+    const QStringList pliki = filesIn(katalog.dir());
+    {
+        Script s;
+        s.message(question(pytanieStartowe(u"Mirvola.jet.2.mdb"_s)), ui::Answer::No);
+        frmMain okno;
+        EXPECT_TRUE(okno.koniecProgramu());
+    }
+    EXPECT_EQ(fileHash(katalog.path()), skrot);
+    EXPECT_EQ(filesIn(katalog.dir()), pliki);
+
+    // The same file cut short: the conversion fails, says why and changes nothing.
+    QFile plik(katalog.path());
+    ASSERT_TRUE(plik.resize(plik.size() - 2048));
+    const QByteArray uciety = fileHash(katalog.path());
+    {
+        Script s;
+        s.message(question(pytanieStartowe(u"Mirvola.jet.2.mdb"_s)), ui::Answer::Yes);
+        s.message(notice(errorText([&] { jet::readOldDiary(katalog.path()); }) +
+                         u"\n\nDawny plik nie został zmieniony."_s),
+                  ui::Answer::Ok);
+        frmMain okno;
+        EXPECT_TRUE(okno.koniecProgramu());
+    }
+    EXPECT_EQ(fileHash(katalog.path()), uciety);
+    EXPECT_EQ(filesIn(katalog.dir()), pliki);
+}
+
+TEST(DawnyDziennikStart, ADiaryOfThisProgramIsNotAskedAbout) {
+    SampleDiary d;
+    Script s;  // no box at all
+    frmMain okno;
+    EXPECT_FALSE(okno.koniecProgramu());
+    EXPECT_EQ(kolumna(okno, 0).size(), 4);
+}
+
+TEST(DawnyDziennikMenu, AnOldFileReplacesTheDiaryWhichIsKeptBesideIt) {
+    const StaryDziennik stary;
+    const QString plik = stary.zapisz(stary.zrodlo.dir() + u"/Stary dziennik.mdb"_s, Version::Jet4);
+    const QByteArray skrotStarego = fileHash(plik);
+    SampleDiary biezacy;
+    const QByteArray skrotBiezacego = fileHash(biezacy.path());
+    frmMain okno;
+    okno.show();
+
+    Script s;
+    s.file(kTytulPliku, plik, [&](const ui::FileRequest& r) {
+        EXPECT_EQ(r.mode, ui::FileMode::Open);
+        EXPECT_EQ(r.directory, biezacy.dir());
+        EXPECT_TRUE(r.filter.contains(u"(*.mdb)"_s)) << r.filter.toStdString();
+    });
+    s.message(question(pytanieMenu(plik, "6 meczów"), ui::Answer::No), ui::Answer::Yes);
+    s.message(info(u"Dane zostały wczytane.\n"
+                   "Poprzedni dziennik zachowano jako Mirvola.poprzedni.mdb."_s),
+              ui::Answer::Ok);
+    akcja(okno, "itmWczytajDawnyDziennik")->trigger();
+    s.verify();
+    EXPECT_EQ(listaOkna(okno), stary.lista);
+    EXPECT_EQ(dump(biezacy.path()), stary.wiersze);
+    EXPECT_EQ(fileHash(biezacy.dir() + u"/Mirvola.poprzedni.mdb"_s), skrotBiezacego);
+    EXPECT_EQ(fileHash(plik), skrotStarego);
+    EXPECT_EQ(filesIn(biezacy.dir()), qs({"Mirvola.mdb", "Mirvola.poprzedni.mdb"}));
+}
+
+TEST(DawnyDziennikMenu, CancelNieAndBadFilesLeaveTheDiaryAlone) {
+    const StaryDziennik stary;
+    const QString plik = stary.zapisz(stary.zrodlo.dir() + u"/Stary.mdb"_s, Version::Jet3);
+    const QString tekst = stary.zrodlo.dir() + u"/notatki.mdb"_s;
+    {
+        QFile f(tekst);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Notatki z meczów, nie dziennik.\n");
+    }
+    SampleDiary biezacy;
+    const QByteArray skrot = fileHash(biezacy.path());
+    frmMain okno;
+    const QStringList lista = listaOkna(okno);
+
+    Script s;
+    s.file(kTytulPliku, std::nullopt);
+    akcja(okno, "itmWczytajDawnyDziennik")->trigger();
+    s.verify();
+
+    s.file(kTytulPliku, plik);
+    s.message(question(pytanieMenu(plik, "6 meczów"), ui::Answer::No), ui::Answer::No);
+    akcja(okno, "itmWczytajDawnyDziennik")->trigger();
+    s.verify();
+
+    for (const QString& zly : {tekst, biezacy.path()}) {
+        s.file(kTytulPliku, zly);
+        s.message(notice(errorText([&] { jet::readOldDiary(zly); }) +
+                         u"\n\nBieżący dziennik nie został zmieniony."_s),
+                  ui::Answer::Ok);
+        akcja(okno, "itmWczytajDawnyDziennik")->trigger();
+        s.verify();
+    }
+    EXPECT_EQ(fileHash(biezacy.path()), skrot);
+    EXPECT_EQ(filesIn(biezacy.dir()), qs({"Mirvola.mdb"}));
+    EXPECT_EQ(listaOkna(okno), lista);
+}
+
+// The menu item answers its access key, which no other item of the menu shares.
+TEST(DawnyDziennikMenu, TheAccessKeyOpensTheFileDialog) {
+    SampleDiary d;
+    frmMain okno;
+    okno.show();
+    auto* opcje = child<QMenu>(okno, "mnuOpcje");
+    ASSERT_NE(opcje, nullptr);
+    int zT = 0;
+    for (const QAction* a : opcje->actions()) {
+        const QString t = a->text();
+        const qsizetype i = t.indexOf(u'&');
+        zT += i >= 0 && i + 1 < t.size() && t[i + 1].toLower() == u't';
+    }
+    EXPECT_EQ(zT, 1);
+
+    Script s;
+    s.file(kTytulPliku, std::nullopt);
+    opcje->popup(okno.mapToGlobal(QPoint(10, 10)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(opcje));
+    QTest::keyClick(opcje, Qt::Key_T);
+    s.verify();
+}
+
+TEST(DawnyDziennikPostep, ReadingFillsTheFirstHalfAndWritingTheSecond) {
+    SampleDiary d;
+    frmMain okno;
+    DawnyDziennik::OknoPostepu postep(&okno);
+    QProgressDialog* dialog = postep.dialog();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->labelText(), u"Odczyt dawnego dziennika..."_s);
+    postep.odczyt()(50, 200);
+    EXPECT_EQ(dialog->value(), 25);
+    postep.odczyt()(200, 200);
+    EXPECT_EQ(dialog->value(), 100);
+    const jet::Progress zapis = postep.zapis();
+    EXPECT_EQ(dialog->labelText(), u"Zapis dziennika w nowym formacie..."_s);
+    zapis(3, 4);
+    EXPECT_EQ(dialog->value(), 175);
+    screenshot(*dialog, u"old-diary-progress"_s);
+}
+
+}  // namespace

@@ -1,0 +1,644 @@
+// Reading old (Jet) diaries and converting them into diaries of this program: every row and id
+// carried over from Jet 3 and Jet 4 files, and every bad file refused with a clear message,
+// without a diary written and with the old file's bytes untouched.
+
+#include "data/DemoDiary.h"
+#include "data/JetImport.h"
+#include "data/JetReader.h"
+#include "data/engine/Error.h"
+#include "data/engine/FileOps.h"
+#include "support/OldDiaries.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using namespace testing_support;
+using jetfile::Column;
+using jetfile::Options;
+using jetfile::Type;
+using jetfile::Version;
+
+namespace {
+
+struct Variant {
+    const char* name;
+    Options options;
+    jet::Format format;
+};
+
+Options withPassword(Version version, const QString& password) {
+    Options options(version);
+    options.password = password;
+    return options;
+}
+
+Options compressed() {
+    Options options(Version::Jet4);
+    options.compressedText = true;
+    return options;
+}
+
+const Variant kVariants[] = {
+    {"Jet 3", Version::Jet3, jet::Format::Jet3},
+    {"Jet 4", Version::Jet4, jet::Format::Jet4},
+    {"Jet 4, compressed texts", compressed(), jet::Format::Jet4},
+};
+
+class OldDiaryTest : public ::testing::Test {
+  protected:
+    void SetUp() override { fillAwkwardDiary(original); }
+
+    QString file(const QString& name) const { return original.dir() + u'/' + name; }
+
+    // The awkward diary as an old file.
+    QString oldFile(const Options& options, const QString& name = u"Stary.mdb"_s) const {
+        const QString path = file(name);
+        writeOldDiary(original.path(), path, options);
+        return path;
+    }
+
+    // `tables` (the old diary's layout, changed by the test) as an old file.
+    QString oldFile(const std::vector<jetfile::Table>& tables, const Options& options = {}) const {
+        const QString path = file(u"Inny.mdb"_s);
+        jetfile::writeJetFile(path, tables, options);
+        return path;
+    }
+
+    std::vector<jetfile::Table> awkwardTables() const {
+        return jetfile::oldDiaryTables(original.path());
+    }
+
+    Diary original;
+};
+
+TEST_F(OldDiaryTest, JetThreeAndFourFilesCarryEveryRowIdAndValue) {
+    for (const Variant& v : kVariants) {
+        SCOPED_TRACE(v.name);
+        const QString old = oldFile(v.options);
+        const QByteArray oldHash = fileHash(old);
+        const QString converted = file(u"Nowy.mdb"_s);
+        QFile::remove(converted);
+
+        const jet::OldDiary diary = jet::readOldDiary(old);
+        EXPECT_EQ(diary.format, v.format);
+        const jet::ImportResult result = jet::importToNewFile(diary, converted);
+
+        EXPECT_EQ(engine::checkDatabase(converted), u"ok"_s);
+        EXPECT_EQ(dump(converted), dump(original.path()));
+        EXPECT_EQ(result.rows, (std::vector<std::pair<QString, qint64>>{{u"Sezony"_s, 3},
+                                                                        {u"Kluby"_s, 4},
+                                                                        {u"Rozgrywki"_s, 3},
+                                                                        {u"Jak"_s, 4},
+                                                                        {u"Gracze"_s, 5},
+                                                                        {u"Mecze"_s, 6},
+                                                                        {u"Bramki"_s, 10}}));
+        EXPECT_EQ(result.droppedGoals, 0);
+        // The key counters continue after the largest id, as in the original.
+        const QString sequences = u"SELECT name, seq FROM sqlite_sequence ORDER BY name"_s;
+        EXPECT_EQ(rowsOf(converted, sequences), rowsOf(original.path(), sequences));
+        EXPECT_EQ(rowsOf(converted, u"SELECT seq FROM sqlite_sequence WHERE name = 'Mecze'"_s)
+                      .front()
+                      .front(),
+                  u"9"_s);
+        EXPECT_EQ(fileHash(old), oldHash);
+    }
+}
+
+// Jet 3 texts are read as the Polish code page whatever the header names and whatever the
+// environment asks of mdbtools; the environment is left as it was.
+TEST_F(OldDiaryTest, PolishLettersDoNotDependOnTheHeaderOrTheEnvironment) {
+    Options western(Version::Jet3);
+    western.codePage = 1252;
+    const QString old = oldFile(western);
+    qputenv("MDB_JET3_CHARSET", "CP1252");
+    qputenv("MDBICONV", "ISO-8859-2");
+    const jet::OldDiary diary = jet::readOldDiary(old);
+    EXPECT_EQ(qgetenv("MDB_JET3_CHARSET"), "CP1252");
+    EXPECT_EQ(qgetenv("MDBICONV"), "ISO-8859-2");
+    qunsetenv("MDB_JET3_CHARSET");
+    qunsetenv("MDBICONV");
+    jet::readOldDiary(old);
+    EXPECT_FALSE(qEnvironmentVariableIsSet("MDB_JET3_CHARSET"));
+    EXPECT_FALSE(qEnvironmentVariableIsSet("MDBICONV"));
+
+    const QString converted = file(u"Nowy.mdb"_s);
+    jet::importToNewFile(diary, converted);
+    EXPECT_EQ(dump(converted), dump(original.path()));
+}
+
+// What the reader gives for each kind of column, also for column types the old program did
+// not use but a file touched by hand may have.
+TEST_F(OldDiaryTest, ValuesComeTypedWithNullEmptyTextDaysAndYesNoKept) {
+    std::vector<jetfile::Table> tables = jetfile::oldDiaryLayout();
+    jetfile::Table& mecze = jetfile::table(tables, u"Mecze"_s);
+    mecze.columns[1].type = Type::Double;   // Id_sezonu
+    mecze.columns[5].type = Type::Integer;  // Wyn1
+    mecze.rows = {
+        {1, 2.0, -1.25, u"D"_s, 1, 300, 0, 1, u""_s},
+        {2, QVariant(), 36000.75, u"W"_s, QVariant(), QVariant(), QVariant(), 1, QVariant()},
+        {3, 1.0, jetfile::jetDate(QDate(1800, 1, 1)), u"N"_s, 1, 1, 1, 1, u"a\r\nb"_s},
+    };
+    jetfile::Table& rozgrywki = jetfile::table(tables, u"Rozgrywki"_s);
+    rozgrywki.columns[2].type = Type::Integer;  // Oficjalny as a number
+    rozgrywki.rows = {{1, u"Liga"_s, 1}, {2, u"Sparing"_s, 0}, {3, u"Puchar"_s, -1}};
+    jetfile::table(tables, u"Jak"_s).rows = {{1, u"samobójczy"_s, true}, {2, u"z gry"_s, false}};
+
+    for (const Version version : {Version::Jet3, Version::Jet4}) {
+        const jet::OldDiary diary = jet::readOldDiary(oldFile(tables, {version}));
+        const auto& m = diary.table(u"Mecze"_s).rows;
+        ASSERT_EQ(m.size(), 3u);
+        EXPECT_EQ(m[0][2].toDate(), QDate(1899, 12, 29)) << "the day of a time before 1900";
+        EXPECT_EQ(m[1][2].toDate(), QDate(1998, 7, 24)) << "the day of a time after noon";
+        EXPECT_EQ(m[2][2].toDate(), QDate(1800, 1, 1));
+        EXPECT_EQ(m[0][1], QVariant(qlonglong(2)));
+        EXPECT_EQ(m[0][5], QVariant(qlonglong(300)));
+        EXPECT_FALSE(m[0][8].isNull()) << "an empty comment is not Null";
+        EXPECT_EQ(m[0][8].toString(), u""_s);
+        EXPECT_TRUE(m[1][8].isNull());
+        EXPECT_TRUE(m[1][1].isNull());
+        EXPECT_TRUE(m[1][5].isNull());
+        EXPECT_EQ(m[2][8].toString(), u"a\r\nb"_s);
+        QVariantList oficjalne;
+        for (const QVariantList& row : diary.table(u"Rozgrywki"_s).rows) {
+            oficjalne << row[2];
+        }
+        EXPECT_EQ(oficjalne, (QVariantList{qlonglong(-1), qlonglong(0), qlonglong(-1)}));
+        EXPECT_EQ(diary.table(u"Jak"_s).rows[0][2], QVariant(qlonglong(-1)));
+        EXPECT_EQ(diary.table(u"Jak"_s).rows[1][2], QVariant(qlonglong(0)));
+    }
+}
+
+// Long comments lie outside their rows, in one long value page or in a chain of them.
+TEST_F(OldDiaryTest, LongCommentsAreReadWhole) {
+    const QString line = u"Zażółć gęślą jaźń – długi komentarz.\r\n"_s;
+    original.exec(
+        u"UPDATE Mecze SET Komentarz = '%1' WHERE Id_meczu = 2;"
+        u"UPDATE Mecze SET Komentarz = '%2' WHERE Id_meczu = 3"_s.arg(line.repeated(20),
+                                                                      line.repeated(3000)));
+    for (const Variant& v : kVariants) {
+        SCOPED_TRACE(v.name);
+        const jet::OldDiary diary = jet::readOldDiary(oldFile(v.options));
+        const auto& m = diary.table(u"Mecze"_s).rows;
+        EXPECT_EQ(m[1][8].toString(), line.repeated(20));
+        EXPECT_EQ(m[2][8].toString(), line.repeated(3000));
+    }
+}
+
+TEST_F(OldDiaryTest, ProgressCountsEveryRowUpToTheTotal) {
+    const QString old = oldFile(Version::Jet3);
+    jet::JetReader reader(old);
+    EXPECT_EQ(reader.format(), jet::Format::Jet3);
+    EXPECT_EQ(reader.declaredRows(), 35);
+    const auto recorder = [](std::vector<qint64>& steps, qint64& last) {
+        return [&](qint64 done, qint64 total) {
+            steps.push_back(done);
+            last = total;
+        };
+    };
+    std::vector<qint64> reading, writing;
+    qint64 readTotal = 0, writeTotal = 0;
+    const jet::OldDiary diary = reader.read(recorder(reading, readTotal));
+    jet::importToNewFile(diary, file(u"Nowy.mdb"_s), recorder(writing, writeTotal));
+    for (const auto* steps : {&reading, &writing}) {
+        ASSERT_EQ(steps->size(), 35u);
+        for (size_t i = 0; i < steps->size(); ++i) {
+            EXPECT_EQ((*steps)[i], static_cast<qint64>(i) + 1);
+        }
+    }
+    EXPECT_EQ(readTotal, 35);
+    EXPECT_EQ(writeTotal, 35);
+}
+
+// Goals of a match the old file lacks cannot be kept: no window showed them, and the new
+// diary's goals belong to a match. The count is reported.
+TEST_F(OldDiaryTest, GoalsOfMissingMatchesAreLeftOutAndCounted) {
+    std::vector<jetfile::Table> tables = awkwardTables();
+    auto& bramki = jetfile::table(tables, u"Bramki"_s).rows;
+    bramki.push_back({77, 1, true, 1, 5, 1});
+    bramki.push_back({77, 2, false, 2, 6, 1});
+    const jet::OldDiary diary = jet::readOldDiary(oldFile(tables));
+    const QString converted = file(u"Nowy.mdb"_s);
+    const jet::ImportResult result = jet::importToNewFile(diary, converted);
+    EXPECT_EQ(result.droppedGoals, 2);
+    EXPECT_EQ(result.rows.back(), (std::pair<QString, qint64>{u"Bramki"_s, 10}));
+    EXPECT_EQ(dump(converted), dump(original.path()));
+    EXPECT_EQ(engine::checkDatabase(converted), u"ok"_s);
+}
+
+// Rows the new diary's keys refuse stop the conversion with the row named; nothing is left.
+TEST_F(OldDiaryTest, RowsTheNewDiaryCannotHoldStopTheConversion) {
+    const struct {
+        const char* name;
+        std::function<void(std::vector<jetfile::Table>&)> change;
+        int number;
+        QString words;
+    } cases[] = {
+        {"a goal twice at one position",
+         [](auto& t) {
+             jetfile::table(t, u"Bramki"_s).rows.push_back({1, 2, true, 6, 80, 1});
+         },
+         engine::err::DuplicateKey,
+         u"Nie można przenieść wiersza (Id_meczu 1, Nr_pozycji 2) tabeli 'Bramki'"_s},
+        {"a club name twice",
+         [](auto& t) {
+             jetfile::table(t, u"Kluby"_s).rows.push_back({6, u"ŁKS Łódź"_s});
+         },
+         engine::err::DuplicateKey, u"(Id_klubu 6, Druzyna ŁKS Łódź) tabeli 'Kluby'"_s},
+        {"a match without an id",
+         [](auto& t) { jetfile::table(t, u"Mecze"_s).rows[2][0] = QVariant(); },
+         engine::err::ConversionError,
+         u"w tabeli 'Mecze', wierszu 3, kolumna 'Id_meczu' jest pusta"_s},
+        {"a score that is not whole",
+         [](auto& t) {
+             auto& mecze = jetfile::table(t, u"Mecze"_s);
+             mecze.columns[5].type = Type::Double;
+             mecze.rows[1][5] = 2.5;
+         },
+         engine::err::ConversionError, u"kolumna 'Wyn1' zawiera 2.5 zamiast liczby całkowitej"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<jetfile::Table> tables = awkwardTables();
+        c.change(tables);
+        const QString old = oldFile(tables);
+        const QStringList before = filesIn(original.dir());
+        try {
+            jet::importToNewFile(jet::readOldDiary(old), file(u"Nowy.mdb"_s));
+            ADD_FAILURE() << "converted";
+        } catch (const engine::Error& e) {
+            EXPECT_EQ(e.number(), c.number);
+            EXPECT_TRUE(e.description().contains(c.words)) << e.description().toStdString();
+        }
+        EXPECT_EQ(filesIn(original.dir()), before);
+    }
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// Every kind of bad file: a clear Polish message with its number, no diary written, the file's
+// bytes untouched.
+TEST_F(OldDiaryTest, BadFilesAreRefusedClearlyAndLeftAlone) {
+    const QString good3 = oldFile(Version::Jet3, u"Dobry3.mdb"_s);
+    const QString good4 = oldFile(Version::Jet4, u"Dobry4.mdb"_s);
+    const QByteArray jet3 = bytesOf(good3);
+    const QByteArray jet4 = bytesOf(good4);
+    ASSERT_EQ(jet3.size() % 2048, 0);
+
+    std::vector<jetfile::Table> otherTables{
+        {u"Klienci"_s,
+         {{u"Id"_s, Type::Long, 0, true}, {u"Nazwa"_s, Type::Text}},
+         {{1, u"Kowalski"_s}}},
+        {u"Faktury"_s, {{u"Id"_s, Type::Long, 0, true}}, {{1}}}};
+    std::vector<jetfile::Table> noNickname = jetfile::oldDiaryLayout();
+    jetfile::table(noNickname, u"Gracze"_s).columns.pop_back();
+    std::vector<jetfile::Table> textDates = jetfile::oldDiaryLayout();
+    jetfile::table(textDates, u"Mecze"_s).columns[2].type = Type::Text;
+
+    const auto jetFile = [&](const QString& name, const std::vector<jetfile::Table>& tables,
+                             const Options& options) {
+        jetfile::writeJetFile(file(name), tables, options);
+    };
+    // The pages of Mecze in the Jet 3 file, found by their owner: the page of its definition.
+    const auto withDamagedMatches = [&](char fill, bool keepHeader) {
+        QByteArray bytes = jet3;
+        for (qsizetype p = 3; p < bytes.size() / 2048; ++p) {
+            const QByteArray page = bytes.mid(p * 2048, 2048);
+            if (page[0] == 0x01 && page.mid(8, 2) == QByteArray("\x06\x00", 2)) {
+                const qsizetype owner = static_cast<unsigned char>(page[4]);
+                if (owner * 2048 < bytes.size() && bytes[owner * 2048] == 0x02 &&
+                    bytes.mid(owner * 2048 + 12, 4) == QByteArray("\x06\x00\x00\x00", 4)) {
+                    bytes.replace(p * 2048 + (keepHeader ? 10 : 0), 2048 - (keepHeader ? 10 : 0),
+                                  QByteArray(2048 - (keepHeader ? 10 : 0), fill));
+                    return bytes;
+                }
+            }
+        }
+        ADD_FAILURE() << "no page of six matches";
+        return bytes;
+    };
+
+    const struct {
+        const char* name;
+        std::function<QString()> make;
+        int number;
+        QString words;
+    } cases[] = {
+        {"missing", [&] { return file(u"Brak.mdb"_s); }, engine::err::FileNotFound,
+         u"Nie można odnaleźć pliku"_s},
+        {"empty",
+         [&] {
+             writeBytes(file(u"Pusty.mdb"_s), {});
+             return file(u"Pusty.mdb"_s);
+         },
+         engine::err::NotADatabase, u"jest pusty"_s},
+        {"text",
+         [&] {
+             writeBytes(file(u"Tekst.mdb"_s), "To nie jest baza danych, tylko zwykły tekst.\n");
+             return file(u"Tekst.mdb"_s);
+         },
+         engine::err::NotADatabase, u"nie jest dziennikiem dawnej wersji programu Mirvola"_s},
+        {"this program's diary", [&] { return original.path(); }, engine::err::NotADatabase,
+         u"nie jest dziennikiem dawnej wersji programu Mirvola"_s},
+        {"other tables",
+         [&] {
+             jetFile(u"Obcy.mdb"_s, otherTables, Version::Jet4);
+             return file(u"Obcy.mdb"_s);
+         },
+         engine::err::TableNotFound,
+         u"nie jest dziennikiem dawnej wersji programu Mirvola: brak tabeli 'Sezony'"_s},
+        {"a missing column",
+         [&] {
+             jetFile(u"BezPrzydomka.mdb"_s, noNickname, Version::Jet3);
+             return file(u"BezPrzydomka.mdb"_s);
+         },
+         engine::err::ItemNotFound, u"w tabeli 'Gracze' brak kolumny 'Przydomek'"_s},
+        {"a column of another type",
+         [&] {
+             jetFile(u"DatyTekstem.mdb"_s, textDates, Version::Jet3);
+             return file(u"DatyTekstem.mdb"_s);
+         },
+         engine::err::ConversionError, u"kolumna 'Data' tabeli 'Mecze' ma typ Tekst"_s},
+        {"Jet 3 with a password",
+         [&] {
+             writeOldDiary(original.path(), file(u"Haslo3.mdb"_s),
+                           withPassword(Version::Jet3, u"tajne"_s));
+             return file(u"Haslo3.mdb"_s);
+         },
+         engine::err::InvalidPassword, u"jest chroniony hasłem"_s},
+        {"Jet 4 with a password",
+         [&] {
+             writeOldDiary(original.path(), file(u"Haslo4.mdb"_s),
+                           withPassword(Version::Jet4, u"żółw"_s));
+             return file(u"Haslo4.mdb"_s);
+         },
+         engine::err::InvalidPassword, u"jest chroniony hasłem"_s},
+        {"a later format",
+         [&] {
+             QByteArray bytes = jet4;
+             bytes[0x14] = 0x03;
+             writeBytes(file(u"Nowszy.mdb"_s), bytes);
+             return file(u"Nowszy.mdb"_s);
+         },
+         engine::err::NotADatabase, u"w nowszym formacie"_s},
+        {"cut inside a page",
+         [&] {
+             writeBytes(file(u"Uciety.mdb"_s), jet3.left(jet3.size() - 1000));
+             return file(u"Uciety.mdb"_s);
+         },
+         engine::err::Corrupt, u"jest uszkodzony lub niekompletny"_s},
+        {"cut to its first pages",
+         [&] {
+             writeBytes(file(u"Poczatek.mdb"_s), jet4.left(4 * 4096));
+             return file(u"Poczatek.mdb"_s);
+         },
+         engine::err::Corrupt, u"nie można odczytać spisu tabel"_s},
+        {"the last pages missing",
+         [&] {
+             writeBytes(file(u"BezKonca.mdb"_s), jet3.left(jet3.size() - 2 * 2048));
+             return file(u"BezKonca.mdb"_s);
+         },
+         engine::err::Corrupt, u"jest uszkodzony lub niekompletny"_s},
+        {"the catalog's definition overwritten",
+         [&] {
+             QByteArray bytes = jet3;
+             bytes.replace(2 * 2048, 2048, QByteArray(2048, '\xab'));
+             writeBytes(file(u"BezSpisu.mdb"_s), bytes);
+             return file(u"BezSpisu.mdb"_s);
+         },
+         engine::err::Corrupt, u"nie można odczytać spisu tabel"_s},
+        {"a page of matches zeroed",
+         [&] {
+             writeBytes(file(u"Zera.mdb"_s), withDamagedMatches('\0', false));
+             return file(u"Zera.mdb"_s);
+         },
+         engine::err::Corrupt, u"tabela 'Mecze' ma 0 z 6 wierszy"_s},
+        {"the page of the long comments zeroed",
+         [&] {
+             QByteArray bytes = jet4;
+             const qsizetype page = bytes.indexOf("LVAL") / 4096;
+             EXPECT_GT(page, 2);
+             bytes.replace(page * 4096, 4096, QByteArray(4096, '\0'));
+             writeBytes(file(u"BezKomentarzy.mdb"_s), bytes);
+             return file(u"BezKomentarzy.mdb"_s);
+         },
+         engine::err::Corrupt,
+         u"nie można odczytać całego tekstu w tabeli 'Mecze', wierszu 1, kolumnie 'Komentarz'"_s},
+        {"a page of matches scribbled over",
+         [&] {
+             writeBytes(file(u"Bazgroly.mdb"_s), withDamagedMatches('\xab', true));
+             return file(u"Bazgroly.mdb"_s);
+         },
+         engine::err::Corrupt, u"jest uszkodzony lub niekompletny"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = c.make();
+        const QByteArray hash = fileHash(path);
+        const QStringList before = filesIn(original.dir());
+        const QString converted = file(u"Nowy.mdb"_s);
+        try {
+            jet::importToNewFile(jet::readOldDiary(path), converted);
+            ADD_FAILURE() << "read";
+        } catch (const engine::Error& e) {
+            EXPECT_EQ(e.number(), c.number) << e.description().toStdString();
+            EXPECT_TRUE(e.description().contains(c.words)) << e.description().toStdString();
+            if (c.number != engine::err::FileNotFound) {
+                EXPECT_TRUE(e.description().contains(QFileInfo(path).fileName()))
+                    << "names the file";
+            }
+        }
+        EXPECT_FALSE(QFileInfo::exists(converted));
+        EXPECT_EQ(fileHash(path), hash);
+        EXPECT_EQ(filesIn(original.dir()), before);
+    }
+}
+
+TEST_F(OldDiaryTest, ReplacingKeepsTheFileThatHadTheNameUnderAFreeName) {
+    const QString diary = original.path();
+    const QStringList rows = dump(diary);
+    const QString old = oldFile(Version::Jet3);
+    ASSERT_TRUE(QFile::remove(diary) && QFile::rename(old, diary));
+    const QByteArray oldHash = fileHash(diary);
+    writeBytes(file(u"Mirvola.jet.mdb"_s), "zajęte");
+    ASSERT_TRUE(jet::isJetFile(diary));
+
+    const jet::ImportResult result =
+        jet::importReplacing(jet::readOldDiary(diary), diary, u"jet"_s);
+    EXPECT_EQ(result.keptAs, file(u"Mirvola.jet.2.mdb"_s));
+    EXPECT_EQ(fileHash(result.keptAs), oldHash);
+    EXPECT_EQ(bytesOf(file(u"Mirvola.jet.mdb"_s)), "zajęte");
+    EXPECT_FALSE(jet::isJetFile(diary));
+    EXPECT_EQ(dump(diary), rows);
+    EXPECT_EQ(filesIn(original.dir()), qs({"Mirvola.jet.2.mdb", "Mirvola.jet.mdb", "Mirvola.mdb"}));
+}
+
+TEST(OldDiaryNames, KeptNamesCarryTheTagAndANumber) {
+    EXPECT_EQ(jet::keptName(u"/a/b/Mirvola.mdb"_s, u"jet"_s, 1), u"/a/b/Mirvola.jet.mdb"_s);
+    EXPECT_EQ(jet::keptName(u"/a/b/Mirvola.mdb"_s, u"jet"_s, 3), u"/a/b/Mirvola.jet.3.mdb"_s);
+    EXPECT_EQ(jet::keptName(u"/a/dziennik"_s, u"poprzedni"_s, 1), u"/a/dziennik.poprzedni"_s);
+}
+
+// ---- mirvola-db import ---------------------------------------------------------------------
+
+struct ToolRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+ToolRun run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "the tool crashed";
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+ToolRun tool(const QStringList& arguments) {
+    return run(qEnvironmentVariable("MIRVOLA_DB_TOOL"), arguments);
+}
+
+TEST_F(OldDiaryTest, ToolImportsPrintsTheRowsAndNeverOverwrites) {
+    ASSERT_FALSE(qEnvironmentVariable("MIRVOLA_DB_TOOL").isEmpty());
+    const QString old = oldFile(Version::Jet4);
+    const QString converted = file(u"Nowy.mdb"_s);
+    const ToolRun run = tool({u"import"_s, old, converted});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out,
+              u"Jet 4\nSezony\t3\nKluby\t4\nRozgrywki\t3\nJak\t4\nGracze\t5\nMecze\t6\n"
+              "Bramki\t10\n"_s);
+    EXPECT_EQ(dump(converted), dump(original.path()));
+
+    const QByteArray before = fileHash(converted);
+    const ToolRun again = tool({u"import"_s, old, converted});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(again.err.contains(u"3204"_s)) << again.err.toStdString();
+    EXPECT_EQ(fileHash(converted), before);
+
+    const ToolRun bad = tool({u"import"_s, original.path(), file(u"Inny.mdb"_s)});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_TRUE(bad.err.startsWith(u"mirvola-db: błąd 3343: "_s)) << bad.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(file(u"Inny.mdb"_s)));
+    EXPECT_EQ(tool({u"import"_s, old}).status, 2);
+}
+
+// A folder the user may not write in: nothing is written, the old file stays, the message
+// says why. Root writes anywhere, so as root the tool runs as the unprivileged user nobody.
+TEST_F(OldDiaryTest, ToolLeavesAFolderItMayNotWriteInAlone) {
+    const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);
+    const bool root = ::geteuid() == 0;
+    if (root && setpriv.isEmpty()) {
+        GTEST_SKIP() << "running as root, and setpriv (util-linux) is missing to run the tool as "
+                        "an unprivileged user";
+    }
+    const QString old = oldFile(Version::Jet3);
+    const QString converted = file(u"Nowy.mdb"_s);
+    const QByteArray hash = fileHash(old);
+    const QStringList before = filesIn(original.dir());
+    const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    const auto enterable = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(old, readable));
+    ASSERT_TRUE(QFile::setPermissions(original.dir(), readable | enterable));
+
+    QStringList arguments{u"import"_s, old, converted};
+    QString program = qEnvironmentVariable("MIRVOLA_DB_TOOL");
+    if (root) {
+        arguments =
+            QStringList{u"--reuid=nobody"_s, u"--regid=nogroup"_s, u"--clear-groups"_s, program} +
+            arguments;
+        program = setpriv;
+    }
+    const ToolRun result = run(program, arguments);
+    QFile::setPermissions(original.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.contains(u"błąd 3051: Nie można utworzyć pliku w katalogu"_s))
+        << result.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(converted));
+    EXPECT_EQ(fileHash(old), hash);
+    EXPECT_EQ(filesIn(original.dir()), before);
+}
+
+// ---- a conversion killed at any moment ----------------------------------------------------
+
+// Run by ConversionKilledAtAnyMomentLeavesAWholeDiary in a child process of its own.
+TEST(OldDiaryChild, DISABLED_ConvertsTheDiaryWhereItLies) {
+    const QString diary = qEnvironmentVariable("MIRVOLA_CHILD_DIARY");
+    ASSERT_FALSE(diary.isEmpty());
+    jet::importReplacing(jet::readOldDiary(diary), diary, u"jet"_s);
+}
+
+// The conversion of the program's own diary, killed at moments spread over its run: the name
+// Mirvola.mdb holds at every moment either the old file, unchanged, or the whole new diary,
+// and then the old file is kept beside it.
+TEST(OldDiaryKilled, ConversionKilledAtAnyMomentLeavesAWholeDiary) {
+    Diary big;
+    demo::createDiary(big.dir() + u"/Demo.mdb"_s, 20);
+    const QString old = big.dir() + u"/Stary.mdb"_s;
+    writeOldDiary(big.dir() + u"/Demo.mdb"_s, old, Version::Jet3);
+    const QByteArray oldHash = fileHash(old);
+    const QStringList expected = dump(big.dir() + u"/Demo.mdb"_s);
+    const QString diary = big.path();
+    const QString kept = big.dir() + u"/Mirvola.jet.mdb"_s;
+
+    bool finished = false;
+    int converted = 0;
+    for (int delay = 0; !finished && delay < 5000; delay += 40) {
+        SCOPED_TRACE(::testing::Message() << "killed after " << delay << " ms");
+        for (const QString& name : filesIn(big.dir())) {
+            if (name != u"Stary.mdb"_s && name != u"Demo.mdb"_s) {
+                QFile::remove(big.dir() + u'/' + name);
+            }
+        }
+        ASSERT_TRUE(QFile::copy(old, diary));
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"MIRVOLA_CHILD_DIARY"_s, diary);
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {u"--gtest_also_run_disabled_tests"_s,
+                     u"--gtest_filter=OldDiaryChild.DISABLED_ConvertsTheDiaryWhereItLies"_s});
+        ASSERT_TRUE(child.waitForStarted());
+        finished = child.waitForFinished(delay);
+        if (!finished) {
+            child.kill();
+            child.waitForFinished();
+        } else {
+            EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+        }
+        if (fileHash(diary) == oldHash) {
+            EXPECT_TRUE(!QFileInfo::exists(kept) || fileHash(kept) == oldHash);
+            continue;
+        }
+        ++converted;
+        EXPECT_FALSE(jet::isJetFile(diary));
+        EXPECT_EQ(engine::checkDatabase(diary), u"ok"_s);
+        EXPECT_EQ(dump(diary), expected);
+        EXPECT_EQ(fileHash(kept), oldHash) << "the old file is kept";
+    }
+    EXPECT_TRUE(finished) << "the conversion never ended";
+    EXPECT_GE(converted, 1);
+}
+
+}  // namespace
