@@ -50,19 +50,6 @@ QString nazwaZachowanego(const QString& sciezka, const QString& znacznik) {
     return nazwaPliku(nazwa);
 }
 
-// "1 mecz", "2 mecze", "5 meczów", "22 mecze", "112 meczów".
-QString liczbaMeczow(qint64 n) {
-    const qint64 jednosci = n % 10;
-    const qint64 setki = n % 100;
-    if (n == 1) {
-        return QStringLiteral("1 mecz");
-    }
-    if (jednosci >= 2 && jednosci <= 4 && (setki < 12 || setki > 14)) {
-        return QStringLiteral("%1 mecze").arg(n);
-    }
-    return QStringLiteral("%1 meczów").arg(n);
-}
-
 QString pominieteBramki(const jet::ImportResult& wynik) {
     if (wynik.droppedGoals == 0) {
         return QString();
@@ -107,7 +94,7 @@ bool czyWczytac(QWidget* okno, const QString& plik, const jet::OldDiary& dzienni
             "Dziennik z pliku %1 zawiera %2.\n"
             "Czy wczytać go w miejsce bieżącego dziennika?\n\n"
             "Bieżący dziennik zostanie zachowany jako kopia zapasowa %3 obok niego.")
-            .arg(QDir::toNativeSeparators(plik), liczbaMeczow(mecze),
+            .arg(QDir::toNativeSeparators(plik), ui::liczbaMeczow(mecze),
                  nazwaZachowanego(baza, kZnacznikPoprzedniego));
     return ui::messageBox(okno, kTytulPytanie, pytanie, Buttons::YesNo, Icon::Question,
                           Answer::No) == Answer::Yes;

@@ -111,6 +111,18 @@ QString dzienTygodnia(const QDate& data) {
     return QString::fromUtf8(dni[static_cast<size_t>(data.dayOfWeek() - 1)]);
 }
 
+QString liczbaMeczow(qint64 n) {
+    const qint64 jednosci = n % 10;
+    const qint64 setki = n % 100;
+    if (n == 1) {
+        return QStringLiteral("1 mecz");
+    }
+    if (jednosci >= 2 && jednosci <= 4 && (setki < 12 || setki > 14)) {
+        return QStringLiteral("%1 mecze").arg(n);
+    }
+    return QStringLiteral("%1 meczów").arg(n);
+}
+
 QString tekstBledu(const engine::Error& e, bool niezapisane) {
     QString tekst =
         QStringLiteral("Wystąpił błąd numer %1\n%2").arg(e.number()).arg(e.description());

@@ -43,6 +43,10 @@ QString dataSlownie(const QDate& data);
 // The Polish name of the weekday ("niedziela").
 QString dzienTygodnia(const QDate& data);
 
+// A number of matches with the noun in its Polish form: "1 mecz", "2 mecze", "5 meczów",
+// "22 mecze", "112 meczów".
+QString liczbaMeczow(qint64 n);
+
 // "Wystąpił błąd numer N" + line feed + description; with `niezapisane` two line feeds and
 // "Dane nie zostały zapisane." follow.
 QString tekstBledu(const engine::Error& e, bool niezapisane = false);

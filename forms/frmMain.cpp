@@ -5,6 +5,7 @@
 #include "data/engine/FileOps.h"
 #include "forms/DawnyDziennik.h"
 #include "forms/Dialogs.h"
+#include "forms/KopiaZapasowa.h"
 #include "forms/ListExport.h"
 #include "forms/Toolkit.h"
 #include "forms/frmAbout.h"
@@ -248,6 +249,9 @@ void frmMain::PolaczPolecenia() {
     connect(f.itmEksportuj, &QAction::triggered, this, [this] {
         ui::EksportujDoCsv(this, ui::tabelaListy(m_ui->lstMecze), QStringLiteral("mecze"));
     });
+    connect(f.itmKopiaZapasowa, &QAction::triggered, this, [this] { KopiaZapasowa::Utworz(this); });
+    connect(f.itmPrzywrocZKopii, &QAction::triggered, this,
+            [this] { KopiaZapasowa::Przywroc(this); });
     connect(f.itmWczytajDawnyDziennik, &QAction::triggered, this,
             [this] { DawnyDziennik::Wczytaj(this); });
     connect(f.itmKoniec, &QAction::triggered, this, &QWidget::close);

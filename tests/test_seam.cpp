@@ -119,6 +119,17 @@ TEST(Seam, ScriptAnswersATinyWindow) {
     EXPECT_EQ(w.polecenie(), u"bez pliku"_s);
 }
 
+TEST(Toolkit, MatchCountsTakeThePolishFormOfTheNoun) {
+    EXPECT_EQ(ui::liczbaMeczow(0), u"0 meczów"_s);
+    EXPECT_EQ(ui::liczbaMeczow(1), u"1 mecz"_s);
+    EXPECT_EQ(ui::liczbaMeczow(4), u"4 mecze"_s);
+    EXPECT_EQ(ui::liczbaMeczow(5), u"5 meczów"_s);
+    EXPECT_EQ(ui::liczbaMeczow(12), u"12 meczów"_s);
+    EXPECT_EQ(ui::liczbaMeczow(22), u"22 mecze"_s);
+    EXPECT_EQ(ui::liczbaMeczow(114), u"114 meczów"_s);
+    EXPECT_EQ(ui::liczbaMeczow(1002), u"1002 mecze"_s);
+}
+
 TEST(Toolkit, PolishDatesAndErrorText) {
     EXPECT_EQ(ui::dataSlownie(QDate(2002, 5, 5)), u"5 maja 2002"_s);
     EXPECT_EQ(ui::dataSlownie(QDate(1999, 9, 30)), u"30 września 1999"_s);

@@ -1,5 +1,6 @@
 // mirvola-db: the diary file from the command line, through the program's own engine.
 
+#include "data/Backup.h"
 #include "data/CsvExport.h"
 #include "data/DemoDiary.h"
 #include "data/JetImport.h"
@@ -39,6 +40,7 @@ const char kUsageText[] =
     "  export FILE DIR [--force]\n"
     "                     every table as DIR/<Table>.csv (a spreadsheet's CSV: UTF-8, ';');\n"
     "                     existing files are kept unless --force\n"
+    "  backup FILE DIR    a dated, checked copy of the diary in the folder DIR; prints its path\n"
     "  import OLD NEW     converts the old program's diary OLD (a Jet 3 or Jet 4 file) into the\n"
     "                     new diary NEW (never overwrites) and prints the rows of every table\n";
 
@@ -181,6 +183,11 @@ int exportCsv(const QStringList& args) {
     return 0;
 }
 
+int backupDiary(const QStringList& args) {
+    write(stdout, backup::createBackup(args[0], args[1], QDate::currentDate()) + u'\n');
+    return 0;
+}
+
 int importOld(const QStringList& args) {
     const jet::OldDiary diary = jet::readOldDiary(args[0]);
     const jet::ImportResult result = jet::importToNewFile(diary, args[1]);
@@ -228,6 +235,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("seasons"), {1, 1, seasons}},
         {QStringLiteral("export"), {2, 3, exportCsv}},
         {QStringLiteral("import"), {2, 2, importOld}},
+        {QStringLiteral("backup"), {2, 2, backupDiary}},
     };
     // clang-format on
     QStringList args = QCoreApplication::arguments().mid(1);

@@ -132,18 +132,6 @@ QByteArray schemaText() {
 
 namespace {
 
-// Whole-file work needs the file to itself: no other connection of this process, and an
-// exclusive lock that no other process can share. The lock is kept until the connection
-// closes, so nobody starts writing while the copy is taken.
-void lockExclusively(Connection& connection) {
-    if (Connection::openCount(connection.path()) > 1) {
-        throw errorFromSqlite(SQLITE_BUSY);
-    }
-    connection.exec("PRAGMA locking_mode = EXCLUSIVE");
-    connection.exec("BEGIN EXCLUSIVE");
-    connection.exec("COMMIT");
-}
-
 QStringList singleColumn(Connection& connection, const QString& sql) {
     Statement statement(connection, sql);
     QStringList values;
@@ -424,6 +412,15 @@ QString keepUnderFreeName(const QString& path, const std::function<QString(int)>
         return name;
     }
     return QString();
+}
+
+void lockExclusively(Connection& connection) {
+    if (Connection::openCount(connection.path()) > 1) {
+        throw errorFromSqlite(SQLITE_BUSY);
+    }
+    connection.exec("PRAGMA locking_mode = EXCLUSIVE");
+    connection.exec("BEGIN EXCLUSIVE");
+    connection.exec("COMMIT");
 }
 
 QString checkDatabase(const QString& path) {

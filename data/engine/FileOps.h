@@ -7,6 +7,8 @@
 
 namespace engine {
 
+class Connection;
+
 // Whole-file operations on a closed database file. Both report err::FileInUse when another
 // process (or another open connection) holds the file, and then leave every file untouched.
 
@@ -56,6 +58,11 @@ void publishNew(BuildFile& built, const QString& destination);
 // link to the same file, or a copy where the file system has no links. Returns that name, or an
 // empty text when the file could not be kept.
 QString keepUnderFreeName(const QString& path, const std::function<QString(int)>& nameFor);
+
+// Takes the file behind `connection` to itself: no other connection of this process, and an
+// exclusive lock that no other process can share, kept until the connection closes
+// (err::FileInUse when either holds it).
+void lockExclusively(Connection& connection);
 
 // Runs the integrity check; returns "ok" or the problems found, one per line.
 QString checkDatabase(const QString& path);

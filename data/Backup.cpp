@@ -1,0 +1,255 @@
+#include "data/Backup.h"
+
+#include "data/engine/Connection.h"
+#include "data/engine/Error.h"
+#include "data/engine/FileOps.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <sqlite3.h>
+
+#include <map>
+#include <memory>
+
+#include <sys/stat.h>
+
+namespace backup {
+namespace {
+
+using engine::Connection;
+using engine::Error;
+using engine::Statement;
+
+QString quoted(const QString& path) {
+    return u'\'' + QDir::toNativeSeparators(path) + u'\'';
+}
+
+QString text(sqlite3_stmt* statement, int column) {
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)));
+}
+
+// Tables with their columns, as a connection sees them.
+using Layout = std::map<QString, QStringList>;
+
+Layout layoutOf(sqlite3* db) {
+    Layout layout;
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT m.name, p.name FROM sqlite_master AS m, pragma_table_info(m.name) "
+                       "AS p WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite_%' ORDER BY "
+                       "m.rowid, p.cid",
+                       -1, &raw, nullptr);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, &sqlite3_finalize);
+    while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
+        layout[text(statement.get(), 0)] << text(statement.get(), 1);
+    }
+    return layout;
+}
+
+// The tables and columns every diary has: those of the schema the program creates.
+const Layout& diaryLayout() {
+    static const Layout layout = [] {
+        sqlite3* raw = nullptr;
+        sqlite3_open(":memory:", &raw);
+        const std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, &sqlite3_close);
+        sqlite3_exec(db.get(), engine::schemaText().constData(), nullptr, nullptr, nullptr);
+        return layoutOf(db.get());
+    }();
+    return layout;
+}
+
+qint64 rowCount(const Connection& connection, const QString& table) {
+    Statement count(connection, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table));
+    count.step();
+    return sqlite3_column_int64(count.get(), 0);
+}
+
+std::map<QString, qint64> rowCounts(const Connection& connection) {
+    std::map<QString, qint64> counts;
+    for (const auto& [table, columns] : diaryLayout()) {
+        counts[table] = rowCount(connection, table);
+    }
+    return counts;
+}
+
+Error notADiary(const QString& path, const QString& why) {
+    return Error(engine::err::NotADatabase, QStringLiteral("Plik ") + quoted(path) +
+                                                QStringLiteral(" nie jest kopią dziennika "
+                                                               "programu Mirvola: ") +
+                                                why);
+}
+
+// The seven tables with every column, and a file that passes the integrity check.
+void checkDiary(const Connection& connection, const QString& path) {
+    const Layout found = layoutOf(connection.handle());
+    for (const auto& [table, columns] : diaryLayout()) {
+        const auto it = found.find(table);
+        if (it == found.end()) {
+            throw notADiary(path, QStringLiteral("brak tabeli %1.").arg(table));
+        }
+        for (const QString& column : columns) {
+            if (!it->second.contains(column)) {
+                throw notADiary(path,
+                                QStringLiteral("brak kolumny %1 w tabeli %2.").arg(column, table));
+            }
+        }
+    }
+    const QString check = engine::checkDatabase(path);
+    if (check != QStringLiteral("ok")) {
+        throw Error(engine::err::Corrupt, QStringLiteral("Plik ") + quoted(path) +
+                                              QStringLiteral(" jest uszkodzony: ") + check);
+    }
+}
+
+// Copies the whole database of `from` into the file `to` through SQLite's online backup.
+void copyDatabase(const Connection& from, const QString& to) {
+    const auto destination = Connection::openNew(to);
+    sqlite3_backup* raw = sqlite3_backup_init(destination->handle(), "main", from.handle(), "main");
+    if (raw == nullptr) {
+        throw destination->error(sqlite3_errcode(destination->handle()));
+    }
+    const int stepped = sqlite3_backup_step(raw, -1);
+    const int finished = sqlite3_backup_finish(raw);
+    if (stepped != SQLITE_DONE) {
+        throw engine::errorFromSqlite(stepped, QString());
+    }
+    if (finished != SQLITE_OK) {
+        throw destination->error(finished);
+    }
+}
+
+// The copy is sound and holds the rows the source held when it was taken.
+void verifyCopy(const QString& copy, const std::map<QString, qint64>& expected) {
+    const auto connection = Connection::open(copy, Connection::Mode::ReadOnly);
+    checkDiary(*connection, copy);
+    if (rowCounts(*connection) != expected) {
+        throw Error(engine::err::Corrupt, QStringLiteral("Kopia ") + quoted(copy) +
+                                              QStringLiteral(" nie zawiera wszystkich wierszy "
+                                                             "dziennika."));
+    }
+}
+
+void copyPermissions(const QString& from, const QString& to) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(from).constData(), &info) == 0) {
+        ::chmod(QFile::encodeName(to).constData(), info.st_mode & 07777);
+    }
+}
+
+// A read transaction: what is copied and what is counted are the same rows.
+class ReadTransaction {
+  public:
+    explicit ReadTransaction(const Connection& connection) : m_connection(connection) {
+        m_connection.exec("BEGIN");
+        Statement touch(m_connection, QByteArrayLiteral("SELECT count(*) FROM sqlite_master"));
+        touch.step();
+    }
+    ~ReadTransaction() {
+        try {
+            m_connection.exec("COMMIT");
+        } catch (const Error&) {
+            // Only read: closing the connection ends it all the same.
+        }
+    }
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+  private:
+    const Connection& m_connection;
+};
+
+}  // namespace
+
+QString backupName(const QDate& day, int n) {
+    QString name = QStringLiteral("Mirvola-") + day.toString(QStringLiteral("yyyy-MM-dd"));
+    if (n > 1) {
+        name += u'-' + QString::number(n);
+    }
+    return name + QStringLiteral(".mdb");
+}
+
+QString keptName(const QString& diaryPath, int n) {
+    return diaryPath + QStringLiteral(".przed-przywroceniem") +
+           (n > 1 ? QString::number(n) : QString());
+}
+
+QString createBackup(const QString& diaryPath, const QString& folder, const QDate& day) {
+    const auto diary = Connection::open(diaryPath, Connection::Mode::ReadOnly);
+    const ReadTransaction snapshot(*diary);
+    const std::map<QString, qint64> counts = rowCounts(*diary);
+    if (!QDir().mkpath(folder)) {
+        throw Error(engine::err::CannotOpen,
+                    QStringLiteral("Nie można utworzyć katalogu ") + quoted(folder) + u'.');
+    }
+    const QDir dir(folder);
+    for (int n = 1; n < 1000; ++n) {
+        const QString target = dir.absoluteFilePath(backupName(day, n));
+        if (QFileInfo::exists(target)) {
+            continue;
+        }
+        engine::BuildFile built(target);
+        copyDatabase(*diary, built.path());
+        copyPermissions(diary->path(), built.path());
+        verifyCopy(built.path(), counts);
+        try {
+            engine::publishNew(built, target);
+        } catch (const Error& e) {
+            if (e.number() == engine::err::DestinationExists) {
+                continue;  // taken meanwhile: the next number
+            }
+            throw;
+        }
+        return target;
+    }
+    throw Error(engine::err::DestinationExists,
+                QStringLiteral("W katalogu ") + quoted(folder) +
+                    QStringLiteral(" nie ma już wolnej nazwy dla kopii z tego dnia."));
+}
+
+BackupInfo checkBackup(const QString& backupPath) {
+    std::shared_ptr<Connection> connection;
+    try {
+        connection = Connection::open(backupPath, Connection::Mode::ReadOnly);
+    } catch (const Error& e) {
+        if (e.number() == engine::err::NotADatabase) {
+            throw notADiary(backupPath, QStringLiteral("to nie jest plik dziennika."));
+        }
+        throw;
+    }
+    checkDiary(*connection, backupPath);
+    return {rowCount(*connection, QStringLiteral("Mecze"))};
+}
+
+QString restoreBackup(const QString& backupPath, const QString& diaryPath) {
+    checkBackup(backupPath);
+    const QString diaryFile = QFileInfo(diaryPath).canonicalFilePath();
+    if (diaryFile.isEmpty()) {
+        throw Error(engine::err::FileNotFound,
+                    QStringLiteral("Nie można odnaleźć pliku ") + quoted(diaryPath) + u'.');
+    }
+    // The diary to itself while it is replaced: no other connection, no other process.
+    const auto current = Connection::open(diaryFile);
+    engine::lockExclusively(*current);
+
+    const auto source = Connection::open(backupPath, Connection::Mode::ReadOnly);
+    const ReadTransaction snapshot(*source);
+    engine::BuildFile built(diaryFile);
+    copyDatabase(*source, built.path());
+    verifyCopy(built.path(), rowCounts(*source));
+
+    const QString kept =
+        engine::keepUnderFreeName(diaryFile, [&](int n) { return keptName(diaryFile, n); });
+    if (kept.isEmpty()) {
+        throw Error(engine::err::DiskError,
+                    QStringLiteral("Nie można zachować obecnego dziennika obok pliku ") +
+                        quoted(diaryFile) + QStringLiteral("; nic nie zostało zmienione."));
+    }
+    engine::replaceFileAtomically(built.path(), diaryFile);
+    built.published();
+    return kept;
+}
+
+}  // namespace backup

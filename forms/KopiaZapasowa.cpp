@@ -1,0 +1,141 @@
+#include "forms/KopiaZapasowa.h"
+
+#include "data/Backup.h"
+#include "data/Mirvola.h"
+#include "data/engine/Error.h"
+#include "forms/Dialogs.h"
+#include "forms/Toolkit.h"
+#include "forms/frmMain.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <optional>
+
+namespace KopiaZapasowa {
+namespace {
+
+using ui::Answer;
+using ui::Buttons;
+using ui::Icon;
+
+const QString kKluczKatalogu = QStringLiteral("kopia/katalog");
+const QString kTytulKopii = QStringLiteral("Kopia zapasowa");
+const QString kTytulPrzywracania = QStringLiteral("Przywróć z kopii");
+
+QString katalogKopii() {
+    const QString zapamietany = QSettings().value(kKluczKatalogu).toString();
+    if (!zapamietany.isEmpty() && QFileInfo(zapamietany).isDir()) {
+        return zapamietany;
+    }
+    const QString dokumenty = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(dokumenty).isDir() ? dokumenty : QDir::homePath();
+}
+
+// The name the current diary would be kept under now: the first free one.
+QString nazwaZachowanego() {
+    const QFileInfo baza(Mirvola::SciezkaBazy());
+    const QString plik =
+        baza.canonicalFilePath().isEmpty() ? baza.absoluteFilePath() : baza.canonicalFilePath();
+    QString nazwa;
+    for (int n = 1; n < 1000; ++n) {
+        nazwa = backup::keptName(plik, n);
+        if (!QFileInfo::exists(nazwa)) {
+            break;
+        }
+    }
+    return QFileInfo(nazwa).fileName();
+}
+
+QString natywna(const QString& sciezka) {
+    return QDir::toNativeSeparators(sciezka);
+}
+
+// Runs a step; another process holding the diary gets the program's Retry/Cancel question, any
+// other failure its message. Nothing when the step did not complete.
+template <class F>
+auto Wykonaj(frmMain* okno, const QString& bladPoczatek, F&& krok)
+    -> std::optional<decltype(krok())> {
+    for (;;) {
+        try {
+            const ui::Hourglass klepsydra;
+            return krok();
+        } catch (const engine::Error& e) {
+            if (e.number() == engine::err::FileInUse &&
+                ui::messageBox(okno, QStringLiteral("Komunikat"),
+                               QStringLiteral("Baza jest używana przez inny proces !!!"),
+                               Buttons::RetryCancel, Icon::None) == Answer::Retry) {
+                continue;
+            }
+            if (e.number() != engine::err::FileInUse) {
+                ui::messageBox(okno, QStringLiteral("Błąd"), bladPoczatek + e.description(),
+                               Buttons::Ok, Icon::Critical);
+            }
+            return std::nullopt;
+        }
+    }
+}
+
+}  // namespace
+
+void Utworz(frmMain* okno) {
+    const std::optional<QString> katalog = ui::fileDialog(
+        okno, {ui::FileMode::Directory, kTytulKopii, katalogKopii(), QString(), QString()});
+    if (!katalog) {
+        return;
+    }
+    QSettings().setValue(kKluczKatalogu, *katalog);
+    const auto kopia = Wykonaj(
+        okno, QStringLiteral("Nie udało się wykonać kopii zapasowej.\n"),
+        [&] { return backup::createBackup(Mirvola::SciezkaBazy(), *katalog, ui::today()); });
+    if (kopia) {
+        ui::messageBox(okno, QStringLiteral("Info"),
+                       QStringLiteral("Kopia zapasowa dziennika została zapisana w pliku\n%1")
+                           .arg(natywna(*kopia)),
+                       Buttons::Ok, Icon::Information);
+    }
+}
+
+void Przywroc(frmMain* okno) {
+    const std::optional<QString> plik =
+        ui::fileDialog(okno, {ui::FileMode::Open, kTytulPrzywracania, katalogKopii(), QString(),
+                              QStringLiteral("Dzienniki Mirvola (*.mdb);;Wszystkie pliki (*)")});
+    if (!plik) {
+        return;
+    }
+    backup::BackupInfo kopia;
+    try {
+        const ui::Hourglass klepsydra;
+        kopia = backup::checkBackup(*plik);
+    } catch (const engine::Error& e) {
+        ui::messageBox(okno, QStringLiteral("Komunikat"),
+                       e.description() + QStringLiteral("\nDziennik nie został zmieniony."),
+                       Buttons::Ok, Icon::Exclamation);
+        return;
+    }
+    const QString pytanie =
+        QStringLiteral(
+            "Czy zastąpić dziennik kopią z pliku\n%1\n(%2)?\n\nObecny dziennik "
+            "zostanie zachowany obok jako %3.")
+            .arg(natywna(*plik), ui::liczbaMeczow(kopia.matches), nazwaZachowanego());
+    if (ui::messageBox(okno, QStringLiteral("Pytanie"), pytanie, Buttons::YesNo, Icon::Question,
+                       Answer::No) != Answer::Yes) {
+        return;
+    }
+    const auto zachowany =
+        Wykonaj(okno, QStringLiteral("Nie udało się przywrócić dziennika z kopii.\n"),
+                [&] { return backup::restoreBackup(*plik, Mirvola::SciezkaBazy()); });
+    if (!zachowany) {
+        return;
+    }
+    ui::messageBox(okno, QStringLiteral("Info"),
+                   QStringLiteral("Dziennik został przywrócony z kopii.\nPoprzedni dziennik "
+                                  "zachowano w pliku\n%1")
+                       .arg(natywna(*zachowany)),
+                   Buttons::Ok, Icon::Information);
+    ui::polecenie(okno, [okno] { okno->WypelnijListe(); });
+}
+
+}  // namespace KopiaZapasowa
