@@ -1,6 +1,7 @@
 #include "forms/frmBramkiPilkarza.h"
 
 #include "data/Mirvola.h"
+#include "forms/ListRows.h"
 #include "forms/Toolkit.h"
 #include "forms/frmStatystykiMecze.h"
 #include "ui_frmBramkiPilkarza.h"
@@ -60,6 +61,7 @@ frmBramkiPilkarza::frmBramkiPilkarza(QWidget* parent, double idGracza, const QSt
     lista->setMinimumHeight(lista->height());
     lista->setMaximumHeight(QWIDGETSIZE_MAX);
     sortowanie = std::make_unique<ui::ListSorter>(lista);
+    ui::followKeyboardRow(lista);
     connect(lista->header(), &QHeaderView::sectionClicked, this,
             [this](int kolumna) { sortowanie->headerClicked(kolumna, intKolumna); });
 

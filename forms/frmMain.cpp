@@ -4,6 +4,7 @@
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
 #include "forms/Dialogs.h"
+#include "forms/ListRows.h"
 #include "forms/Toolkit.h"
 #include "forms/frmAbout.h"
 #include "forms/frmMecz.h"
@@ -180,6 +181,8 @@ void frmMain::UstawListe() {
     lista->header()->setSectionsMovable(false);
     lista->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lista->installEventFilter(this);
+    ui::followKeyboardRow(lista);
+    ui::plainTextToolTips(lista);
     m_sortowanie = std::make_unique<ui::ListSorter>(lista);
 }
 
@@ -268,7 +271,7 @@ void frmMain::UstawRozmiar() {
     QTreeWidget* lista = m_ui->lstMecze;
     int szerokosc = 2 * lista->frameWidth();
     for (int i = kNr; i < kKomentarz; ++i) {
-        szerokosc += szerokoscKolumny(kKolumny[i].szerokosc);
+        szerokosc += lista->header()->sectionSize(i);
     }
     const int pasekPrzewijania =
         lista->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lista);
@@ -401,9 +404,10 @@ bool frmMain::tylkoNieoficjalne() const {
 }
 
 void frmMain::Odswiez() {
+    // The list is back in query order for the next header click also when the refill fails.
     m_sortowanie->off();
-    WypelnijListe();
     intKolumna = 0;
+    WypelnijListe();
 }
 
 // The row the commands act on; with rows but none selected they do nothing.
@@ -445,7 +449,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 
 void frmMain::sbarMirvola_Odswiez() {
     const QDateTime teraz = ui::now();
-    const QLocale lokalne = QLocale::system();
+    // The program speaks Polish whatever the system's language, dates included.
+    const QLocale lokalne(QLocale::Polish, QLocale::Poland);
     m_panelData->setText(lokalne.toString(teraz.date(), QLocale::ShortFormat));
     m_panelGodzina->setText(lokalne.toString(teraz.time(), QLocale::ShortFormat));
 }
