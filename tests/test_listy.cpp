@@ -127,6 +127,17 @@ TEST(ListyKlawiatura, MainListCommandsActOnTheRowTheKeysReachedAfterEveryRefill)
         s.message(usunMecz(4), Answer::No);
         klawisze(l, {Qt::Key_Down, Qt::Key_Delete});
     }
+    {
+        // A row taken out of the selection takes the keyboard along: Delete then asks nothing,
+        // and the next key starts from the top row again.
+        Script s;
+        QTest::keyClick(l, Qt::Key_Space, Qt::ControlModifier);
+        EXPECT_TRUE(l->selectedItems().isEmpty());
+        QTest::keyClick(l, Qt::Key_Delete);
+        s.message(usunMecz(1), Answer::No);
+        klawisze(l, {Qt::Key_Down, Qt::Key_Delete});
+        jedenWiersz(l);
+    }
 }
 
 TEST(ListyKlawiatura, StatisticsListsOpenTheRowTheKeysReached) {
