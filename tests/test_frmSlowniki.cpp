@@ -319,9 +319,14 @@ TEST_F(SlownikiTest, NoFilterTextEndsInADatabaseError) {
     // Any error box would be unexpected here.
     Script s;
     const std::pair<const char*, const char*> przypadki[] = {
-        {"[", "Legia [W]"}, {"[W", "Legia [W]"},       {"[W]", "Legia [W]|Wisła"},  // a closed set
-                                                                                    // still is one
-        {"[!", ""},         {"\"%_\\", "Znak \"%_\\"}, {"]", "Legia [W]"},         {"[a-", ""},
+        {"[", "Legia [W]"},
+        {"[W", "Legia [W]"},
+        {"[W]", "Legia [W]|Wisła"},  // a closed set
+                                     // still is one
+        {"[!", ""},
+        {"\"%_\\", "Znak \"%_\\"},
+        {"]", "Legia [W]"},
+        {"[a-", ""},
         {"'[", ""},
     };
     for (const auto& [filtr, wynik] : przypadki) {

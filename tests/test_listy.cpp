@@ -12,12 +12,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QHelpEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QStyleOptionHeader>
 #include <QTextDocumentFragment>
 #include <QToolTip>
@@ -173,78 +170,6 @@ TEST(ListyKlawiatura, StatisticsListsOpenTheRowTheKeysReached) {
     s.modal(u"frmBramkiPilkarza"_s,
             [](QDialog* d) { EXPECT_EQ(d->windowTitle(), u"Bramki piłkarza - Adam Nowak"_s); });
     klawisze(l, {Qt::Key_Down, Qt::Key_Return});
-    s.modal(u"frmBramkiPilkarza"_s, [](QDialog* d) {
-        auto* bramki = child<QTreeWidget>(*d, "lstBramki");
-        ASSERT_EQ(bramki->topLevelItemCount(), 2);
-        klawisze(bramki, {Qt::Key_Down, Qt::Key_Down});
-        jedenWiersz(bramki);
-        EXPECT_EQ(bramki->currentIndex().row(), 1);
-    });
-    klawisze(l, {Qt::Key_Up, Qt::Key_Return});
-}
-
-TEST(ListyKlawiatura, DictionaryCommandsActOnTheRowTheKeysReached) {
-    SampleDiary d;
-    Mirvola::blnPoprawa = Mirvola::False;
-    Script s;
-    s.modal(u"frmSlowniki"_s, [&s](QDialog* okno) {
-        auto* l = child<QListWidget>(*okno, "lstDane");
-        s.message(question(u"Czy usunąć następujące dane?\n\nŁódzki KS"_s, Answer::No),
-                  Answer::Yes);
-        s.message(info(u"Dane zostały usunięte."_s), Answer::Ok);
-        klawisze(l, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Delete});
-        s.input({u"Kluby - modyfikacja"_s, u"Podaj nową nazwę klubu (maksymalnie 21 znaków)"_s,
-                 u"O'Higgins"_s},
-                std::nullopt);
-        klawisze(l, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
-    });
-    frmMain okno;
-    akcja(okno, "itmSlowniki")->trigger();
-    EXPECT_EQ(d.column(u"SELECT Druzyna FROM Kluby ORDER BY Id_klubu"_s),
-              qs({"Legia", "Wisła", "O'Higgins"}));
-}
-
-TEST(ListyKlawiatura, EditorListsAndGridsActOnTheRowTheKeysReached) {
-    SampleDiary d;
-    ui::setClock([] { return QDateTime(QDate(2003, 5, 10), QTime(12, 0)); });
-    Mirvola::blnPoprawa = Mirvola::False;
-    frmMecz w;
-    aktywne(w);
-    auto* wynik = child<QComboBox>(w, "cboWyn_0");
-    wynik->setCurrentIndex(3);
-    auto* gracze = child<QListWidget>(w, "lstGracze_0");
-    Script s;
-    const auto minuta = [&](const char* zawodnik, const QString& odpowiedz) {
-        s.input(
-            u"Pytanie"_s,
-            u"W której minucie "_s + QString::fromUtf8(zawodnik) + u" strzelił bramkę (karny)?"_s,
-            odpowiedz);
-    };
-    minuta("Sean O'Neil", u"30"_s);
-    klawisze(gracze, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
-    minuta("Ronaldinho", u"20"_s);
-    klawisze(gracze, {Qt::Key_Down, Qt::Key_Return});
-    minuta("Adam Nowak", u"10"_s);
-    klawisze(gracze, {Qt::Key_Up, Qt::Key_Up, Qt::Key_Return});
-
-    QTableWidget* g = w.fgrdStrzelcy(0);
-    ASSERT_EQ(column(g, 1), qs({"10", "20", "30"}));
-    s.message(u"Pytanie"_s,
-              u"Czy na pewno usunąć bramkę, którą strzelił Adam Nowak w 10 minucie?"_s, Answer::No);
-    klawisze(g, {Qt::Key_Up, Qt::Key_Up, Qt::Key_Delete});
-    jedenWiersz(g);
-    // The correction dialog takes the player the keys reached in its list.
-    s.modal(u"frmPoprawaGola"_s, [](QDialog* d) {
-        auto* lista = child<QListWidget>(*d, "lstGraczePopr");
-        ASSERT_EQ(lista->currentItem()->text(), u"Adam Nowak"_s);
-        klawisze(lista, {Qt::Key_Down});
-        child<QPushButton>(*d, "cmdOK")->click();
-    });
-    klawisze(g, {Qt::Key_Return});
-    EXPECT_EQ(column(g, 0), qs({"Sean O'Neil", "Ronaldinho", "Sean O'Neil"}));
-    s.verify();
-    w.hide();
-    ui::setClock({});
 }
 
 // The text of a header fits beside the sort arrow, as the style lays the two out.
@@ -281,11 +206,6 @@ TEST(ListyWyglad, HeadersKeepRoomForTheSortArrow) {
     }
     frmStatystykiPilkarze okno;
     naglowkiMieszczaStrzalke(child<QTreeWidget>(okno, "lstGracze"));
-    Script s;
-    s.modal(u"frmBramkiPilkarza"_s,
-            [](QDialog* d) { naglowkiMieszczaStrzalke(child<QTreeWidget>(*d, "lstBramki")); });
-    QTest::keyClick(child<QTreeWidget>(okno, "lstGracze"), Qt::Key_Down);
-    QTest::keyClick(child<QTreeWidget>(okno, "lstGracze"), Qt::Key_Return);
 }
 
 TEST(ListyWyglad, UserTextsShowAsTyped) {
