@@ -1,14 +1,22 @@
 #include "forms/Dialogs.h"
 
+#include "forms/Toolkit.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QStyle>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -111,8 +119,76 @@ QString polishName(const QString& buttonText) {
     return buttonText;
 }
 
+// A date written out ("6 kwietnia 2010") is kept on one line when the text wraps.
+QString unbreakableDates(const QString& text) {
+    static const QRegularExpression date(
+        QStringLiteral("\\b(\\d{1,2}) (stycznia|lutego|marca|kwietnia|maja|czerwca|lipca|sierpnia|"
+                       "września|października|listopada|grudnia) (\\d{4})\\b"));
+    QString result = text;
+    result.replace(date, QStringLiteral("\\1\u00a0\\2\u00a0\\3"));
+    return result;
+}
+
+// Room for the title in the window's title bar, beside the icon and the frame's buttons.
+int titleWidth(const QWidget* box, const QString& title) {
+    const QFontMetrics metrics(QApplication::font("QMdiSubWindowTitleBar"));
+    return metrics.horizontalAdvance(title) +
+           5 * box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box);
+}
+
+// Centred on the window of `parent` when that is on the screen, otherwise on the screen
+// (a box shown while the program starts has no window to stand over yet), and never beyond
+// the screen's edges.
+void centre(QWidget* box, const QWidget* parent) {
+    const QWidget* over = parent && parent->window()->isVisible() ? parent->window() : nullptr;
+    const QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        return;
+    }
+    QRect frame = box->frameGeometry();
+    frame.moveCenter(over ? over->frameGeometry().center() : screen->availableGeometry().center());
+    box->move(naEkranie(frame, over).topLeft());
+}
+
+// The box takes its final size while it is being shown; only then can it be placed.
+class MessageBox : public QMessageBox {
+  public:
+    MessageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+               QMessageBox::StandardButtons buttons, QWidget* parent)
+        : QMessageBox(icon, title, unbreakableDates(text), buttons, parent), m_parent(parent) {
+        // User texts (names, comments) are shown as typed, never read as markup.
+        setTextFormat(Qt::PlainText);
+        if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
+            grid->addItem(new QSpacerItem(titleWidth(this, title), 0, QSizePolicy::Minimum,
+                                          QSizePolicy::Minimum),
+                          grid->rowCount(), 0, 1, grid->columnCount());
+        }
+    }
+
+  protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        centre(this, m_parent);
+    }
+
+  private:
+    QWidget* m_parent;
+};
+
+// An input box stands in the middle of the screen, whatever window asks.
+class InputBox : public QInputDialog {
+  public:
+    using QInputDialog::QInputDialog;
+
+  protected:
+    void showEvent(QShowEvent* event) override {
+        QInputDialog::showEvent(event);
+        centre(this, nullptr);
+    }
+};
+
 Answer showMessage(QWidget* parent, const Message& m) {
-    QMessageBox box(messageIcon(m.icon), m.title, m.text, standardButtons(m.buttons), parent);
+    MessageBox box(messageIcon(m.icon), m.title, m.text, standardButtons(m.buttons), parent);
     box.setDefaultButton(standardButton(m.defaultButton));
     box.setEscapeButton(standardButton(escapeAnswer(m.buttons)));
     for (QAbstractButton* button : box.buttons()) {
@@ -135,19 +211,18 @@ Answer showMessage(QWidget* parent, const Message& m) {
 }
 
 std::optional<QString> showInput(QWidget* parent, const Input& in) {
-    QInputDialog dialog(parent);
+    InputBox dialog(parent);
     dialog.setWindowTitle(in.title);
-    dialog.setLabelText(in.prompt);
+    dialog.setLabelText(unbreakableDates(in.prompt));
     dialog.setTextValue(in.defaultText);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setOkButtonText(polishName(dialog.okButtonText()));
     dialog.setCancelButtonText(polishName(dialog.cancelButtonText()));
-    dialog.adjustSize();
-    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame = dialog.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        dialog.move(frame.topLeft());
+    // The prompt names players as typed; it is never read as markup.
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        label->setTextFormat(Qt::PlainText);
     }
+    dialog.setMinimumWidth(titleWidth(&dialog, in.title));
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }

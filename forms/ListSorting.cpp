@@ -19,6 +19,19 @@ const QCollator& polishCollator() {
     return collator;
 }
 
+void widenToHeader(QHeaderView* header, int column) {
+    if (header->isSectionHidden(column)) {
+        return;
+    }
+    const bool shown = header->isSortIndicatorShown();
+    header->setSortIndicatorShown(true);
+    const int needed = header->sectionSizeHint(column);
+    header->setSortIndicatorShown(shown);
+    if (header->sectionSize(column) < needed) {
+        header->resizeSection(column, needed);
+    }
+}
+
 }  // namespace
 
 bool SortableItem::operator<(const QTreeWidgetItem& other) const {
@@ -42,9 +55,16 @@ QString padded(qlonglong value, int width) {
 }
 
 ListSorter::ListSorter(QTreeWidget* list) : m_list(list) {
+    QHeaderView* header = m_list->header();
     m_list->setSortingEnabled(false);
-    m_list->header()->setSectionsClickable(true);
-    m_list->header()->setSortIndicatorShown(false);
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    // A header narrower than its text and the arrow loses letters once the list is sorted.
+    for (int column = 0; column < header->count(); ++column) {
+        widenToHeader(header, column);
+    }
+    QObject::connect(header, &QHeaderView::sectionResized, header,
+                     [header](int column) { widenToHeader(header, column); });
 }
 
 void ListSorter::headerClicked(int column, int& intKolumna) {

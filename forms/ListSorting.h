@@ -26,6 +26,8 @@ QString padded(qlonglong value, int width);
 // state (call resort() after filling); Refresh turns it off again.
 class ListSorter {
   public:
+    // Every shown column of the list is kept at least as wide as its header with the sort
+    // arrow beside it.
     explicit ListSorter(QTreeWidget* list);
 
     // Applies a click on header section `column` (0-based) and updates intKolumna.

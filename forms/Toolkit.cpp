@@ -4,6 +4,7 @@
 #include "forms/Dialogs.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -70,6 +71,24 @@ int szerokoscKolumny(int tw, const QWidget* widget) {
     const double cyfry = widget->fontMetrics().horizontalAdvance(QStringLiteral("0123456789"));
     const double skala = std::max(1.0, cyfry / twips(10 * 6 * 15, widget));
     return qRound(twips(tw, widget) * skala);
+}
+
+QRect naEkranie(QRect ramka, const QWidget* widget) {
+    const QScreen* screen = widget ? widget->screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        return ramka;
+    }
+    const QRect obszar = screen->availableGeometry();
+    ramka.moveLeft(
+        std::max(obszar.left(), std::min(ramka.left(), obszar.right() - ramka.width() + 1)));
+    ramka.moveTop(
+        std::max(obszar.top(), std::min(ramka.top(), obszar.bottom() - ramka.height() + 1)));
+    return ramka;
+}
+
+void ograniczListe(QComboBox* lista) {
+    lista->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    lista->setMaxVisibleItems(20);
 }
 
 bool nacisnietoEnter(const QEvent* event) {

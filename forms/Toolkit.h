@@ -3,8 +3,10 @@
 #include "data/engine/Error.h"
 
 #include <QDate>
+#include <QRect>
 #include <QString>
 
+class QComboBox;
 class QEvent;
 class QWidget;
 
@@ -31,6 +33,14 @@ int twips(int tw, const QWidget* widget = nullptr);
 // at the screen's density, widened alike where the widget's font has wider digits, so that
 // dates, seasons and names still fit.
 int szerokoscKolumny(int tw, const QWidget* widget);
+
+// The window frame `ramka` moved as little as needed to lie on the available area of the screen
+// that `widget` is on (the primary screen without a widget).
+QRect naEkranie(QRect ramka, const QWidget* widget = nullptr);
+
+// A drop-down list shows about twenty items at a time and scrolls, whatever the style; some
+// styles would otherwise open a long list over the whole height of the screen.
+void ograniczListe(QComboBox* lista);
 
 // Whether `event` is a press of Enter or Return (the old programs' key code 13).
 bool nacisnietoEnter(const QEvent* event);

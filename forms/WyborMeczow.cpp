@@ -1,5 +1,6 @@
 #include "forms/WyborMeczow.h"
 
+#include "forms/ListRows.h"
 #include "forms/frmStatystykiMecze.h"
 
 #include <QCheckBox>
@@ -9,7 +10,9 @@
 
 WyborMeczow::WyborMeczow(QWidget* okno, QListWidget* lstRozgr, std::array<QCheckBox*, 3> chkOpcja,
                          std::function<void()> zmiana)
-    : m_okno(okno), m_lstRozgr(lstRozgr), m_chkOpcja(chkOpcja), m_zmiana(std::move(zmiana)) {}
+    : m_okno(okno), m_lstRozgr(lstRozgr), m_chkOpcja(chkOpcja), m_zmiana(std::move(zmiana)) {
+    ui::followKeyboardRow(m_lstRozgr);
+}
 
 bool WyborMeczow::Wczytaj() {
     const bool wczytane = statystyki::WczytajRozgrywki(m_okno, m_lstRozgr);

@@ -2,6 +2,7 @@
 
 #include "data/Mirvola.h"
 #include "forms/ListExport.h"
+#include "forms/ListRows.h"
 #include "forms/Toolkit.h"
 #include "forms/frmStatystykiMecze.h"
 #include "ui_frmBramkiPilkarza.h"
@@ -62,6 +63,7 @@ frmBramkiPilkarza::frmBramkiPilkarza(QWidget* parent, double idGracza, const QSt
     lista->setMaximumHeight(QWIDGETSIZE_MAX);
     sortowanie = std::make_unique<ui::ListSorter>(lista);
     ui::dodajEksportCsv(lista, QStringLiteral("bramki-pilkarza"));
+    ui::followKeyboardRow(lista);
     connect(lista->header(), &QHeaderView::sectionClicked, this,
             [this](int kolumna) { sortowanie->headerClicked(kolumna, intKolumna); });
 

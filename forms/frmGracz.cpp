@@ -92,9 +92,12 @@ void frmGracz::WczytajGracza() {
     Mirvola::OtworzBaze(Mirvola::strSQL);
     setWindowTitle(QStringLiteral("Gracze - modyfikacja"));
     const engine::Recordset& rs = *Mirvola::rsDane;
-    wpisz(m_ui->txtImie, rs.value(QStringLiteral("Imie")).toString());
-    wpisz(m_ui->txtNazwisko, rs.value(QStringLiteral("Nazwisko")).toString());
-    wpisz(m_ui->txtPrzydomek, rs.value(QStringLiteral("Przydomek")).toString());
+    m_strImie = rs.value(QStringLiteral("Imie")).toString();
+    m_strNazwisko = rs.value(QStringLiteral("Nazwisko")).toString();
+    m_strPrzydomek = rs.value(QStringLiteral("Przydomek")).toString();
+    wpisz(m_ui->txtImie, m_strImie);
+    wpisz(m_ui->txtNazwisko, m_strNazwisko);
+    wpisz(m_ui->txtPrzydomek, m_strPrzydomek);
     Mirvola::ZamknijBaze();
 }
 
@@ -185,9 +188,11 @@ void frmGracz::cmdOK_Click() {
         return;
     }
 
+    // A player saved under the names he already had creates no namesake, even when one
+    // exists (two players of the same names are allowed to stay as they are).
     bool blnIstnieje = false;
     try {
-        blnIstnieje = IstniejeTakiGracz();
+        blnIstnieje = !ImionaBezZmian() && IstniejeTakiGracz();
     } catch (const engine::Error& e) {
         ui::pokazBlad(this, e, true);
         return;
@@ -221,6 +226,16 @@ bool frmGracz::IstniejeTakiGracz() {
     }
     Mirvola::ZamknijBaze();
     return blnInny;
+}
+
+// Unchanged as the engine compares names: blanks around them and letter case do not count.
+bool frmGracz::ImionaBezZmian() const {
+    const auto takieSame = [](const QString& zapisane, const QLineEdit* pole) {
+        return zapisane.trimmed().compare(pole->text(), Qt::CaseInsensitive) == 0;
+    };
+    return blnModyfikacja && takieSame(m_strImie, m_ui->txtImie) &&
+           takieSame(m_strNazwisko, m_ui->txtNazwisko) &&
+           takieSame(m_strPrzydomek, m_ui->txtPrzydomek);
 }
 
 void frmGracz::ZapiszGracza() {

@@ -36,11 +36,14 @@ class frmGracz : public QDialog {
 
     void WczytajGracza();
     bool IstniejeTakiGracz();
+    bool ImionaBezZmian() const;
     void ZapiszGracza();
     void ZapiszWiersz();
     bool PrzejdzKlawiszem(QLineEdit* pole, int klawisz);
 
     std::unique_ptr<Ui::frmGracz> m_ui;
     double dblIdGracza = 0;
+    // The names as stored when the window opened for modifying.
+    QString m_strImie, m_strNazwisko, m_strPrzydomek;
     bool m_loaded = true;
 };

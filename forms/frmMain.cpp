@@ -7,6 +7,7 @@
 #include "forms/Dialogs.h"
 #include "forms/KopiaZapasowa.h"
 #include "forms/ListExport.h"
+#include "forms/ListRows.h"
 #include "forms/Toolkit.h"
 #include "forms/frmAbout.h"
 #include "forms/frmMecz.h"
@@ -189,6 +190,8 @@ void frmMain::UstawListe() {
     lista->header()->setSectionsMovable(false);
     lista->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lista->installEventFilter(this);
+    ui::followKeyboardRow(lista);
+    ui::plainTextToolTips(lista);
     m_sortowanie = std::make_unique<ui::ListSorter>(lista);
     ui::dodajEksportCsv(lista, QStringLiteral("mecze"));
 }
@@ -291,7 +294,7 @@ void frmMain::UstawRozmiar() {
     QTreeWidget* lista = m_ui->lstMecze;
     int szerokosc = 2 * lista->frameWidth();
     for (int i = kNr; i < kKomentarz; ++i) {
-        szerokosc += szerokoscKolumny(kKolumny[i].szerokosc);
+        szerokosc += lista->header()->sectionSize(i);
     }
     const int pasekPrzewijania =
         lista->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lista);
@@ -424,9 +427,10 @@ bool frmMain::tylkoNieoficjalne() const {
 }
 
 void frmMain::Odswiez() {
+    // The list is back in query order for the next header click also when the refill fails.
     m_sortowanie->off();
-    WypelnijListe();
     intKolumna = 0;
+    WypelnijListe();
 }
 
 // The row the commands act on; with rows but none selected they do nothing.
@@ -468,7 +472,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 
 void frmMain::sbarMirvola_Odswiez() {
     const QDateTime teraz = ui::now();
-    const QLocale lokalne = QLocale::system();
+    // The program speaks Polish whatever the system's language, dates included.
+    const QLocale lokalne(QLocale::Polish, QLocale::Poland);
     m_panelData->setText(lokalne.toString(teraz.date(), QLocale::ShortFormat));
     m_panelGodzina->setText(lokalne.toString(teraz.time(), QLocale::ShortFormat));
 }

@@ -5,12 +5,15 @@
 #include "data/Mirvola.h"
 #include "data/engine/Workspace.h"
 #include "forms/Dialogs.h"
+#include "forms/ListRows.h"
 #include "forms/Toolkit.h"
 #include "forms/frmPoprawaGola.h"
 #include "forms/frmSlowniki.h"
 
+#include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -20,7 +23,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTableWidget>
+#include <QTextCharFormat>
 #include <QTimer>
 
 #include <algorithm>
@@ -64,6 +69,77 @@ QVariant idKomorki(const QTableWidgetItem* item) {
 QString komorka(const QTableWidget* g, int wiersz, int kolumna) {
     const QTableWidgetItem* item = g->item(wiersz, kolumna);
     return item ? item->text() : QString();
+}
+
+// The key under which an id cell is looked up in a dictionary read from the database.
+QString klucz(const QString& id) {
+    return tekstId(id.toDouble());
+}
+
+// Id (as text) and name of every row of a two-column query.
+QHash<QString, QString> slownik(const QString& sql) {
+    Mirvola::StrazBazy baza;
+    Mirvola::OtworzBaze(sql);
+    QHash<QString, QString> wpisy;
+    for (engine::Recordset& rs = *Mirvola::rsDane; !rs.eof(); rs.moveNext()) {
+        wpisy.insert(tekstId(rs.value(0).toDouble()), rs.value(1).toString());
+    }
+    return wpisy;
+}
+
+// The old date picker selected the field that was clicked, so that digits typed replaced it,
+// and moved from field to field with the Left and Right keys; Qt's only puts the text cursor
+// there, where digits are refused.
+class WyborPolaDaty : public QObject {
+  public:
+    explicit WyborPolaDaty(QDateEdit* data) : QObject(data), m_data(data) {
+        data->installEventFilter(this);
+        if (auto* pole = data->findChild<QLineEdit*>()) {
+            pole->installEventFilter(this);
+        }
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease && watched != m_data) {
+            m_data->setSelectedSection(m_data->currentSection());
+        } else if (event->type() == QEvent::KeyPress && watched == m_data) {
+            const auto* klawisz = static_cast<QKeyEvent*>(event);
+            const int krok = klawisz->key() == Qt::Key_Left    ? -1
+                             : klawisz->key() == Qt::Key_Right ? 1
+                                                               : 0;
+            if (krok != 0 && klawisz->modifiers() == Qt::NoModifier) {
+                const int pole =
+                    std::clamp(m_data->currentSectionIndex() + krok, 0, m_data->sectionCount() - 1);
+                m_data->setCurrentSectionIndex(pole);
+                m_data->setSelectedSection(m_data->sectionAt(pole));
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    QDateEdit* m_data;
+};
+
+// Days outside the picker's range cannot be chosen; the calendar shows them greyed.
+void wyszarzDniPozaZakresem(QDateEdit* data) {
+    QCalendarWidget* kalendarz = data->calendarWidget();
+    const auto wyszarz = [data, kalendarz](int rok, int miesiac) {
+        QTextCharFormat szary;
+        szary.setForeground(kalendarz->palette().brush(QPalette::Disabled, QPalette::Text));
+        // The page shows up to two weeks of the months before and after.
+        const QDate pierwszy(rok, miesiac, 1);
+        for (QDate d = pierwszy.addDays(-14); d <= pierwszy.addMonths(1).addDays(14);
+             d = d.addDays(1)) {
+            if (d < data->minimumDate() || d > data->maximumDate()) {
+                kalendarz->setDateTextFormat(d, szary);
+            }
+        }
+    };
+    QObject::connect(kalendarz, &QCalendarWidget::currentPageChanged, kalendarz, wyszarz);
+    wyszarz(data->date().year(), data->date().month());
 }
 
 // The minute answer: a number written with a decimal point or comma.
@@ -123,6 +199,9 @@ frmMecz::frmMecz(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::f
     } else {
         UstawDodawanie();
     }
+    new WyborPolaDaty(m_ui->DTPDataMeczu);
+    wyszarzDniPozaZakresem(m_ui->DTPDataMeczu);
+    UstawMiejscaFokus();
     m_ui->lblWynik->setText(cboWyn[0]->currentText() + u" - "_s + cboWyn[1]->currentText());
 }
 
@@ -136,6 +215,9 @@ void frmMecz::zbierzKontrolki() {
     lstGracze = {m_ui->lstGracze_0, m_ui->lstGracze_1};
     txtFiltr = {m_ui->txtFiltr_0, m_ui->txtFiltr_1};
     cmdFiltruj = {m_ui->cmdFiltruj_0, m_ui->cmdFiltruj_1};
+    for (QComboBox* lista : findChildren<QComboBox*>()) {
+        ui::ograniczListe(lista);
+    }
 
     mnuOperacje = new QMenu(u"Operacje"_s, this);
     mnuOperacje->setObjectName(u"mnuOperacje"_s);
@@ -155,6 +237,7 @@ void frmMecz::polaczZdarzenia() {
     }
     for (QRadioButton* opcja : optWybor) {
         connect(opcja, &QRadioButton::toggled, this, [this](bool wybrana) {
+            UstawMiejscaFokus();
             if (wybrana) {
                 UstawEtykiety();
             }
@@ -170,6 +253,8 @@ void frmMecz::polaczZdarzenia() {
         connect(lstGracze[i], &QListWidget::itemDoubleClicked, this,
                 [this, i] { lstGracze_DblClick(i); });
         txtFiltr[i]->installEventFilter(this);
+        ui::followKeyboardRow(lstGracze[i]);
+        ui::followKeyboardRow(m_fgrdStrzelcy[i]);
         lstGracze[i]->installEventFilter(this);
         m_fgrdStrzelcy[i]->installEventFilter(this);
         m_fgrdStrzelcy[i]->viewport()->installEventFilter(this);
@@ -194,6 +279,8 @@ void frmMecz::UlozSiatke(int strona) {
     g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     g->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     g->setWordWrap(false);
+    // The grid is one stop of the window's Tab order; the arrow keys move inside it.
+    g->setTabKeyNavigation(false);
     g->verticalHeader()->hide();
     g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     g->verticalHeader()->setDefaultSectionSize(ui::twips(kWysokoscWiersza, g));
@@ -212,13 +299,12 @@ void frmMecz::UlozSiatke(int strona) {
 
     g->setColumnWidth(kZawodnik, ui::twips(kSzerokoscZawodnika, g));
     g->setColumnWidth(kMinuta, ui::twips(kSzerokoscMinuty, g));
-    g->setColumnWidth(kJak, ui::twips(kSzerokoscJak, g));
     g->setColumnHidden(kIdGracza, true);
     g->setColumnHidden(kIdJak, true);
+    UstawSzerokoscJak(strona);
 
     const int ramka = 2 * g->frameWidth();
     const int wiersz = ui::twips(kWysokoscWiersza, g);
-    g->setFixedWidth(ui::twips(kSzerokoscZawodnika + kSzerokoscMinuty + kSzerokoscJak, g) + ramka);
     g->setFixedHeight(ramka + naglowek->sizeHint().height() + kWidoczneWiersze * wiersz +
                       wiersz / 2);
     // A hidden grid keeps its place, so the controls below it do not jump.
@@ -226,6 +312,29 @@ void frmMecz::UlozSiatke(int strona) {
     polityka.setRetainSizeWhenHidden(true);
     g->setSizePolicy(polityka);
     g->setVisible(true);
+}
+
+// The "Jak" column holds every kind of goal of the dictionary whole; the grid widens with it.
+void frmMecz::UstawSzerokoscJak(int strona) {
+    QTableWidget* g = m_fgrdStrzelcy[strona];
+    const int margines =
+        2 * (g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 1) + 2;
+    int szerokosc = ui::twips(kSzerokoscJak, g);
+    for (int i = 0; i < cboDane[3]->count(); ++i) {
+        szerokosc = std::max(
+            szerokosc, g->fontMetrics().horizontalAdvance(cboDane[3]->itemText(i)) + margines);
+    }
+    g->setColumnWidth(kJak, szerokosc);
+    g->setFixedWidth(ui::twips(kSzerokoscZawodnika + kSzerokoscMinuty, g) + szerokosc +
+                     2 * g->frameWidth());
+}
+
+// Only the opening venue option is a stop of the Tab order, so that Tab never lands on an
+// option that Space would then choose.
+void frmMecz::UstawMiejscaFokus() {
+    for (QRadioButton* opcja : optWybor) {
+        opcja->setFocusPolicy(opcja->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    }
 }
 
 void frmMecz::WczytajMecz() {
@@ -401,7 +510,7 @@ QString frmMecz::ZapytanieGraczy(bool blnFiltr, const QString& strFiltr) {
 
 void frmMecz::WypelnijGraczy(int Index) {
     const ui::Hourglass klepsydra;
-    Mirvola::strSQL = ZapytanieGraczy(blnFiltr, txtFiltr[Index]->text());
+    Mirvola::strSQL = ZapytanieGraczy(blnFiltr[Index], strFiltr[Index]);
     Mirvola::StrazBazy baza;
     Mirvola::OtworzBaze(Mirvola::strSQL);
     engine::Recordset& rs = *Mirvola::rsDane;
@@ -474,7 +583,13 @@ void frmMecz::UstawEtykiety() {
 }
 
 void frmMecz::cmdFiltruj_Click(int Index) {
-    blnFiltr = !txtFiltr[Index]->text().isEmpty();
+    // Trimmed however the button is pressed: its access key leaves the focus in the box.
+    const QString tekst = txtFiltr[Index]->text().trimmed();
+    if (tekst != txtFiltr[Index]->text()) {
+        txtFiltr[Index]->setText(tekst);
+    }
+    blnFiltr[Index] = !tekst.isEmpty();
+    strFiltr[Index] = tekst;
     ui::polecenie(this, [&] { WypelnijGraczy(Index); });
 }
 
@@ -619,6 +734,7 @@ void frmMecz::UporzadkujSiatke(int strona) {
 }
 
 void frmMecz::UstawKoniecSiatki(int strona) {
+    OznaczBrakiJak(strona);
     QTableWidget* g = m_fgrdStrzelcy[strona];
     if (g->rowCount() >= 4) {
         g->setColumnWidth(kZawodnik, ui::twips(kWaskiZawodnik, g));
@@ -626,6 +742,37 @@ void frmMecz::UstawKoniecSiatki(int strona) {
     if (g->rowCount() > 0) {
         ZaznaczWiersz(strona, g->rowCount() - 1);
     }
+}
+
+// A goal whose kind of goal was deleted from the dictionary before the editor opened has no
+// kind; it is marked until a kind is chosen for it, and the match is not saved meanwhile.
+void frmMecz::OznaczBrakiJak(int strona) {
+    static const QBrush kBrak(QColor(255, 200, 200));
+    QTableWidget* g = m_fgrdStrzelcy[strona];
+    for (int r = 0; r < g->rowCount(); ++r) {
+        const bool brak = komorka(g, r, kIdJak).isEmpty();
+        for (int k = kZawodnik; k <= kJak; ++k) {
+            if (QTableWidgetItem* item = g->item(r, k)) {
+                item->setBackground(brak ? kBrak : QBrush());
+                item->setToolTip(brak
+                                     ? u"Brak rodzaju gola: należy go wybrać, poprawiając bramkę."_s
+                                     : QString());
+            }
+        }
+    }
+}
+
+QString frmMecz::BrakJak() const {
+    for (const QTableWidget* g : m_fgrdStrzelcy) {
+        for (int r = 0; r < g->rowCount(); ++r) {
+            if (komorka(g, r, kIdJak).isEmpty()) {
+                return u"Brak rodzaju gola dla bramki, którą strzelił "_s +
+                       komorka(g, r, kZawodnik) + u" w "_s + komorka(g, r, kMinuta) +
+                       u" minucie !!!\nNależy go wybrać, poprawiając bramkę."_s;
+            }
+        }
+    }
+    return QString();
 }
 
 void frmMecz::ZaznaczWiersz(int strona, int wiersz) {
@@ -850,6 +997,12 @@ void frmMecz::cmdOK_Click() {
         ui::messageBox(this, u"Komunikat"_s, brak, ui::Buttons::Ok, ui::Icon::Exclamation);
         return;
     }
+    // A goal without a kind would be stored with none.
+    const QString brakJak = BrakJak();
+    if (!brakJak.isEmpty()) {
+        ui::messageBox(this, u"Komunikat"_s, brakJak, ui::Buttons::Ok, ui::Icon::Exclamation);
+        return;
+    }
     if (ui::messageBox(this, u"Pytanie"_s, u"Czy dane są poprawne?"_s, ui::Buttons::YesNo,
                        ui::Icon::Question) != ui::Answer::Yes) {
         return;
@@ -996,6 +1149,8 @@ void frmMecz::OdswiezPoSlownikach(const Zapamietane& z) {
             przywroc(Index, z.dane[static_cast<size_t>(Index)], 0);
         });
     }
+    UstawSzerokoscJak(0);
+    UstawSzerokoscJak(1);
     for (int strona = 0; strona < 2; ++strona) {
         krok([&] {
             WypelnijGraczy(strona);
@@ -1007,36 +1162,54 @@ void frmMecz::OdswiezPoSlownikach(const Zapamietane& z) {
         });
     }
 
-    // Goal rows follow their players and kinds of goal: new names are shown, rows whose
-    // player or kind is gone (or hidden by the side's filter) are removed.
-    const auto uzgodnij = [this](int strona, int kolumnaId, int kolumnaTekstu,
-                                 const std::vector<double>& ids, const auto& tekstNa) {
-        QTableWidget* g = m_fgrdStrzelcy[strona];
-        for (int r = g->rowCount() - 1; r >= 0; --r) {
-            const double id = komorka(g, r, kolumnaId).toDouble();
-            const auto it = std::find(ids.begin(), ids.end(), id);
-            if (it != ids.end() && !komorka(g, r, kolumnaId).isEmpty()) {
-                g->item(r, kolumnaTekstu)->setText(tekstNa(static_cast<int>(it - ids.begin())));
-            } else {
-                intSiatka = strona;
-                g->setCurrentCell(r, kZawodnik);
-                UsunBramke();
-            }
+    // Goal rows follow their players and kinds of goal: new names are shown, and a row goes
+    // only when its player or its kind is gone from the dictionary. The whole dictionaries are
+    // read for it: a side's list may be shortened by its filter, which says nothing about the
+    // goals already entered.
+    QStringList usuniete;
+    krok([&] {
+        const QHash<QString, QString> gracze = slownik(ZapytanieGraczy(false, QString()));
+        const QHash<QString, QString> rodzaje = slownik(u"SELECT Id_jak, Jak FROM Jak"_s);
+        for (int strona = 0; strona < 2; ++strona) {
+            usuniete += UzgodnijBramki(strona, gracze, rodzaje);
         }
-    };
-    for (int strona = 0; strona < 2; ++strona) {
-        krok([&] {
-            uzgodnij(strona, kIdGracza, kZawodnik, IdGraczy(strona),
-                     [&](int k) { return lstGracze[strona]->item(k)->text(); });
-        });
-    }
-    for (int strona = 0; strona < 2; ++strona) {
-        krok([&] {
-            uzgodnij(strona, kIdJak, kJak, dblIdJak,
-                     [&](int k) { return cboDane[strona + 3]->itemText(k); });
-        });
-    }
+    });
     UstawListyGraczy();
+    if (!usuniete.isEmpty()) {
+        ui::messageBox(this, u"Info"_s, u"Usunięto bramki: "_s + usuniete.join(u", "_s) + u"."_s,
+                       ui::Buttons::Ok, ui::Icon::Information);
+    }
+}
+
+// The rows of one side brought in line with the dictionaries; gives the rows removed, as
+// "name minute'", in the grid's order.
+QStringList frmMecz::UzgodnijBramki(int strona, const QHash<QString, QString>& gracze,
+                                    const QHash<QString, QString>& rodzaje) {
+    QTableWidget* g = m_fgrdStrzelcy[strona];
+    QStringList usuniete;
+    for (int r = g->rowCount() - 1; r >= 0; --r) {
+        // An empty id has no entry to follow: such a row stays as it is (marked when its kind
+        // is missing).
+        const QString idGracza = komorka(g, r, kIdGracza);
+        const QString idJak = komorka(g, r, kIdJak);
+        const bool bezGracza = !idGracza.isEmpty() && !gracze.contains(klucz(idGracza));
+        const bool bezJak = !idJak.isEmpty() && !rodzaje.contains(klucz(idJak));
+        if (bezGracza || bezJak) {
+            usuniete.prepend(komorka(g, r, kZawodnik) + u" "_s + komorka(g, r, kMinuta) + u"'"_s);
+            intSiatka = strona;
+            g->setCurrentCell(r, kZawodnik);
+            UsunBramke();
+            continue;
+        }
+        if (!idGracza.isEmpty()) {
+            g->item(r, kZawodnik)->setText(gracze.value(klucz(idGracza)));
+        }
+        if (!idJak.isEmpty()) {
+            g->item(r, kJak)->setText(rodzaje.value(klucz(idJak)));
+        }
+    }
+    OznaczBrakiJak(strona);
+    return usuniete;
 }
 
 // ---------------------------------------------------------------------------- closing

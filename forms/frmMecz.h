@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -68,6 +69,12 @@ class frmMecz : public QDialog {
     void zbierzKontrolki();
     void polaczZdarzenia();
     void UlozSiatke(int strona);
+    void UstawSzerokoscJak(int strona);
+    void OznaczBrakiJak(int strona);
+    QString BrakJak() const;
+    QStringList UzgodnijBramki(int strona, const QHash<QString, QString>& gracze,
+                               const QHash<QString, QString>& rodzaje);
+    void UstawMiejscaFokus();
     void WczytajMecz();
     void WczytajBramki();
     void UstawDodawanie();
@@ -130,7 +137,10 @@ class frmMecz : public QDialog {
     std::vector<double> dblIdGracza0;
     std::vector<double> dblIdGracza1;
 
-    bool blnFiltr = false;
+    // Each side's players list is filtered on its own: whether a filter applies, and the text
+    // that was applied (not whatever the box holds now).
+    std::array<bool, 2> blnFiltr{};
+    std::array<QString, 2> strFiltr;
     bool blnBezDaty = false;
     bool blnPytaj = true;
     bool blnPominWynik = false;

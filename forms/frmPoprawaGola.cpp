@@ -4,6 +4,7 @@
 
 #include "data/Mirvola.h"
 #include "forms/Dialogs.h"
+#include "forms/ListRows.h"
 #include "forms/Toolkit.h"
 #include "forms/frmMecz.h"
 
@@ -54,6 +55,8 @@ frmPoprawaGola::frmPoprawaGola(frmMecz* edytor)
       m_strona(edytor->intSiatka),
       m_wiersz(edytor->fgrdStrzelcy(edytor->intSiatka)->currentRow()) {
     m_ui->setupUi(this);
+    ui::followKeyboardRow(m_ui->lstGraczePopr);
+    ui::ograniczListe(m_ui->cboJak);
     connect(m_ui->cmdFiltrujPopr, &QPushButton::clicked, this,
             &frmPoprawaGola::cmdFiltrujPopr_Click);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &frmPoprawaGola::cmdOK_Click);
@@ -121,14 +124,31 @@ void frmPoprawaGola::showEvent(QShowEvent* event) {
     UstawPolozenie();
 }
 
-// Over the half of the editor that holds the corrected grid.
+// Over the half of the editor that holds the corrected grid; where the distances would carry it
+// past the editor's right or bottom edge it moves back over the editor, and it never leaves the
+// screen.
 void frmPoprawaGola::UstawPolozenie() {
     const int odstep = m_strona == 0 ? kOdstepLewejSiatki : kOdstepPrawejSiatki;
-    move(m_edytor->x() + ui::twips(odstep, this), m_edytor->y() + ui::twips(kOdstepGorny, this));
+    QRect ramka = frameGeometry();
+    ramka.moveTopLeft(QPoint(m_edytor->x() + ui::twips(odstep, this),
+                             m_edytor->y() + ui::twips(kOdstepGorny, this)));
+    const QRect edytor = m_edytor->frameGeometry();
+    if (ramka.right() > edytor.right()) {
+        ramka.moveRight(std::max(edytor.right(), edytor.left() + ramka.width() - 1));
+    }
+    if (ramka.bottom() > edytor.bottom()) {
+        ramka.moveBottom(std::max(edytor.bottom(), edytor.top() + ramka.height() - 1));
+    }
+    move(ui::naEkranie(ramka, m_edytor).topLeft());
 }
 
 void frmPoprawaGola::cmdFiltrujPopr_Click() {
-    blnFiltrPopr = !m_ui->txtFiltrPopr->text().isEmpty();
+    // Trimmed however the button is pressed: its access key leaves the focus in the box.
+    const QString tekst = m_ui->txtFiltrPopr->text().trimmed();
+    if (tekst != m_ui->txtFiltrPopr->text()) {
+        m_ui->txtFiltrPopr->setText(tekst);
+    }
+    blnFiltrPopr = !tekst.isEmpty();
     ui::polecenie(this, [this] { WypelnijGraczyPopr(); });
 }
 

@@ -3,6 +3,7 @@
 #include "data/Mirvola.h"
 #include "forms/Dialogs.h"
 #include "forms/ListExport.h"
+#include "forms/ListRows.h"
 #include "forms/Toolkit.h"
 #include "forms/WyborMeczow.h"
 #include "forms/frmMecze.h"
@@ -63,6 +64,8 @@ frmRekordy::frmRekordy(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     // The records keep their order: the list does not sort.
     lista->header()->setSectionsClickable(false);
     lista->installEventFilter(this);
+    ui::followKeyboardRow(lista);
+    ui::plainTextToolTips(lista);
     ui::dodajEksportCsv(lista, QStringLiteral("rekordy"));
     connect(lista, &QTreeWidget::itemDoubleClicked, this,
             [this](const QTreeWidgetItem* item) { lstRekordy_DblClick(item); });

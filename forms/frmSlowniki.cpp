@@ -7,6 +7,7 @@
 #include "data/engine/Recordset.h"
 #include "data/engine/Workspace.h"
 #include "forms/Dialogs.h"
+#include "forms/ListRows.h"
 #include "forms/Toolkit.h"
 #include "forms/frmGracz.h"
 
@@ -111,6 +112,7 @@ class Transakcja {
 frmSlowniki::frmSlowniki(QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::frmSlowniki>()) {
     m_ui->setupUi(this);
+    ui::followKeyboardRow(m_ui->lstDane);
     m_ui->lstDane->installEventFilter(this);
     m_ui->txtFiltr->installEventFilter(this);
     // No button is the window's default (Enter in the list modifies, in the filter box it

@@ -3,6 +3,7 @@
 #include "data/Mirvola.h"
 #include "forms/Dialogs.h"
 #include "forms/ListExport.h"
+#include "forms/ListRows.h"
 #include "forms/Toolkit.h"
 #include "forms/frmMecze.h"
 #include "ui_frmStatystykiMecze.h"
@@ -76,6 +77,18 @@ QString UstalMiejsca(const QCheckBox* dom, const QCheckBox* wyjazd, const QCheck
     return kody.isEmpty()
                ? QStringLiteral("('A')")
                : QStringLiteral("(") + kody.join(QStringLiteral(", ")) + QStringLiteral(")");
+}
+
+void UstawWysokoscRozgrywek(QListWidget* lstRozgr) {
+    constexpr int kWidoczneRozgrywki = 8;
+    auto proba = std::make_unique<QListWidgetItem>(QStringLiteral("Ąg"));
+    proba->setFlags(proba->flags() | Qt::ItemIsUserCheckable);
+    proba->setCheckState(Qt::Checked);
+    lstRozgr->addItem(proba.get());
+    const int wiersz = lstRozgr->sizeHintForRow(0);
+    lstRozgr->takeItem(0);
+    lstRozgr->setMinimumHeight(kWidoczneRozgrywki * (wiersz + 2 * lstRozgr->spacing()) +
+                               2 * lstRozgr->frameWidth());
 }
 
 void UstawRozmiarListy(QTreeWidget* lista, int wierszeBezPaska) {
@@ -202,6 +215,7 @@ frmStatystykiMecze::frmStatystykiMecze(QWidget* parent)
         }
     }
     UstawKolory();
+    statystyki::UstawWysokoscRozgrywek(ui->lstRozgr);
 
     QTreeWidget* lista = ui->lstKluby;
     lista->setColumnWidth(kId, 0);
@@ -219,6 +233,8 @@ frmStatystykiMecze::frmStatystykiMecze(QWidget* parent)
     lista->installEventFilter(this);
     ui::dodajEksportCsv(lista, QStringLiteral("statystyki-mecze"));
     DodajEksportBilansu();
+    ui::followKeyboardRow(lista);
+    ui::followKeyboardRow(ui->lstRozgr);
 
     Wczytaj();
 

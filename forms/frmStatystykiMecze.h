@@ -35,6 +35,9 @@ QString UstalRozgrywki(const QListWidget* lstRozgr);
 // "(" + 'D', 'W', 'N' of the checked venue boxes joined by ", " + ")"; "('A')" for none.
 QString UstalMiejsca(const QCheckBox* dom, const QCheckBox* wyjazd, const QCheckBox* neutralny);
 
+// Makes the competition checklist at least eight rows tall; a taller window gives it more.
+void UstawWysokoscRozgrywek(QListWidget* lstRozgr);
+
 // Fixes the size of a report list to its columns' width and to `wierszeBezPaska` rows, so that
 // one row more brings the vertical scroll bar.
 void UstawRozmiarListy(QTreeWidget* lista, int wierszeBezPaska);

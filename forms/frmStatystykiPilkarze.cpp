@@ -3,6 +3,7 @@
 #include "data/Mirvola.h"
 #include "forms/Dialogs.h"
 #include "forms/ListExport.h"
+#include "forms/ListRows.h"
 #include "forms/Toolkit.h"
 #include "forms/frmBramkiPilkarza.h"
 #include "forms/frmStatystykiMecze.h"
@@ -65,6 +66,7 @@ QString Warunek(const QString& kolumna, bool pierwsza, const QString& wartoscPie
 frmStatystykiPilkarze::frmStatystykiPilkarze(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::frmStatystykiPilkarze>()) {
     ui->setupUi(this);
+    statystyki::UstawWysokoscRozgrywek(ui->lstRozgr);
 
     QTreeWidget* lista = ui->lstGracze;
     lista->setColumnWidth(kId, 0);
@@ -79,6 +81,8 @@ frmStatystykiPilkarze::frmStatystykiPilkarze(QWidget* parent)
     sortowanie = std::make_unique<ui::ListSorter>(lista);
     lista->installEventFilter(this);
     ui::dodajEksportCsv(lista, QStringLiteral("statystyki-pilkarze"));
+    ui::followKeyboardRow(lista);
+    ui::followKeyboardRow(ui->lstRozgr);
 
     blnWczytywanie = true;
     if (statystyki::WczytajRozgrywki(this, ui->lstRozgr)) {

@@ -190,6 +190,37 @@ TEST_F(GraczTest, ModifiesUnchangedOrToNewNamesButNotToAnotherPlayers) {
     EXPECT_EQ(gracz(3), u8("NULL|NULL|Ronaldinho Gaucho de Assis"));
 }
 
+TEST_F(GraczTest, PlayersWithANamesakeSaveUnchangedButNoNewNamesakeIsMade) {
+    diary.exec(u"INSERT INTO Gracze (Id_gracza, Imie, Nazwisko) VALUES (6, 'Adam', 'Nowak')"_s);
+    for (const double id : {2.0, 6.0}) {
+        Mirvola::dblIdMeczu = id;
+        frmGracz w(true);
+        w.show();
+        Script s;
+        zapisano(s);
+        child<QPushButton>(w, "cmdOK")->click();
+        EXPECT_FALSE(w.isVisible()) << id;
+    }
+    {
+        // Letter case and blanks make no other names.
+        Mirvola::dblIdMeczu = 6;
+        frmGracz w(true);
+        Script s;
+        zapisano(s);
+        zatwierdz(w, "adam", " NOWAK ", "");
+        EXPECT_EQ(gracz(6), u8("adam|NOWAK|NULL"));
+    }
+    // Another player renamed to those names would be a third namesake.
+    Mirvola::dblIdMeczu = 1;
+    frmGracz w(true);
+    w.show();
+    Script s;
+    istnieje(s);
+    zatwierdz(w, "Adam", "Nowak", "");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(gracz(1), u8("Jan|Kowalski|Kowal"));
+}
+
 TEST_F(GraczTest, DatabaseFailuresAreReportedAndWriteNothing) {
     Script s;
     const QString sql = u"SELECT * FROM Gracze WHERE Id_gracza = 2"_s;

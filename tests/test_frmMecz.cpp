@@ -10,6 +10,7 @@
 #include "support/Widgets.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFocusEvent>
@@ -21,8 +22,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextCharFormat>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +71,12 @@ std::optional<bool> stronaWlaczona(const QWidget& w, int i) {
         return std::nullopt;
     }
     return lista;
+}
+
+void pokazAktywne(QWidget& w) {
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
 }
 
 QPlainTextEdit* komentarz(const QWidget& w) {
@@ -334,6 +345,8 @@ TEST_F(frmMeczTest, FilterKeepsOrderAndAcceptsApostrophesAndPolishLetters) {
         {u"O'Neil"_s, qs({"Sean O'Neil"})},
         {u"ŻU"_s, qs({"Piotr Żuk"})},
         {u"N?wak"_s, qs({"Adam Nowak"})},  // the filter's wildcards keep their meaning
+        {u"[N"_s, {}},                     // an unclosed bracket is only a character
+        {u"Kowal[*"_s, {}},
         {QString(), wszyscy},
     };
     for (const auto& [filtr, lista] : przypadki) {
@@ -386,6 +399,8 @@ TEST_F(frmMeczTest, RefreshFollowsChangedDictionaries) {
                 "DELETE FROM Jak WHERE Id_jak = 2; DELETE FROM Kluby WHERE Id_klubu = 1;"
                 "INSERT INTO Sezony (Sezon) VALUES ('2000/01')"_s);
         });
+        // The goal of a kind that is gone goes with it.
+        s.message(info(u"Usunięto bramki: Adam Nowak 50'."_s), ui::Answer::Ok);
         QTest::mouseClick(child<QPushButton>(*w, "cmdSlowniki"), Qt::LeftButton);
     }
 
@@ -403,17 +418,168 @@ TEST_F(frmMeczTest, RefreshFollowsChangedDictionaries) {
     EXPECT_EQ(data(*w)->date(), QDate(2002, 8, 5));
 }
 
-TEST_F(frmMeczTest, RefreshDropsRowsHiddenByTheSideFilter) {
+TEST_F(frmMeczTest, RefreshKeepsGoalsOfPlayersTheFilterHidesAndNamesTheRowsThatWent) {
     for (const QString& filtr : {u"Nowak"_s, u"nikt taki"_s}) {
-        auto w = otworz(4);  // host goal row: Sean O'Neil
+        auto w = otworz(4);  // host goal row: Sean O'Neil; guest: Ronaldinho
         filtruj(*w, 0, filtr);
-        const auto z = w->Zapamietaj();
-        w->OdswiezPoSlownikach(z);
-        EXPECT_EQ(w->fgrdStrzelcy(0)->rowCount(), 0) << filtr.toStdString();
-        EXPECT_TRUE(w->fgrdStrzelcy(0)->isHidden());
-        // The guest side's list is filled with its own, empty filter text.
+        // Typed on the guest side but never applied: no filter there.
+        child<QLineEdit>(*w, "txtFiltr_1")->setText(u"nikt taki"_s);
+        w->OdswiezPoSlownikach(w->Zapamietaj());
+        EXPECT_EQ(cells(w->fgrdStrzelcy(0)),
+                  (Wiersze{{u"Sean O'Neil"_s, u"1"_s, u"z gry"_s, u"5"_s, u"1"_s}}))
+            << filtr.toStdString();
         EXPECT_EQ(minuty(*w, 1), QStringList{u"45"_s});
+        EXPECT_EQ(texts(gracze(*w, 0)), filtr == u"Nowak"_s ? qs({"Adam Nowak"}) : QStringList());
+        EXPECT_EQ(gracze(*w, 1)->count(), 5);
     }
+
+    // Rows whose player or kind of goal was deleted go, and the user is told which.
+    auto w = otworz(1);
+    Script s;
+    s.modal(u"frmSlowniki"_s, [this](QDialog*) {
+        baza.exec(u"DELETE FROM Gracze WHERE Id_gracza = 3; DELETE FROM Jak WHERE Id_jak = 2"_s);
+    });
+    s.message(info(u"Usunięto bramki: Adam Nowak 50', Ronaldinho 30'."_s), ui::Answer::Ok);
+    kliknij(*w, u"cmdSlowniki"_s);
+    EXPECT_EQ(minuty(*w, 0), QStringList{u"10"_s});
+    EXPECT_EQ(w->fgrdStrzelcy(1)->rowCount(), 0);
+    EXPECT_TRUE(w->fgrdStrzelcy(1)->isHidden());
+}
+
+TEST_F(frmMeczTest, ScorerGridsAreOneTabStopAndTheArrowsMoveInside) {
+    auto w = otworz(1);
+    pokazAktywne(*w);
+    QTableWidget* g = w->fgrdStrzelcy(0);
+    g->setFocus();
+    g->setCurrentCell(0, 0);
+    QTest::keyClick(g, Qt::Key_Down);
+    EXPECT_EQ(g->currentRow(), 1);
+    EXPECT_TRUE(g->hasFocus());
+    QStringList przystanki;
+    for (int i = 0; i < 12 && przystanki.size() < 12; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        przystanki << QApplication::focusWidget()->objectName();
+    }
+    // Side 0 has all its goal rows, so its scorer controls are off and Tab passes them.
+    EXPECT_EQ(przystanki.first(), u"fgrdStrzelcy_1"_s);
+    EXPECT_TRUE(przystanki.contains(u"fgrdStrzelcy_1"_s));
+    EXPECT_TRUE(przystanki.contains(u"txtKomentarz"_s));
+    EXPECT_TRUE(przystanki.contains(u"cmdOK"_s));
+    EXPECT_EQ(przystanki.count(u"fgrdStrzelcy_1"_s), 1);
+    w->hide();
+}
+
+TEST_F(frmMeczTest, FilterAppliedByItsAccessKeyIsTrimmed) {
+    auto w = otworz();
+    pokazAktywne(*w);
+    wyn(*w, 0)->setCurrentIndex(1);
+    wyn(*w, 1)->setCurrentIndex(1);
+    for (const auto& [strona, klawisz] : {std::pair{0, Qt::Key_F}, std::pair{1, Qt::Key_L}}) {
+        auto* filtr = child<QLineEdit>(*w, u"txtFiltr_%1"_s.arg(strona));
+        filtr->setFocus();
+        QTest::keyClicks(filtr, u" Nowak "_s);
+        QTest::keyClick(filtr, klawisz, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return gracze(*w, strona)->count() == 1; }, 2000));
+        EXPECT_EQ(texts(gracze(*w, strona)), qs({"Adam Nowak"}));
+        EXPECT_EQ(filtr->text(), u"Nowak"_s);
+    }
+    w->hide();
+}
+
+TEST_F(frmMeczTest, TabIntoTheVenueLandsOnTheChosenOption) {
+    auto w = otworz(2);  // away
+    pokazAktywne(*w);
+    auto* wyjazd = child<QRadioButton>(*w, "optWybor_1");
+    ASSERT_TRUE(wyjazd->isChecked());
+    dane(*w, 2)->setFocus();
+    QTest::keyClick(dane(*w, 2), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), wyjazd);
+    QTest::keyClick(wyjazd, Qt::Key_Space);
+    EXPECT_TRUE(wyjazd->isChecked());
+    EXPECT_EQ(para(*w), u"Wisła | 1 - 2 | Mirvola Wendrow"_s);
+    QTest::keyClick(wyjazd, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), wyn(*w, 0));
+    // Another venue chosen with the arrows is the one Tab comes back to.
+    child<QRadioButton>(*w, "optWybor_2")->click();
+    QTest::keyClick(wyn(*w, 0), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), child<QRadioButton>(*w, "optWybor_2"));
+    w->hide();
+}
+
+TEST_F(frmMeczTest, KindOfGoalColumnHoldsEveryKindWhole) {
+    // The width a cell needs for its text, as the style lays it out.
+    const auto miesci = [](const QTableWidget* g, int wiersz) {
+        const QTableWidgetItem* item = g->item(wiersz, 2);
+        const int margines = 2 * (g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        return g->visualItemRect(item).width() - margines >=
+               g->fontMetrics().horizontalAdvance(item->text());
+    };
+    auto w = otworz(2);  // guest grid: Piotr Żuk, 88, samobójczy
+    w->show();
+    EXPECT_EQ(w->fgrdStrzelcy(1)->item(1, 2)->text(), u"samobójczy"_s);
+    EXPECT_TRUE(miesci(w->fgrdStrzelcy(1), 1));
+    // A longer kind added in the dictionaries widens the column.
+    Script s;
+    s.modal(u"frmSlowniki"_s, [this](QDialog*) {
+        baza.exec(u"UPDATE Jak SET Jak = 'WWWWWWWWWW' WHERE Id_jak = 3"_s);
+    });
+    kliknij(*w, u"cmdSlowniki"_s);
+    EXPECT_EQ(w->fgrdStrzelcy(1)->item(1, 2)->text(), u"WWWWWWWWWW"_s);
+    EXPECT_TRUE(miesci(w->fgrdStrzelcy(1), 1));
+    EXPECT_FALSE(w->fgrdStrzelcy(1)->horizontalScrollBar()->isVisible());
+    w->hide();
+}
+
+TEST_F(frmMeczTest, ScorePopupShowsAboutTwentyItemsOnTheScreen) {
+    auto w = otworz();
+    pokazAktywne(*w);
+    QComboBox* wynik = wyn(*w, 0);
+    wynik->showPopup();
+    const QWidget* lista = wynik->view()->window();
+    ASSERT_TRUE(lista->isVisible());
+    const int wiersz = wynik->view()->sizeHintForRow(0);
+    EXPECT_LE(wynik->view()->height(), 21 * wiersz + 2 * wynik->view()->frameWidth());
+    EXPECT_GE(wynik->view()->height(), 15 * wiersz);
+    EXPECT_TRUE(lista->screen()->availableGeometry().contains(lista->frameGeometry()));
+    wynik->hidePopup();
+    w->hide();
+}
+
+TEST_F(frmMeczTest, DatePickerTakesDigitsInTheClickedFieldAndGreysFutureDays) {
+    auto w = otworz(2);  // 2002-05-05
+    pokazAktywne(*w);
+    QDateEdit* d = data(*w);
+    auto* pole = d->findChild<QLineEdit*>();
+    ASSERT_NE(pole, nullptr);
+    // A point of the box over the character at `pozycja` of "yyyy-MM-dd".
+    const auto punkt = [&](int pozycja) {
+        for (int x = 0; x < pole->width(); ++x) {
+            if (pole->cursorPositionAt(QPoint(x, pole->height() / 2)) == pozycja) {
+                return QPoint(x + 1, pole->height() / 2);
+            }
+        }
+        ADD_FAILURE() << "no point for position " << pozycja;
+        return QPoint();
+    };
+    QTest::mouseClick(pole, Qt::LeftButton, {}, punkt(6));
+    QTest::keyClicks(d, u"03"_s);
+    EXPECT_EQ(d->date(), QDate(2002, 3, 5));
+    QTest::mouseClick(pole, Qt::LeftButton, {}, punkt(9));
+    QTest::keyClicks(d, u"21"_s);
+    EXPECT_EQ(d->date(), QDate(2002, 3, 21));
+    // Left and Right go from field to field.
+    QTest::keyClick(d, Qt::Key_Left);
+    QTest::keyClicks(d, u"11"_s);
+    EXPECT_EQ(d->date(), QDate(2002, 11, 21));
+
+    // Days after today cannot be picked, and look it.
+    QCalendarWidget* kalendarz = d->calendarWidget();
+    const QColor szary = kalendarz->palette().color(QPalette::Disabled, QPalette::Text);
+    kalendarz->setCurrentPage(2003, 5);
+    EXPECT_EQ(kalendarz->dateTextFormat(QDate(2003, 5, 11)).foreground().color(), szary);
+    EXPECT_EQ(kalendarz->dateTextFormat(QDate(2003, 6, 1)).foreground().color(), szary);
+    EXPECT_NE(kalendarz->dateTextFormat(QDate(2003, 5, 10)).foreground().color(), szary);
+    w->hide();
 }
 
 // ---- saving
@@ -540,6 +706,46 @@ TEST_F(frmMeczZapis, NextMatchKeepsSeasonCompetitionDateAndRefusesTheSameMatch) 
     EXPECT_EQ(baza.count(u"Mecze"_s), 6);
     s.verify();
     w->hide();
+}
+
+TEST_F(frmMeczZapis, GoalWhoseKindWasDeletedIsMarkedAndNotSavedUntilCorrected) {
+    baza.exec(u"DELETE FROM Jak WHERE Id_jak = 2"_s);  // Adam Nowak's penalty in match 1
+    const auto przed = bramki(1);
+    auto w = otworz(1);
+    QTableWidget* g = w->fgrdStrzelcy(0);
+    EXPECT_EQ(cells(g).at(1),
+              (QStringList{u"Adam Nowak"_s, u"50"_s, QString(), u"2"_s, QString()}));
+    const auto oznaczony = [g](int r) {
+        return g->item(r, 2)->background().style() != Qt::NoBrush &&
+               !g->item(r, 0)->toolTip().isEmpty();
+    };
+    EXPECT_TRUE(oznaczony(1));
+    EXPECT_FALSE(oznaczony(0));
+
+    Script s;
+    s.message(notice(u"Brak rodzaju gola dla bramki, którą strzelił Adam Nowak w 50 minucie !!!\n"
+                     "Należy go wybrać, poprawiając bramkę."_s),
+              ui::Answer::Ok);
+    kliknij(*w, u"cmdOK"_s);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(bramki(1), przed);
+
+    // The kind chosen in the correction dialog ends the mark, and the match saves.
+    g->setCurrentCell(1, 0);
+    s.modal(u"frmPoprawaGola"_s, [](QDialog* d) {
+        auto* jak = child<QComboBox>(*d, "cboJak");
+        EXPECT_EQ(jak->currentIndex(), -1);
+        jak->setCurrentIndex(jak->findText(u"z gry"_s));
+        child<QPushButton>(*d, "cmdOK")->click();
+    });
+    QTest::keyClick(g, Qt::Key_Return);
+    EXPECT_FALSE(oznaczony(1));
+    s.message(kPoprawne, ui::Answer::Yes);
+    s.message(info(u"Dane zostały zapisane."_s), ui::Answer::Ok);
+    kliknij(*w, u"cmdOK"_s);
+    EXPECT_EQ(bramki(1), (Wiersze{{u"1"_s, u"10"_s, u"-1"_s, u"1"_s, u"1"_s},
+                                  {u"2"_s, u"50"_s, u"-1"_s, u"2"_s, u"1"_s},
+                                  {u"3"_s, u"30"_s, u"0"_s, u"3"_s, u"1"_s}}));
 }
 
 TEST_F(frmMeczZapis, ModifyModeNeverReportsADuplicate) {

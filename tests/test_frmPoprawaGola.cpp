@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 
@@ -69,8 +70,15 @@ TEST_F(frmPoprawaGolaTest, LiesOverTheGridItCorrectsAndTheCloseBoxChangesNothing
     for (int strona = 0; strona < 2; ++strona) {
         const QStringList przed = wiersz(*w, strona, 0);
         popraw(s, *w, strona, 0, [&](QDialog* d) {
-            const int odstep = strona == 0 ? 1000 : 6650;
-            EXPECT_EQ(d->pos(), QPoint(100 + ui::twips(odstep, d), 60 + ui::twips(3700, d)));
+            // Over the half of the editor with the grid, below its top by the old distance.
+            const QRect edytor = w->frameGeometry();
+            const QRect okno = d->frameGeometry();
+            EXPECT_EQ(okno.top(), edytor.top() + ui::twips(3700, d));
+            if (strona == 0) {
+                EXPECT_EQ(okno.left(), edytor.left() + ui::twips(1000, d));
+            } else {
+                EXPECT_GT(okno.center().x(), edytor.center().x());
+            }
             screenshot(*d, u"frmPoprawaGola"_s);
             child<QLineEdit>(*d, u"medtMinuta"_s)->setText(u"99"_s);
             d->close();
@@ -167,5 +175,46 @@ TEST_F(frmPoprawaGolaTest, WithoutAChosenPlayerTheRowKeepsItsScorer) {
     });
     EXPECT_EQ(wiersz(*w, 0, 0),
               (QStringList{u"Sean O'Neil"_s, u"5"_s, u"karny"_s, u"5"_s, u"2"_s}));
+    w->hide();
+}
+
+TEST_F(frmPoprawaGolaTest, StaysOverTheEditorAndOnTheScreen) {
+    auto w = otworz();
+    const QRect ekran = w->screen()->availableGeometry();
+    const QSize rozmiar = w->frameGeometry().size();
+    Script s;
+    for (const QPoint& miejsce :
+         {QPoint(ekran.left(), ekran.top()),
+          QPoint(ekran.right() - rozmiar.width() + 1, ekran.bottom() - rozmiar.height() + 1)}) {
+        w->move(miejsce);
+        for (int strona = 0; strona < 2; ++strona) {
+            popraw(s, *w, strona, 0, [&](QDialog* d) {
+                const QRect okno = d->frameGeometry();
+                const QRect edytor = w->frameGeometry();
+                EXPECT_LE(okno.right(), edytor.right()) << strona;
+                EXPECT_LE(okno.bottom(), edytor.bottom()) << strona;
+                EXPECT_TRUE(ekran.contains(okno)) << strona;
+                EXPECT_EQ(okno.center().x() > edytor.center().x(), strona == 1);
+            });
+        }
+    }
+    w->hide();
+}
+
+TEST_F(frmPoprawaGolaTest, FilterAppliedByItsAccessKeyIsTrimmed) {
+    auto w = otworz();
+    Script s;
+    popraw(s, *w, 0, 0, [](QDialog* d) {
+        QApplication::setActiveWindow(d);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+        auto* filtr = child<QLineEdit>(*d, u"txtFiltrPopr"_s);
+        auto* lista = child<QListWidget>(*d, u"lstGraczePopr"_s);
+        filtr->setFocus();
+        QTest::keyClicks(filtr, u"Nowak  "_s);
+        QTest::keyClick(filtr, Qt::Key_F, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return lista->count() == 1; }, 2000));
+        EXPECT_EQ(filtr->text(), u"Nowak"_s);
+        d->close();
+    });
     w->hide();
 }

@@ -313,6 +313,31 @@ TEST_F(SlownikiTest, FilterWithWildcardsApostrophesAndTabChange) {
     EXPECT_EQ(texts(lstDane(w)), lista("Sean O'Neil"));
 }
 
+TEST_F(SlownikiTest, NoFilterTextEndsInADatabaseError) {
+    diary.exec(u"INSERT INTO Kluby (Druzyna) VALUES ('Legia [W]'), ('Znak \"%_\\')"_s);
+    frmSlowniki w;
+    // Any error box would be unexpected here.
+    Script s;
+    const std::pair<const char*, const char*> przypadki[] = {
+        {"[", "Legia [W]"},
+        {"[W", "Legia [W]"},
+        {"[W]", "Legia [W]|Wisła"},  // a closed set
+                                     // still is one
+        {"[!", ""},
+        {"\"%_\\", "Znak \"%_\\"},
+        {"]", "Legia [W]"},
+        {"[a-", ""},
+        {"'[", ""},
+    };
+    for (const auto& [filtr, wynik] : przypadki) {
+        filtruj(w, filtr);
+        EXPECT_EQ(texts(lstDane(w)), lista(wynik)) << filtr;
+    }
+    pokazKarte(w, Gracze);
+    filtruj(w, "Kowal[");
+    EXPECT_EQ(texts(lstDane(w)), lista(""));
+}
+
 TEST_F(SlownikiTest, KeyboardOnFilterAndList) {
     frmSlowniki w;
     w.show();

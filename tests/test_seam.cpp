@@ -5,8 +5,13 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest-spi.h>
@@ -75,6 +80,91 @@ TEST(Seam, RealBoxesSpeakPolish) {
     ASSERT_EQ(retry.size(), 2);
     EXPECT_EQ(retry[0], u"Anuluj"_s);
     EXPECT_TRUE(retry[1].startsWith(u"Ponów"_s)) << retry[1].toStdString();
+}
+
+// What a real box showed: where, how wide, its text and how the text is read.
+struct RealBox {
+    QRect frame;
+    QString text;
+    Qt::TextFormat format = Qt::AutoText;
+};
+
+// Shows a real box (no handler installed) over `parent` and records it.
+RealBox realBox(QWidget* parent, const QString& title, const QString& text) {
+    RealBox seen;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen.frame = box->frameGeometry();
+        const auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
+        ASSERT_NE(label, nullptr);
+        seen.text = label->text();
+        seen.format = label->textFormat();
+        box->reject();
+    });
+    ui::messageBox(parent, title, text, ui::Buttons::YesNo, ui::Icon::Question);
+    return seen;
+}
+
+// Room the window's own title bar needs beside the title: the icon and three buttons at least.
+int titleBarNeeds(const QString& title) {
+    return QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(title) +
+           4 * QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+}
+
+TEST(Seam, RealBoxesFitTheirTitleKeepDatesWholeAndShowTextAsTyped) {
+    const QString title = u"Koniec programu Mirvola"_s;
+    EXPECT_GE(realBox(nullptr, title, u"Jesteś pewien ?"_s).frame.width(), titleBarNeeds(title));
+
+    const RealBox question =
+        realBox(nullptr, u"Pytanie"_s,
+                u"Czy na pewno usunąć mecz Mirvola Wendrow - Łódzki KS 2:1 z 6 kwietnia 2010?"_s);
+    EXPECT_EQ(question.text,
+              u"Czy na pewno usunąć mecz Mirvola Wendrow - Łódzki KS 2:1 z 6\u00a0kwietnia"
+              "\u00a02010?"_s);
+    const RealBox markup = realBox(nullptr, u"Pytanie"_s, u"Czy usunąć <b>Legia</b>?"_s);
+    EXPECT_EQ(markup.format, Qt::PlainText);
+    EXPECT_EQ(markup.text, u"Czy usunąć <b>Legia</b>?"_s);
+}
+
+TEST(Seam, RealBoxesStandCentredOverTheirWindowOrTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto near = [](QPoint a, QPoint b) { return (a - b).manhattanLength() <= 2; };
+    QWidget window;
+    window.setGeometry(screen.left() + 40, screen.top() + 30, 500, 380);
+    // Not yet shown, as the main window when the diary is missing at start-up.
+    EXPECT_TRUE(
+        near(realBox(&window, u"Komunikat"_s, u"Brak pliku Mirvola.mdb !!!"_s).frame.center(),
+             screen.center()));
+    EXPECT_TRUE(near(realBox(nullptr, u"Info"_s, u"x"_s).frame.center(), screen.center()));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const RealBox over = realBox(&window, u"Pytanie"_s, u"Czy dane są poprawne?"_s);
+    EXPECT_TRUE(near(over.frame.center(), window.frameGeometry().center()))
+        << over.frame.center().x() << "," << over.frame.center().y();
+    // A window at the screen's corner still leaves the whole box on the screen.
+    window.move(screen.topLeft());
+    EXPECT_TRUE(screen.contains(realBox(&window, u"Pytanie"_s, QString(60, u'x')).frame));
+}
+
+TEST(Seam, RealInputBoxFitsItsTitleAndShowsThePromptAsTyped) {
+    const QString title = u"Rodzaje goli - modyfikacja"_s;
+    QRect frame;
+    Qt::TextFormat format = Qt::AutoText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        frame = box->frameGeometry();
+        format = box->findChild<QLabel*>()->textFormat();
+        box->reject();
+    });
+    EXPECT_EQ(ui::inputBox(nullptr, u"W której minucie <b>Jan</b> strzelił bramkę?"_s, title),
+              std::nullopt);
+    EXPECT_GE(frame.width(), titleBarNeeds(title));
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_LE((frame.center() - QGuiApplication::primaryScreen()->availableGeometry().center())
+                  .manhattanLength(),
+              2);
 }
 
 // A tiny window of the seam's own: one command that asks, prompts and opens a modal window,

@@ -211,9 +211,25 @@ TEST_F(SqlFunctions, LikeWithTheOldWildcards) {
         {u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Not Like '*a*' ORDER BY Nazwisko",
          u"Lis|ŁĄCKI|Źrebiec|Żuk"},
     });
-    // An unclosed set is an error of the statement, not a silent mismatch.
-    EXPECT_TRUE(
-        db.failure(u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Like '[ab'"_s).contains(u"]"_s));
+}
+
+TEST_F(SqlFunctions, UnclosedBracketIsALiteralAndTheWildcardsAfterItStillWork) {
+    // What a user may type into a filter box, put between the filter's two stars.
+    const std::tuple<QString, QString, bool> cases[] = {
+        {u"a[b"_s, u"*[*"_s, true},          {u"ab"_s, u"*[*"_s, false},
+        {u"x[ab"_s, u"*[ab*"_s, true},       {u"xab"_s, u"*[ab*"_s, false},
+        {u"[1]"_s, u"*[#*"_s, true},         {u"[x]"_s, u"*[#*"_s, false},
+        {u"[ab"_s, u"[a?"_s, true},          {u"[!x"_s, u"*[!*"_s, true},
+        {u"a[b]c[d"_s, u"*[b]c[*"_s, false}, {u"abc[d"_s, u"*[b]c[*"_s, true},
+        {u"Ż[ó"_s, u"ż[Ó"_s, true},          {u"[[["_s, u"[[*"_s, true},
+    };
+    for (const auto& [value, pattern, match] : cases) {
+        EXPECT_EQ(
+            db.column(u"SELECT IIf('"_s + value + u"' Like '"_s + pattern + u"', 'T', 'F')"_s),
+            match ? u"T"_s : u"F"_s)
+            << value.toStdString() << " Like " << pattern.toStdString();
+    }
+    check({{u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Like '*[ab*'", u""}});
 }
 
 TEST_F(SqlFunctions, TextEqualityIgnoresCaseWithPolishLetters) {

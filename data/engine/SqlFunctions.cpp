@@ -188,7 +188,6 @@ struct PatternItem {
 
 struct Pattern {
     std::vector<PatternItem> items;
-    std::string error;
 };
 
 std::vector<char32_t> decodeAll(std::string_view text) {
@@ -235,8 +234,12 @@ std::unique_ptr<Pattern> compilePattern(std::string_view text) {
                     }
                 }
                 if (j >= chars.size()) {
-                    pattern->error = "Nieprawidłowy wzorzec LIKE: brak nawiasu ']' do '['.";
-                    return pattern;
+                    // A bracket that is never closed is a character like any other (a filter
+                    // text typed by the user must not end in an error); what follows it keeps
+                    // its meaning.
+                    item = PatternItem();
+                    item.lower = weightOf(chars[i]).secondary;
+                    break;
                 }
                 if (item.ranges.empty() && item.singles.empty()) {
                     // "[]" stands for the empty text and "[!]" for any one character.
@@ -332,10 +335,6 @@ void likeFunction(sqlite3_context* context, int /*argc*/, sqlite3_value** argv) 
         return;
     }
     std::unique_ptr<Pattern> compiled = compilePattern(patternText);
-    if (!compiled->error.empty()) {
-        sqlite3_result_error(context, compiled->error.c_str(), -1);
-        return;
-    }
     sqlite3_result_int(context, matches(*compiled, decodeAll(value)) ? 1 : 0);
     // SQLite may free it at once (a pattern that is not constant); it is not used afterwards.
     sqlite3_set_auxdata(context, 1, compiled.release(), &deletePattern);

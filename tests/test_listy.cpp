@@ -1,0 +1,292 @@
+// The lists of every window: the row the keyboard is on is the row a command acts on, headers
+// keep room for the sort arrow, user texts show as typed, sorting survives a failed refresh,
+// and the competition checklists show their rows.
+
+#include "frmMainTesty.h"
+
+#include "data/Mirvola.h"
+#include "forms/frmMecz.h"
+#include "forms/frmStatystykiMecze.h"
+#include "forms/frmStatystykiPilkarze.h"
+#include "support/OtherProcess.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QStyleOptionHeader>
+#include <QTextDocumentFragment>
+#include <QToolTip>
+
+using namespace Qt::StringLiterals;
+using namespace frmmain_testy;
+using ui::Answer;
+
+namespace {
+
+constexpr int kMecz = 4, kData = 3, kKomentarz = 7;
+
+void aktywne(QWidget& w) {
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+}
+
+void klawisze(QWidget* w, std::initializer_list<Qt::Key> lista) {
+    w->setFocus();
+    for (const Qt::Key k : lista) {
+        QTest::keyClick(w, k);
+    }
+}
+
+// The deletion question of a sample match, by its id.
+ui::Message usunMecz(int id) {
+    static const QMap<int, QString> mecze = {
+        {1, u"Mirvola Wendrow - Legia 2:1 z 5 sierpnia 2001"_s},
+        {2, u"Wisła - Mirvola Wendrow 1:2 z 5 maja 2002"_s},
+        {3, u"Mirvola Wendrow - Łódzki KS 0:0 z 1 września 2002"_s},
+        {4, u"Mirvola Wendrow - O'Higgins 3:3 z 15 marca 2003"_s},
+        {5, u"Legia - Mirvola Wendrow : z 20 kwietnia 2003"_s},
+    };
+    return question(u"Czy na pewno usunąć mecz "_s + mecze.value(id) + u"?"_s, Answer::No);
+}
+
+// Expects the modal window `nazwa` to open on the id `id` in Mirvola::dblIdMeczu.
+void otwieraNa(Script& s, const QString& nazwa, double id) {
+    s.modal(nazwa, [id](QDialog*) { EXPECT_EQ(Mirvola::dblIdMeczu, id); });
+}
+
+// The selected rows and the keyboard's row name the same single row.
+void jedenWiersz(const QAbstractItemView* v) {
+    const QModelIndexList wybrane = v->selectionModel()->selectedRows();
+    ASSERT_EQ(wybrane.size(), 1);
+    EXPECT_EQ(wybrane.first().row(), v->currentIndex().row());
+}
+
+}  // namespace
+
+TEST(ListyKlawiatura, MainListCommandsActOnTheRowTheKeysReachedAfterEveryRefill) {
+    SampleDiary d;
+    frmMain okno;
+    aktywne(okno);
+    QTreeWidget* l = lista(okno);
+    ASSERT_EQ(kolumna(okno, 0), qs({"5", "4", "2", "1"}));
+    {
+        // From a fresh start.
+        Script s;
+        s.message(usunMecz(2), Answer::No);
+        klawisze(l, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Delete});
+        jedenWiersz(l);
+    }
+    {
+        // Refresh and a filter toggle start again from the top row.
+        Script s;
+        akcja(okno, "itmOdswiez")->trigger();
+        s.message(usunMecz(4), Answer::No);
+        klawisze(l, {Qt::Key_Down, Qt::Key_Delete});
+        akcja(okno, "itmTylkoOficjalne")->trigger();  // all five
+        s.message(usunMecz(3), Answer::No);
+        klawisze(l, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Delete});
+        akcja(okno, "itmTylkoOficjalne")->trigger();
+    }
+    {
+        // Closing the dictionaries.
+        Script s;
+        s.modal(u"frmSlowniki"_s);
+        akcja(okno, "itmSlowniki")->trigger();
+        s.message(usunMecz(1), Answer::No);
+        klawisze(l, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Delete});
+    }
+    {
+        // Popraw on the row reached by the keys; back from the editor, that match is selected
+        // and the keys go on from it.
+        Script s;
+        klawisze(l, {Qt::Key_Up, Qt::Key_Up});
+        otwieraNa(s, u"frmMecz"_s, 4);
+        akcja(okno, "itmPopraw")->trigger();
+        jedenWiersz(l);
+        s.message(usunMecz(2), Answer::Yes);
+        s.message(info(u"Dane zostały usunięte."_s), Answer::Ok);
+        klawisze(l, {Qt::Key_Down, Qt::Key_Delete});
+    }
+    {
+        // After a deletion; Enter describes the row.
+        ASSERT_EQ(kolumna(okno, 0), qs({"5", "4", "1"}));
+        Script s;
+        otwieraNa(s, u"frmMecze"_s, 1);
+        klawisze(l, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
+    }
+    {
+        // A header sort keeps the row; the keys move in the sorted order.
+        clickHeader(l, kData);  // 1, 4, 5
+        Script s;
+        s.message(usunMecz(4), Answer::No);
+        klawisze(l, {Qt::Key_Down, Qt::Key_Delete});
+    }
+    {
+        // A row taken out of the selection takes the keyboard along: Delete then asks nothing,
+        // and the next key starts from the top row again.
+        Script s;
+        QTest::keyClick(l, Qt::Key_Space, Qt::ControlModifier);
+        EXPECT_TRUE(l->selectedItems().isEmpty());
+        QTest::keyClick(l, Qt::Key_Delete);
+        s.message(usunMecz(1), Answer::No);
+        klawisze(l, {Qt::Key_Down, Qt::Key_Delete});
+        jedenWiersz(l);
+    }
+}
+
+TEST(ListyKlawiatura, StatisticsListsOpenTheRowTheKeysReached) {
+    SampleDiary d;
+    {
+        frmStatystykiMecze okno;
+        aktywne(okno);
+        auto* l = child<QTreeWidget>(okno, "lstKluby");
+        ASSERT_EQ(column(l, 1), qs({"Legia", "O'Higgins", "Wisła"}));
+        // Taking the focus puts the keyboard on the first row, and selects it.
+        l->setFocus();
+        jedenWiersz(l);
+        Script s;
+        otwieraNa(s, u"frmMecze"_s, 4);
+        klawisze(l, {Qt::Key_Down, Qt::Key_Return});
+        // Refilled by a venue option, then sorted by the opponent, descending.
+        child<QCheckBox>(okno, "chkOpcja_2")->click();
+        child<QCheckBox>(okno, "chkOpcja_2")->click();
+        okno.setFocus();
+        otwieraNa(s, u"frmMecze"_s, 1);
+        klawisze(l, {Qt::Key_Return});
+        clickHeader(l, 1);
+        clickHeader(l, 1);
+        otwieraNa(s, u"frmMecze"_s, 4);
+        klawisze(l, {Qt::Key_Up, Qt::Key_Return});
+        jedenWiersz(l);
+    }
+    frmStatystykiPilkarze okno;
+    aktywne(okno);
+    auto* l = child<QTreeWidget>(okno, "lstGracze");
+    ASSERT_EQ(column(l, 1), qs({"Jan Kowalski Kowal", "Adam Nowak", "Sean O'Neil"}));
+    Script s;
+    s.modal(u"frmBramkiPilkarza"_s,
+            [](QDialog* d) { EXPECT_EQ(d->windowTitle(), u"Bramki piłkarza - Adam Nowak"_s); });
+    klawisze(l, {Qt::Key_Down, Qt::Key_Return});
+}
+
+// The text of a header fits beside the sort arrow, as the style lays the two out.
+void naglowkiMieszczaStrzalke(const QTreeWidget* l) {
+    const QHeaderView* h = l->header();
+    for (int k = 0; k < h->count(); ++k) {
+        if (h->isSectionHidden(k)) {
+            continue;
+        }
+        QStyleOptionHeader opcja;
+        opcja.initFrom(h);
+        opcja.state |= QStyle::State_Horizontal;
+        opcja.rect = QRect(0, 0, h->sectionSize(k), h->height());
+        opcja.text = l->headerItem()->text(k);
+        opcja.sortIndicator = QStyleOptionHeader::SortDown;
+        const QRect napis = h->style()->subElementRect(QStyle::SE_HeaderLabel, &opcja, h);
+        EXPECT_GE(napis.width(), h->fontMetrics().horizontalAdvance(opcja.text))
+            << l->objectName().toStdString() << ": " << opcja.text.toStdString();
+    }
+}
+
+TEST(ListyWyglad, HeadersKeepRoomForTheSortArrow) {
+    SampleDiary d;
+    {
+        frmMain okno;
+        okno.show();
+        naglowkiMieszczaStrzalke(lista(okno));
+        // The window shows every column whole.
+        EXPECT_GE(lista(okno)->viewport()->width(), lista(okno)->header()->length());
+    }
+    {
+        frmStatystykiMecze okno;
+        naglowkiMieszczaStrzalke(child<QTreeWidget>(okno, "lstKluby"));
+    }
+    frmStatystykiPilkarze okno;
+    naglowkiMieszczaStrzalke(child<QTreeWidget>(okno, "lstGracze"));
+}
+
+TEST(ListyWyglad, UserTextsShowAsTyped) {
+    SampleDiary d;
+    d.exec(
+        u"UPDATE Mecze SET Komentarz = '<b>gol</b> & <i>nic</i>' WHERE Id_meczu = 5;"
+        "UPDATE Kluby SET Druzyna = '<i>Legia</i>' WHERE Id_klubu = 1"_s);
+    frmMain okno;
+    aktywne(okno);
+    QTreeWidget* l = lista(okno);
+    ASSERT_EQ(l->topLevelItem(0)->text(0), u"5"_s);
+    const QRect komorka = l->visualItemRect(l->topLevelItem(0))
+                              .intersected(QRect(l->header()->sectionViewportPosition(kKomentarz),
+                                                 0, l->header()->sectionSize(kKomentarz), 10000));
+    QHelpEvent podpowiedz(QEvent::ToolTip, komorka.center(),
+                          l->viewport()->mapToGlobal(komorka.center()));
+    QApplication::sendEvent(l->viewport(), &podpowiedz);
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(),
+              u"<b>gol</b> & <i>nic</i>"_s);
+    QToolTip::hideText();
+
+    // Labels naming clubs in the editor and the viewer.
+    Mirvola::blnPoprawa = Mirvola::True;
+    Mirvola::dblIdMeczu = 5;
+    frmMecz edytor;
+    auto* gosp = child<QLabel>(edytor, "lblGosp");
+    EXPECT_EQ(gosp->text(), u"<i>Legia</i>"_s);
+    EXPECT_EQ(gosp->textFormat(), Qt::PlainText);
+    EXPECT_EQ(child<QLabel>(edytor, "lblGosc")->textFormat(), Qt::PlainText);
+    Script s;
+    s.modal(u"frmMecze"_s, [](QDialog* d) {
+        for (const char* nazwa : {"lblNaglowek", "lblGosp", "lblGosc"}) {
+            EXPECT_EQ(child<QLabel>(*d, nazwa)->textFormat(), Qt::PlainText) << nazwa;
+        }
+        EXPECT_EQ(child<QLabel>(*d, "lblGosp")->text(), u"<i>Legia</i>"_s);
+    });
+    klawisze(l, {Qt::Key_Return});
+}
+
+TEST(ListySortowanie, HeaderSortingWorksAfterARefreshThatFailed) {
+    SampleDiary d;
+    frmMain okno;
+    okno.show();
+    QTreeWidget* l = lista(okno);
+    clickHeader(l, kMecz);
+    clickHeader(l, kMecz);
+    OtherProcess inny(d.path());
+    if (!inny.holds()) {
+        GTEST_SKIP() << "no sqlite3 shell to hold the file";
+    }
+    {
+        Script s;
+        s.collectErrors();
+        akcja(okno, "itmOdswiez")->trigger();
+        ASSERT_EQ(s.errors().size(), 1);
+    }
+    inny.release();
+    clickHeader(l, kData);
+    EXPECT_EQ(kolumna(okno, 0), qs({"1", "2", "4", "5"}));
+    clickHeader(l, kData);
+    EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "2", "1"}));
+}
+
+TEST(ListyWyglad, CompetitionChecklistsShowEightRowsWhole) {
+    SampleDiary d;
+    d.exec(
+        u"INSERT INTO Rozgrywki (Nazwa, Oficjalny) VALUES ('Puchar Ligi', -1), "
+        "('Superpuchar', -1), ('Turniej', 0), ('Halowy', 0), ('Młodzieżowy', 0), "
+        "('Rezerwy', 0), ('Towarzyski', 0)"_s);
+    const auto osiemWidac = [](QDialog& okno) {
+        okno.show();
+        auto* r = child<QListWidget>(okno, "lstRozgr");
+        ASSERT_EQ(r->count(), 10);
+        for (int i = 0; i < 8; ++i) {
+            EXPECT_TRUE(r->viewport()->rect().contains(r->visualItemRect(r->item(i))))
+                << okno.objectName().toStdString() << " row " << i;
+        }
+    };
+    frmStatystykiMecze mecze;
+    osiemWidac(mecze);
+    frmStatystykiPilkarze pilkarze;
+    osiemWidac(pilkarze);
+}
