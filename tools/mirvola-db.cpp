@@ -2,6 +2,7 @@
 
 #include "data/DemoDiary.h"
 #include "data/engine/Database.h"
+#include "data/engine/DiaryCheck.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
 #include "data/engine/Recordset.h"
@@ -28,7 +29,10 @@ const char kUsageText[] =
     "  demo FILE [SCALE]  a demo diary, SCALE times the normal size (never overwrites)\n"
     "  query FILE SQL     rows of a SELECT in the program's SQL dialect, tab-separated\n"
     "  exec FILE SQL      runs an action query and prints the number of rows changed\n"
-    "  check FILE         integrity check: prints \"ok\" (status 0) or the problems (status 1)\n";
+    "  check FILE         integrity check: prints \"ok\" (status 0) or the problems (status 1)\n"
+    "  repair FILE        checks a diary as the program's start does and repairs a damaged one,\n"
+    "                     reporting the rows of each table before and after (status 0), or\n"
+    "                     says why it cannot (status 1)\n";
 
 // Wrong arguments found after the command was chosen.
 struct UsageError {
@@ -136,6 +140,26 @@ int check(const QStringList& args) {
     return result == QStringLiteral("ok") ? 0 : kFailure;
 }
 
+// What the program's start-up does with the diary, with the repair already agreed to.
+int repair(const QStringList& args) {
+    const engine::Examination found = engine::examineDiary(args[0]);
+    switch (found.condition) {
+        case engine::Condition::Sound:
+            write(stdout, QStringLiteral("ok\n"));
+            return 0;
+        case engine::Condition::Damaged: {
+            write(stdout, engine::describeExamination(found) + u'\n');
+            const engine::RepairReport report = engine::repairDatabase(args[0]);
+            write(stdout, engine::describeRepair(report) + u'\n');
+            return 0;
+        }
+        default:
+            write(stderr,
+                  QStringLiteral("mirvola-db: ") + engine::describeExamination(found) + u'\n');
+            return kFailure;
+    }
+}
+
 struct Command {
     int minArguments;
     int maxArguments;
@@ -158,7 +182,7 @@ int main(int argc, char** argv) {
     const std::map<QString, Command> commands{
         {QStringLiteral("create"), {1, 1, create}}, {QStringLiteral("demo"), {1, 2, demoDiary}},
         {QStringLiteral("query"), {2, 2, query}},   {QStringLiteral("exec"), {2, 2, exec}},
-        {QStringLiteral("check"), {1, 1, check}},
+        {QStringLiteral("check"), {1, 1, check}},   {QStringLiteral("repair"), {1, 1, repair}},
     };
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {

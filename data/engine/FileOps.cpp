@@ -11,9 +11,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <limits>
+#include <optional>
 #include <utility>
 
 #include <fcntl.h>
@@ -23,41 +24,126 @@
 namespace engine {
 namespace {
 
+FileStepHook& stepHook() {
+    static FileStepHook hook;
+    return hook;
+}
+
+// Runs one step outside SQLite (a system call returning 0 or -1 with errno); false, with errno
+// set, when it failed.
+template <class F>
+bool perform(FileStep step, const QString& path, F&& action) {
+    if (const FileStepHook& hook = stepHook()) {
+        if (const int injected = hook(step, path)) {
+            errno = injected;
+            return false;
+        }
+    }
+    return action() == 0;
+}
+
 QString quoted(const QString& path) {
     return u'\'' + QDir::toNativeSeparators(path) + u'\'';
 }
 
-QString systemError(int code) {
-    return QString::fromLocal8Bit(std::strerror(code));
+Error diskError(const QString& what, const QString& path, int code) {
+    return Error(err::DiskError,
+                 what + quoted(path) + QStringLiteral(": ") + systemErrorText(code) + u'.');
 }
 
-// Flushes a file (or a directory's entries) to the disk, so that a rename that follows never
-// publishes a file whose contents are still only in the cache.
-void syncPath(const QString& path, bool directory = false) {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          directory ? (O_RDONLY | O_DIRECTORY) : O_RDONLY);
-    if (fd < 0) {
-        if (directory) {
-            return;  // best effort: some file systems do not open directories
+// Flushes a file to the disk, so that a rename that follows never publishes a file whose
+// contents are still only in the cache.
+void syncFile(const QString& path) {
+    const bool synced = perform(FileStep::SyncFile, path, [&] {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            return -1;
         }
-        throw Error(err::DiskError, QStringLiteral("Nie można otworzyć pliku ") + quoted(path) +
-                                        QStringLiteral(": ") + systemError(errno));
-    }
-    const int rc = ::fsync(fd);
-    const int code = errno;
-    ::close(fd);
-    if (rc != 0 && !directory) {
-        throw Error(err::DiskError, QStringLiteral("Nie można zapisać pliku ") + quoted(path) +
-                                        QStringLiteral(" na dysku: ") + systemError(code));
+        const int rc = ::fsync(fd);
+        const int code = errno;
+        ::close(fd);
+        errno = code;
+        return rc;
+    });
+    if (!synced) {
+        throw diskError(QStringLiteral("Nie można zapisać na dysku pliku "), path, errno);
     }
 }
 
-void syncDirectoryOf(const QString& path) {
-    syncPath(QFileInfo(path).absolutePath(), true);
+// Flushes the folder's entries, so that a rename survives a power cut. A folder that cannot be
+// opened or synced on this file system is left to it; a failing disk is an error.
+void syncFolderOf(const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    const bool synced = perform(FileStep::SyncFolder, folder, [&] {
+        const int fd =
+            ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            return 0;
+        }
+        int rc = ::fsync(fd);
+        const int code = errno;
+        ::close(fd);
+        if (rc != 0 && (code == EINVAL || code == ENOTSUP || code == EBADF)) {
+            rc = 0;
+        }
+        errno = code;
+        return rc;
+    });
+    if (!synced) {
+        throw diskError(QStringLiteral("Nie można zapisać na dysku zmian w katalogu "), folder,
+                        errno);
+    }
 }
 
-// A file being built next to its final place, removed (with a journal SQLite may have left)
-// unless it was published.
+// Permission bits, owner and group that a rebuilt file takes over from the file it replaces.
+struct Attributes {
+    mode_t mode = 0;
+    std::optional<std::pair<uid_t, gid_t>> owner;
+};
+
+Attributes newFileAttributes() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return {static_cast<mode_t>(0666 & ~mask), std::nullopt};
+}
+
+Attributes attributesOf(const QString& path) {
+    struct stat existing {};
+    if (::stat(QFile::encodeName(path).constData(), &existing) != 0) {
+        return newFileAttributes();
+    }
+    return {static_cast<mode_t>(existing.st_mode & 07777),
+            std::pair{existing.st_uid, existing.st_gid}};
+}
+
+// Owner first: changing the owner clears the set-id bits that the mode then restores. An owner
+// or group that this process may not give away stays its own, as for any file it writes.
+void applyAttributes(const QString& path, const Attributes& attributes) {
+    const QByteArray name = QFile::encodeName(path);
+    if (attributes.owner) {
+        const auto [uid, gid] = *attributes.owner;
+        bool owned =
+            perform(FileStep::SetOwner, path, [&] { return ::chown(name.constData(), uid, gid); });
+        if (!owned && errno == EPERM) {
+            owned = perform(FileStep::SetOwner, path,
+                            [&] { return ::chown(name.constData(), static_cast<uid_t>(-1), gid); });
+            if (!owned && errno == EPERM) {
+                owned = true;
+            }
+        }
+        if (!owned) {
+            throw diskError(QStringLiteral("Nie można ustawić właściciela pliku "), path, errno);
+        }
+    }
+    if (!perform(FileStep::SetMode, path,
+                 [&] { return ::chmod(name.constData(), attributes.mode); })) {
+        throw diskError(QStringLiteral("Nie można ustawić uprawnień pliku "), path, errno);
+    }
+}
+
+// A file being built next to its final place under a hidden name, removed (with a journal
+// SQLite may have left) unless it was published. A crash leaves it behind; the next
+// whole-file operation on the same diary sweeps it away (sweepLeftovers).
 class BuildFile {
   public:
     explicit BuildFile(const QString& finalPath) {
@@ -65,23 +151,18 @@ class BuildFile {
         QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
                             QStringLiteral(".XXXXXX"));
         file.setAutoRemove(false);
-        if (!file.open()) {
-            throw Error(err::CannotOpen, QStringLiteral("Nie można utworzyć pliku w katalogu ") +
-                                             quoted(info.absolutePath()) + u'.');
+        if (!perform(FileStep::CreateFile, info.absolutePath(), [&] {
+                errno = 0;
+                if (file.open()) {
+                    return 0;
+                }
+                errno = errno != 0 ? errno : EIO;
+                return -1;
+            })) {
+            throw diskError(QStringLiteral("Nie można utworzyć pliku w katalogu "),
+                            info.absolutePath(), errno);
         }
         m_path = file.fileName();
-        // A temporary file is private to its owner; the finished file gets the permissions of
-        // the file it replaces, or those of any new file.
-        struct stat existing {};
-        mode_t mode = 0;
-        if (::stat(QFile::encodeName(finalPath).constData(), &existing) == 0) {
-            mode = existing.st_mode & 07777;
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
-        }
-        ::chmod(QFile::encodeName(m_path).constData(), mode);
     }
     ~BuildFile() {
         if (!m_published) {
@@ -93,41 +174,93 @@ class BuildFile {
     BuildFile& operator=(const BuildFile&) = delete;
 
     const QString& path() const { return m_path; }
-    void published() { m_published = true; }
+
+    // Gives the finished file its attributes and the name `target`, replacing the file of
+    // that name in one rename.
+    void replace(const QString& target, const Attributes& attributes) {
+        finish(attributes);
+        if (!perform(FileStep::Rename, target, [&] {
+                return ::rename(QFile::encodeName(m_path).constData(),
+                                QFile::encodeName(target).constData());
+            })) {
+            throw diskError(QStringLiteral("Nie można zastąpić pliku "), target, errno);
+        }
+        m_published = true;
+        syncFolderOf(target);
+    }
+
+    // Gives the finished file its attributes and the name `destination`, which must be free:
+    // a hard link fails when the name is taken, where a rename would overwrite.
+    void publishNew(const QString& destination, const Attributes& attributes) {
+        finish(attributes);
+        const QByteArray from = QFile::encodeName(m_path);
+        const QByteArray to = QFile::encodeName(destination);
+        if (perform(FileStep::Link, destination,
+                    [&] { return ::link(from.constData(), to.constData()); })) {
+            ::unlink(from.constData());
+        } else if (errno == EEXIST) {
+            throw destinationExists(destination);
+        } else if (errno == EPERM || errno == EOPNOTSUPP || errno == EXDEV) {
+            // A file system without hard links: the existence test and the rename are two
+            // steps.
+            if (QFileInfo::exists(destination)) {
+                throw destinationExists(destination);
+            }
+            if (!perform(FileStep::Rename, destination,
+                         [&] { return ::rename(from.constData(), to.constData()); })) {
+                throw diskError(QStringLiteral("Nie można utworzyć pliku "), destination, errno);
+            }
+        } else {
+            throw diskError(QStringLiteral("Nie można utworzyć pliku "), destination, errno);
+        }
+        m_published = true;
+        syncFolderOf(destination);
+    }
+
+    static Error destinationExists(const QString& path) {
+        return Error(err::DestinationExists,
+                     QStringLiteral("Plik ") + quoted(path) + QStringLiteral(" już istnieje."));
+    }
 
   private:
+    void finish(const Attributes& attributes) {
+        syncFile(m_path);
+        applyAttributes(m_path, attributes);
+    }
+
     QString m_path;
     bool m_published = false;
 };
 
-Error destinationExists(const QString& path) {
-    return Error(err::DestinationExists,
-                 QStringLiteral("Plik ") + quoted(path) + QStringLiteral(" już istnieje."));
+// Files that a crash left beside `diary`: build files of its copies, and a journal that SQLite
+// found not to be hot (one that was, SQLite rolled back when the caller's connection first read
+// the file). Every build of a copy holds the diary's exclusive lock, as does the caller, so none
+// of them is in use; and no journal may outlive the file it belongs to when a new file takes
+// the diary's name.
+void sweepLeftovers(const QString& diary) {
+    const QFileInfo info(diary);
+    QDir folder = info.absoluteDir();
+    folder.remove(info.fileName() + QStringLiteral("-journal"));
+    const QString stem = u'.' + info.fileName() + QStringLiteral(".??????");
+    for (const QString& name :
+         folder.entryList({stem, stem + QStringLiteral("-journal")},
+                          QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
+        folder.remove(name);
+    }
 }
 
-// Gives the finished file its name without ever replacing a file of that name: a hard link
-// fails when the name is taken, where a rename would overwrite.
-void publishNew(BuildFile& built, const QString& destination) {
-    syncPath(built.path());
-    const QByteArray from = QFile::encodeName(built.path());
-    const QByteArray to = QFile::encodeName(destination);
-    if (::link(from.constData(), to.constData()) == 0) {
-        ::unlink(from.constData());
-    } else if (errno == EEXIST) {
-        throw destinationExists(destination);
-    } else {
-        // A file system without hard links: the existence test and the rename are two steps.
-        if (QFileInfo::exists(destination)) {
-            throw destinationExists(destination);
-        }
-        if (::rename(from.constData(), to.constData()) != 0) {
-            throw Error(err::DiskError, QStringLiteral("Nie można utworzyć pliku ") +
-                                            quoted(destination) + QStringLiteral(": ") +
-                                            systemError(errno));
-        }
+// Whole-file work replaces the file: one the user may not change stays as it is.
+void refuseReadOnly(const QString& real, const QString& refusal) {
+    if (::access(QFile::encodeName(real).constData(), W_OK) != 0 &&
+        (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        throw Error(err::ReadOnly,
+                    QStringLiteral("Plik ") + quoted(real) +
+                        QStringLiteral(" jest tylko do "
+                                       "odczytu, więc ") +
+                        refusal +
+                        QStringLiteral(". Uprawnienia pliku pozostały bez zmian; jeśli dziennik "
+                                       "ma być zmieniany, przywróć prawo zapisu do pliku."));
     }
-    built.published();
-    syncDirectoryOf(destination);
 }
 
 QByteArray schemaText() {
@@ -140,7 +273,7 @@ QByteArray schemaText() {
 
 // Whole-file work needs the file to itself: no other connection of this process, and an
 // exclusive lock that no other process can share. The lock is kept until the connection
-// closes, so nobody starts writing while the copy is taken.
+// closes, so nobody starts writing while the copy is taken or before it replaces the file.
 void lockExclusively(Connection& connection) {
     if (Connection::openCount(connection.path()) > 1) {
         throw errorFromSqlite(SQLITE_BUSY);
@@ -169,6 +302,11 @@ QStringList tableNames(Connection& connection) {
 QString quotedName(const QString& name) {
     QString copy = name;
     return u'"' + copy.replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+QString quotedText(const QString& text) {
+    QString copy = text;
+    return u'\'' + copy.replace(u'\'', QStringLiteral("''")) + u'\'';
 }
 
 qint64 rowCount(Connection& connection, const QString& table) {
@@ -208,18 +346,70 @@ QStringList problems(Connection& connection) {
 
 void verifyCopy(Connection& source, const QString& copyPath) {
     const auto copy = Connection::open(copyPath, Connection::Mode::ReadOnly);
-    const QStringList found = problems(*copy);
-    if (!found.isEmpty()) {
-        throw Error(err::Corrupt, QStringLiteral("Kopia bazy danych jest niepoprawna: ") +
-                                      found.join(QStringLiteral("; ")));
+    if (!problems(*copy).isEmpty()) {
+        throw Error(err::Corrupt, QStringLiteral("Zapisana kopia bazy danych jest niepoprawna; "
+                                                 "baza danych pozostała bez zmian."));
     }
     for (const QString& table : tableNames(source)) {
         if (rowCount(source, table) != rowCount(*copy, table)) {
-            throw Error(err::Corrupt, QStringLiteral("Kopia bazy danych nie zawiera wszystkich "
-                                                     "wierszy tabeli ") +
-                                          table + u'.');
+            throw Error(err::Corrupt, QStringLiteral("Zapisana kopia bazy danych nie zawiera "
+                                                     "wszystkich wierszy tabeli ") +
+                                          table +
+                                          QStringLiteral("; baza danych pozostała bez zmian."));
         }
     }
+}
+
+// How many rows a damaged table held by the file's own account: the largest count that the
+// table's b-tree or one of its indexes still gives (an index holds one entry per row and often
+// survives the loss of a table page). -1 when none of them can be read to the end.
+qint64 claimedRows(Connection& damaged, const QString& table) {
+    qint64 best = -1;
+    const auto count = [&](const QString& sql) {
+        try {
+            Statement statement(damaged, sql);
+            if (statement.step()) {
+                best = std::max<qint64>(best, sqlite3_column_int64(statement.get(), 0));
+            }
+        } catch (const Error&) {
+            // This b-tree is damaged too.
+        }
+    };
+    count(QStringLiteral("SELECT count(*) FROM ") + quotedName(table) +
+          QStringLiteral(" NOT INDEXED"));
+    QStringList indexes;
+    try {
+        indexes = singleColumn(damaged, QStringLiteral("SELECT name FROM pragma_index_list(") +
+                                            quotedText(table) + u')');
+    } catch (const Error&) {
+        return best;
+    }
+    for (const QString& index : indexes) {
+        QStringList order;
+        try {
+            Statement columns(
+                damaged, QStringLiteral("SELECT name, coll FROM pragma_index_xinfo(") +
+                             quotedText(index) + QStringLiteral(") WHERE key = 1 ORDER BY seqno"));
+            while (columns.step()) {
+                const auto text = [&](int i) {
+                    return QString::fromUtf8(
+                        reinterpret_cast<const char*>(sqlite3_column_text(columns.get(), i)));
+                };
+                order << quotedName(text(0)) + QStringLiteral(" COLLATE ") + text(1);
+            }
+        } catch (const Error&) {
+            continue;
+        }
+        if (order.isEmpty()) {
+            continue;
+        }
+        // Only the index's own columns are read, so the scan never visits the table's pages.
+        count(QStringLiteral("SELECT count(*) FROM (SELECT ") + order.first().section(u' ', 0, 0) +
+              QStringLiteral(" FROM ") + quotedName(table) + QStringLiteral(" INDEXED BY ") +
+              quotedName(index) + QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", ")) +
+              u')');
+    }
+    return best;
 }
 
 // Copies the readable rows of one table from a damaged file. A damaged page stops a scan, so
@@ -229,7 +419,7 @@ qint64 copyReadableRows(Connection& damaged, Connection& fresh, const QString& t
     QStringList columns;
     for (const QString& column :
          singleColumn(fresh, QStringLiteral("SELECT name FROM pragma_table_info(") +
-                                 quotedName(table).replace(u'"', u'\'') + u')')) {
+                                 quotedText(table) + u')')) {
         columns << quotedName(column);
     }
     const QString list = columns.join(QStringLiteral(", "));
@@ -241,27 +431,34 @@ qint64 copyReadableRows(Connection& damaged, Connection& fresh, const QString& t
                                 QStringLiteral(" (") + list + QStringLiteral(") VALUES (") +
                                 parameters.join(QStringLiteral(", ")) + u')');
     qint64 copied = 0;
+    // Errors of the damaged file end a scan; errors of the new file end the repair.
     const auto copyFrom = [&](const QString& sql, qint64 from, qint64& last) {
         qint64 read = 0;
+        std::optional<Statement> scan;
         try {
-            Statement scan(damaged, sql);
-            if (scan.parameterCount() > 0) {
-                scan.bind(1, qlonglong(from));
+            scan.emplace(damaged, sql);
+            if (scan->parameterCount() > 0) {
+                scan->bind(1, qlonglong(from));
             }
-            while (scan.step()) {
-                last = sqlite3_column_int64(scan.get(), 0);
-                ++read;
-                insert.reset();
-                for (int i = 0; i < columns.size(); ++i) {
-                    sqlite3_bind_value(insert.get(), i + 1,
-                                       sqlite3_column_value(scan.get(), i + 1));
-                }
-                insert.step();
-                copied += sqlite3_changes(fresh.handle());
-            }
-            return std::pair{read, true};
         } catch (const Error&) {
             return std::pair{read, false};
+        }
+        for (;;) {
+            try {
+                if (!scan->step()) {
+                    return std::pair{read, true};
+                }
+            } catch (const Error&) {
+                return std::pair{read, false};
+            }
+            last = sqlite3_column_int64(scan->get(), 0);
+            ++read;
+            insert.reset();
+            for (int i = 0; i < columns.size(); ++i) {
+                sqlite3_bind_value(insert.get(), i + 1, sqlite3_column_value(scan->get(), i + 1));
+            }
+            insert.step();
+            copied += sqlite3_changes(fresh.handle());
         }
     };
     const QString forward = QStringLiteral("SELECT rowid, ") + list + QStringLiteral(" FROM ") +
@@ -314,47 +511,135 @@ void dropOrphans(Connection& fresh) {
 
 // What could not be read is lost from the repaired file; the damaged one stays beside it under
 // a new name ("Mirvola.mdb.uszkodzona", then ".uszkodzona2", ...) for tools that dig deeper.
-void keepDamagedCopy(const QString& path) {
+// Returns that name.
+QString keepDamagedCopy(const QString& path) {
     const QByteArray from = QFile::encodeName(path);
+    int code = 0;
     for (int attempt = 1; attempt < 1000; ++attempt) {
         QString name = path + QStringLiteral(".uszkodzona");
         if (attempt > 1) {
             name += QString::number(attempt);
         }
-        if (::link(from.constData(), QFile::encodeName(name).constData()) == 0) {
-            return;
+        if (perform(FileStep::Link, name, [&] {
+                return ::link(from.constData(), QFile::encodeName(name).constData());
+            })) {
+            return name;
         }
-        if (errno != EEXIST) {
+        code = errno;
+        if (code != EEXIST) {
             break;
         }
     }
     // Without a second name for the file (no hard links) a full copy serves as well.
-    QFile::copy(path, path + QStringLiteral(".uszkodzona"));
+    if (code == EPERM || code == EOPNOTSUPP || code == EXDEV) {
+        for (int attempt = 1; attempt < 1000; ++attempt) {
+            const QString name = path + QStringLiteral(".uszkodzona") +
+                                 (attempt > 1 ? QString::number(attempt) : QString());
+            if (QFileInfo::exists(name)) {
+                continue;
+            }
+            if (perform(FileStep::Copy, name,
+                        [&] { return QFile::copy(path, name) ? 0 : (errno = EIO, -1); })) {
+                syncFile(name);
+                return name;
+            }
+            code = errno;
+            break;
+        }
+    }
+    throw diskError(QStringLiteral("Nie można zachować uszkodzonego pliku "), path, code);
+}
+
+// The copy takes the source's sync setting. A file under construction needs none of SQLite's
+// syncs (it is flushed as a whole before it is published, see BuildFile); and a failed sync of
+// the copy's journal, which SQLite passes over, must not go unnoticed.
+void vacuumInto(Connection& connection, const QString& copy) {
+    connection.exec("PRAGMA synchronous = OFF");
+    Statement vacuum(connection, QByteArrayLiteral("VACUUM INTO ?1"));
+    vacuum.bind(1, copy);
+    vacuum.step();
+}
+
+std::vector<TableRows> countRows(Connection& connection) {
+    std::vector<TableRows> rows;
+    for (const QString& table : tableNames(connection)) {
+        const qint64 n = rowCount(connection, table);
+        rows.push_back({table, n, n});
+    }
+    return rows;
 }
 
 }  // namespace
 
-void compactDatabase(const QString& source, const QString& destination) {
-    if (QFileInfo::exists(destination)) {
-        throw destinationExists(destination);
+QString realFile(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        const QString target = info.canonicalFilePath();
+        if (!target.isEmpty()) {
+            return target;
+        }
     }
-    const auto connection = Connection::open(source);
-    lockExclusively(*connection);
-    BuildFile built(destination);
-    Statement vacuum(*connection, QByteArrayLiteral("VACUUM INTO ?1"));
-    vacuum.bind(1, built.path());
-    vacuum.step();
-    verifyCopy(*connection, built.path());
-    publishNew(built, destination);
+    return info.absoluteFilePath();
 }
 
-void repairDatabase(const QString& path) {
-    const auto damaged = Connection::open(path);
-    lockExclusively(*damaged);
-    if (problems(*damaged).isEmpty()) {
-        return;
+void compactDatabase(const QString& source, const QString& destination) {
+    if (QFileInfo::exists(destination)) {
+        throw BuildFile::destinationExists(destination);
     }
-    BuildFile built(path);
+    // The copy is removed after the connection that wrote it has closed: SQLite may still
+    // write a journal beside it until then.
+    std::optional<BuildFile> built;
+    const auto connection = Connection::open(source);
+    lockExclusively(*connection);
+    built.emplace(destination);
+    vacuumInto(*connection, built->path());
+    verifyCopy(*connection, built->path());
+    built->publishNew(destination, attributesOf(realFile(source)));
+}
+
+void compactInPlace(const QString& path) {
+    const QString real = realFile(path);
+    const QFileInfo info(real);
+    const QString leftOver = info.absolutePath() + QStringLiteral("/Kopia") + info.fileName();
+    if (QFileInfo::exists(leftOver)) {
+        throw BuildFile::destinationExists(leftOver);
+    }
+    if (!info.exists()) {
+        // Let the engine say that the diary is missing.
+        Connection::open(real);
+    }
+    refuseReadOnly(real, QStringLiteral("nie można przeprowadzić jego defragmentacji"));
+    std::optional<BuildFile> built;
+    const auto connection = Connection::open(real);
+    lockExclusively(*connection);
+    sweepLeftovers(real);
+    built.emplace(real);
+    vacuumInto(*connection, built->path());
+    verifyCopy(*connection, built->path());
+    // Replaced while the lock is still held: nobody can write into the old file meanwhile.
+    built->replace(real, attributesOf(real));
+}
+
+bool RepairReport::lostRows() const {
+    return std::any_of(tables.begin(), tables.end(), [](const TableRows& rows) {
+        return rows.before < 0 || rows.after < rows.before;
+    });
+}
+
+RepairReport repairDatabase(const QString& path) {
+    const QString real = realFile(path);
+    if (QFileInfo::exists(real)) {
+        refuseReadOnly(real, QStringLiteral("nie można go naprawić"));
+    }
+    const auto damaged = Connection::open(real);
+    lockExclusively(*damaged);
+    RepairReport report;
+    if (problems(*damaged).isEmpty()) {
+        report.tables = countRows(*damaged);
+        return report;
+    }
+    sweepLeftovers(real);
+    BuildFile built(real);
     qint64 copied = 0;
     {
         const auto fresh = Connection::openNew(built.path());
@@ -365,29 +650,78 @@ void repairDatabase(const QString& path) {
         }
         dropOrphans(*fresh);
         fresh->exec("COMMIT");
+        report.tables = countRows(*fresh);
+        for (TableRows& rows : report.tables) {
+            rows.before = claimedRows(*damaged, rows.table);
+            if (rows.before >= 0 && rows.before < rows.after) {
+                rows.before = rows.after;  // the counts themselves were damaged
+            }
+        }
     }
     if (copied == 0) {
-        throw Error(err::Corrupt, QStringLiteral("Pliku ") + quoted(path) +
+        throw Error(err::Corrupt, QStringLiteral("Pliku ") + quoted(real) +
                                       QStringLiteral(" nie da się naprawić: nie udało się "
                                                      "odczytać z niego żadnych danych."));
     }
     {
         const auto check = Connection::open(built.path(), Connection::Mode::ReadOnly);
-        const QStringList found = problems(*check);
-        if (!found.isEmpty()) {
-            throw Error(err::Corrupt, QStringLiteral("Pliku ") + quoted(path) +
-                                          QStringLiteral(" nie da się naprawić: ") +
-                                          found.join(QStringLiteral("; ")));
+        if (!problems(*check).isEmpty()) {
+            throw Error(err::Corrupt, QStringLiteral("Pliku ") + quoted(real) +
+                                          QStringLiteral(" nie da się naprawić: odtworzona "
+                                                         "baza danych nie przeszła "
+                                                         "sprawdzenia."));
         }
     }
-    keepDamagedCopy(path);
-    replaceFileAtomically(built.path(), path);
-    built.published();
+    report.damagedCopy = keepDamagedCopy(real);
+    try {
+        built.replace(real, attributesOf(real));
+    } catch (const Error&) {
+        // The damaged file is still the diary: the second name would only mislead.
+        QFile::remove(report.damagedCopy);
+        throw;
+    }
+    report.rebuilt = true;
+    return report;
+}
+
+QString describeRepair(const RepairReport& report) {
+    QString text = QStringLiteral("Baza danych została naprawiona.");
+    if (!report.rebuilt) {
+        return text;
+    }
+    // The matches and their goals first: they are what the user misses most.
+    std::vector<TableRows> tables = report.tables;
+    const auto rank = [](const QString& table) {
+        return table == QStringLiteral("Mecze") ? 0 : (table == QStringLiteral("Bramki") ? 1 : 2);
+    };
+    std::stable_sort(tables.begin(), tables.end(), [&](const TableRows& a, const TableRows& b) {
+        return rank(a.table) < rank(b.table);
+    });
+    text += QStringLiteral("\n");
+    for (const TableRows& rows : tables) {
+        text += u'\n' + rows.table + QStringLiteral(": ");
+        if (rows.before < 0) {
+            text += QStringLiteral("liczba wierszy przed naprawą nieznana, odzyskano %1")
+                        .arg(rows.after);
+        } else {
+            text += QStringLiteral("było %1, odzyskano %2").arg(rows.before).arg(rows.after);
+            if (rows.before > rows.after) {
+                text += QStringLiteral(", utracono %1").arg(rows.before - rows.after);
+            }
+        }
+    }
+    text += report.lostRows() ? QStringLiteral(
+                                    "\n\nUtraconych wierszy nie udało się odczytać z uszkodzonego "
+                                    "pliku.")
+                              : QStringLiteral("\n\nOdzyskano wszystkie wiersze.");
+    text += QStringLiteral(" Uszkodzony plik zachowano jako ") +
+            QDir::toNativeSeparators(report.damagedCopy) + u'.';
+    return text;
 }
 
 void createDatabase(const QString& path) {
     if (QFileInfo::exists(path)) {
-        throw destinationExists(path);
+        throw BuildFile::destinationExists(path);
     }
     BuildFile built(path);
     {
@@ -396,24 +730,29 @@ void createDatabase(const QString& path) {
         connection->exec(schemaText().constData());
         connection->exec("COMMIT");
     }
-    publishNew(built, path);
+    built.publishNew(path, newFileAttributes());
 }
 
 void replaceFileAtomically(const QString& replacement, const QString& target) {
-    syncPath(replacement);
-    if (::rename(QFile::encodeName(replacement).constData(),
-                 QFile::encodeName(target).constData()) != 0) {
-        throw Error(err::DiskError, QStringLiteral("Nie można zastąpić pliku ") + quoted(target) +
-                                        QStringLiteral(" plikiem ") + quoted(replacement) +
-                                        QStringLiteral(": ") + systemError(errno));
+    const QString real = realFile(target);
+    syncFile(replacement);
+    if (!perform(FileStep::Rename, real, [&] {
+            return ::rename(QFile::encodeName(replacement).constData(),
+                            QFile::encodeName(real).constData());
+        })) {
+        throw diskError(QStringLiteral("Nie można zastąpić pliku "), real, errno);
     }
-    syncDirectoryOf(target);
+    syncFolderOf(real);
 }
 
 QString checkDatabase(const QString& path) {
     const auto connection = Connection::open(path, Connection::Mode::ReadOnly);
     const QStringList found = problems(*connection);
     return found.isEmpty() ? QStringLiteral("ok") : found.join(u'\n');
+}
+
+void setFileStepHook(FileStepHook hook) {
+    stepHook() = std::move(hook);
 }
 
 }  // namespace engine

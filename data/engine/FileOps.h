@@ -2,29 +2,76 @@
 
 #include <QString>
 
+#include <functional>
+#include <vector>
+
 namespace engine {
 
-// Whole-file operations on a closed database file. Both report err::FileInUse when another
+// Whole-file operations on a closed database file. They report err::FileInUse when another
 // process (or another open connection) holds the file, and then leave every file untouched.
+// A file that is a symbolic link is worked on through its target: the new file is built in
+// the target's folder and replaces the target, so the link keeps pointing at the diary.
+// A rebuilt file takes the permission bits, and the owner and group where the process may set
+// them, of the file it replaces.
+
+// The file behind `path`: the final target of a symbolic link, else `path` itself (absolute).
+QString realFile(const QString& path);
 
 // Writes a compacted copy of `source` into the new file `destination`; a destination that
 // exists already is err::DestinationExists.
 void compactDatabase(const QString& source, const QString& destination);
 
+// Compacts the diary `path` in place: the compacted copy is built and checked beside the real
+// file and replaces it in one rename, so that at every moment the diary's name carries either
+// the old or the compacted file. Refused (err::ReadOnly) for a file the process may not write,
+// and (err::DestinationExists) while a file "Kopia<name>" lies beside it: a copy left over by
+// an older version of the program, which is never moved over the diary.
+void compactInPlace(const QString& path);
+
+// Rows of one table before and after a repair; `before` is what the damaged file itself still
+// counts (-1 when it cannot count them at all).
+struct TableRows {
+    QString table;
+    qint64 before = 0;
+    qint64 after = 0;
+};
+
+struct RepairReport {
+    bool rebuilt = false;  // false: the file was sound and left as it was
+    std::vector<TableRows> tables;
+    QString damagedCopy;  // where the damaged file was kept (rebuilt files only)
+
+    // Whether a table lost rows, or could not say how many it had.
+    bool lostRows() const;
+};
+
 // Checks the file; when it is damaged, rebuilds what can be read into a fresh file and
 // replaces the original atomically, keeping the damaged file beside it as
-// "<name>.uszkodzona". A good file keeps every row and is not rewritten. Nothing readable at
-// all is err::Corrupt, with the file left as it was.
-void repairDatabase(const QString& path);
+// "<name>.uszkodzona" (".uszkodzona2", ... when taken). A good file keeps every row and is not
+// rewritten. Nothing readable at all is err::Corrupt, a file the process may not write is
+// err::ReadOnly; both leave the file as it was.
+RepairReport repairDatabase(const QString& path);
+
+// What a repair did, in the user's words: the rows of every table before and after, what was
+// lost and where the damaged file was kept. Starts with "Baza danych została naprawiona.".
+QString describeRepair(const RepairReport& report);
 
 // A new empty diary with the schema; refuses to overwrite an existing file.
 void createDatabase(const QString& path);
 
-// Replaces `target` by `replacement` in one rename (both in the same directory), so that at
-// every moment one of the two complete files carries the target's name.
+// Replaces `target` (its real file, when it is a link) by `replacement` in one rename (both in
+// the same directory), so that at every moment one of the two complete files carries the name.
 void replaceFileAtomically(const QString& replacement, const QString& target);
 
 // Runs the integrity check; returns "ok" or the problems found, one per line.
 QString checkDatabase(const QString& path);
+
+// The steps of the whole-file operations that happen outside SQLite.
+enum class FileStep { CreateFile, SyncFile, SyncFolder, SetOwner, SetMode, Link, Rename, Copy };
+
+// Test hook, called before each such step with the file it concerns: a nonzero return value
+// is taken as the errno of a failure of that step. An empty function removes the hook.
+using FileStepHook = std::function<int(FileStep step, const QString& path)>;
+void setFileStepHook(FileStepHook hook);
 
 }  // namespace engine

@@ -1,0 +1,63 @@
+// Runs one operation of the program (tests/support/Operations.h) on the diary in a folder, as
+// its own process: for crash runs, which kill it at a chosen I/O call, and for runs under
+// another user's rights.
+//
+//   operation_runner OPERATION FOLDER [KILL_BEFORE_CALL]
+//
+// Prints "calls N" (the I/O calls the operation made) and one line per box shown:
+// "success TEXT", "error TEXT" or "shown TITLE | TEXT", line feeds as "\n".
+
+#include "data/Mirvola.h"
+#include "forms/Toolkit.h"
+#include "support/Faults.h"
+#include "support/Operations.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+using namespace testing_support;
+
+namespace {
+
+void print(const char* kind, QString text) {
+    text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    std::printf("%s %s\n", kind, text.toUtf8().constData());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ui::installToolkit();
+    const QStringList args = QApplication::arguments();
+    const Operation* operation = args.size() >= 3 ? findOperation(args[1]) : nullptr;
+    if (operation == nullptr) {
+        std::fprintf(stderr, "usage: operation_runner OPERATION FOLDER [KILL_BEFORE_CALL]\n");
+        return 2;
+    }
+    Mirvola::UstawKatalogProgramu(args[2]);
+    setOperationClock();
+    Shown shown;
+    int calls = 0;
+    {
+        Faults faults;
+        faults.killBeforeCall(args.value(3).toInt());
+        User user;
+        operation->run(user, [&] { faults.arm(); });
+        shown = user.shown;
+        calls = faults.counts().total();
+    }
+    std::printf("calls %d\n", calls);
+    for (const QString& text : shown.all) {
+        print("shown", text);
+    }
+    for (const QString& text : shown.successes) {
+        print("success", text);
+    }
+    for (const QString& text : shown.errors) {
+        print("error", text);
+    }
+    return 0;
+}
