@@ -86,7 +86,7 @@ std::shared_ptr<Connection> Connection::open(const QString& path, Mode mode) {
                                          QStringLiteral(": to nie jest plik."));
     }
     // Never SQLITE_OPEN_CREATE: a diary that vanished must not come back empty.
-    const int flags = mode == Mode::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+    const int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     RawHandle raw;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw.db, flags, vfsName());
     if (rc != SQLITE_OK) {
@@ -103,6 +103,9 @@ std::shared_ptr<Connection> Connection::open(const QString& path, Mode mode) {
     // with err::ReadOnly, so the program shows the diary and reports the refused change.
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    if (mode == Mode::Salvage) {
+        connection->exec("PRAGMA writable_schema = ON");
+    }
     checkApplicationId(*connection, path);
     connection->exec("PRAGMA foreign_keys = ON");
     registerSqlFunctions(db);

@@ -16,7 +16,9 @@ class Error;
 
 class Connection {
   public:
-    enum class Mode { ReadWrite, ReadOnly };
+    // Salvage: read and write, and a file whose header claims more pages than it has (a
+    // truncated file) is still read, as far as it goes; for the repair, which only reads it.
+    enum class Mode { ReadWrite, ReadOnly, Salvage };
 
     // Opens an existing diary: never creates a file. A missing file is err::FileNotFound, a
     // file that is not a SQLite database or lacks the diary's application id is

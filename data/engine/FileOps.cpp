@@ -631,7 +631,7 @@ RepairReport repairDatabase(const QString& path) {
     if (QFileInfo::exists(real)) {
         refuseReadOnly(real, QStringLiteral("nie można go naprawić"));
     }
-    const auto damaged = Connection::open(real);
+    const auto damaged = Connection::open(real, Connection::Mode::Salvage);
     lockExclusively(*damaged);
     RepairReport report;
     if (problems(*damaged).isEmpty()) {
