@@ -188,7 +188,7 @@ std::vector<Operation> allOperations() {
         renameEntry(u"zmiana-rozgrywek"_s, kRozgrywki, u"Ekstraklasa"_s),
         deleteEntry(u"usuniecie-rozgrywek"_s, kRozgrywki),
         addEntry(u"dopisanie-sezonu"_s, kSezony, u"2010/11"_s),
-        renameEntry(u"zmiana-sezonu"_s, kSezony, u"1899/00"_s),
+        renameEntry(u"zmiana-sezonu"_s, kSezony, u"1800/01"_s),
         deleteEntry(u"usuniecie-sezonu"_s, kSezony),
         addEntry(u"dopisanie-rodzaju-gola"_s, kRodzajeGoli, u"przewrotka"_s),
         renameEntry(u"zmiana-rodzaju-gola"_s, kRodzajeGoli, u"strzał"_s),
