@@ -183,6 +183,23 @@ TEST(DiaryRights, AWriteProtectedDiaryStaysProtected) {
     EXPECT_EQ(filesIn(d.dir()), qs({"Mirvola.mdb"}));
 }
 
+// A diary the user may not read at all: the start-up says so and touches nothing.
+TEST(DiaryRights, AnUnreadableDiaryIsNamed) {
+    if (::geteuid() == 0 && QStandardPaths::findExecutable(u"setpriv"_s).isEmpty()) {
+        GTEST_SKIP() << "running as root without setpriv: no user who cannot read the file";
+    }
+    DemoDiary d;
+    ASSERT_EQ(::chmod(QFile::encodeName(d.dir()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0200), 0);
+    const QByteArray bytes = fileBytes(d.path());
+    EXPECT_EQ(
+        runAsNobody(u"start"_s, d.dir()),
+        QStringList{u"error Nie można odczytać pliku %1: brak uprawnień.\nSprawdź "
+                    "uprawnienia do pliku i stan dysku, a potem uruchom program ponownie."_s.arg(
+                        native(d.path()))});
+    EXPECT_EQ(fileBytes(d.path()), bytes);
+}
+
 // The same user's own private diary, compacted by him: it stays his and private.
 TEST(DiaryRights, AnUnprivilegedUsersPrivateDiaryStaysHis) {
     if (::geteuid() != 0) {

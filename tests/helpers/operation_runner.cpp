@@ -3,12 +3,14 @@
 // another user's rights.
 //
 //   operation_runner OPERATION FOLDER [KILL_BEFORE_CALL]
+//   operation_runner start FOLDER      (only the program's start)
 //
 // Prints "calls N" (the I/O calls the operation made) and one line per box shown:
 // "success TEXT", "error TEXT" or "shown TITLE | TEXT", line feeds as "\n".
 
 #include "data/Mirvola.h"
 #include "forms/Toolkit.h"
+#include "forms/frmMain.h"
 #include "support/Faults.h"
 #include "support/Operations.h"
 
@@ -32,7 +34,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ui::installToolkit();
     const QStringList args = QApplication::arguments();
-    const Operation* operation = args.size() >= 3 ? findOperation(args[1]) : nullptr;
+    const Operation start{QStringLiteral("start"), false, false,
+                          [](User&, const std::function<void()>& arm) {
+                              arm();
+                              frmMain window;
+                          }};
+    const Operation* operation = args.size() < 3                      ? nullptr
+                                 : args[1] == QStringLiteral("start") ? &start
+                                                                      : findOperation(args[1]);
     if (operation == nullptr) {
         std::fprintf(stderr, "usage: operation_runner OPERATION FOLDER [KILL_BEFORE_CALL]\n");
         return 2;
