@@ -1,6 +1,7 @@
 // Crashes: a process runs one operation on a diary twenty times the demo and is killed with
 // SIGKILL just before a seeded random one of the operation's I/O calls (writes, syncs,
-// truncations, file openings and the file layer's steps). The next start finds all the rows of
+// truncations, openings and deletions of files, the file layer's steps) or right after its
+// last one. The next start finds all the rows of
 // before or all the rows of after, and nothing is left that a later operation would trip over.
 // MIRVOLA_CRASH_MOMENTS sets the moments per operation (the long run takes 50).
 
@@ -187,7 +188,8 @@ TEST_P(Crashes, NextStartFindsTheRowsOfBeforeOrAfter) {
     for (int moment = 0; moment < moments(); ++moment) {
         const std::uint64_t seed =
             splitmix(qHash(operation->name) * 1000003ULL + static_cast<std::uint64_t>(moment));
-        const int kill = 1 + static_cast<int>(seed % static_cast<std::uint64_t>(calls));
+        // One past the last call is the moment right after the operation.
+        const int kill = 1 + static_cast<int>(seed % static_cast<std::uint64_t>(calls + 1));
         const QString trace = u"%1, seed %2: killed before call %3 of %4"_s.arg(operation->name)
                                   .arg(seed)
                                   .arg(kill)

@@ -1,5 +1,6 @@
 // Every operation that changes the diary, with an I/O fault at every point where one can
-// strike: the n-th write, sync, truncation, opening or file step fails, or the disk is full
+// strike: the n-th write, sync, truncation, opening, deletion or file step fails, or the disk
+// is full
 // from the n-th write on, for every n until the operation completes without a fault.
 // Afterwards the diary holds exactly its rows before or exactly its rows after the operation,
 // passes the integrity check, and the user was told of the fault and never of a success that
@@ -28,8 +29,8 @@ using Kind = Faults::Kind;
 
 namespace {
 
-constexpr Kind kKinds[] = {Kind::Write, Kind::Sync,     Kind::Truncate,
-                           Kind::Open,  Kind::FileStep, Kind::Full};
+constexpr Kind kKinds[] = {Kind::Write,  Kind::Sync,     Kind::Truncate, Kind::Open,
+                           Kind::Delete, Kind::FileStep, Kind::Full};
 
 // The demo diary and its damaged twin, made once for all operations.
 struct Originals {
@@ -204,9 +205,9 @@ TEST_P(IoFaults, DiaryHoldsItsRowsBeforeOrAfterAndTheUserIsTold) {
     totals().fired += fired;
     std::printf(
         "%s: %d runs, %d faults fired (calls: %d writes, %d syncs, %d truncations, %d "
-        "opens, %d file steps)\n",
+        "opens, %d deletions, %d file steps)\n",
         qPrintable(operation->name), runs, fired, clean.counts.writes, clean.counts.syncs,
-        clean.counts.truncates, clean.counts.opens, clean.counts.fileSteps);
+        clean.counts.truncates, clean.counts.opens, clean.counts.deletes, clean.counts.fileSteps);
 }
 
 QStringList operationNames() {

@@ -555,9 +555,17 @@ QString keepDamagedCopy(const QString& path) {
 // the copy's journal, which SQLite passes over, must not go unnoticed.
 void vacuumInto(Connection& connection, const QString& copy) {
     connection.exec("PRAGMA synchronous = OFF");
-    Statement vacuum(connection, QByteArrayLiteral("VACUUM INTO ?1"));
-    vacuum.bind(1, copy);
-    vacuum.step();
+    {
+        Statement vacuum(connection, QByteArrayLiteral("VACUUM INTO ?1"));
+        vacuum.bind(1, copy);
+        vacuum.step();
+    }
+    // SQLite passes over a failure to delete the copy's journal once the copy is written; a
+    // disk that fails to delete files is no place to go on replacing the diary.
+    const QString journal = copy + QStringLiteral("-journal");
+    if (QFileInfo::exists(journal)) {
+        throw diskError(QStringLiteral("Nie można usunąć pliku tymczasowego "), journal, EIO);
+    }
 }
 
 std::vector<TableRows> countRows(Connection& connection) {

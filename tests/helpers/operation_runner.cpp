@@ -5,8 +5,9 @@
 //   operation_runner OPERATION FOLDER [KILL_BEFORE_CALL]
 //   operation_runner start FOLDER      (only the program's start)
 //
-// Prints "calls N" (the I/O calls the operation made) and one line per box shown:
-// "success TEXT", "error TEXT" or "shown TITLE | TEXT", line feeds as "\n".
+// KILL_BEFORE_CALL counts the calls of tests/support/Faults.h; one past the last call kills the
+// process right after the operation. Prints "calls N" (the I/O calls the operation made) and one
+// line per box shown: "success TEXT", "error TEXT" or "shown TITLE | TEXT", line feeds as "\n".
 
 #include "data/Mirvola.h"
 #include "forms/Toolkit.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 
 using namespace testing_support;
@@ -48,15 +50,21 @@ int main(int argc, char** argv) {
     }
     Mirvola::UstawKatalogProgramu(args[2]);
     setOperationClock();
+    const int kill = args.value(3).toInt();
     Shown shown;
     int calls = 0;
     {
         Faults faults;
-        faults.killBeforeCall(args.value(3).toInt());
+        faults.killBeforeCall(kill);
         User user;
         operation->run(user, [&] { faults.arm(); });
         shown = user.shown;
         calls = faults.counts().total();
+    }
+    // One past the last call: the crash comes right after the operation, before the process
+    // could end on its own.
+    if (kill == calls + 1) {
+        std::raise(SIGKILL);
     }
     std::printf("calls %d\n", calls);
     for (const QString& text : shown.all) {

@@ -173,6 +173,9 @@ int shimOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int*
 }
 
 int shimDelete(sqlite3_vfs*, const char* name, int syncDir) {
+    if (failNow(Faults::Kind::Delete, plan().counts.deletes, name)) {
+        return SQLITE_IOERR_DELETE;
+    }
     return root()->xDelete(root(), name, syncDir);
 }
 int shimAccess(sqlite3_vfs*, const char* name, int flags, int* out) {
@@ -253,6 +256,8 @@ int Faults::Counts::of(Kind kind) const {
             return truncates;
         case Kind::Open:
             return opens;
+        case Kind::Delete:
+            return deletes;
         case Kind::FileStep:
             return fileSteps;
         case Kind::None:
@@ -308,6 +313,8 @@ QString Faults::name(Kind kind) {
             return QStringLiteral("truncate");
         case Kind::Open:
             return QStringLiteral("open");
+        case Kind::Delete:
+            return QStringLiteral("delete");
         case Kind::Full:
             return QStringLiteral("disk-full");
         case Kind::FileStep:

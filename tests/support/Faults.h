@@ -16,6 +16,7 @@ class Faults {
         Sync,      // the n-th sync fails
         Truncate,  // the n-th truncation fails
         Open,      // the n-th opening of a file fails
+        Delete,    // the n-th deletion of a file fails (SQLite's commit deletes the journal)
         Full,      // every write from the n-th on finds the disk full
         FileStep,  // the n-th step of the file layer fails (an I/O error)
     };
@@ -25,9 +26,10 @@ class Faults {
         int syncs = 0;
         int truncates = 0;
         int opens = 0;
+        int deletes = 0;
         int fileSteps = 0;
         // Every counted call, whatever its kind.
-        int total() const { return writes + syncs + truncates + opens + fileSteps; }
+        int total() const { return writes + syncs + truncates + opens + deletes + fileSteps; }
         // How many calls of the kind a plan of that kind counts.
         int of(Kind kind) const;
     };
