@@ -98,6 +98,29 @@ struct Consenting {
 
 }  // namespace
 
+namespace {
+
+// Copies the diary of `from` into `to` while a write to it is half done: the copy has a hot
+// journal, as a crash in the middle of a write leaves it.
+void copyInTheMiddleOfAWrite(const QString& from, const QString& to) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(from + u"/Mirvola.mdb"_s).constData(), &db),
+              SQLITE_OK);
+    // A tiny cache makes SQLite write changed pages into the file before the commit.
+    sqlite3_exec(db,
+                 "PRAGMA cache_size = 2; BEGIN; UPDATE Mecze SET Komentarz = "
+                 "hex(randomblob(200));",
+                 nullptr, nullptr, nullptr);
+    ASSERT_TRUE(QFileInfo::exists(from + u"/Mirvola.mdb-journal"_s));
+    for (const char* name : {"/Mirvola.mdb", "/Mirvola.mdb-journal"}) {
+        ASSERT_TRUE(QFile::copy(from + QLatin1String(name), to + QLatin1String(name)));
+    }
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+}  // namespace
+
 // ---- rights and place ---------------------------------------------------------------------
 
 // Each command that replaces the file: a private diary of another owner stays private and his.
@@ -192,12 +215,24 @@ TEST(DiaryRights, AnUnreadableDiaryIsNamed) {
     ASSERT_EQ(::chmod(QFile::encodeName(d.dir()).constData(), 0755), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0200), 0);
     const QByteArray bytes = fileBytes(d.path());
-    EXPECT_EQ(
-        runAsNobody(u"start"_s, d.dir()),
-        QStringList{u"error Nie można odczytać pliku %1: brak uprawnień.\nSprawdź "
-                    "uprawnienia do pliku i stan dysku, a potem uruchom program ponownie."_s.arg(
-                        native(d.path()))});
+    const QString refused =
+        u"error Nie można odczytać pliku %1: brak uprawnień.\nSprawdź uprawnienia do pliku i stan "
+        "dysku, a potem uruchom program ponownie."_s;
+    EXPECT_EQ(runAsNobody(u"start"_s, d.dir()), QStringList{refused.arg(native(d.path()))});
     EXPECT_EQ(fileBytes(d.path()), bytes);
+
+    // A write cut short, which only a user who may write the file can undo.
+    ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0644), 0);
+    QTemporaryDir crashed;
+    copyInTheMiddleOfAWrite(d.dir(), crashed.path());
+    const QString copy = crashed.path() + u"/Mirvola.mdb"_s;
+    ASSERT_EQ(::chmod(QFile::encodeName(crashed.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(copy).constData(), 0444), 0);
+    const QByteArray half = fileBytes(copy);
+    const QByteArray journal = fileBytes(copy + u"-journal"_s);
+    EXPECT_EQ(runAsNobody(u"start"_s, crashed.path()), QStringList{refused.arg(native(copy))});
+    EXPECT_EQ(fileBytes(copy), half);
+    EXPECT_EQ(fileBytes(copy + u"-journal"_s), journal);
 }
 
 // The same user's own private diary, compacted by him: it stays his and private.
@@ -448,22 +483,7 @@ TEST(DiaryStart, AnInterruptedWriteIsUndoneAtStart) {
     DemoDiary d;
     const QStringList rows = dumpDiary(d.path());
     QTemporaryDir crashed;
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(d.path()).constData(), &db), SQLITE_OK);
-        // A tiny cache makes SQLite write changed pages into the file before the commit.
-        sqlite3_exec(db,
-                     "PRAGMA cache_size = 2; BEGIN; UPDATE Mecze SET Komentarz = "
-                     "hex(randomblob(200));",
-                     nullptr, nullptr, nullptr);
-        ASSERT_TRUE(QFileInfo::exists(d.path() + u"-journal"_s));
-        for (const char* name : {"/Mirvola.mdb", "/Mirvola.mdb-journal"}) {
-            ASSERT_TRUE(
-                QFile::copy(d.dir() + QLatin1String(name), crashed.path() + QLatin1String(name)));
-        }
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-    }
+    copyInTheMiddleOfAWrite(d.dir(), crashed.path());
     ASSERT_NE(fileBytes(crashed.path() + u"/Mirvola.mdb"_s), fileBytes(d.path()))
         << "the copy holds part of the interrupted write";
     Mirvola::UstawKatalogProgramu(crashed.path());

@@ -143,7 +143,10 @@ Examination fromError(const Error& e, const QString& file) {
         default: {
             Examination unreadable = with(Condition::Unreadable, file);
             unreadable.systemError = (e.sqliteCode() & 0xff) == SQLITE_IOERR ? EIO : 0;
-            if (e.number() == err::ReadOnly || e.number() == err::CannotOpen) {
+            if (e.sqliteCode() == SQLITE_READONLY_ROLLBACK) {
+                // An interrupted write that this user may not undo: the file's rights stop it.
+                unreadable.systemError = EACCES;
+            } else if (e.number() == err::ReadOnly || e.number() == err::CannotOpen) {
                 unreadable.systemError =
                     ::access(QFile::encodeName(file).constData(), R_OK) == 0 ? EIO : errno;
             }
