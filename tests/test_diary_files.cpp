@@ -295,6 +295,16 @@ TEST(DiaryPlace, ALinkedDiaryStaysLinkedThroughEveryCommand) {
     stillLinked();
     EXPECT_EQ(countIn(target, u"SELECT count(*) FROM Gracze"_s), 0);
     EXPECT_EQ(user.texts.filter(u"Wystąpił błąd"_s), QStringList());
+
+    // A copy left over beside the target is never moved over it.
+    QFile leftOver(documents + u"/KopiaMecze.mdb"_s);
+    ASSERT_TRUE(leftOver.open(QIODevice::WriteOnly));
+    leftOver.close();
+    const QByteArray bytes = fileBytes(target);
+    action(window, "itmDefragmentacja")->trigger();
+    EXPECT_TRUE(user.texts.last().startsWith(u"Komunikat | Wystąpił błąd numer 3204\n"_s))
+        << user.texts.last().toStdString();
+    EXPECT_EQ(fileBytes(target), bytes);
 }
 
 // ---- the start-up --------------------------------------------------------------------------

@@ -206,59 +206,6 @@ TEST_F(FilesTest, RebuiltFilesKeepModeOwnerAndGroup) {
     EXPECT_EQ(statOf(path).st_mode & 07777, 0666 & ~mask);
 }
 
-TEST_F(FilesTest, CompactionOfADiaryThatCannotBeWrittenIsRefused) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root writes every file; the window test runs this as another user";
-    }
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
-    const QByteArray before = fileBytes(path);
-    EXPECT_EQ(errorOf([&] { engine::compactInPlace(path); }), err::ReadOnly);
-    EXPECT_EQ(errorOf([&] { engine::repairDatabase(path); }), err::ReadOnly);
-    EXPECT_EQ(statOf(path).st_mode & 07777, 0444u);
-    EXPECT_EQ(fileBytes(path), before);
-}
-
-// Mirvola.mdb -> ../Dokumenty/Mecze.mdb: the target is compacted and repaired in its own
-// folder, and the link keeps pointing at it.
-TEST_F(FilesTest, ALinkedDiaryIsRebuiltWhereItLies) {
-    const QString documents = dir.path() + u"/Dokumenty"_s;
-    const QString program = dir.path() + u"/Program"_s;
-    ASSERT_TRUE(QDir().mkpath(documents) && QDir().mkpath(program));
-    const QString target = documents + u"/Mecze.mdb"_s;
-    const QString link = program + u"/Mirvola.mdb"_s;
-    ASSERT_TRUE(QFile::rename(path, target));
-    ASSERT_TRUE(QFile::link(u"../Dokumenty/Mecze.mdb"_s, link));
-    engine::Database::open(link)->execute(u"DELETE FROM Mecze WHERE Id_meczu < 100"_s);
-    const QStringList rows = dump(target);
-    const auto size = QFileInfo(target).size();
-
-    engine::compactInPlace(link);
-    EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
-    EXPECT_EQ(dump(target), rows);
-    EXPECT_LT(QFileInfo(target).size(), size);
-    EXPECT_EQ(filesIn(program), qs({"Mirvola.mdb"}));
-    EXPECT_EQ(filesIn(documents), qs({"Mecze.mdb"}));
-
-    // Later changes through the link reach the compacted target.
-    const auto goals = rowsOf(target, u"SELECT count(*) FROM Bramki WHERE Id_meczu = 100"_s);
-    engine::Database::open(link)->execute(u"DELETE FROM Mecze WHERE Id_meczu = 100"_s);
-    EXPECT_EQ(dump(target).size(), rows.size() - 1 - goals.at(0).at(0).toInt());
-
-    damageMatches(target);
-    const engine::RepairReport report = engine::repairDatabase(link);
-    EXPECT_TRUE(report.rebuilt);
-    EXPECT_EQ(report.damagedCopy, target + u".uszkodzona"_s);
-    EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
-    EXPECT_EQ(engine::checkDatabase(target), u"ok"_s);
-    EXPECT_EQ(filesIn(program), qs({"Mirvola.mdb"}));
-
-    // A copy left over beside the target blocks compaction and is never moved over it.
-    QFile leftOver(documents + u"/KopiaMecze.mdb"_s);
-    ASSERT_TRUE(leftOver.open(QIODevice::WriteOnly));
-    leftOver.close();
-    EXPECT_EQ(errorOf([&] { engine::compactInPlace(link); }), err::DestinationExists);
-}
-
 // What a crash leaves beside the diary (build files of its copies, a journal that is no longer
 // hot) goes with the next whole-file operation; other files stay.
 TEST_F(FilesTest, LeftoversOfACrashGoWithTheNextCompaction) {
