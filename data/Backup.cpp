@@ -2,6 +2,7 @@
 
 #include "data/engine/Connection.h"
 #include "data/engine/Error.h"
+#include "data/engine/FileBuild.h"
 #include "data/engine/FileOps.h"
 
 #include <QDir>
@@ -13,8 +14,7 @@
 
 #include <map>
 #include <memory>
-
-#include <sys/stat.h>
+#include <optional>
 
 namespace backup {
 namespace {
@@ -55,7 +55,7 @@ const Layout& diaryLayout() {
         sqlite3* raw = nullptr;
         sqlite3_open(":memory:", &raw);
         const std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, &sqlite3_close);
-        sqlite3_exec(db.get(), engine::schemaText().constData(), nullptr, nullptr, nullptr);
+        sqlite3_exec(db.get(), engine::files::schemaText().constData(), nullptr, nullptr, nullptr);
         return layoutOf(db.get());
     }();
     return layout;
@@ -132,13 +132,6 @@ void verifyCopy(const QString& copy, const std::map<QString, qint64>& expected) 
     }
 }
 
-void copyPermissions(const QString& from, const QString& to) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(from).constData(), &info) == 0) {
-        ::chmod(QFile::encodeName(to).constData(), info.st_mode & 07777);
-    }
-}
-
 // A read transaction: what is copied and what is counted are the same rows.
 class ReadTransaction {
   public:
@@ -190,12 +183,12 @@ QString createBackup(const QString& diaryPath, const QString& folder, const QDat
         if (QFileInfo::exists(target)) {
             continue;
         }
-        engine::BuildFile built(target);
+        engine::files::BuildFile built(target);
         copyDatabase(*diary, built.path());
-        copyPermissions(diary->path(), built.path());
         verifyCopy(built.path(), counts);
         try {
-            engine::publishNew(built, target);
+            // A private diary keeps a private copy.
+            built.publishNew(target, engine::files::attributesOf(diary->path()));
         } catch (const Error& e) {
             if (e.number() == engine::err::DestinationExists) {
                 continue;  // taken meanwhile: the next number
@@ -225,30 +218,30 @@ BackupInfo checkBackup(const QString& backupPath) {
 
 QString restoreBackup(const QString& backupPath, const QString& diaryPath) {
     checkBackup(backupPath);
-    const QString diaryFile = QFileInfo(diaryPath).canonicalFilePath();
-    if (diaryFile.isEmpty()) {
+    // A diary kept as a symbolic link is replaced where it really lies; the link stays.
+    const QString diaryFile = engine::realFile(diaryPath);
+    if (!QFileInfo::exists(diaryFile)) {
         throw Error(engine::err::FileNotFound,
                     QStringLiteral("Nie można odnaleźć pliku ") + quoted(diaryPath) + u'.');
     }
+    engine::files::refuseReadOnly(diaryFile,
+                                  QStringLiteral("nie można go zastąpić kopią zapasową"));
     // The diary to itself while it is replaced: no other connection, no other process.
     const auto current = Connection::open(diaryFile);
-    engine::lockExclusively(*current);
+    engine::files::lockExclusively(*current);
+    engine::files::sweepLeftovers(diaryFile);
 
+    std::optional<engine::files::BuildFile> built;
     const auto source = Connection::open(backupPath, Connection::Mode::ReadOnly);
     const ReadTransaction snapshot(*source);
-    engine::BuildFile built(diaryFile);
-    copyDatabase(*source, built.path());
-    verifyCopy(built.path(), rowCounts(*source));
-
+    built.emplace(diaryFile);
+    copyDatabase(*source, built->path());
+    verifyCopy(built->path(), rowCounts(*source));
+    // Nothing is replaced when the current diary cannot be kept (err::DiskError).
     const QString kept =
-        engine::keepUnderFreeName(diaryFile, [&](int n) { return keptName(diaryFile, n); });
-    if (kept.isEmpty()) {
-        throw Error(engine::err::DiskError,
-                    QStringLiteral("Nie można zachować obecnego dziennika obok pliku ") +
-                        quoted(diaryFile) + QStringLiteral("; nic nie zostało zmienione."));
-    }
-    engine::replaceFileAtomically(built.path(), diaryFile);
-    built.published();
+        engine::files::keepUnderFreeName(diaryFile, [&](int n) { return keptName(diaryFile, n); });
+    // Replaced while the lock is still held: nobody can write into the old file meanwhile.
+    built->replace(diaryFile, engine::files::attributesOf(diaryFile));
     return kept;
 }
 

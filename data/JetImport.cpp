@@ -2,6 +2,7 @@
 
 #include "data/engine/Connection.h"
 #include "data/engine/Error.h"
+#include "data/engine/FileBuild.h"
 #include "data/engine/FileOps.h"
 
 #include <QDir>
@@ -15,10 +16,6 @@ namespace err = engine::err;
 
 namespace jet {
 namespace {
-
-QString quoted(const QString& path) {
-    return u'\'' + QDir::toNativeSeparators(path) + u'\'';
-}
 
 // A row named by its first two values: the key and the name of a dictionary row, the match and
 // the position of a goal.
@@ -62,7 +59,7 @@ void insertRows(engine::Connection& db, const Table& table, qint64& done, qint64
 // Writes every row in one transaction; returns the number of goals left out.
 qint64 fill(engine::Connection& db, const OldDiary& diary, const Progress& progress) {
     db.exec("BEGIN");
-    db.exec(engine::schemaText().constData());
+    db.exec(engine::files::schemaText().constData());
     qint64 done = 0;
     const qint64 total = diary.rowCount();
     for (const Table& table : diary.tables) {
@@ -105,7 +102,7 @@ void verify(const QString& path, const OldDiary& diary, ImportResult& result) {
     }
 }
 
-ImportResult build(const OldDiary& diary, const engine::BuildFile& built,
+ImportResult build(const OldDiary& diary, const engine::files::BuildFile& built,
                    const Progress& progress) {
     ImportResult result;
     {
@@ -121,31 +118,28 @@ ImportResult build(const OldDiary& diary, const engine::BuildFile& built,
 ImportResult importToNewFile(const OldDiary& diary, const QString& target,
                              const Progress& progress) {
     if (QFileInfo::exists(target)) {
-        throw Error(err::DestinationExists,
-                    QStringLiteral("Plik ") + quoted(target) + QStringLiteral(" już istnieje."));
+        throw engine::files::BuildFile::destinationExists(target);
     }
-    engine::BuildFile built(target);
+    engine::files::BuildFile built(target);
     ImportResult result = build(diary, built, progress);
-    engine::publishNew(built, target);
+    built.publishNew(target, engine::files::newFileAttributes());
     return result;
 }
 
 ImportResult importReplacing(const OldDiary& diary, const QString& target, const QString& tag,
                              const Progress& progress) {
-    engine::BuildFile built(target);
+    // A diary kept as a symbolic link is replaced where it really lies; the link stays.
+    const QString real = engine::realFile(target);
+    engine::files::BuildFile built(real);
     ImportResult result = build(diary, built, progress);
-    if (QFileInfo::exists(target)) {
+    engine::files::Attributes attributes = engine::files::newFileAttributes();
+    if (QFileInfo::exists(real)) {
+        attributes = engine::files::attributesOf(real);
+        // Nothing is replaced when the file cannot be kept (err::DiskError).
         result.keptAs =
-            engine::keepUnderFreeName(target, [&](int n) { return keptName(target, tag, n); });
-        if (result.keptAs.isEmpty()) {
-            throw Error(err::DiskError, QStringLiteral("Nie można zachować pliku ") +
-                                            quoted(target) +
-                                            QStringLiteral(" pod inną nazwą, więc nie został "
-                                                           "zastąpiony."));
-        }
+            engine::files::keepUnderFreeName(real, [&](int n) { return keptName(real, tag, n); });
     }
-    engine::replaceFileAtomically(built.path(), target);
-    built.published();
+    built.replace(real, attributes);
     return result;
 }
 

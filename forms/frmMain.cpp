@@ -1,8 +1,10 @@
 #include "forms/frmMain.h"
 
 #include "data/Mirvola.h"
+#include "data/engine/DiaryCheck.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
+#include "data/engine/Workspace.h"
 #include "forms/DawnyDziennik.h"
 #include "forms/Dialogs.h"
 #include "forms/KopiaZapasowa.h"
@@ -133,19 +135,37 @@ class JednaLinia : public QStyledItemDelegate {
     }
 };
 
-// Compaction after deleting all matches: failures are not reported, and the diary is replaced
-// only by a copy this run has written completely.
+const QString kZajeta = QStringLiteral("Baza jest używana przez inny proces !!!");
+
+// Compaction after deleting matches: failures are not reported, and the diary is replaced
+// only by a copy this run has written and checked completely.
 void KompaktujPoCichu() {
     const ui::Hourglass klepsydra;
     try {
-        engine::compactDatabase(Mirvola::SciezkaBazy(), Mirvola::SciezkaKopiiBazy());
+        engine::compactInPlace(Mirvola::SciezkaBazy());
     } catch (const engine::Error&) {
-        return;
+        // The diary stays as it was, uncompacted.
     }
+}
+
+// The six deletions of "Usuń wszystko" in one transaction: a refused statement leaves every
+// table as it was instead of emptying only some of them.
+void UsunWszystkieDane() {
+    engine::Workspace::beginTrans();
     try {
-        engine::replaceFileAtomically(Mirvola::SciezkaKopiiBazy(), Mirvola::SciezkaBazy());
-    } catch (const engine::Error&) {
-        QFile::remove(Mirvola::SciezkaKopiiBazy());
+        // The dictionaries go first; the goals go with the matches.
+        for (const char* tabela : {"Gracze", "Jak", "Kluby", "Rozgrywki", "Sezony", "Mecze"}) {
+            Mirvola::strSQL = QStringLiteral("DELETE FROM ") + QLatin1String(tabela);
+            Mirvola::WykonajSQL(Mirvola::strSQL);
+        }
+        engine::Workspace::commitTrans();
+    } catch (...) {
+        try {
+            engine::Workspace::rollback();
+        } catch (const engine::Error&) {
+            // Closing the connection undoes the transaction all the same.
+        }
+        throw;
     }
 }
 
@@ -312,7 +332,7 @@ void frmMain::UstawRozmiar() {
 // ---- start-up ----------------------------------------------------------------------------
 
 // Start-up test of the diary. False when the program has to end: the file is missing, or it is
-// not a diary of this program; the user has been told which.
+// not a usable diary of this program; the user has been told which.
 bool frmMain::SprawdzBaze() {
     const QFileInfo plik(Mirvola::SciezkaBazy());
     Mirvola::strSciezka = plik.isFile() ? plik.fileName() : QString();
@@ -321,22 +341,62 @@ bool frmMain::SprawdzBaze() {
                        Buttons::Ok, Icon::Exclamation);
         return false;
     }
+    if (!BazaGotowa()) {
+        return false;
+    }
     strFiltr = kFiltrOficjalne;
     try {
         WypelnijListe();
     } catch (const engine::Error& e) {
         const QString sciezka = QDir::toNativeSeparators(plik.absoluteFilePath());
-        const QString tekst =
-            e.number() == engine::err::NotADatabase
-                ? QStringLiteral("Plik %1 nie jest bazą danych programu Mirvola !!!").arg(sciezka)
-                : QStringLiteral("Nie można odczytać pliku %1\nWystąpił błąd numer %2\n%3")
-                      .arg(sciezka)
-                      .arg(e.number())
-                      .arg(e.description());
-        ui::messageBox(this, kTytulKomunikat, tekst, Buttons::Ok, Icon::Exclamation);
+        ui::messageBox(this, kTytulKomunikat,
+                       QStringLiteral("Nie można odczytać pliku %1\nWystąpił błąd numer %2\n%3")
+                           .arg(sciezka)
+                           .arg(e.number())
+                           .arg(e.description()),
+                       Buttons::Ok, Icon::Exclamation);
         return false;
     }
     return true;
+}
+
+// The diary is looked at, read-only, before anything reads it for the list or writes into it.
+// True when it can be used: it is sound, or a damaged one has just been repaired.
+bool frmMain::BazaGotowa() {
+    for (;;) {
+        const engine::Examination stan = engine::examineDiary(Mirvola::SciezkaBazy());
+        switch (stan.condition) {
+            case engine::Condition::Sound:
+                return true;
+            case engine::Condition::InUse:
+                if (ui::messageBox(this, kTytulKomunikat, kZajeta, Buttons::RetryCancel,
+                                   Icon::None) == Answer::Retry) {
+                    continue;
+                }
+                return false;
+            case engine::Condition::Damaged:
+                return NaprawPrzyStarcie(stan);
+            default:
+                ui::messageBox(this, kTytulKomunikat, engine::describeExamination(stan),
+                               Buttons::Ok, Icon::Exclamation);
+                return false;
+        }
+    }
+}
+
+// A damaged diary is never written into without the user's word: No ends the program and
+// leaves the file as it is.
+bool frmMain::NaprawPrzyStarcie(const engine::Examination& stan) {
+    const QString pytanie =
+        engine::describeExamination(stan) +
+        QStringLiteral(
+            "\n\nCzy naprawić bazę danych?\nProgram przepisze do nowego pliku "
+            "wszystko, co da się z niego odczytać, a uszkodzony plik zachowa obok.");
+    if (ui::messageBox(this, kTytulPytanie, pytanie, Buttons::YesNo, Icon::Question, Answer::Yes) !=
+        Answer::Yes) {
+        return false;
+    }
+    return Napraw();
 }
 
 // ---- the list ----------------------------------------------------------------------------
@@ -618,12 +678,15 @@ void frmMain::sitmZaznaczony_Click() {
                        Answer::No) != Answer::Yes) {
         return;
     }
-    ui::polecenie(this, [this, &strId] {
+    const bool usuniety = Zmien([&strId] {
         Mirvola::strSQL = QStringLiteral("DELETE FROM Mecze WHERE Id_meczu = ") + strId;
         Mirvola::WykonajSQL(Mirvola::strSQL);
-        ui::messageBox(this, kTytulInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
-        WypelnijListe();
     });
+    if (!usuniety) {
+        return;
+    }
+    ui::messageBox(this, kTytulInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
+    ui::polecenie(this, [this] { WypelnijListe(); });
 }
 
 void frmMain::sitmWszystkie_Click() {
@@ -632,13 +695,16 @@ void frmMain::sitmWszystkie_Click() {
                        Answer::No) != Answer::Yes) {
         return;
     }
-    ui::polecenie(this, [this] {
+    const bool usuniete = Zmien([] {
         Mirvola::strSQL = QStringLiteral("DELETE FROM Mecze");
         Mirvola::WykonajSQL(Mirvola::strSQL);
-        KompaktujPoCichu();
-        ui::messageBox(this, kTytulInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
-        WypelnijListe();
     });
+    if (!usuniete) {
+        return;
+    }
+    KompaktujPoCichu();
+    ui::messageBox(this, kTytulInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
+    ui::polecenie(this, [this] { WypelnijListe(); });
 }
 
 // ---- maintenance -------------------------------------------------------------------------
@@ -673,17 +739,44 @@ bool frmMain::WykonajKrok(const std::function<void()>& krok) {
 // The compacted copy replaces the diary in one rename, so a crash at any moment leaves either
 // the old or the compacted diary under its name.
 bool frmMain::Defragmentuj() {
-    const QString baza = Mirvola::SciezkaBazy();
-    const QString kopia = Mirvola::SciezkaKopiiBazy();
-    if (!WykonajKrok([&] { engine::compactDatabase(baza, kopia); })) {
+    return WykonajKrok([] { engine::compactInPlace(Mirvola::SciezkaBazy()); });
+}
+
+// The repair and its report: what each table held before and after, and where the damaged
+// file was kept. False when the repair failed (the user has been told why).
+bool frmMain::Napraw() {
+    engine::RepairReport raport;
+    if (!WykonajKrok([&] { raport = engine::repairDatabase(Mirvola::SciezkaBazy()); })) {
         return false;
     }
-    if (!WykonajKrok([&] { engine::replaceFileAtomically(kopia, baza); })) {
-        // The diary is still the old one; a copy left behind would only block the next run.
-        QFile::remove(kopia);
-        return false;
+    const QString tekst = engine::describeRepair(raport);
+    if (raport.rebuilt && raport.lostRows()) {
+        ui::messageBox(this, kTytulKomunikat, tekst, Buttons::Ok, Icon::Exclamation);
+    } else {
+        ui::messageBox(this, kTytulInfo, tekst, Buttons::Ok, Icon::Information);
     }
     return true;
+}
+
+// Runs a change of the diary. Another process holding the file gets the Retry/Cancel question
+// and Retry runs the change again; any other error gets the standard error message. False when
+// the change was not made.
+bool frmMain::Zmien(const std::function<void()>& zmiana) {
+    for (;;) {
+        try {
+            zmiana();
+            return true;
+        } catch (const engine::Error& e) {
+            if (e.number() != engine::err::FileInUse) {
+                ui::pokazBlad(this, e);
+                return false;
+            }
+            if (ui::messageBox(this, kTytulKomunikat, kZajeta, Buttons::RetryCancel, Icon::None) !=
+                Answer::Retry) {
+                return false;
+            }
+        }
+    }
 }
 
 void frmMain::itmDefragmentacja_Click() {
@@ -703,9 +796,9 @@ void frmMain::itmNaprawa_Click() {
                        Buttons::YesNo, Icon::Question, Answer::Yes) != Answer::Yes) {
         return;
     }
-    if (WykonajKrok([] { engine::repairDatabase(Mirvola::SciezkaBazy()); })) {
-        ui::messageBox(this, kTytulInfo, QStringLiteral("Baza danych została naprawiona."),
-                       Buttons::Ok, Icon::Information);
+    if (Napraw()) {
+        // Rows may have gone with the damage: the list shows what the diary holds now.
+        ui::polecenie(this, [this] { WypelnijListe(); });
     }
 }
 
@@ -717,14 +810,10 @@ void frmMain::itmUsunWszystko_Click() {
                        Answer::No) != Answer::Yes) {
         return;
     }
-    ui::polecenie(this, [this] {
-        // The dictionaries go first; the goals go with the matches.
-        for (const char* tabela : {"Gracze", "Jak", "Kluby", "Rozgrywki", "Sezony", "Mecze"}) {
-            Mirvola::strSQL = QStringLiteral("DELETE FROM ") + QLatin1String(tabela);
-            Mirvola::WykonajSQL(Mirvola::strSQL);
-        }
-        KompaktujPoCichu();
-        ui::messageBox(this, kTytulInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
-        WypelnijListe();
-    });
+    if (!Zmien(UsunWszystkieDane)) {
+        return;
+    }
+    KompaktujPoCichu();
+    ui::messageBox(this, kTytulInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
+    ui::polecenie(this, [this] { WypelnijListe(); });
 }

@@ -15,6 +15,10 @@ class QLabel;
 class QTimer;
 class QTreeWidgetItem;
 
+namespace engine {
+struct Examination;
+}
+
 namespace Ui {
 class frmMain;
 }
@@ -82,6 +86,8 @@ class frmMain : public QMainWindow {
     void UstawPasekStanu();
     void PolaczPolecenia();
     bool SprawdzBaze();
+    bool BazaGotowa();
+    bool NaprawPrzyStarcie(const engine::Examination& stan);
     void UstawRozmiar();
     void WypelnijWiersze(int n);
     void UstawPodpowiedzi();
@@ -91,6 +97,8 @@ class frmMain : public QMainWindow {
     void UruchomPolecenie(QAction* polecenie);
     bool WykonajKrok(const std::function<void()>& krok);
     bool Defragmentuj();
+    bool Napraw();
+    bool Zmien(const std::function<void()>& zmiana);
 
     std::unique_ptr<Ui::frmMain> m_ui;
     std::unique_ptr<ui::ListSorter> m_sortowanie;

@@ -4,6 +4,7 @@
 #include "data/engine/FileOps.h"
 #include "support/Diary.h"
 #include "support/EngineError.h"
+#include "support/Operations.h"
 #include "support/OtherProcess.h"
 
 #include <QFile>
@@ -14,6 +15,10 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace err = engine::err;
 using namespace Qt::StringLiterals;
@@ -151,3 +156,163 @@ TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
 }
 
 }  // namespace
+
+namespace {
+
+struct stat statOf(const QString& path) {
+    struct stat s {};
+    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &s), 0) << path.toStdString();
+    return s;
+}
+
+QStringList filesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// The owner a rebuilt file must keep: another user's where this process may give files away.
+std::pair<uid_t, gid_t> someoneElse() {
+    return ::geteuid() == 0 ? std::pair<uid_t, gid_t>{65534, 65534}
+                            : std::pair<uid_t, gid_t>{::geteuid(), ::getegid()};
+}
+
+}  // namespace
+
+// A diary kept private, shared with a group or write-protected keeps exactly that through
+// compaction and repair, and its owner and group too.
+TEST_F(FilesTest, RebuiltFilesKeepModeOwnerAndGroup) {
+    const auto [uid, gid] = someoneElse();
+    for (const mode_t mode : {0600, 0640, 0444}) {
+        SCOPED_TRACE(mode);
+        const QString diary = dir.path() + u"/Prywatny.mdb"_s;
+        QFile::remove(diary);
+        ASSERT_TRUE(QFile::copy(path, diary));
+        ASSERT_EQ(::chown(QFile::encodeName(diary).constData(), uid, gid), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(diary).constData(), mode), 0);
+        const ino_t before = statOf(diary).st_ino;
+        const QStringList rows = dump(diary);
+
+        if (mode != 0444 || ::geteuid() == 0) {
+            engine::compactInPlace(diary);
+            EXPECT_NE(statOf(diary).st_ino, before) << "a new file took the name";
+        }
+        EXPECT_EQ(statOf(diary).st_mode & 07777, mode);
+        EXPECT_EQ(statOf(diary).st_uid, uid);
+        EXPECT_EQ(statOf(diary).st_gid, gid);
+        EXPECT_EQ(dump(diary), rows);
+    }
+    // A new diary gets what any new file of this process gets.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(statOf(path).st_mode & 07777, 0666 & ~mask);
+}
+
+// What a crash leaves beside the diary (build files of its copies, a journal that is no longer
+// hot) goes with the next whole-file operation; other files stay.
+TEST_F(FilesTest, LeftoversOfACrashGoWithTheNextCompaction) {
+    const QStringList leftovers = {u".Mirvola.mdb.Ab12Cd"_s, u".Mirvola.mdb.Ab12Cd-journal"_s,
+                                   u"Mirvola.mdb-journal"_s};
+    for (const QString& name : leftovers + QStringList{u".Mirvola.mdb.notatki.txt"_s}) {
+        QFile file(dir.path() + u'/' + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QStringList rows = dump(path);
+    engine::compactInPlace(path);
+    EXPECT_EQ(filesIn(dir.path()), qs({".Mirvola.mdb.notatki.txt", "Mirvola.mdb"}));
+    EXPECT_EQ(dump(path), rows);
+}
+
+// A repair says how many rows each table had and has: the counts are the file's own, read
+// independently here.
+TEST_F(FilesTest, RepairReportsRowsBeforeAndAfter) {
+    const auto counts = [](const QString& file) {
+        std::map<QString, qint64> n;
+        for (const char* table :
+             {"Sezony", "Kluby", "Rozgrywki", "Jak", "Gracze", "Mecze", "Bramki"}) {
+            n[QLatin1String(table)] =
+                rowsOf(file, u"SELECT count(*) FROM "_s + QLatin1String(table))
+                    .at(0)
+                    .at(0)
+                    .toLongLong();
+        }
+        return n;
+    };
+    const auto before = counts(path);
+    damageMatches(path);
+    const QByteArray damaged = fileBytes(path);
+    const engine::RepairReport report = engine::repairDatabase(path);
+    const auto after = counts(path);
+
+    ASSERT_TRUE(report.rebuilt);
+    EXPECT_TRUE(report.lostRows());
+    EXPECT_EQ(fileBytes(report.damagedCopy), damaged);
+    for (const engine::TableRows& rows : report.tables) {
+        SCOPED_TRACE(rows.table.toStdString());
+        EXPECT_EQ(rows.before, before.at(rows.table));
+        EXPECT_EQ(rows.after, after.at(rows.table));
+    }
+    EXPECT_LT(after.at(u"Mecze"_s), before.at(u"Mecze"_s));
+    EXPECT_LT(after.at(u"Bramki"_s), before.at(u"Bramki"_s)) << "the lost matches' goals go too";
+    EXPECT_EQ(after.at(u"Gracze"_s), before.at(u"Gracze"_s));
+
+    const QString text = engine::describeRepair(report);
+    EXPECT_TRUE(text.startsWith(
+        u"Baza danych została naprawiona.\n\nMecze: było %1, odzyskano "
+        "%2, utracono %3\nBramki: było %4, odzyskano %5, utracono %6\n"_s.arg(before.at(u"Mecze"_s))
+            .arg(after.at(u"Mecze"_s))
+            .arg(before.at(u"Mecze"_s) - after.at(u"Mecze"_s))
+            .arg(before.at(u"Bramki"_s))
+            .arg(after.at(u"Bramki"_s))
+            .arg(before.at(u"Bramki"_s) - after.at(u"Bramki"_s))))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(u"\nGracze: było 150, odzyskano 150\n"_s)) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(u"Uszkodzony plik zachowano jako "_s + path + u".uszkodzona."_s))
+        << text.toStdString();
+
+    // A second damage keeps the first damaged file.
+    damageMatches(path);
+    EXPECT_EQ(engine::repairDatabase(path).damagedCopy, path + u".uszkodzona2"_s);
+    EXPECT_EQ(fileBytes(path + u".uszkodzona"_s), damaged);
+}
+
+// A file cut short is read as far as it goes: the dictionaries at its beginning survive.
+TEST_F(FilesTest, RepairOfATruncatedFileKeepsWhatItHolds) {
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.resize(QFileInfo(path).size() / 2));
+    }
+    const engine::RepairReport report = engine::repairDatabase(path);
+    EXPECT_TRUE(report.rebuilt);
+    EXPECT_EQ(engine::checkDatabase(path), u"ok"_s);
+    EXPECT_EQ(rowsOf(path, u"SELECT count(*) FROM Gracze"_s).at(0).at(0), u"150"_s);
+}
+
+// The user reads the engine's descriptions: SQLite's English stays in what().
+TEST_F(FilesTest, EngineDescriptionsArePolish) {
+    damageMatches(path);
+    try {
+        engine::Database::open(path)->openRecordset(u"SELECT * FROM Mecze"_s);
+        FAIL() << "the damaged page was read";
+    } catch (const engine::Error& e) {
+        EXPECT_EQ(e.number(), err::Corrupt);
+        EXPECT_EQ(e.description(), u"Plik bazy danych jest uszkodzony."_s);
+        EXPECT_NE(std::string(e.what()).find("malformed"), std::string::npos) << e.what();
+    }
+    // Refusals of SQLite's own, worded for the user.
+    const std::pair<const char*, const char*> refusals[] = {
+        {"INSERT INTO Bramki (Id_meczu) VALUES (1)", "wymagane pole jest puste."},
+        {"INSERT INTO Bramki (Id_meczu, Nr_pozycji) VALUES (99999, 1)",
+         "rekord odwołuje się do rekordu, którego nie ma w innej tabeli."},
+    };
+    for (const auto& [sql, reason] : refusals) {
+        const QString sound = dir.path() + u"/Zdrowa.mdb"_s;
+        QFile::remove(sound);
+        demo::createDiary(sound);
+        try {
+            engine::Database::open(sound)->execute(QString::fromUtf8(sql));
+            ADD_FAILURE() << sql << " was accepted";
+        } catch (const engine::Error& e) {
+            EXPECT_EQ(e.description(),
+                      u"Zmiany nie zostały wprowadzone: "_s + QString::fromUtf8(reason));
+        }
+    }
+}

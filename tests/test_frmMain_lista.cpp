@@ -92,11 +92,11 @@ TEST(frmMainStart, MissingDiaryIsReportedAndTheProgramEndsWithoutTheExitQuestion
 
 TEST(frmMainStart, ForeignFilesAreNamedAndLeftUntouched) {
     Diary d;
-    const QString tekst = u"Plik %1 nie jest bazą danych programu Mirvola !!!"_s.arg(
+    const QString tekst = u"Plik %1 nie jest bazą danych programu Mirvola !!!\n"_s.arg(
         QDir::toNativeSeparators(d.path()));
-    const auto sprawdz = [&](const QByteArray& przed) {
+    const auto sprawdz = [&](const QString& dalej, const QByteArray& przed) {
         Script s;
-        s.message(notice(tekst), ui::Answer::Ok);
+        s.message(notice(tekst + dalej), ui::Answer::Ok);
         frmMain okno;
         EXPECT_TRUE(okno.koniecProgramu());
         s.verify();
@@ -110,7 +110,10 @@ TEST(frmMainStart, ForeignFilesAreNamedAndLeftUntouched) {
         ASSERT_TRUE(plik.open(QIODevice::WriteOnly));
         plik.write("To nie jest baza danych, tylko list do kibiców.\n");
     }
-    sprawdz(fileBytes(d.path()));
+    sprawdz(
+        u"Nie jest to plik bazy danych albo jego początek został zniszczony, a tego nie da "
+        "się naprawić. Przywróć dziennik z kopii zapasowej."_s,
+        fileBytes(d.path()));
 
     // A real SQLite file, but not a diary.
     QFile::remove(d.path());
@@ -119,7 +122,10 @@ TEST(frmMainStart, ForeignFilesAreNamedAndLeftUntouched) {
     sqlite3_exec(db, "CREATE TABLE Notatki (Tekst TEXT); INSERT INTO Notatki VALUES ('x');",
                  nullptr, nullptr, nullptr);
     sqlite3_close(db);
-    sprawdz(fileBytes(d.path()));
+    sprawdz(
+        u"To baza danych innego programu. Program jej nie zmienia; umieść w tym miejscu plik "
+        "dziennika."_s,
+        fileBytes(d.path()));
 }
 
 TEST(frmMainStart, ExitQuestionOnEveryWayOfClosing) {

@@ -573,7 +573,7 @@ TEST_F(OldDiaryTest, ToolLeavesAFolderItMayNotWriteInAlone) {
     QFile::setPermissions(original.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(result.err.contains(u"błąd 3051: Nie można utworzyć pliku w katalogu"_s))
+    EXPECT_TRUE(result.err.contains(u"błąd 3043: Nie można utworzyć pliku w katalogu"_s))
         << result.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(converted));
     EXPECT_EQ(fileHash(old), hash);

@@ -1,4 +1,5 @@
 #include "support/Diary.h"
+#include "support/Operations.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -213,6 +214,47 @@ TEST_F(ToolTest, DemoDiaryIsRealisticAndTheSameEveryTime) {
     ASSERT_EQ(tool({u"demo"_s, again}).status, 0);
     EXPECT_EQ(fileBytes(again), fileBytes(path));
     EXPECT_EQ(tool({u"demo"_s, again}).status, 1) << "never overwrites";
+}
+
+// The start-up's check and repair from the command line: a damaged diary is repaired with the
+// same report, a sound one is left alone, and what is no diary is named and left untouched.
+TEST_F(ToolTest, RepairChecksLikeTheStartAndTellsWhatItSaved) {
+    const QString path = file(u"Uszkodzona.mdb"_s);
+    ASSERT_EQ(tool({u"demo"_s, path}).status, 0);
+    const QByteArray sound = fileBytes(path);
+    EXPECT_EQ(tool({u"repair"_s, path}).out, u"ok\n"_s);
+    EXPECT_EQ(fileBytes(path), sound);
+
+    damageMatches(path);
+    const QByteArray damaged = fileBytes(path);
+    const ToolRun run = tool({u"repair"_s, path});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const int left = number(path, u"SELECT count(*) FROM Mecze"_s);
+    EXPECT_TRUE(run.out.startsWith(
+        u"Plik %1 jest uszkodzony: nie przeszedł sprawdzenia spójności (uszkodzone tabele: "
+        "Mecze).\nBaza danych została naprawiona.\n\nMecze: było 300, odzyskano %2, utracono "
+        "%3\n"_s.arg(path)
+            .arg(left)
+            .arg(300 - left)))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.endsWith(u"Uszkodzony plik zachowano jako %1.uszkodzona.\n"_s.arg(path)));
+    EXPECT_EQ(fileBytes(path + u".uszkodzona"_s), damaged);
+    EXPECT_EQ(tool({u"check"_s, path}).out, u"ok\n"_s);
+
+    const QString picture = file(u"zdjecie.mdb"_s);
+    {
+        QFile f(picture);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\x89PNG\r\n\x1a\n obrazek");
+    }
+    const QByteArray bytes = fileBytes(picture);
+    const ToolRun refused = tool({u"repair"_s, picture});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.startsWith(
+        u"mirvola-db: Plik %1 nie jest bazą danych programu Mirvola !!!\n"_s.arg(picture)))
+        << refused.err.toStdString();
+    EXPECT_EQ(fileBytes(picture), bytes);
+    EXPECT_EQ(tool({u"repair"_s, file(u"Brak.mdb"_s)}).status, 1);
 }
 
 }  // namespace

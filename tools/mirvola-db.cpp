@@ -8,6 +8,7 @@
 #include "data/Rekordy.h"
 #include "data/SezonyStatystyki.h"
 #include "data/engine/Database.h"
+#include "data/engine/DiaryCheck.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
 #include "data/engine/Recordset.h"
@@ -42,7 +43,10 @@ const char kUsageText[] =
     "                     existing files are kept unless --force\n"
     "  backup FILE DIR    a dated, checked copy of the diary in the folder DIR; prints its path\n"
     "  import OLD NEW     converts the old program's diary OLD (a Jet 3 or Jet 4 file) into the\n"
-    "                     new diary NEW (never overwrites) and prints the rows of every table\n";
+    "                     new diary NEW (never overwrites) and prints the rows of every table\n"
+    "  repair FILE        checks a diary as the program's start does and repairs a damaged one,\n"
+    "                     reporting the rows of each table before and after (status 0), or\n"
+    "                     says why it cannot (status 1)\n";
 
 // Wrong arguments found after the command was chosen.
 struct UsageError {
@@ -204,6 +208,26 @@ int importOld(const QStringList& args) {
     return 0;
 }
 
+// What the program's start-up does with the diary, with the repair already agreed to.
+int repair(const QStringList& args) {
+    const engine::Examination found = engine::examineDiary(args[0]);
+    switch (found.condition) {
+        case engine::Condition::Sound:
+            write(stdout, QStringLiteral("ok\n"));
+            return 0;
+        case engine::Condition::Damaged: {
+            write(stdout, engine::describeExamination(found) + u'\n');
+            const engine::RepairReport report = engine::repairDatabase(args[0]);
+            write(stdout, engine::describeRepair(report) + u'\n');
+            return 0;
+        }
+        default:
+            write(stderr,
+                  QStringLiteral("mirvola-db: ") + engine::describeExamination(found) + u'\n');
+            return kFailure;
+    }
+}
+
 struct Command {
     int minArguments;
     int maxArguments;
@@ -236,6 +260,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("export"), {2, 3, exportCsv}},
         {QStringLiteral("import"), {2, 2, importOld}},
         {QStringLiteral("backup"), {2, 2, backupDiary}},
+        {QStringLiteral("repair"), {1, 1, repair}},
     };
     // clang-format on
     QStringList args = QCoreApplication::arguments().mid(1);

@@ -24,6 +24,15 @@ constexpr int kApplicationId = 1297499202;
 // the window, long enough to ride over another connection's brief commit.
 constexpr int kBusyTimeoutMs = 50;
 
+QByteArray& testVfs() {
+    static QByteArray name;
+    return name;
+}
+
+const char* vfsName() {
+    return testVfs().isEmpty() ? nullptr : testVfs().constData();
+}
+
 QHash<QString, int>& openConnections() {
     static QHash<QString, int> counts;
     return counts;
@@ -46,8 +55,10 @@ void checkApplicationId(const Connection& connection, const QString& path) {
         row = query.step();
     } catch (const Error& e) {
         if (e.number() == err::NotADatabase) {
-            throw Error(err::NotADatabase, QStringLiteral("Plik ") + quoted(path) +
-                                               QStringLiteral(" nie jest bazą danych."));
+            throw Error(
+                err::NotADatabase,
+                QStringLiteral("Plik ") + quoted(path) + QStringLiteral(" nie jest bazą danych."),
+                e.sqliteCode(), QString());
         }
         throw;
     }
@@ -60,6 +71,10 @@ void checkApplicationId(const Connection& connection, const QString& path) {
 
 }  // namespace
 
+void setTestVfs(const QByteArray& name) {
+    testVfs() = name;
+}
+
 std::shared_ptr<Connection> Connection::open(const QString& path, Mode mode) {
     const QFileInfo info(path);
     if (!info.exists()) {
@@ -71,9 +86,9 @@ std::shared_ptr<Connection> Connection::open(const QString& path, Mode mode) {
                                          QStringLiteral(": to nie jest plik."));
     }
     // Never SQLITE_OPEN_CREATE: a diary that vanished must not come back empty.
-    const int flags = mode == Mode::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+    const int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     RawHandle raw;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw.db, flags, nullptr);
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw.db, flags, vfsName());
     if (rc != SQLITE_OK) {
         if (!QFileInfo::exists(path)) {
             throw Error(err::FileNotFound,
@@ -88,6 +103,9 @@ std::shared_ptr<Connection> Connection::open(const QString& path, Mode mode) {
     // with err::ReadOnly, so the program shows the diary and reports the refused change.
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    if (mode == Mode::Salvage) {
+        connection->exec("PRAGMA writable_schema = ON");
+    }
     checkApplicationId(*connection, path);
     connection->exec("PRAGMA foreign_keys = ON");
     registerSqlFunctions(db);
@@ -97,12 +115,15 @@ std::shared_ptr<Connection> Connection::open(const QString& path, Mode mode) {
 std::shared_ptr<Connection> Connection::openNew(const QString& path) {
     RawHandle raw;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &raw.db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, vfsName()) != SQLITE_OK) {
         throw Error(err::CannotOpen,
                     QStringLiteral("Nie można utworzyć pliku ") + quoted(path) + u'.');
     }
     std::shared_ptr<Connection> connection(new Connection(raw.release(), canonical(path)));
     sqlite3_extended_result_codes(connection->handle(), 1);
+    // Nobody else sees the file before it is complete and flushed as a whole, and a failed
+    // build is thrown away: neither a journal nor SQLite's own syncs are of use.
+    connection->exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF");
     registerSqlFunctions(connection->handle());
     return connection;
 }

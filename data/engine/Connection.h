@@ -16,15 +16,18 @@ class Error;
 
 class Connection {
   public:
-    enum class Mode { ReadWrite, ReadOnly };
+    // Salvage: read and write, and a file whose header claims more pages than it has (a
+    // truncated file) is still read, as far as it goes; for the repair, which only reads it.
+    enum class Mode { ReadWrite, ReadOnly, Salvage };
 
     // Opens an existing diary: never creates a file. A missing file is err::FileNotFound, a
     // file that is not a SQLite database or lacks the diary's application id is
     // err::NotADatabase. Foreign keys are on and the SQL functions registered.
     static std::shared_ptr<Connection> open(const QString& path, Mode mode = Mode::ReadWrite);
 
-    // Opens or creates a file that is being built (a new diary, a compacted or repaired copy):
-    // no checks, foreign keys off, the SQL functions registered.
+    // Opens or creates a file that is being built (a new diary, a repaired copy): no checks,
+    // foreign keys off, no journal and no syncs (the builder flushes the finished file), the
+    // SQL functions registered.
     static std::shared_ptr<Connection> openNew(const QString& path);
 
     ~Connection();
@@ -76,6 +79,10 @@ class Statement {
     const Connection& m_connection;
     sqlite3_stmt* m_stmt = nullptr;
 };
+
+// Tests route every connection through a SQLite VFS of their own, registered under `name`
+// (a shim that injects I/O faults); an empty name restores SQLite's default VFS.
+void setTestVfs(const QByteArray& name);
 
 // The connection of the workspace transaction when one is open and `path` is its file (the
 // first file opened after beginTrans becomes its file); null otherwise. Defined with the

@@ -10,8 +10,8 @@ namespace engine {
 // Error numbers of the engine. Where the old engine had a number for the same condition we keep
 // it, because the windows test for some of them and users may know them from the old program.
 // Every other failure of SQLite is reported with SQLite's primary result code as its number
-// (1 generic error, 10 input/output error, 13 disk full, 19 other constraint, ...), with
-// SQLite's own message in the description.
+// (1 generic error, 10 input/output error, 13 disk full, 19 other constraint, ...). Descriptions
+// are Polish: SQLite's own English message goes only into what(), for developers.
 namespace err {
 inline constexpr int ObjectNotSet = 91;          // ZamknijBaze without OtworzBaze, closed object
 inline constexpr int TransactionOpen = 3003;     // beginTrans while a transaction is open
@@ -38,20 +38,28 @@ inline constexpr int FileInUse = 3356;           // another process holds the fi
 inline constexpr int ConversionError = 3421;     // value unfit for the column (yes/no, date)
 }  // namespace err
 
-// The one error type of the engine: a number and a description a Polish user can read.
+// The one error type of the engine: a number and a description a Polish user can read. An error
+// raised by SQLite also keeps SQLite's extended result code and message (what() only).
 class Error : public std::exception {
   public:
     Error(int number, QString description);
+    Error(int number, QString description, int sqliteCode, const QString& sqliteMessage);
 
     int number() const noexcept { return m_number; }
     const QString& description() const noexcept { return m_description; }
+    // SQLite's extended result code, 0 for an error of the engine's own.
+    int sqliteCode() const noexcept { return m_sqliteCode; }
     const char* what() const noexcept override { return m_what.c_str(); }
 
   private:
     int m_number;
     QString m_description;
+    int m_sqliteCode = 0;
     std::string m_what;
 };
+
+// The reason of a failed system call (errno) in Polish, e.g. "brak uprawnień".
+QString systemErrorText(int code);
 
 // Builds the engine error for a failed SQLite call (result code and, when given, the
 // connection's message), mapping the codes listed above.

@@ -2,6 +2,7 @@
 
 #include "data/engine/Connection.h"
 #include "data/engine/Error.h"
+#include "data/engine/FileBuild.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,8 +13,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
-#include <cstring>
-#include <limits>
+#include <optional>
 #include <utility>
 
 #include <fcntl.h>
@@ -21,105 +21,170 @@
 #include <unistd.h>
 
 namespace engine {
-namespace {
+namespace files {
+
+FileStepHook& stepHook() {
+    static FileStepHook hook;
+    return hook;
+}
 
 QString quoted(const QString& path) {
     return u'\'' + QDir::toNativeSeparators(path) + u'\'';
 }
 
-QString systemError(int code) {
-    return QString::fromLocal8Bit(std::strerror(code));
+Error diskError(const QString& what, const QString& path, int code) {
+    return Error(err::DiskError,
+                 what + quoted(path) + QStringLiteral(": ") + systemErrorText(code) + u'.');
 }
 
-// Flushes a file (or a directory's entries) to the disk, so that a rename that follows never
-// publishes a file whose contents are still only in the cache.
-void syncPath(const QString& path, bool directory = false) {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          directory ? (O_RDONLY | O_DIRECTORY) : O_RDONLY);
-    if (fd < 0) {
-        if (directory) {
-            return;  // best effort: some file systems do not open directories
+// Flushes a file to the disk, so that a rename that follows never publishes a file whose
+// contents are still only in the cache.
+void syncFile(const QString& path) {
+    const bool synced = perform(FileStep::SyncFile, path, [&] {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            return -1;
         }
-        throw Error(err::DiskError, QStringLiteral("Nie można otworzyć pliku ") + quoted(path) +
-                                        QStringLiteral(": ") + systemError(errno));
-    }
-    const int rc = ::fsync(fd);
-    const int code = errno;
-    ::close(fd);
-    if (rc != 0 && !directory) {
-        throw Error(err::DiskError, QStringLiteral("Nie można zapisać pliku ") + quoted(path) +
-                                        QStringLiteral(" na dysku: ") + systemError(code));
+        const int rc = ::fsync(fd);
+        const int code = errno;
+        ::close(fd);
+        errno = code;
+        return rc;
+    });
+    if (!synced) {
+        throw diskError(QStringLiteral("Nie można zapisać na dysku pliku "), path, errno);
     }
 }
 
-void syncDirectoryOf(const QString& path) {
-    syncPath(QFileInfo(path).absolutePath(), true);
+// Flushes the folder's entries, so that a rename survives a power cut. A folder that cannot be
+// opened or synced on this file system is left to it; a failing disk is an error.
+void syncFolderOf(const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    const bool synced = perform(FileStep::SyncFolder, folder, [&] {
+        const int fd =
+            ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            return 0;
+        }
+        int rc = ::fsync(fd);
+        const int code = errno;
+        ::close(fd);
+        if (rc != 0 && (code == EINVAL || code == ENOTSUP || code == EBADF)) {
+            rc = 0;
+        }
+        errno = code;
+        return rc;
+    });
+    if (!synced) {
+        throw diskError(QStringLiteral("Nie można zapisać na dysku zmian w katalogu "), folder,
+                        errno);
+    }
 }
 
-}  // namespace
+Attributes newFileAttributes() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return {static_cast<mode_t>(0666 & ~mask), std::nullopt};
+}
 
-BuildFile::BuildFile(const QString& finalPath) {
-    const QFileInfo info(finalPath);
-    QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                        QStringLiteral(".XXXXXX"));
-    file.setAutoRemove(false);
-    if (!file.open()) {
-        throw Error(err::CannotOpen, QStringLiteral("Nie można utworzyć pliku w katalogu ") +
-                                         quoted(info.absolutePath()) + u'.');
-    }
-    m_path = file.fileName();
-    // A temporary file is private to its owner; the finished file gets the permissions of
-    // the file it replaces, or those of any new file.
+Attributes attributesOf(const QString& path) {
     struct stat existing {};
-    mode_t mode = 0;
-    if (::stat(QFile::encodeName(finalPath).constData(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+    if (::stat(QFile::encodeName(path).constData(), &existing) != 0) {
+        return newFileAttributes();
     }
-    ::chmod(QFile::encodeName(m_path).constData(), mode);
+    return {static_cast<mode_t>(existing.st_mode & 07777),
+            std::pair{existing.st_uid, existing.st_gid}};
 }
 
-BuildFile::~BuildFile() {
-    if (!m_published) {
-        QFile::remove(m_path);
-        QFile::remove(m_path + QStringLiteral("-journal"));
-    }
-}
-
-namespace {
-
-Error destinationExists(const QString& path) {
-    return Error(err::DestinationExists,
-                 QStringLiteral("Plik ") + quoted(path) + QStringLiteral(" już istnieje."));
-}
-
-}  // namespace
-
-// A hard link fails when the name is taken, where a rename would overwrite.
-void publishNew(BuildFile& built, const QString& destination) {
-    syncPath(built.path());
-    const QByteArray from = QFile::encodeName(built.path());
-    const QByteArray to = QFile::encodeName(destination);
-    if (::link(from.constData(), to.constData()) == 0) {
-        ::unlink(from.constData());
-    } else if (errno == EEXIST) {
-        throw destinationExists(destination);
-    } else {
-        // A file system without hard links: the existence test and the rename are two steps.
-        if (QFileInfo::exists(destination)) {
-            throw destinationExists(destination);
+// Owner first: changing the owner clears the set-id bits that the mode then restores. An owner
+// or group that this process may not give away stays its own, as for any file it writes.
+void applyAttributes(const QString& path, const Attributes& attributes) {
+    const QByteArray name = QFile::encodeName(path);
+    if (attributes.owner) {
+        const auto [uid, gid] = *attributes.owner;
+        bool owned =
+            perform(FileStep::SetOwner, path, [&] { return ::chown(name.constData(), uid, gid); });
+        if (!owned && errno == EPERM) {
+            owned = perform(FileStep::SetOwner, path,
+                            [&] { return ::chown(name.constData(), static_cast<uid_t>(-1), gid); });
+            if (!owned && errno == EPERM) {
+                owned = true;
+            }
         }
-        if (::rename(from.constData(), to.constData()) != 0) {
-            throw Error(err::DiskError, QStringLiteral("Nie można utworzyć pliku ") +
-                                            quoted(destination) + QStringLiteral(": ") +
-                                            systemError(errno));
+        if (!owned) {
+            throw diskError(QStringLiteral("Nie można ustawić właściciela pliku "), path, errno);
         }
     }
-    built.published();
-    syncDirectoryOf(destination);
+    if (!perform(FileStep::SetMode, path,
+                 [&] { return ::chmod(name.constData(), attributes.mode); })) {
+        throw diskError(QStringLiteral("Nie można ustawić uprawnień pliku "), path, errno);
+    }
+}
+
+QString keepUnderFreeName(const QString& path, const std::function<QString(int)>& nameFor) {
+    constexpr int kAttempts = 999;
+    const QByteArray from = QFile::encodeName(path);
+    int code = 0;
+    for (int n = 1; n <= kAttempts; ++n) {
+        const QString name = nameFor(n);
+        if (perform(FileStep::Link, name, [&] {
+                return ::link(from.constData(), QFile::encodeName(name).constData());
+            })) {
+            return name;
+        }
+        code = errno;
+        if (code != EEXIST) {
+            break;
+        }
+    }
+    // Without a second name for the file (no hard links) a full copy serves as well.
+    if (code == EPERM || code == EOPNOTSUPP || code == EXDEV) {
+        for (int n = 1; n <= kAttempts; ++n) {
+            const QString name = nameFor(n);
+            if (QFileInfo::exists(name)) {
+                continue;
+            }
+            if (perform(FileStep::Copy, name,
+                        [&] { return QFile::copy(path, name) ? 0 : (errno = EIO, -1); })) {
+                syncFile(name);
+                return name;
+            }
+            code = errno;
+            break;
+        }
+    }
+    throw diskError(QStringLiteral("Nie można zachować pliku "), path, code);
+}
+
+// Files that a crash left beside `diary`: build files of its copies, and a journal that SQLite
+// found not to be hot (one that was, SQLite rolled back when the caller's connection first read
+// the file). Every build of a copy holds the diary's exclusive lock, as does the caller, so none
+// of them is in use; and no journal may outlive the file it belongs to when a new file takes
+// the diary's name.
+void sweepLeftovers(const QString& diary) {
+    const QFileInfo info(diary);
+    QDir folder = info.absoluteDir();
+    folder.remove(info.fileName() + QStringLiteral("-journal"));
+    const QString stem = u'.' + info.fileName() + QStringLiteral(".??????");
+    for (const QString& name :
+         folder.entryList({stem, stem + QStringLiteral("-journal")},
+                          QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
+        folder.remove(name);
+    }
+}
+
+// Whole-file work replaces the file: one the user may not change stays as it is.
+void refuseReadOnly(const QString& real, const QString& refusal) {
+    if (::access(QFile::encodeName(real).constData(), W_OK) != 0 &&
+        (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        throw Error(err::ReadOnly,
+                    QStringLiteral("Plik ") + quoted(real) +
+                        QStringLiteral(" jest tylko do "
+                                       "odczytu, więc ") +
+                        refusal +
+                        QStringLiteral(". Uprawnienia pliku pozostały bez zmian; jeśli dziennik "
+                                       "ma być zmieniany, przywróć prawo zapisu do pliku."));
+    }
 }
 
 QByteArray schemaText() {
@@ -130,7 +195,17 @@ QByteArray schemaText() {
     return schema.readAll();
 }
 
-namespace {
+// Whole-file work needs the file to itself: no other connection of this process, and an
+// exclusive lock that no other process can share. The lock is kept until the connection
+// closes, so nobody starts writing while the copy is taken or before it replaces the file.
+void lockExclusively(Connection& connection) {
+    if (Connection::openCount(connection.path()) > 1) {
+        throw errorFromSqlite(SQLITE_BUSY);
+    }
+    connection.exec("PRAGMA locking_mode = EXCLUSIVE");
+    connection.exec("BEGIN EXCLUSIVE");
+    connection.exec("COMMIT");
+}
 
 QStringList singleColumn(Connection& connection, const QString& sql) {
     Statement statement(connection, sql);
@@ -151,6 +226,11 @@ QStringList tableNames(Connection& connection) {
 QString quotedName(const QString& name) {
     QString copy = name;
     return u'"' + copy.replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+QString quotedText(const QString& text) {
+    QString copy = text;
+    return u'\'' + copy.replace(u'\'', QStringLiteral("''")) + u'\'';
 }
 
 qint64 rowCount(Connection& connection, const QString& table) {
@@ -188,176 +268,100 @@ QStringList problems(Connection& connection) {
     return found;
 }
 
+}  // namespace files
+
+using namespace files;
+
+namespace {
+
 void verifyCopy(Connection& source, const QString& copyPath) {
     const auto copy = Connection::open(copyPath, Connection::Mode::ReadOnly);
-    const QStringList found = problems(*copy);
-    if (!found.isEmpty()) {
-        throw Error(err::Corrupt, QStringLiteral("Kopia bazy danych jest niepoprawna: ") +
-                                      found.join(QStringLiteral("; ")));
+    if (!problems(*copy).isEmpty()) {
+        throw Error(err::Corrupt, QStringLiteral("Zapisana kopia bazy danych jest niepoprawna; "
+                                                 "baza danych pozostała bez zmian."));
     }
     for (const QString& table : tableNames(source)) {
         if (rowCount(source, table) != rowCount(*copy, table)) {
-            throw Error(err::Corrupt, QStringLiteral("Kopia bazy danych nie zawiera wszystkich "
-                                                     "wierszy tabeli ") +
-                                          table + u'.');
+            throw Error(err::Corrupt, QStringLiteral("Zapisana kopia bazy danych nie zawiera "
+                                                     "wszystkich wierszy tabeli ") +
+                                          table +
+                                          QStringLiteral("; baza danych pozostała bez zmian."));
         }
     }
 }
 
-// Copies the readable rows of one table from a damaged file. A damaged page stops a scan, so
-// the rows after it are sought from further row ids on, and finally from the end backwards;
-// rows met twice are ignored by the new file's keys.
-qint64 copyReadableRows(Connection& damaged, Connection& fresh, const QString& table) {
-    QStringList columns;
-    for (const QString& column :
-         singleColumn(fresh, QStringLiteral("SELECT name FROM pragma_table_info(") +
-                                 quotedName(table).replace(u'"', u'\'') + u')')) {
-        columns << quotedName(column);
-    }
-    const QString list = columns.join(QStringLiteral(", "));
-    QStringList parameters;
-    for (int i = 1; i <= columns.size(); ++i) {
-        parameters << u'?' + QString::number(i);
-    }
-    Statement insert(fresh, QStringLiteral("INSERT OR IGNORE INTO ") + quotedName(table) +
-                                QStringLiteral(" (") + list + QStringLiteral(") VALUES (") +
-                                parameters.join(QStringLiteral(", ")) + u')');
-    qint64 copied = 0;
-    const auto copyFrom = [&](const QString& sql, qint64 from, qint64& last) {
-        qint64 read = 0;
-        try {
-            Statement scan(damaged, sql);
-            if (scan.parameterCount() > 0) {
-                scan.bind(1, qlonglong(from));
-            }
-            while (scan.step()) {
-                last = sqlite3_column_int64(scan.get(), 0);
-                ++read;
-                insert.reset();
-                for (int i = 0; i < columns.size(); ++i) {
-                    sqlite3_bind_value(insert.get(), i + 1,
-                                       sqlite3_column_value(scan.get(), i + 1));
-                }
-                insert.step();
-                copied += sqlite3_changes(fresh.handle());
-            }
-            return std::pair{read, true};
-        } catch (const Error&) {
-            return std::pair{read, false};
-        }
-    };
-    const QString forward = QStringLiteral("SELECT rowid, ") + list + QStringLiteral(" FROM ") +
-                            quotedName(table) + QStringLiteral(" WHERE rowid >= ?1 ORDER BY rowid");
-    qint64 next = std::numeric_limits<qint64>::min();
-    qint64 gap = 1;
-    for (int attempt = 0; attempt < 64; ++attempt) {
-        qint64 last = next;
-        const auto [read, complete] = copyFrom(forward, next, last);
-        if (complete) {
-            return copied;
-        }
-        if (read > 0) {
-            next = last + 1;
-            gap = 1;
-        } else {
-            if (next > std::numeric_limits<qint64>::max() - gap) {
-                break;
-            }
-            next = next < 0 ? 0 : next + gap;
-            gap *= 2;
-        }
-    }
-    qint64 unused = 0;
-    copyFrom(QStringLiteral("SELECT rowid, ") + list + QStringLiteral(" FROM ") +
-                 quotedName(table) + QStringLiteral(" ORDER BY rowid DESC"),
-             0, unused);
-    return copied;
-}
-
-// Rows that refer to a lost row (goals of a match that could not be read) go too: the new
-// file must pass the check.
-void dropOrphans(Connection& fresh) {
-    std::vector<std::pair<QString, qint64>> orphans;
+// The copy takes the source's sync setting. A file under construction needs none of SQLite's
+// syncs (it is flushed as a whole before it is published, see BuildFile); and a failed sync of
+// the copy's journal, which SQLite passes over, must not go unnoticed.
+void vacuumInto(Connection& connection, const QString& copy) {
+    connection.exec("PRAGMA synchronous = OFF");
     {
-        Statement references(fresh, QByteArrayLiteral("PRAGMA foreign_key_check"));
-        while (references.step()) {
-            orphans.emplace_back(QString::fromUtf8(reinterpret_cast<const char*>(
-                                     sqlite3_column_text(references.get(), 0))),
-                                 sqlite3_column_int64(references.get(), 1));
-        }
+        Statement vacuum(connection, QByteArrayLiteral("VACUUM INTO ?1"));
+        vacuum.bind(1, copy);
+        vacuum.step();
     }
-    for (const auto& [table, rowid] : orphans) {
-        Statement remove(fresh, QStringLiteral("DELETE FROM ") + quotedName(table) +
-                                    QStringLiteral(" WHERE rowid = ?1"));
-        remove.bind(1, qlonglong(rowid));
-        remove.step();
+    // SQLite passes over a failure to delete the copy's journal once the copy is written; a
+    // disk that fails to delete files is no place to go on replacing the diary.
+    const QString journal = copy + QStringLiteral("-journal");
+    if (QFileInfo::exists(journal)) {
+        throw diskError(QStringLiteral("Nie można usunąć pliku tymczasowego "), journal, EIO);
     }
-}
-
-// What could not be read is lost from the repaired file; the damaged one stays beside it under
-// a new name ("Mirvola.mdb.uszkodzona", then ".uszkodzona2", ...) for tools that dig deeper.
-void keepDamagedCopy(const QString& path) {
-    keepUnderFreeName(path, [&](int n) {
-        return path + QStringLiteral(".uszkodzona") + (n > 1 ? QString::number(n) : QString());
-    });
 }
 
 }  // namespace
 
-void compactDatabase(const QString& source, const QString& destination) {
-    if (QFileInfo::exists(destination)) {
-        throw destinationExists(destination);
+QString realFile(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        const QString target = info.canonicalFilePath();
+        if (!target.isEmpty()) {
+            return target;
+        }
     }
-    const auto connection = Connection::open(source);
-    lockExclusively(*connection);
-    BuildFile built(destination);
-    Statement vacuum(*connection, QByteArrayLiteral("VACUUM INTO ?1"));
-    vacuum.bind(1, built.path());
-    vacuum.step();
-    verifyCopy(*connection, built.path());
-    publishNew(built, destination);
+    return info.absoluteFilePath();
 }
 
-void repairDatabase(const QString& path) {
-    const auto damaged = Connection::open(path);
-    lockExclusively(*damaged);
-    if (problems(*damaged).isEmpty()) {
-        return;
+void compactDatabase(const QString& source, const QString& destination) {
+    if (QFileInfo::exists(destination)) {
+        throw BuildFile::destinationExists(destination);
     }
-    BuildFile built(path);
-    qint64 copied = 0;
-    {
-        const auto fresh = Connection::openNew(built.path());
-        fresh->exec("BEGIN");
-        fresh->exec(schemaText().constData());
-        for (const QString& table : tableNames(*fresh)) {
-            copied += copyReadableRows(*damaged, *fresh, table);
-        }
-        dropOrphans(*fresh);
-        fresh->exec("COMMIT");
+    // The copy is removed after the connection that wrote it has closed: SQLite may still
+    // write a journal beside it until then.
+    std::optional<BuildFile> built;
+    const auto connection = Connection::open(source);
+    lockExclusively(*connection);
+    built.emplace(destination);
+    vacuumInto(*connection, built->path());
+    verifyCopy(*connection, built->path());
+    built->publishNew(destination, attributesOf(realFile(source)));
+}
+
+void compactInPlace(const QString& path) {
+    const QString real = realFile(path);
+    const QFileInfo info(real);
+    const QString leftOver = info.absolutePath() + QStringLiteral("/Kopia") + info.fileName();
+    if (QFileInfo::exists(leftOver)) {
+        throw BuildFile::destinationExists(leftOver);
     }
-    if (copied == 0) {
-        throw Error(err::Corrupt, QStringLiteral("Pliku ") + quoted(path) +
-                                      QStringLiteral(" nie da się naprawić: nie udało się "
-                                                     "odczytać z niego żadnych danych."));
+    if (!info.exists()) {
+        // Let the engine say that the diary is missing.
+        Connection::open(real);
     }
-    {
-        const auto check = Connection::open(built.path(), Connection::Mode::ReadOnly);
-        const QStringList found = problems(*check);
-        if (!found.isEmpty()) {
-            throw Error(err::Corrupt, QStringLiteral("Pliku ") + quoted(path) +
-                                          QStringLiteral(" nie da się naprawić: ") +
-                                          found.join(QStringLiteral("; ")));
-        }
-    }
-    keepDamagedCopy(path);
-    replaceFileAtomically(built.path(), path);
-    built.published();
+    refuseReadOnly(real, QStringLiteral("nie można przeprowadzić jego defragmentacji"));
+    std::optional<BuildFile> built;
+    const auto connection = Connection::open(real);
+    lockExclusively(*connection);
+    sweepLeftovers(real);
+    built.emplace(real);
+    vacuumInto(*connection, built->path());
+    verifyCopy(*connection, built->path());
+    // Replaced while the lock is still held: nobody can write into the old file meanwhile.
+    built->replace(real, attributesOf(real));
 }
 
 void createDatabase(const QString& path) {
     if (QFileInfo::exists(path)) {
-        throw destinationExists(path);
+        throw BuildFile::destinationExists(path);
     }
     BuildFile built(path);
     {
@@ -366,67 +370,29 @@ void createDatabase(const QString& path) {
         connection->exec(schemaText().constData());
         connection->exec("COMMIT");
     }
-    publishNew(built, path);
+    built.publishNew(path, newFileAttributes());
 }
 
 void replaceFileAtomically(const QString& replacement, const QString& target) {
-    syncPath(replacement);
-    if (::rename(QFile::encodeName(replacement).constData(),
-                 QFile::encodeName(target).constData()) != 0) {
-        throw Error(err::DiskError, QStringLiteral("Nie można zastąpić pliku ") + quoted(target) +
-                                        QStringLiteral(" plikiem ") + quoted(replacement) +
-                                        QStringLiteral(": ") + systemError(errno));
+    const QString real = realFile(target);
+    syncFile(replacement);
+    if (!perform(FileStep::Rename, real, [&] {
+            return ::rename(QFile::encodeName(replacement).constData(),
+                            QFile::encodeName(real).constData());
+        })) {
+        throw diskError(QStringLiteral("Nie można zastąpić pliku "), real, errno);
     }
-    syncDirectoryOf(target);
-}
-
-QString keepUnderFreeName(const QString& path, const std::function<QString(int)>& nameFor) {
-    constexpr int kAttempts = 999;
-    const QByteArray from = QFile::encodeName(path);
-    for (int n = 1; n <= kAttempts; ++n) {
-        const QString name = nameFor(n);
-        if (::link(from.constData(), QFile::encodeName(name).constData()) == 0) {
-            syncDirectoryOf(name);
-            return name;
-        }
-        if (errno != EEXIST) {
-            break;
-        }
-    }
-    // Without a second name for the file (no hard links) a full copy serves as well.
-    for (int n = 1; n <= kAttempts; ++n) {
-        const QString name = nameFor(n);
-        if (QFileInfo::exists(name)) {
-            continue;
-        }
-        if (!QFile::copy(path, name)) {
-            break;
-        }
-        try {
-            syncPath(name);
-        } catch (const Error&) {
-            QFile::remove(name);
-            break;
-        }
-        syncDirectoryOf(name);
-        return name;
-    }
-    return QString();
-}
-
-void lockExclusively(Connection& connection) {
-    if (Connection::openCount(connection.path()) > 1) {
-        throw errorFromSqlite(SQLITE_BUSY);
-    }
-    connection.exec("PRAGMA locking_mode = EXCLUSIVE");
-    connection.exec("BEGIN EXCLUSIVE");
-    connection.exec("COMMIT");
+    syncFolderOf(real);
 }
 
 QString checkDatabase(const QString& path) {
     const auto connection = Connection::open(path, Connection::Mode::ReadOnly);
     const QStringList found = problems(*connection);
     return found.isEmpty() ? QStringLiteral("ok") : found.join(u'\n');
+}
+
+void setFileStepHook(FileStepHook hook) {
+    files::stepHook() = std::move(hook);
 }
 
 }  // namespace engine

@@ -1,70 +1,77 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 namespace engine {
 
-class Connection;
-
-// Whole-file operations on a closed database file. Both report err::FileInUse when another
+// Whole-file operations on a closed database file. They report err::FileInUse when another
 // process (or another open connection) holds the file, and then leave every file untouched.
+// A file that is a symbolic link is worked on through its target: the new file is built in
+// the target's folder and replaces the target, so the link keeps pointing at the diary.
+// A rebuilt file takes the permission bits, and the owner and group where the process may set
+// them, of the file it replaces.
+
+// The file behind `path`: the final target of a symbolic link, else `path` itself (absolute).
+QString realFile(const QString& path);
 
 // Writes a compacted copy of `source` into the new file `destination`; a destination that
 // exists already is err::DestinationExists.
 void compactDatabase(const QString& source, const QString& destination);
 
+// Compacts the diary `path` in place: the compacted copy is built and checked beside the real
+// file and replaces it in one rename, so that at every moment the diary's name carries either
+// the old or the compacted file. Refused (err::ReadOnly) for a file the process may not write,
+// and (err::DestinationExists) while a file "Kopia<name>" lies beside it: a copy left over by
+// an older version of the program, which is never moved over the diary.
+void compactInPlace(const QString& path);
+
+// Rows of one table before and after a repair; `before` is what the damaged file itself still
+// counts (-1 when it cannot count them at all).
+struct TableRows {
+    QString table;
+    qint64 before = 0;
+    qint64 after = 0;
+};
+
+struct RepairReport {
+    bool rebuilt = false;  // false: the file was sound and left as it was
+    std::vector<TableRows> tables;
+    QString damagedCopy;  // where the damaged file was kept (rebuilt files only)
+
+    // Whether a table lost rows, or could not say how many it had.
+    bool lostRows() const;
+};
+
 // Checks the file; when it is damaged, rebuilds what can be read into a fresh file and
 // replaces the original atomically, keeping the damaged file beside it as
-// "<name>.uszkodzona". A good file keeps every row and is not rewritten. Nothing readable at
-// all is err::Corrupt, with the file left as it was.
-void repairDatabase(const QString& path);
+// "<name>.uszkodzona" (".uszkodzona2", ... when taken). A good file keeps every row and is not
+// rewritten. Nothing readable at all is err::Corrupt, a file the process may not write is
+// err::ReadOnly; both leave the file as it was.
+RepairReport repairDatabase(const QString& path);
 
-// The diary's tables, indexes and settings as SQL statements (data/schema.sql).
-QByteArray schemaText();
+// What a repair did, in the user's words: the rows of every table before and after, what was
+// lost and where the damaged file was kept. Starts with "Baza danych została naprawiona.".
+QString describeRepair(const RepairReport& report);
 
 // A new empty diary with the schema; refuses to overwrite an existing file.
 void createDatabase(const QString& path);
 
-// Replaces `target` by `replacement` in one rename (both in the same directory), so that at
-// every moment one of the two complete files carries the target's name.
+// Replaces `target` (its real file, when it is a link) by `replacement` in one rename (both in
+// the same directory), so that at every moment one of the two complete files carries the name.
 void replaceFileAtomically(const QString& replacement, const QString& target);
-
-// A file built next to its final place under a hidden temporary name, with the permissions of
-// the file it is to replace (or those of any new file); removed, with a journal SQLite may have
-// left, unless it was published.
-class BuildFile {
-  public:
-    explicit BuildFile(const QString& finalPath);
-    ~BuildFile();
-    BuildFile(const BuildFile&) = delete;
-    BuildFile& operator=(const BuildFile&) = delete;
-
-    const QString& path() const { return m_path; }
-    void published() { m_published = true; }
-
-  private:
-    QString m_path;
-    bool m_published = false;
-};
-
-// Gives the finished file its name, flushed to the disk, without ever replacing a file of that
-// name (err::DestinationExists).
-void publishNew(BuildFile& built, const QString& destination);
-
-// Keeps the file `path` also under the first free name of nameFor(1), nameFor(2), ...: a second
-// link to the same file, or a copy where the file system has no links. Returns that name, or an
-// empty text when the file could not be kept.
-QString keepUnderFreeName(const QString& path, const std::function<QString(int)>& nameFor);
-
-// Takes the file behind `connection` to itself: no other connection of this process, and an
-// exclusive lock that no other process can share, kept until the connection closes
-// (err::FileInUse when either holds it).
-void lockExclusively(Connection& connection);
 
 // Runs the integrity check; returns "ok" or the problems found, one per line.
 QString checkDatabase(const QString& path);
+
+// The steps of the whole-file operations that happen outside SQLite.
+enum class FileStep { CreateFile, SyncFile, SyncFolder, SetOwner, SetMode, Link, Rename, Copy };
+
+// Test hook, called before each such step with the file it concerns: a nonzero return value
+// is taken as the errno of a failure of that step. An empty function removes the hook.
+using FileStepHook = std::function<int(FileStep step, const QString& path)>;
+void setFileStepHook(FileStepHook hook);
 
 }  // namespace engine

@@ -1,0 +1,80 @@
+// Runs one operation of the program (tests/support/Operations.h) on the diary in a folder, as
+// its own process: for crash runs, which kill it at a chosen I/O call, and for runs under
+// another user's rights.
+//
+//   operation_runner OPERATION FOLDER [KILL_BEFORE_CALL]
+//   operation_runner start FOLDER      (only the program's start)
+//
+// KILL_BEFORE_CALL counts the calls of tests/support/Faults.h; one past the last call kills the
+// process right after the operation. Prints "calls N" (the I/O calls the operation made) and one
+// line per box shown: "success TEXT", "error TEXT" or "shown TITLE | TEXT", line feeds as "\n".
+
+#include "data/Mirvola.h"
+#include "forms/Toolkit.h"
+#include "forms/frmMain.h"
+#include "support/Faults.h"
+#include "support/Operations.h"
+
+#include <QApplication>
+
+#include <csignal>
+#include <cstdio>
+
+using namespace testing_support;
+
+namespace {
+
+void print(const char* kind, QString text) {
+    text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    std::printf("%s %s\n", kind, text.toUtf8().constData());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ui::installToolkit();
+    const QStringList args = QApplication::arguments();
+    const Operation start{QStringLiteral("start"), false, false,
+                          [](User&, const std::function<void()>& arm) {
+                              arm();
+                              frmMain window;
+                          }};
+    const Operation* operation = args.size() < 3                      ? nullptr
+                                 : args[1] == QStringLiteral("start") ? &start
+                                                                      : findOperation(args[1]);
+    if (operation == nullptr) {
+        std::fprintf(stderr, "usage: operation_runner OPERATION FOLDER [KILL_BEFORE_CALL]\n");
+        return 2;
+    }
+    Mirvola::UstawKatalogProgramu(args[2]);
+    setOperationClock();
+    const int kill = args.value(3).toInt();
+    Shown shown;
+    int calls = 0;
+    {
+        Faults faults;
+        faults.killBeforeCall(kill);
+        User user;
+        operation->run(user, [&] { faults.arm(); });
+        shown = user.shown;
+        calls = faults.counts().total();
+    }
+    // One past the last call: the crash comes right after the operation, before the process
+    // could end on its own.
+    if (kill == calls + 1) {
+        std::raise(SIGKILL);
+    }
+    std::printf("calls %d\n", calls);
+    for (const QString& text : shown.all) {
+        print("shown", text);
+    }
+    for (const QString& text : shown.successes) {
+        print("success", text);
+    }
+    for (const QString& text : shown.errors) {
+        print("error", text);
+    }
+    return 0;
+}

@@ -1,0 +1,334 @@
+#include "support/Operations.h"
+
+#include "data/Mirvola.h"
+#include "forms/frmGracz.h"
+#include "forms/frmMain.h"
+#include "forms/frmMecz.h"
+#include "forms/frmSlowniki.h"
+#include "support/Diary.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace testing_support {
+namespace {
+
+template <class T>
+T* find(const QObject& parent, const QString& name) {
+    T* found = parent.findChild<T*>(name);
+    if (found == nullptr) {
+        qFatal("no control %s", qPrintable(name));
+    }
+    return found;
+}
+
+void choose(const QWidget& window, const QString& combo, const QString& text) {
+    auto* box = find<QComboBox>(window, combo);
+    box->setCurrentIndex(box->findText(text));
+}
+
+void click(const QWidget& window, const QString& button) {
+    find<QPushButton>(window, button)->click();
+}
+
+void trigger(const frmMain& window, const QString& action) {
+    find<QAction>(window, action)->trigger();
+}
+
+// ---- the match editor
+
+std::unique_ptr<frmMecz> editor(std::optional<double> match) {
+    Mirvola::blnPoprawa = match ? Mirvola::True : Mirvola::False;
+    Mirvola::dblIdMeczu = match.value_or(0);
+    return std::make_unique<frmMecz>();
+}
+
+void goal(User& user, frmMecz& window, int side, int row, const QString& minute) {
+    auto* players = find<QListWidget>(window, u"lstGracze_%1"_s.arg(side));
+    players->setCurrentRow(row);
+    user.type({minute});
+    QTest::keyClick(players, Qt::Key_Return);
+}
+
+void newMatch(User& user, const std::function<void()>& start) {
+    const auto window = editor(std::nullopt);
+    choose(*window, u"cboDane_0"_s, u"2009/10"_s);
+    find<QComboBox>(*window, u"cboDane_1"_s)->setCurrentIndex(0);
+    choose(*window, u"cboDane_2"_s, u"Liga"_s);
+    find<QDateEdit>(*window, u"DTPDataMeczu"_s)->setDate(QDate(2010, 5, 30));
+    find<QRadioButton>(*window, u"optWybor_0"_s)->setChecked(true);
+    choose(*window, u"cboWyn_0"_s, u"2"_s);
+    choose(*window, u"cboWyn_1"_s, u"1"_s);
+    goal(user, *window, 0, 0, u"10"_s);
+    goal(user, *window, 0, 1, u"50"_s);
+    goal(user, *window, 1, 0, u"30"_s);
+    find<QPlainTextEdit>(*window, u"txtKomentarz"_s)->setPlainText(u"Nowy mecz"_s);
+    start();
+    click(*window, u"cmdOK"_s);
+}
+
+void editedMatch(User&, const std::function<void()>& start) {
+    const auto window = editor(1);
+    find<QPlainTextEdit>(*window, u"txtKomentarz"_s)->setPlainText(u"Poprawiony komentarz"_s);
+    start();
+    click(*window, u"cmdOK"_s);
+}
+
+// ---- the main window
+
+void mainWindowCommand(const QString& action, const std::function<void()>& start) {
+    frmMain window;
+    start();
+    trigger(window, action);
+}
+
+void deleteMatch(User&, const std::function<void()>& start) {
+    frmMain window;
+    auto* list = find<QTreeWidget>(window, u"lstMecze"_s);
+    list->setCurrentItem(list->topLevelItem(0));
+    start();
+    trigger(window, u"sitmZaznaczony"_s);
+}
+
+void repairFromMenu(User&, const std::function<void()>& start) {
+    frmMain window;
+    damageMatches(Mirvola::SciezkaBazy());
+    start();
+    trigger(window, u"itmNaprawa"_s);
+}
+
+void repairAtStart(User&, const std::function<void()>& start) {
+    start();
+    frmMain window;
+}
+
+// ---- the dictionaries
+
+enum Tab { kKluby, kGracze, kRozgrywki, kSezony, kRodzajeGoli };
+
+std::unique_ptr<frmSlowniki> dictionaries(Tab tab) {
+    Mirvola::blnPoprawa = Mirvola::False;
+    auto window = std::make_unique<frmSlowniki>();
+    find<QTabWidget>(*window, u"tstSlowniki"_s)->setCurrentIndex(tab);
+    return window;
+}
+
+Operation addEntry(const QString& name, Tab tab, const QString& value) {
+    return {name, false, false, [tab, value](User& user, const std::function<void()>& start) {
+                const auto window = dictionaries(tab);
+                user.type({value});
+                start();
+                click(*window, u"cmdDodaj"_s);
+            }};
+}
+
+Operation renameEntry(const QString& name, Tab tab, const QString& value) {
+    return {name, false, false, [tab, value](User& user, const std::function<void()>& start) {
+                const auto window = dictionaries(tab);
+                find<QListWidget>(*window, u"lstDane"_s)->setCurrentRow(0);
+                user.type({value});
+                start();
+                click(*window, u"cmdPopraw"_s);
+            }};
+}
+
+Operation deleteEntry(const QString& name, Tab tab) {
+    return {name, false, false, [tab](User&, const std::function<void()>& start) {
+                const auto window = dictionaries(tab);
+                find<QListWidget>(*window, u"lstDane"_s)->setCurrentRow(0);
+                start();
+                click(*window, u"cmdUsun"_s);
+            }};
+}
+
+void player(std::optional<double> id, const QStringList& names,
+            const std::function<void()>& start) {
+    Mirvola::dblIdMeczu = id.value_or(0);
+    frmGracz window(id.has_value());
+    const char* const boxes[] = {"txtImie", "txtNazwisko", "txtPrzydomek"};
+    for (int i = 0; i < 3; ++i) {
+        find<QLineEdit>(window, QLatin1String(boxes[i]))->setText(names.value(i));
+    }
+    start();
+    click(window, u"cmdOK"_s);
+}
+
+std::vector<Operation> allOperations() {
+    const auto command = [](const QString& action) {
+        return [action](User&, const std::function<void()>& start) {
+            mainWindowCommand(action, start);
+        };
+    };
+    return {
+        {u"nowy-mecz"_s, false, false, newMatch},
+        {u"poprawa-meczu"_s, false, false, editedMatch},
+        {u"usuniecie-meczu"_s, false, false, deleteMatch},
+        {u"usuniecie-meczow"_s, false, true, command(u"sitmWszystkie"_s)},
+        addEntry(u"dopisanie-klubu"_s, kKluby, u"Odra Opole"_s),
+        renameEntry(u"zmiana-klubu"_s, kKluby, u"Zmieniony Klub"_s),
+        deleteEntry(u"usuniecie-klubu"_s, kKluby),
+        addEntry(u"dopisanie-rozgrywek"_s, kRozgrywki, u"Puchar Ligi"_s),
+        renameEntry(u"zmiana-rozgrywek"_s, kRozgrywki, u"Ekstraklasa"_s),
+        deleteEntry(u"usuniecie-rozgrywek"_s, kRozgrywki),
+        addEntry(u"dopisanie-sezonu"_s, kSezony, u"2010/11"_s),
+        renameEntry(u"zmiana-sezonu"_s, kSezony, u"1800/01"_s),
+        deleteEntry(u"usuniecie-sezonu"_s, kSezony),
+        addEntry(u"dopisanie-rodzaju-gola"_s, kRodzajeGoli, u"przewrotka"_s),
+        renameEntry(u"zmiana-rodzaju-gola"_s, kRodzajeGoli, u"strzał"_s),
+        deleteEntry(u"usuniecie-rodzaju-gola"_s, kRodzajeGoli),
+        {u"dopisanie-gracza"_s, false, false,
+         [](User&, const std::function<void()>& start) {
+             player(std::nullopt, {u"Jan"_s, u"Testowy"_s, QString()}, start);
+         }},
+        {u"zmiana-gracza"_s, false, false,
+         [](User&, const std::function<void()>& start) {
+             player(1, {u"Adam"_s, u"Zmieniony"_s, u"Nowy"_s}, start);
+         }},
+        deleteEntry(u"usuniecie-gracza"_s, kGracze),
+        {u"defragmentacja"_s, false, false, command(u"itmDefragmentacja"_s)},
+        {u"naprawa"_s, true, false, repairFromMenu},
+        {u"naprawa-przy-starcie"_s, true, false, repairAtStart},
+        {u"usuniecie-wszystkiego"_s, false, true, command(u"itmUsunWszystko"_s)},
+    };
+}
+
+}  // namespace
+
+User::User() {
+    ui::setHandler(this);
+}
+
+User::~User() {
+    ui::setHandler(nullptr);
+}
+
+void User::type(const QStringList& answers) {
+    m_typed.insert(m_typed.end(), answers.begin(), answers.end());
+}
+
+ui::Answer User::message(QWidget*, const ui::Message& m) {
+    shown.all << m.title + u" | "_s + m.text;
+    if (m.title == u"Info"_s) {
+        shown.successes << m.text;
+        return ui::Answer::Ok;
+    }
+    if (m.title == u"Pytanie"_s) {
+        if (m.text.contains(u"Czy dopisać kolejn"_s)) {
+            shown.successes << m.text;
+            return ui::Answer::No;
+        }
+        return ui::Answer::Yes;
+    }
+    if (m.title == u"Komunikat"_s && m.text.startsWith(u"Baza danych została naprawiona."_s)) {
+        shown.successes << m.text;  // a repair that lost rows
+        return ui::Answer::Ok;
+    }
+    if (m.title == u"Błąd"_s || m.title == u"Komunikat"_s) {
+        shown.errors << m.text;
+        return m.buttons == ui::Buttons::RetryCancel ? ui::Answer::Cancel : ui::Answer::Ok;
+    }
+    return m.buttons == ui::Buttons::YesNo ? ui::Answer::Yes : ui::Answer::Ok;
+}
+
+std::optional<QString> User::input(QWidget*, const ui::Input& input) {
+    shown.all << input.title + u" | "_s + input.prompt;
+    if (m_typed.empty()) {
+        return std::nullopt;
+    }
+    QString answer = m_typed.front();
+    m_typed.pop_front();
+    return answer;
+}
+
+std::optional<QString> User::file(QWidget*, const ui::FileRequest& request) {
+    shown.all << request.title;
+    return std::nullopt;
+}
+
+int User::modal(QDialog* dialog) {
+    shown.all << dialog->objectName();
+    return QDialog::Rejected;
+}
+
+const std::vector<Operation>& operations() {
+    static const std::vector<Operation> all = allOperations();
+    return all;
+}
+
+const Operation* findOperation(const QString& name) {
+    for (const Operation& operation : operations()) {
+        if (operation.name == name) {
+            return &operation;
+        }
+    }
+    return nullptr;
+}
+
+void setOperationClock() {
+    ui::setClock([] { return QDateTime(QDate(2010, 6, 1), QTime(12, 0)); });
+}
+
+void damageMatches(const QString& path) {
+    int page = 0;
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* statement = nullptr;
+        // The middle leaf page of the matches: neither the first nor the last rows.
+        sqlite3_prepare_v2(db,
+                           "SELECT pageno FROM dbstat WHERE name = 'Mecze' AND pagetype = "
+                           "'leaf' ORDER BY pageno LIMIT 1 OFFSET (SELECT count(*) / 2 FROM "
+                           "dbstat WHERE name = 'Mecze' AND pagetype = 'leaf')",
+                           -1, &statement, nullptr);
+        if (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+            page = sqlite3_column_int(statement, 0);
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+    }
+    if (page < 2) {
+        qFatal("no page of matches in %s", qPrintable(path));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) {
+        qFatal("cannot write %s", qPrintable(path));
+    }
+    // Page header and cell pointers stay; the cells themselves become noise.
+    file.seek((page - 1) * qint64(4096) + 100);
+    file.write(QByteArray(3000, '\x5a'));
+}
+
+QStringList dumpDiary(const QString& path) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> closer(db, &sqlite3_close);
+    QStringList lines;
+    for (const char* table : {"Sezony", "Kluby", "Rozgrywki", "Jak", "Gracze", "Mecze", "Bramki"}) {
+        const QString name = QLatin1String(table);
+        const QString order = name == u"Bramki"_s ? u"1, 2"_s : u"1"_s;
+        for (const QStringList& row :
+             rowsOf(db, u"SELECT * FROM "_s + name + u" ORDER BY "_s + order)) {
+            lines << name + u'|' + row.join(u'|');
+        }
+    }
+    return lines;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "forms/Dialogs.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace testing_support {
+
+// What the program told the user while an operation ran.
+struct Shown {
+    QStringList successes;  // completions: "Dane zostały zapisane.", "Defragmentacja ..."
+    QStringList errors;     // failures and refusals
+    QStringList all;        // every box as "title | text"
+};
+
+// A user for runs whose course depends on where a fault strikes: confirms every question
+// (except that of going on with a next entry), answers input boxes from a queue, closes modal
+// windows, and records what was shown. The dialog seam's handler while it lives.
+class User : public ui::Handler {
+  public:
+    User();
+    ~User() override;
+    User(const User&) = delete;
+    User& operator=(const User&) = delete;
+
+    // Answers for the coming input boxes, in order; an empty queue answers Cancel.
+    void type(const QStringList& answers);
+
+    Shown shown;
+
+    ui::Answer message(QWidget* parent, const ui::Message& message) override;
+    std::optional<QString> input(QWidget* parent, const ui::Input& input) override;
+    std::optional<QString> file(QWidget* parent, const ui::FileRequest& request) override;
+    int modal(QDialog* dialog) override;
+
+  private:
+    std::deque<QString> m_typed;
+};
+
+// One operation of the program, driven through its windows on the diary in the program's
+// directory. `start` is called right before the command under test, once the windows it
+// needs are open.
+struct Operation {
+    QString name;
+    // The diary is damaged before the operation: its "before" is the damaged file's bytes.
+    bool damaged = false;
+    // A compaction follows the change; by design its failure is not reported.
+    bool silentCompaction = false;
+    std::function<void(User& user, const std::function<void()>& start)> run;
+};
+
+// Saving a new match with goals, saving an edited match, deleting one match, deleting all
+// matches, every dictionary change, compaction, repair (from the menu and at start) and
+// deleting everything.
+const std::vector<Operation>& operations();
+// The operation of that name; null when there is none.
+const Operation* findOperation(const QString& name);
+
+// The date the operations run at (the match editor and the season check read the clock).
+void setOperationClock();
+
+// Overwrites most of one page of match rows, as a failing disk would: the diary fails the
+// check and a repair loses that page's matches and their goals.
+void damageMatches(const QString& path);
+
+// Every row of every table, in key order, as text.
+QStringList dumpDiary(const QString& path);
+
+}  // namespace testing_support

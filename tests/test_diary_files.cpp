@@ -1,0 +1,627 @@
+// The diary's file as the program meets it: its rights and place through the commands that
+// rebuild it, what the start-up does with damaged, foreign and hostile files, and another
+// process holding the file while the program starts, saves, deletes and compacts.
+
+#include "data/DemoDiary.h"
+#include "data/Mirvola.h"
+#include "data/engine/DiaryCheck.h"
+#include "data/engine/FileOps.h"
+#include "forms/frmMain.h"
+#include "forms/frmMecz.h"
+#include "forms/frmSlowniki.h"
+#include "support/Diary.h"
+#include "support/Operations.h"
+#include "support/OtherProcess.h"
+#include "support/Script.h"
+#include "support/Widgets.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using namespace testing_support;
+using ui::Answer;
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNogroup = 65534;
+
+const ui::Message kZajeta{u"Komunikat"_s, u"Baza jest używana przez inny proces !!!"_s,
+                          ui::Buttons::RetryCancel, ui::Icon::None, Answer::Retry};
+const QString kUsuniete = u"Dane zostały usunięte."_s;
+
+// The demo diary as Mirvola.mdb of a program's directory.
+class DemoDiary {
+  public:
+    DemoDiary() {
+        EXPECT_TRUE(m_dir.isValid());
+        demo::createDiary(path());
+        Mirvola::UstawKatalogProgramu(m_dir.path());
+    }
+    QString dir() const { return m_dir.path(); }
+    QString path() const { return m_dir.path() + u"/Mirvola.mdb"_s; }
+
+  private:
+    QTemporaryDir m_dir;
+};
+
+struct stat statOf(const QString& path) {
+    struct stat s {};
+    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &s), 0) << path.toStdString();
+    return s;
+}
+
+QStringList filesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+QAction* action(const frmMain& window, const char* name) {
+    return child<QAction>(window, name);
+}
+
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+qint64 countIn(const QString& path, const QString& sql) {
+    return rowsOf(path, sql).at(0).at(0).toLongLong();
+}
+
+// Answers every box the way a user who wants the command done does, keeping the texts.
+struct Consenting {
+    Script script;
+    QStringList texts;
+    Consenting() {
+        script.intercept = [this](const ui::Message& m) -> std::optional<Answer> {
+            texts << m.title + u" | "_s + m.text;
+            return m.buttons == ui::Buttons::YesNo ? Answer::Yes : Answer::Ok;
+        };
+    }
+};
+
+}  // namespace
+
+namespace {
+
+// Copies the diary of `from` into `to` while a write to it is half done: the copy has a hot
+// journal, as a crash in the middle of a write leaves it.
+void copyInTheMiddleOfAWrite(const QString& from, const QString& to) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(from + u"/Mirvola.mdb"_s).constData(), &db),
+              SQLITE_OK);
+    // A tiny cache makes SQLite write changed pages into the file before the commit.
+    sqlite3_exec(db,
+                 "PRAGMA cache_size = 2; BEGIN; UPDATE Mecze SET Komentarz = "
+                 "hex(randomblob(200));",
+                 nullptr, nullptr, nullptr);
+    ASSERT_TRUE(QFileInfo::exists(from + u"/Mirvola.mdb-journal"_s));
+    for (const char* name : {"/Mirvola.mdb", "/Mirvola.mdb-journal"}) {
+        ASSERT_TRUE(QFile::copy(from + QLatin1String(name), to + QLatin1String(name)));
+    }
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+}  // namespace
+
+// ---- rights and place ---------------------------------------------------------------------
+
+// Each command that replaces the file: a private diary of another owner stays private and his.
+TEST(DiaryRights, CommandsThatRebuildTheDiaryKeepModeAndOwner) {
+    const bool root = ::geteuid() == 0;
+    const uid_t uid = root ? kNobody : ::geteuid();
+    const gid_t gid = root ? kNogroup : ::getegid();
+    for (const char* command :
+         {"itmDefragmentacja", "sitmWszystkie", "itmUsunWszystko", "itmNaprawa"}) {
+        SCOPED_TRACE(command);
+        DemoDiary d;
+        ASSERT_EQ(::chown(QFile::encodeName(d.path()).constData(), uid, gid), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0600), 0);
+        const ino_t before = statOf(d.path()).st_ino;
+        Consenting user;
+        frmMain window;
+        if (QLatin1String(command) == "itmNaprawa"_L1) {
+            damageMatches(d.path());
+        }
+        action(window, command)->trigger();
+        EXPECT_NE(statOf(d.path()).st_ino, before) << "the file was not rebuilt";
+        EXPECT_EQ(statOf(d.path()).st_mode & 07777, 0600u);
+        EXPECT_EQ(statOf(d.path()).st_uid, uid);
+        EXPECT_EQ(statOf(d.path()).st_gid, gid);
+    }
+}
+
+namespace {
+
+// The operation runner as another user, who may read the diary but not write it.
+QStringList runAsNobody(const QString& operation, const QString& dir) {
+    QProcess process;
+    const QString runner = qEnvironmentVariable("MIRVOLA_RUNNER");
+    if (::geteuid() == 0) {
+        process.start(u"setpriv"_s, {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
+                                     u"env"_s, u"HOME=/tmp"_s, runner, operation, dir});
+    } else {
+        process.start(runner, {operation, dir});
+    }
+    EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    QStringList lines;
+    for (QString line : QString::fromUtf8(process.readAllStandardOutput()).split(u'\n')) {
+        if (line.startsWith(u"success "_s) || line.startsWith(u"error "_s)) {
+            lines << line.replace(u"\\n"_s, u"\n"_s);
+        }
+    }
+    return lines;
+}
+
+}  // namespace
+
+// A write-protected diary: deleting is refused, compaction is refused with a clear message and
+// never lifts the protection, and the next delete is refused again.
+TEST(DiaryRights, AWriteProtectedDiaryStaysProtected) {
+    if (::geteuid() == 0 && QStandardPaths::findExecutable(u"setpriv"_s).isEmpty()) {
+        GTEST_SKIP() << "running as root without setpriv: no user who cannot write the file";
+    }
+    // The user's own folder and file; he protected the file himself.
+    DemoDiary d;
+    if (::geteuid() == 0) {
+        for (const QString& file : {d.dir(), d.path()}) {
+            ASSERT_EQ(::chown(QFile::encodeName(file).constData(), kNobody, kNogroup), 0);
+        }
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(d.dir()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0444), 0);
+    const QByteArray bytes = fileBytes(d.path());
+    const QString refused =
+        u"error Wystąpił błąd numer 3027\nNie można zapisać zmian: baza danych jest tylko do "
+        "odczytu."_s;
+
+    EXPECT_EQ(runAsNobody(u"usuniecie-meczu"_s, d.dir()), QStringList{refused});
+    EXPECT_EQ(runAsNobody(u"defragmentacja"_s, d.dir()),
+              QStringList{u"error Wystąpił błąd numer 3027\nPlik '%1' jest tylko do odczytu, "
+                          "więc nie można przeprowadzić jego defragmentacji. Uprawnienia pliku "
+                          "pozostały bez zmian; jeśli dziennik ma być zmieniany, przywróć prawo "
+                          "zapisu do pliku."_s.arg(native(d.path()))});
+    EXPECT_EQ(runAsNobody(u"usuniecie-meczow"_s, d.dir()), QStringList{refused});
+    EXPECT_EQ(runAsNobody(u"usuniecie-meczu"_s, d.dir()), QStringList{refused});
+    EXPECT_EQ(statOf(d.path()).st_mode & 07777, 0444u);
+    EXPECT_EQ(fileBytes(d.path()), bytes);
+    EXPECT_EQ(filesIn(d.dir()), qs({"Mirvola.mdb"}));
+}
+
+// A diary the user may not read at all: the start-up says so and touches nothing.
+TEST(DiaryRights, AnUnreadableDiaryIsNamed) {
+    if (::geteuid() == 0 && QStandardPaths::findExecutable(u"setpriv"_s).isEmpty()) {
+        GTEST_SKIP() << "running as root without setpriv: no user who cannot read the file";
+    }
+    DemoDiary d;
+    ASSERT_EQ(::chmod(QFile::encodeName(d.dir()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0200), 0);
+    const QByteArray bytes = fileBytes(d.path());
+    const QString refused =
+        u"error Nie można odczytać pliku %1: brak uprawnień.\nSprawdź uprawnienia do pliku i stan "
+        "dysku, a potem uruchom program ponownie."_s;
+    EXPECT_EQ(runAsNobody(u"start"_s, d.dir()), QStringList{refused.arg(native(d.path()))});
+    EXPECT_EQ(fileBytes(d.path()), bytes);
+
+    // A write cut short, which only a user who may write the file can undo.
+    ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0644), 0);
+    QTemporaryDir crashed;
+    copyInTheMiddleOfAWrite(d.dir(), crashed.path());
+    const QString copy = crashed.path() + u"/Mirvola.mdb"_s;
+    ASSERT_EQ(::chmod(QFile::encodeName(crashed.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(copy).constData(), 0444), 0);
+    const QByteArray half = fileBytes(copy);
+    const QByteArray journal = fileBytes(copy + u"-journal"_s);
+    EXPECT_EQ(runAsNobody(u"start"_s, crashed.path()), QStringList{refused.arg(native(copy))});
+    EXPECT_EQ(fileBytes(copy), half);
+    EXPECT_EQ(fileBytes(copy + u"-journal"_s), journal);
+}
+
+// The same user's own private diary, compacted by him: it stays his and private.
+TEST(DiaryRights, AnUnprivilegedUsersPrivateDiaryStaysHis) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to set up another user's folder";
+    }
+    if (QStandardPaths::findExecutable(u"setpriv"_s).isEmpty()) {
+        GTEST_SKIP() << "no setpriv to run as another user";
+    }
+    DemoDiary d;
+    ASSERT_EQ(::chmod(QFile::encodeName(d.dir()).constData(), 0700), 0);
+    for (const QString& file : {d.dir(), d.path()}) {
+        ASSERT_EQ(::chown(QFile::encodeName(file).constData(), kNobody, kNogroup), 0);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0640), 0);
+    EXPECT_EQ(runAsNobody(u"defragmentacja"_s, d.dir()),
+              QStringList{u"success Defragmentacja zakończyła się pomyślnie."_s});
+    EXPECT_EQ(statOf(d.path()).st_mode & 07777, 0640u);
+    EXPECT_EQ(statOf(d.path()).st_uid, kNobody);
+    EXPECT_EQ(statOf(d.path()).st_gid, kNogroup);
+}
+
+// Mirvola.mdb -> ../Dokumenty/Mecze.mdb: every command that rebuilds the file rebuilds the
+// target in its folder; the link stays and later changes reach the target.
+TEST(DiaryPlace, ALinkedDiaryStaysLinkedThroughEveryCommand) {
+    QTemporaryDir root;
+    const QString documents = root.path() + u"/Dokumenty"_s;
+    const QString program = root.path() + u"/Program"_s;
+    ASSERT_TRUE(QDir().mkpath(documents) && QDir().mkpath(program));
+    const QString target = documents + u"/Mecze.mdb"_s;
+    const QString link = program + u"/Mirvola.mdb"_s;
+    demo::createDiary(target);
+    ASSERT_TRUE(QFile::link(u"../Dokumenty/Mecze.mdb"_s, link));
+    Mirvola::UstawKatalogProgramu(program);
+    const qint64 matches = countIn(target, u"SELECT count(*) FROM Mecze"_s);
+
+    const auto stillLinked = [&] {
+        EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
+        EXPECT_EQ(filesIn(program), qs({"Mirvola.mdb"}));
+    };
+    frmMain window;
+    Consenting user;
+    action(window, "itmDefragmentacja")->trigger();
+    stillLinked();
+    EXPECT_EQ(filesIn(documents), qs({"Mecze.mdb"}));
+
+    auto* list = child<QTreeWidget>(window, "lstMecze");
+    list->setCurrentItem(list->topLevelItem(0));
+    action(window, "sitmZaznaczony")->trigger();
+    EXPECT_EQ(countIn(target, u"SELECT count(*) FROM Mecze"_s), matches - 1);
+
+    damageMatches(target);
+    action(window, "itmNaprawa")->trigger();
+    stillLinked();
+    EXPECT_EQ(engine::checkDatabase(target), u"ok"_s);
+    EXPECT_EQ(filesIn(documents), qs({"Mecze.mdb", "Mecze.mdb.uszkodzona"}));
+
+    action(window, "itmUsunWszystko")->trigger();
+    stillLinked();
+    EXPECT_EQ(countIn(target, u"SELECT count(*) FROM Gracze"_s), 0);
+    EXPECT_EQ(user.texts.filter(u"Wystąpił błąd"_s), QStringList());
+
+    // A copy left over beside the target is never moved over it.
+    QFile leftOver(documents + u"/KopiaMecze.mdb"_s);
+    ASSERT_TRUE(leftOver.open(QIODevice::WriteOnly));
+    leftOver.close();
+    const QByteArray bytes = fileBytes(target);
+    action(window, "itmDefragmentacja")->trigger();
+    EXPECT_TRUE(user.texts.last().startsWith(u"Komunikat | Wystąpił błąd numer 3204\n"_s))
+        << user.texts.last().toStdString();
+    EXPECT_EQ(fileBytes(target), bytes);
+}
+
+// ---- the start-up --------------------------------------------------------------------------
+
+namespace {
+
+QString damagedQuestion(const QString& path, const QString& what) {
+    return u"Plik %1 jest uszkodzony: nie przeszedł sprawdzenia spójności (%2).\n\nCzy naprawić "
+           "bazę danych?\nProgram przepisze do nowego pliku wszystko, co da się z niego "
+           "odczytać, a uszkodzony plik zachowa obok."_s.arg(native(path), what);
+}
+
+qint64 officialMatches(const QString& path) {
+    return countIn(path,
+                   u"SELECT count(*) FROM Mecze JOIN Rozgrywki USING (Id_rozgrywki) WHERE "
+                   "Oficjalny"_s);
+}
+
+}  // namespace
+
+// A damaged diary is never written without the user's word; with it, the repair says what it
+// saved and what it lost, and the list shows what is left.
+TEST(DiaryStart, ADamagedDiaryIsRepairedOnlyWithTheUsersWord) {
+    DemoDiary d;
+    const qint64 matches = countIn(d.path(), u"SELECT count(*) FROM Mecze"_s);
+    damageMatches(d.path());
+    const QByteArray damaged = fileBytes(d.path());
+    const ui::Message ask = question(damagedQuestion(d.path(), u"uszkodzone tabele: Mecze"_s));
+    {
+        Script s;
+        s.message(ask, Answer::No);
+        frmMain window;
+        EXPECT_TRUE(window.koniecProgramu());
+    }
+    EXPECT_EQ(fileBytes(d.path()), damaged);
+    EXPECT_EQ(filesIn(d.dir()), qs({"Mirvola.mdb"}));
+
+    QString report;
+    Script s;
+    s.message(ask, Answer::Yes);
+    s.intercept = [&](const ui::Message& m) -> std::optional<Answer> {
+        if (!m.text.startsWith(u"Baza danych została naprawiona."_s)) {
+            return std::nullopt;
+        }
+        EXPECT_EQ(m.title, u"Komunikat"_s);
+        EXPECT_EQ(m.icon, ui::Icon::Exclamation);
+        report = m.text;
+        return Answer::Ok;
+    };
+    frmMain window;
+    s.verify();
+    EXPECT_FALSE(window.koniecProgramu());
+    const qint64 left = countIn(d.path(), u"SELECT count(*) FROM Mecze"_s);
+    ASSERT_LT(left, matches);
+    EXPECT_TRUE(
+        report.startsWith(u"Baza danych została naprawiona.\n\nMecze: było %1, odzyskano "
+                          "%2, utracono %3\n"_s.arg(matches)
+                              .arg(left)
+                              .arg(matches - left)))
+        << report.toStdString();
+    EXPECT_TRUE(report.endsWith(u"Uszkodzony plik zachowano jako "_s + native(d.path()) +
+                                u".uszkodzona."_s))
+        << report.toStdString();
+    EXPECT_EQ(fileBytes(d.path() + u".uszkodzona"_s), damaged);
+    EXPECT_EQ(child<QTreeWidget>(window, "lstMecze")->topLevelItemCount(),
+              officialMatches(d.path()));
+}
+
+// Naprawa from the menu tells the same truth and refills the list.
+TEST(DiaryStart, RepairFromTheMenuRefillsTheList) {
+    DemoDiary d;
+    frmMain window;
+    auto* list = child<QTreeWidget>(window, "lstMecze");
+    const int shown = list->topLevelItemCount();
+    damageMatches(d.path());
+    Consenting user;
+    action(window, "itmNaprawa")->trigger();
+    ASSERT_EQ(user.texts.size(), 2);
+    EXPECT_TRUE(
+        user.texts[1].startsWith(u"Komunikat | Baza danych została naprawiona.\n\nMecze: "_s))
+        << user.texts[1].toStdString();
+    EXPECT_LT(list->topLevelItemCount(), shown);
+    EXPECT_EQ(list->topLevelItemCount(), officialMatches(d.path()));
+}
+
+// 4 KiB zeroed a third of the way in: the start-up finds it instead of opening without a word.
+TEST(DiaryStart, AZeroedBlockIsFoundAndRepaired) {
+    DemoDiary d;
+    const QStringList rows = dumpDiary(d.path());
+    {
+        QFile file(d.path());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.seek(file.size() / 3 / 4096 * 4096);
+        file.write(QByteArray(4096, '\0'));
+    }
+    Consenting user;
+    frmMain window;
+    EXPECT_FALSE(window.koniecProgramu());
+    ASSERT_EQ(user.texts.size(), 2) << user.texts.join(u" / "_s).toStdString();
+    EXPECT_TRUE(user.texts[0].startsWith(u"Pytanie | Plik "_s)) << user.texts[0].toStdString();
+    EXPECT_EQ(engine::checkDatabase(d.path()), u"ok"_s);
+    // An index page: every row is still there.
+    EXPECT_TRUE(user.texts[1].startsWith(u"Info | Baza danych została naprawiona."_s));
+    EXPECT_EQ(dumpDiary(d.path()), rows);
+}
+
+namespace {
+
+QByteArray pictureBytes() {
+    QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    for (int i = 0; i < 4000; ++i) {
+        png.append(static_cast<char>((i * 37) % 251));
+    }
+    return png;
+}
+
+}  // namespace
+
+// Files that are no diary, or no longer one this program may touch: a message saying what is
+// wrong and what to do, the program ends, and not a byte changes.
+TEST(DiaryStart, HostileAndForeignFilesAreNamedAndLeftUntouched) {
+    DemoDiary d;
+    const QByteArray demo = fileBytes(d.path());
+    const QString file = native(d.path());
+    const QString notOurs = u"Plik %1 nie jest bazą danych programu Mirvola !!!\n"_s.arg(file);
+    const QString noDatabase =
+        notOurs +
+        u"Nie jest to plik bazy danych albo jego początek został zniszczony, a tego "
+        "nie da się naprawić. Przywróć dziennik z kopii zapasowej."_s;
+
+    QByteArray newer;
+    {
+        const QString copy = d.dir() + u"/nowsza.mdb"_s;
+        QFile::copy(d.path(), copy);
+        rowsOf(copy, u"PRAGMA user_version = 2"_s);
+        newer = fileBytes(copy);
+        QFile::remove(copy);
+    }
+    QByteArray middle = demo;
+    for (int i = 0; i < 8192; ++i) {
+        middle[middle.size() / 2 - 4096 + i] = static_cast<char>((i * 131) % 256);
+    }
+    QByteArray header = demo;
+    header.replace(0, 100, QByteArray(100, '\x11'));
+
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        ui::Message expected;
+    } cases[] = {
+        {"empty", QByteArray(),
+         notice(u"Plik %1 jest pusty: nie zawiera żadnych danych.\nPrzywróć dziennik z kopii "
+                "zapasowej."_s.arg(file))},
+        {"picture", pictureBytes(), notice(noDatabase)},
+        {"first page destroyed", header, notice(noDatabase)},
+        {"newer diary", newer,
+         notice(u"Plik %1 zapisała nowsza wersja programu Mirvola (układ bazy danych w wersji 2, "
+                "ta wersja programu zna wersje do 1).\nUżyj nowszej wersji programu; ta wersja "
+                "pliku nie zmienia."_s.arg(file))},
+        {"truncated", demo.left(demo.size() / 2),
+         question(damagedQuestion(d.path(), u"uszkodzona jest struktura pliku"_s))},
+        {"overwritten in the middle", middle,
+         question(damagedQuestion(d.path(), u"uszkodzone tabele: Mecze"_s))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            QFile out(d.path());
+            ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(c.bytes);
+        }
+        Script s;
+        s.message(c.expected, c.expected.buttons == ui::Buttons::YesNo ? Answer::No : Answer::Ok);
+        frmMain window;
+        EXPECT_TRUE(window.koniecProgramu());
+        s.verify();
+        EXPECT_TRUE(window.close());
+        EXPECT_EQ(fileBytes(d.path()), c.bytes);
+        EXPECT_EQ(filesIn(d.dir()), qs({"Mirvola.mdb"}));
+    }
+}
+
+// A write that a crash interrupted left its journal: the start-up undoes it and shows the
+// diary as it was before that write.
+TEST(DiaryStart, AnInterruptedWriteIsUndoneAtStart) {
+    DemoDiary d;
+    const QStringList rows = dumpDiary(d.path());
+    QTemporaryDir crashed;
+    copyInTheMiddleOfAWrite(d.dir(), crashed.path());
+    ASSERT_NE(fileBytes(crashed.path() + u"/Mirvola.mdb"_s), fileBytes(d.path()))
+        << "the copy holds part of the interrupted write";
+    Mirvola::UstawKatalogProgramu(crashed.path());
+    Script s;
+    frmMain window;
+    EXPECT_FALSE(window.koniecProgramu());
+    EXPECT_EQ(dumpDiary(crashed.path() + u"/Mirvola.mdb"_s), rows);
+    EXPECT_EQ(filesIn(crashed.path()), qs({"Mirvola.mdb"}));
+}
+
+// ---- another process holding the diary ---------------------------------------------------
+
+namespace {
+
+// Another process with a write transaction open (a change not yet committed).
+const char kWriting[] = "BEGIN IMMEDIATE; DELETE FROM Mecze WHERE Id_meczu = 1;";
+
+}  // namespace
+
+TEST(DiaryHeld, TheStartWaitsForTheUsersRetry) {
+    DemoDiary d;
+    {
+        // A writer that has not committed lets the program read the diary as it was.
+        OtherProcess writer(d.path(), kWriting);
+        if (!writer.holds()) {
+            GTEST_SKIP() << "no sqlite3 shell to hold the file";
+        }
+        Script s;
+        frmMain window;
+        EXPECT_FALSE(window.koniecProgramu());
+        EXPECT_EQ(child<QTreeWidget>(window, "lstMecze")->topLevelItemCount(),
+                  officialMatches(d.path()));
+    }
+    const QByteArray bytes = fileBytes(d.path());
+    auto locked = std::make_unique<OtherProcess>(d.path());
+    ASSERT_TRUE(locked->holds());
+    {
+        Script s;
+        s.message(kZajeta, Answer::Retry);
+        s.message(kZajeta, Answer::Cancel);
+        frmMain window;
+        EXPECT_TRUE(window.koniecProgramu());
+    }
+    Script s;
+    s.intercept = [&](const ui::Message& m) -> std::optional<Answer> {
+        if (m.text == kZajeta.text) {
+            locked->release();
+        }
+        return std::nullopt;
+    };
+    s.message(kZajeta, Answer::Retry);
+    frmMain window;
+    EXPECT_FALSE(window.koniecProgramu());
+    EXPECT_EQ(fileBytes(d.path()), bytes);
+    EXPECT_EQ(child<QTreeWidget>(window, "lstMecze")->topLevelItemCount(),
+              officialMatches(d.path()));
+}
+
+// Saving a match, adding to a dictionary, compacting: a clear message, nothing changed, and
+// success once the other process has let go.
+TEST(DiaryHeld, ChangesWaitForTheOtherProcess) {
+    DemoDiary d;
+    ui::setClock([] { return QDateTime(QDate(2010, 6, 1), QTime(12, 0)); });
+    const QStringList rows = dumpDiary(d.path());
+    auto writer = std::make_unique<OtherProcess>(d.path(), kWriting);
+    if (!writer->holds()) {
+        GTEST_SKIP() << "no sqlite3 shell to hold the file";
+    }
+    const QString held =
+        u"Wystąpił błąd numer 3356\nBaza danych jest używana przez inny proces."
+        "\n\nDane nie zostały zapisane."_s;
+    Mirvola::blnPoprawa = Mirvola::True;
+    Mirvola::dblIdMeczu = 2;
+    frmMecz editor;
+    editor.show();
+    child<QPlainTextEdit>(editor, "txtKomentarz")->setPlainText(u"Po meczu"_s);
+    {
+        Script s;
+        s.message(question(u"Czy dane są poprawne?"_s), Answer::Yes);
+        s.message({u"Błąd"_s, held, ui::Buttons::Ok, ui::Icon::Critical}, Answer::Ok);
+        child<QPushButton>(editor, "cmdOK")->click();
+    }
+    EXPECT_TRUE(editor.isVisible()) << "the editor keeps the data for another try";
+
+    Mirvola::blnPoprawa = Mirvola::False;
+    frmSlowniki dictionaries;
+    {
+        Script s;
+        s.input(u"Kluby - dopisanie"_s, u"Podaj nowy klub (maksymalnie 21 znaków)"_s,
+                u"Odra Opole"_s);
+        s.message(question(u"Czy zapisać następujące dane?\n\nOdra Opole"_s), Answer::Yes);
+        s.message({u"Błąd"_s, held, ui::Buttons::Ok, ui::Icon::Critical}, Answer::Ok);
+        child<QPushButton>(dictionaries, "cmdDodaj")->click();
+    }
+    frmMain window;
+    {
+        Script s;
+        s.message(question(u"Czy przeprowadzić defragmentację bazy danych?"_s), Answer::Yes);
+        s.message(kZajeta, Answer::Cancel);
+        action(window, "itmDefragmentacja")->trigger();
+    }
+    writer->release();
+    EXPECT_EQ(dumpDiary(d.path()), rows);
+
+    {
+        Script s;
+        s.message(question(u"Czy dane są poprawne?"_s), Answer::Yes);
+        s.message(info(u"Dane zostały zapisane."_s), Answer::Ok);
+        child<QPushButton>(editor, "cmdOK")->click();
+    }
+    EXPECT_EQ(countIn(d.path(),
+                      u"SELECT count(*) FROM Mecze WHERE Id_meczu = 2 AND "
+                      "Komentarz = 'Po meczu'"_s),
+              1);
+    {
+        Script s;
+        s.input(u"Kluby - dopisanie"_s, u"Podaj nowy klub (maksymalnie 21 znaków)"_s,
+                u"Odra Opole"_s);
+        s.message(question(u"Czy zapisać następujące dane?\n\nOdra Opole"_s), Answer::Yes);
+        s.message(info(u"Dane zostały zapisane."_s), Answer::Ok);
+        child<QPushButton>(dictionaries, "cmdDodaj")->click();
+    }
+    EXPECT_EQ(countIn(d.path(), u"SELECT count(*) FROM Kluby WHERE Druzyna = 'Odra Opole'"_s), 1);
+    {
+        Script s;
+        s.message(question(u"Czy przeprowadzić defragmentację bazy danych?"_s), Answer::Yes);
+        s.message(info(u"Defragmentacja zakończyła się pomyślnie."_s), Answer::Ok);
+        action(window, "itmDefragmentacja")->trigger();
+    }
+    ui::setClock({});
+}

@@ -1,0 +1,308 @@
+// What a user may type or paste into every text box, input box, picker and filter:
+// apostrophes, quotes, the LIKE pattern characters, a thousand characters, control characters,
+// Polish letters, blanks around the text. It is stored exactly as the box shows it (cut to the
+// field's limit where the window says so), found again by the filters, and never ends in an
+// SQL error.
+
+#include "data/Mirvola.h"
+#include "forms/frmGracz.h"
+#include "forms/frmMain.h"
+#include "forms/frmMecz.h"
+#include "forms/frmPoprawaGola.h"
+#include "forms/frmSlowniki.h"
+#include "support/Diary.h"
+#include "support/Script.h"
+#include "support/Widgets.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace testing_support;
+using ui::Answer;
+
+namespace {
+
+QStringList hostile() {
+    return {u"O'Neil"_s,
+            u"'; DROP TABLE Mecze; --"_s,
+            u"\"Cytat\" i 'cytat'"_s,
+            u"* ? # [ ] %"_s,
+            u"100% _x_ \\"_s,
+            u"[a-z]"_s,
+            QString(1000, u'ź'),
+            u"tab\tkoniec\u0001\u001b\u007f"_s,
+            u"Zażółć gęślą jaźń ŁÓDŹ"_s,
+            u"   spacje z obu stron   "_s};
+}
+
+// The filter text that finds `text` literally: the old engine's pattern characters go into
+// brackets, as its users wrote them.
+QString literally(const QString& text) {
+    QString pattern;
+    for (const QChar c : text) {
+        if (c == u'[' || c == u'*' || c == u'?' || c == u'#') {
+            pattern += u'[' + QString(c) + u']';
+        } else {
+            pattern += c;
+        }
+    }
+    return pattern;
+}
+
+bool hasPatternCharacters(const QString& text) {
+    return text.contains(u'#') || text.contains(u'[');
+}
+
+template <class T>
+T* get(const QWidget& window, const char* name) {
+    return child<T>(window, name);
+}
+
+void click(const QWidget& window, const char* button) {
+    get<QPushButton>(window, button)->click();
+}
+
+struct Dictionary {
+    int tab;
+    const char* table;
+    const char* column;
+    int limit;
+    QString title;
+    QString prompt;
+    QString flagQuestion;  // answered No
+};
+
+class HostileText : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ui::setClock([] { return QDateTime(QDate(2003, 5, 10), QTime(12, 0)); });
+    }
+    void TearDown() override { ui::setClock({}); }
+
+    // Applies a filter of the dictionaries window; no box may appear.
+    static QStringList filtered(frmSlowniki& window, const QString& text) {
+        Script quiet;
+        get<QLineEdit>(window, "txtFiltr")->setText(text);
+        click(window, "cmdFiltruj");
+        return texts(get<QListWidget>(window, "lstDane"));
+    }
+
+    SampleDiary diary;
+};
+
+}  // namespace
+
+TEST_F(HostileText, DictionaryNamesAreStoredAsCutAndFoundAgain) {
+    const Dictionary dictionaries[] = {
+        {0, "Kluby", "Druzyna", 21, u"Kluby - dopisanie"_s,
+         u"Podaj nowy klub (maksymalnie 21 znaków)"_s, QString()},
+        {2, "Rozgrywki", "Nazwa", 18, u"Rozgrywki - dopisanie"_s,
+         u"Podaj nowy rodzaj rozgrywek (maksymalnie 18 znaków)"_s,
+         u"Czy są to rozgrywki oficjalne?"_s},
+        {4, "Jak", "Jak", 10, u"Rodzaje goli - dopisanie"_s,
+         u"Podaj nowy rodzaj gola (maksymalnie 10 znaków)"_s, u"Czy jest to gol samobójczy?"_s},
+    };
+    Mirvola::blnPoprawa = Mirvola::False;
+    frmSlowniki window;
+    for (const Dictionary& d : dictionaries) {
+        SCOPED_TRACE(d.table);
+        get<QTabWidget>(window, "tstSlowniki")->setCurrentIndex(d.tab);
+        QStringList stored;
+        for (const QString& typed : hostile()) {
+            const QString name = typed.left(d.limit).trimmed();
+            {
+                Script s;
+                s.input(d.title, d.prompt, typed);
+                s.message(question(u"Czy zapisać następujące dane?\n\n"_s + name), Answer::Yes);
+                if (!d.flagQuestion.isEmpty()) {
+                    s.message(u"Pytanie"_s, d.flagQuestion, Answer::No);
+                }
+                s.message(info(u"Dane zostały zapisane."_s), Answer::Ok);
+                click(window, "cmdDodaj");
+            }
+            stored << name;
+        }
+        const QString table = QLatin1String(d.table);
+        for (const QString& name : stored) {
+            SCOPED_TRACE(name.toStdString());
+            EXPECT_EQ(diary.rows(u"SELECT count(*) FROM %1 WHERE %2 = '%3'"_s.arg(
+                          table, QLatin1String(d.column), Mirvola::PodwojApostrofy(name))),
+                      std::vector<QStringList>{{u"1"_s}});
+            EXPECT_TRUE(filtered(window, literally(name)).contains(name));
+            if (!hasPatternCharacters(name)) {
+                EXPECT_TRUE(filtered(window, name).contains(name));
+            }
+        }
+        // '%' and '_' are no wildcards of the old engine: they find only themselves.
+        EXPECT_EQ(filtered(window, u"%"_s), stored.filter(u"%"_s));
+        EXPECT_EQ(filtered(window, u"_"_s), stored.filter(u"_"_s));
+    }
+}
+
+TEST_F(HostileText, SeasonsRefuseWhatIsNoSeason) {
+    Mirvola::blnPoprawa = Mirvola::False;
+    frmSlowniki window;
+    get<QTabWidget>(window, "tstSlowniki")->setCurrentIndex(3);
+    for (const QString& typed : hostile()) {
+        SCOPED_TRACE(typed.toStdString());
+        Script s;
+        s.input(u"Sezony - dopisanie"_s, u"Podaj nowy sezon (maksymalnie 7 znaków)"_s, typed);
+        s.message(notice(u"Prawidłowy zapis sezonu to rrrr/rr, np. 2002/03!!!"_s), Answer::Ok);
+        click(window, "cmdDodaj");
+    }
+    EXPECT_EQ(diary.count(u"Sezony"_s), 2);
+}
+
+// The player editor's boxes stop at their limits; what they show is what is stored, and the
+// player is found by the filters of the dictionaries, the match editor and the goal correction.
+TEST_F(HostileText, PlayerNamesAreStoredAsShownAndFoundByEveryFilter) {
+    QStringList surnames;
+    QStringList shown;
+    for (const QString& typed : hostile()) {
+        frmGracz editor(false);
+        for (const char* box : {"txtImie", "txtNazwisko", "txtPrzydomek"}) {
+            get<QLineEdit>(editor, box)->setText(typed);
+        }
+        const QString imie = get<QLineEdit>(editor, "txtImie")->text().trimmed();
+        const QString nazwisko = get<QLineEdit>(editor, "txtNazwisko")->text().trimmed();
+        const QString przydomek = get<QLineEdit>(editor, "txtPrzydomek")->text().trimmed();
+        EXPECT_EQ(nazwisko, typed.left(16).trimmed()) << "the surname box takes 16 characters";
+        {
+            Script s;
+            s.message(question(u"Czy dane są poprawne?"_s), Answer::Yes);
+            s.message(info(u"Dane zostały zapisane."_s), Answer::Ok);
+            s.message(u"Pytanie"_s, u"Czy dopisać kolejnego zawodnika?"_s, Answer::No);
+            click(editor, "cmdOK");
+        }
+        const std::vector<QStringList> expected{{imie, nazwisko, przydomek}};
+        EXPECT_EQ(diary.rows(u"SELECT Imie, Nazwisko, Przydomek FROM Gracze WHERE Id_gracza = "
+                             "(SELECT max(Id_gracza) FROM Gracze)"_s),
+                  expected);
+        surnames << nazwisko;
+        shown << (imie + u' ' + nazwisko + u' ' + przydomek).trimmed();
+    }
+
+    Mirvola::blnPoprawa = Mirvola::False;
+    frmSlowniki dictionaries;
+    get<QTabWidget>(dictionaries, "tstSlowniki")->setCurrentIndex(1);
+    Mirvola::blnPoprawa = Mirvola::True;
+    Mirvola::dblIdMeczu = 1;
+    frmMecz match;
+    match.intSiatka = 0;
+    match.fgrdStrzelcy(0)->setCurrentCell(0, 0);
+    frmPoprawaGola correction(&match);
+    for (qsizetype i = 0; i < surnames.size(); ++i) {
+        SCOPED_TRACE(surnames[i].toStdString());
+        const QString filter = literally(surnames[i]);
+        EXPECT_TRUE(filtered(dictionaries, filter).contains(shown[i]));
+        Script quiet;
+        get<QLineEdit>(match, "txtFiltr_0")->setText(filter);
+        click(match, "cmdFiltruj_0");
+        EXPECT_TRUE(texts(get<QListWidget>(match, "lstGracze_0")).contains(shown[i]));
+        get<QLineEdit>(correction, "txtFiltrPopr")->setText(filter);
+        click(correction, "cmdFiltrujPopr");
+        EXPECT_TRUE(texts(get<QListWidget>(correction, "lstGraczePopr")).contains(shown[i]));
+    }
+}
+
+TEST_F(HostileText, CommentIsStoredExactlyAndShownAgain) {
+    const QString comment = hostile().join(u'\n');
+    Mirvola::blnPoprawa = Mirvola::True;
+    Mirvola::dblIdMeczu = 1;
+    {
+        frmMecz editor;
+        get<QPlainTextEdit>(editor, "txtKomentarz")->setPlainText(comment);
+        Script s;
+        s.message(question(u"Czy dane są poprawne?"_s), Answer::Yes);
+        s.message(info(u"Dane zostały zapisane."_s), Answer::Ok);
+        click(editor, "cmdOK");
+    }
+    QString stored = comment;
+    stored.replace(u'\n', u"\r\n"_s);
+    EXPECT_EQ(diary.value(u"SELECT Komentarz FROM Mecze WHERE Id_meczu = 1"_s).toString(), stored);
+    frmMecz again;
+    EXPECT_EQ(get<QPlainTextEdit>(again, "txtKomentarz")->toPlainText(), comment);
+}
+
+// The minute's input box asks again until it gets a minute; text of any kind stores nothing.
+TEST_F(HostileText, TheMinuteBoxTakesOnlyAMinute) {
+    Mirvola::blnPoprawa = Mirvola::False;
+    frmMecz editor;
+    auto* score = get<QComboBox>(editor, "cboWyn_0");
+    score->setCurrentIndex(score->findText(u"1"_s));
+    auto* players = get<QListWidget>(editor, "lstGracze_0");
+    players->setCurrentRow(0);
+    const QString ask = u"W której minucie "_s + players->currentItem()->text() +
+                        u" strzelił bramkę ("_s +
+                        get<QComboBox>(editor, "cboDane_3")->currentText() + u")?"_s;
+    Script s;
+    for (const QString& typed : hostile()) {
+        s.input(u"Pytanie"_s, ask, typed);
+    }
+    s.input(u"Pytanie"_s, ask, std::nullopt);
+    QTest::keyClick(players, Qt::Key_Return);
+    s.verify();
+    EXPECT_EQ(editor.fgrdStrzelcy(0)->rowCount(), 0);
+}
+
+// A club with a hostile name is offered by the editor's picker as it is, and the match saved
+// with it is listed with that name.
+TEST_F(HostileText, PickersOfferHostileNamesAndTheListShowsThem) {
+    const QString club = u"O'Neil [#1] 100%_\t\"x\""_s;
+    diary.exec(u"INSERT INTO Kluby (Id_klubu, Druzyna) VALUES (9, '%1')"_s.arg(
+        Mirvola::PodwojApostrofy(club)));
+    Mirvola::blnPoprawa = Mirvola::False;
+    {
+        frmMecz editor;
+        auto* clubs = get<QComboBox>(editor, "cboDane_1");
+        clubs->setCurrentIndex(clubs->findText(club));
+        ASSERT_EQ(clubs->currentText(), club);
+        auto* seasons = get<QComboBox>(editor, "cboDane_0");
+        seasons->setCurrentIndex(seasons->findText(u"2002/03"_s));
+        auto* competitions = get<QComboBox>(editor, "cboDane_2");
+        competitions->setCurrentIndex(competitions->findText(u"Liga"_s));
+        get<QDateEdit>(editor, "DTPDataMeczu")->setDate(QDate(2003, 5, 1));
+        get<QRadioButton>(editor, "optWybor_0")->setChecked(true);
+        Script s;
+        s.message(question(u"Czy dane są poprawne?"_s), Answer::Yes);
+        s.message(u"Pytanie"_s, u"Dane zostały zapisane.\n\nCzy dopisać kolejny mecz?"_s,
+                  Answer::No);
+        click(editor, "cmdOK");
+    }
+    EXPECT_EQ(diary.value(u"SELECT count(*) FROM Mecze WHERE Id_klubu = 9"_s).toInt(), 1);
+    frmMain window;
+    const QStringList pairs = column(child<QTreeWidget>(window, "lstMecze"), 4);
+    EXPECT_TRUE(pairs.contains(u"Mirvola Wendrow - "_s + club))
+        << pairs.join(u" / "_s).toStdString();
+}
+
+// A '[' that no ']' closes is the character itself, never an error of the pattern.
+TEST_F(HostileText, AnUnclosedBracketInAFilterIsTakenLiterally) {
+    Mirvola::blnPoprawa = Mirvola::False;
+    frmSlowniki window;
+    const QString name = u"Klub [B"_s;
+    {
+        Script s;
+        s.input(u"Kluby - dopisanie"_s, u"Podaj nowy klub (maksymalnie 21 znaków)"_s, name);
+        s.message(question(u"Czy zapisać następujące dane?\n\n"_s + name), Answer::Yes);
+        s.message(info(u"Dane zostały zapisane."_s), Answer::Ok);
+        click(window, "cmdDodaj");
+    }
+    for (const QString& filter : {u"["_s, u"[B"_s, u"]["_s}) {
+        SCOPED_TRACE(filter.toStdString());
+        const QStringList found = filtered(window, filter);
+        EXPECT_EQ(found.contains(name), filter != u"]["_s);
+    }
+}
