@@ -53,32 +53,15 @@ void appendLine(QString& out, const QStringList& fields) {
     out += QStringLiteral("\r\n");
 }
 
-// What went wrong, in words a user can act on.
+// What went wrong, in words a user can act on: a file that cannot be made where no folder is.
 QString reason(int code) {
-    switch (code) {
-        case ENOSPC:
-        case EFBIG:
-        case EDQUOT:
-            return QStringLiteral("brak miejsca na dysku.");
-        case EACCES:
-        case EPERM:
-            return QStringLiteral("brak uprawnień do zapisu w tym miejscu.");
-        case EROFS:
-            return QStringLiteral("nośnik jest tylko do odczytu.");
-        case ENOENT:
-        case ENOTDIR:
-            return QStringLiteral("katalog nie istnieje.");
-        case EISDIR:
-            return QStringLiteral("pod tą nazwą jest katalog.");
-        default:
-            return QStringLiteral("błąd zapisu (kod systemu %1).").arg(code);
-    }
+    return code == ENOENT ? QStringLiteral("katalog nie istnieje") : engine::systemErrorText(code);
 }
 
 engine::Error writeError(const QString& path, int code) {
     return engine::Error(engine::err::DiskError, QStringLiteral("Nie można zapisać pliku ") +
                                                      quoted(path) + QStringLiteral(": ") +
-                                                     reason(code));
+                                                     reason(code) + u'.');
 }
 
 // A stored value as a spreadsheet cell: Null is an empty cell, numbers without any grouping.

@@ -9,8 +9,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
-#include <QStandardPaths>
 
 #include <optional>
 
@@ -24,15 +22,6 @@ using ui::Icon;
 const QString kKluczKatalogu = QStringLiteral("kopia/katalog");
 const QString kTytulKopii = QStringLiteral("Kopia zapasowa");
 const QString kTytulPrzywracania = QStringLiteral("Przywróć z kopii");
-
-QString katalogKopii() {
-    const QString zapamietany = QSettings().value(kKluczKatalogu).toString();
-    if (!zapamietany.isEmpty() && QFileInfo(zapamietany).isDir()) {
-        return zapamietany;
-    }
-    const QString dokumenty = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QFileInfo(dokumenty).isDir() ? dokumenty : QDir::homePath();
-}
 
 // The name the current diary would be kept under now: the first free one.
 QString nazwaZachowanego() {
@@ -81,12 +70,13 @@ auto Wykonaj(frmMain* okno, const QString& bladPoczatek, F&& krok)
 }  // namespace
 
 void Utworz(frmMain* okno) {
-    const std::optional<QString> katalog = ui::fileDialog(
-        okno, {ui::FileMode::Directory, kTytulKopii, katalogKopii(), QString(), QString()});
+    const std::optional<QString> katalog =
+        ui::fileDialog(okno, {ui::FileMode::Directory, kTytulKopii,
+                              ui::zapamietanyKatalog(kKluczKatalogu), QString(), QString()});
     if (!katalog) {
         return;
     }
-    QSettings().setValue(kKluczKatalogu, *katalog);
+    ui::zapamietajKatalog(kKluczKatalogu, *katalog);
     const auto kopia = Wykonaj(
         okno, QStringLiteral("Nie udało się wykonać kopii zapasowej.\n"),
         [&] { return backup::createBackup(Mirvola::SciezkaBazy(), *katalog, ui::today()); });
@@ -99,9 +89,9 @@ void Utworz(frmMain* okno) {
 }
 
 void Przywroc(frmMain* okno) {
-    const std::optional<QString> plik =
-        ui::fileDialog(okno, {ui::FileMode::Open, kTytulPrzywracania, katalogKopii(), QString(),
-                              QStringLiteral("Dzienniki Mirvola (*.mdb);;Wszystkie pliki (*)")});
+    const std::optional<QString> plik = ui::fileDialog(
+        okno, {ui::FileMode::Open, kTytulPrzywracania, ui::zapamietanyKatalog(kKluczKatalogu),
+               QString(), QStringLiteral("Dzienniki Mirvola (*.mdb);;Wszystkie pliki (*)")});
     if (!plik) {
         return;
     }

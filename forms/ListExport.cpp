@@ -9,23 +9,12 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTreeWidget>
 
 namespace ui {
 namespace {
 
 const QString kKluczKatalogu = QStringLiteral("eksport/katalog");
-
-QString ostatniKatalog() {
-    const QString zapamietany = QSettings().value(kKluczKatalogu).toString();
-    if (!zapamietany.isEmpty() && QFileInfo(zapamietany).isDir()) {
-        return zapamietany;
-    }
-    const QString dokumenty = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QFileInfo(dokumenty).isDir() ? dokumenty : QDir::homePath();
-}
 
 bool kolumnaWidoczna(const QTreeWidget* lista, int kolumna) {
     return !lista->isColumnHidden(kolumna) && lista->header()->sectionSize(kolumna) > 0;
@@ -78,8 +67,9 @@ bool EksportujDoCsv(QWidget* okno, const csv::Table& tabela, const QString& nazw
     const QString propozycja =
         nazwa + u'-' + today().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".csv");
     const std::optional<QString> plik =
-        fileDialog(okno, {FileMode::Save, QStringLiteral("Eksportuj do CSV"), ostatniKatalog(),
-                          propozycja, QStringLiteral("Pliki CSV (*.csv)")});
+        fileDialog(okno, {FileMode::Save, QStringLiteral("Eksportuj do CSV"),
+                          ui::zapamietanyKatalog(kKluczKatalogu), propozycja,
+                          QStringLiteral("Pliki CSV (*.csv)")});
     if (!plik) {
         return false;
     }
@@ -92,7 +82,7 @@ bool EksportujDoCsv(QWidget* okno, const csv::Table& tabela, const QString& nazw
                    Buttons::Ok, Icon::Critical);
         return false;
     }
-    QSettings().setValue(kKluczKatalogu, QFileInfo(*plik).absolutePath());
+    ui::zapamietajKatalog(kKluczKatalogu, QFileInfo(*plik).absolutePath());
     return true;
 }
 

@@ -5,10 +5,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTranslator>
 #include <QWidget>
 
@@ -128,6 +132,19 @@ QString dzienTygodnia(const QDate& data) {
         return QString();
     }
     return QString::fromUtf8(dni[static_cast<size_t>(data.dayOfWeek() - 1)]);
+}
+
+QString zapamietanyKatalog(const QString& klucz) {
+    const QString zapamietany = QSettings().value(klucz).toString();
+    if (!zapamietany.isEmpty() && QFileInfo(zapamietany).isDir()) {
+        return zapamietany;
+    }
+    const QString dokumenty = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(dokumenty).isDir() ? dokumenty : QDir::homePath();
+}
+
+void zapamietajKatalog(const QString& klucz, const QString& katalog) {
+    QSettings().setValue(klucz, katalog);
 }
 
 QString liczbaMeczow(qint64 n) {

@@ -53,6 +53,11 @@ QString dataSlownie(const QDate& data);
 // The Polish name of the weekday ("niedziela").
 QString dzienTygodnia(const QDate& data);
 
+// The folder last chosen for `klucz` ("eksport/katalog", "kopia/katalog"), kept between runs;
+// the user's documents folder (or home) when none was chosen or it is gone.
+QString zapamietanyKatalog(const QString& klucz);
+void zapamietajKatalog(const QString& klucz, const QString& katalog);
+
 // A number of matches with the noun in its Polish form: "1 mecz", "2 mecze", "5 meczów",
 // "22 mecze", "112 meczów".
 QString liczbaMeczow(qint64 n);

@@ -58,14 +58,6 @@ int uprawnienia(const QString& sciezka) {
     return static_cast<int>(info.st_mode & 0777);
 }
 
-class FixedClock {
-  public:
-    FixedClock() {
-        ui::setClock([] { return QDateTime(kDzien, QTime(12, 0)); });
-    }
-    ~FixedClock() { ui::setClock({}); }
-};
-
 // A sound diary of its own beside the program's, with one match less.
 QString innyDziennik(const Diary& d) {
     const QString sciezka = d.dir() + u"/kopie/Mirvola-2026-01-01.mdb"_s;
@@ -140,7 +132,7 @@ TEST(Backup, OnlyASoundDiaryOfThisProgramIsTakenForABackup) {
 
 TEST(BackupWindow, ABackupAsksForAFolderRemembersItAndSaysWhereTheCopyIs) {
     SampleDiary d;
-    const FixedClock zegar;
+    const FixedClock zegar(kDzien);
     frmMain okno;
     const QString katalog = d.dir() + u"/kopie"_s;
     Script s;

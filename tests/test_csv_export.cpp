@@ -71,14 +71,6 @@ QAction* eksportListy(const QWidget& lista) {
     return lista.findChild<QAction*>(u"itmEksportujCsv"_s);
 }
 
-class FixedClock {
-  public:
-    FixedClock() {
-        ui::setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(12, 0)); });
-    }
-    ~FixedClock() { ui::setClock({}); }
-};
-
 }  // namespace
 
 TEST(CsvDialect, FieldsAreQuotedOnlyWhenTheyMustBeAndSurviveARoundTrip) {
@@ -112,7 +104,7 @@ TEST(CsvFile, AFailedWriteLeavesTheEarlierFileIntact) {
     Diary d;
     const QString plik = d.dir() + u"/mecze.csv"_s;
     csv::writeFile(plik, "stary\r\n");
-    // A disk that fills up: the process may write only a few bytes more.
+    // A disk that fills up: a file size limit makes the write fail half-way in the same way.
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit przed{};
     getrlimit(RLIMIT_FSIZE, &przed);
@@ -121,7 +113,8 @@ TEST(CsvFile, AFailedWriteLeavesTheEarlierFileIntact) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     const QString blad = errorText([&] { csv::writeFile(plik, QByteArray(10000, 'x')); });
     setrlimit(RLIMIT_FSIZE, &przed);
-    EXPECT_TRUE(blad.contains(u"brak miejsca na dysku"_s)) << blad.toStdString();
+    EXPECT_TRUE(blad.contains(u"plik przekroczył największy dozwolony rozmiar"_s))
+        << blad.toStdString();
     EXPECT_EQ(fileBytes(plik), QByteArray("stary\r\n"));
     QStringList pliki = QDir(d.dir()).entryList(QDir::Files | QDir::Hidden);
     pliki.sort();
@@ -180,7 +173,7 @@ TEST(CsvExportMain, TheMatchListIsExportedAsShownFilteredAndSorted) {
     SampleDiary d;
     d.exec(u"UPDATE Mecze SET Komentarz = '%1' WHERE Id_meczu = 2"_s.arg(
         QString(kTrudnyKomentarz).replace(u'\'', u"''"_s)));
-    const FixedClock zegar;
+    const FixedClock zegar(QDate(2026, 12, 7));
     frmMain okno;
     QTreeWidget* lista = child<QTreeWidget>(okno, "lstMecze");
     child<QAction>(okno, "itmTylkoOficjalne")->trigger();  // every match
@@ -233,7 +226,7 @@ TEST(CsvExportMain, AFailedExportIsReportedAndTheEarlierFileStays) {
 
 TEST(CsvExportStatistics, OpponentsBalancesAndScorersAreExportedAsShown) {
     SampleDiary d;
-    const FixedClock zegar;
+    const FixedClock zegar(QDate(2026, 12, 7));
     {
         frmStatystykiMecze okno;
         QTreeWidget* lista = child<QTreeWidget>(okno, "lstKluby");
@@ -295,7 +288,7 @@ TEST(CsvExportStatistics, OnePlayersGoalsAreExportedAsShown) {
 
 TEST(CsvExportStatistics, TheRecordsAreExportedAsShown) {
     SampleDiary d;
-    const FixedClock zegar;
+    const FixedClock zegar(QDate(2026, 12, 7));
     frmRekordy okno;
     QTreeWidget* lista = child<QTreeWidget>(okno, "lstRekordy");
     const QString plik = d.dir() + u"/rekordy.csv"_s;

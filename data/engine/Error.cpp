@@ -116,6 +116,10 @@ QString systemErrorText(int code) {
             return QStringLiteral("brak miejsca na dysku");
         case EDQUOT:
             return QStringLiteral("przekroczony przydział miejsca na dysku");
+        case EFBIG:
+            return QStringLiteral("plik przekroczył największy dozwolony rozmiar");
+        case ENOTDIR:
+            return QStringLiteral("w ścieżce jest plik zamiast katalogu");
         case EIO:
             return QStringLiteral("błąd wejścia/wyjścia dysku");
         case ENOENT:

@@ -68,6 +68,17 @@ class Script : public ui::Handler {
     bool m_verified = false;
 };
 
+// The program's clock stopped at noon of `day` for the lifetime of the object.
+class FixedClock {
+  public:
+    explicit FixedClock(const QDate& day) {
+        ui::setClock([day] { return QDateTime(day, QTime(12, 0)); });
+    }
+    ~FixedClock() { ui::setClock({}); }
+    FixedClock(const FixedClock&) = delete;
+    FixedClock& operator=(const FixedClock&) = delete;
+};
+
 // The program's standard boxes: a question ("Pytanie", Yes/No), a notice ("Komunikat",
 // exclamation mark) and an information ("Info").
 ui::Message question(const QString& text, ui::Answer defaultButton = ui::Answer::Yes);
