@@ -6,13 +6,13 @@
 #include "support/EngineError.h"
 #include "support/OtherProcess.h"
 #include "support/Script.h"
+#include "support/Tool.h"
 #include "support/Widgets.h"
 
 #include <QAction>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QSettings>
 
 #include <sqlite3.h>
@@ -89,12 +89,10 @@ TEST(Backup, ACopyIsDatedCheckedNumberedAndLeavesTheDiaryAlone) {
 
 TEST(Backup, TheToolWritesTheSameCopyAndPrintsItsPath) {
     SampleDiary d;
-    QProcess narzedzie;
     const QString katalog = d.dir() + u"/z narzędzia"_s;
-    narzedzie.start(qEnvironmentVariable("MIRVOLA_DB_TOOL"), {u"backup"_s, d.path(), katalog});
-    ASSERT_TRUE(narzedzie.waitForFinished(30000));
-    EXPECT_EQ(narzedzie.exitCode(), 0) << narzedzie.readAllStandardError().toStdString();
-    const QString kopia = QString::fromUtf8(narzedzie.readAllStandardOutput()).trimmed();
+    const ToolRun wynik = tool({u"backup"_s, d.path(), katalog});
+    EXPECT_EQ(wynik.status, 0) << wynik.err.toStdString();
+    const QString kopia = wynik.out.trimmed();
     EXPECT_EQ(kopia, katalog + u"/"_s + backup::backupName(QDate::currentDate(), 1));
     takieSameWiersze(kopia, d.path());
 }

@@ -224,17 +224,8 @@ TEST_P(Crashes, NextStartFindsTheRowsOfBeforeOrAfter) {
         qPrintable(operation->name), moments(), before, afterCount, lost);
 }
 
-QStringList operationNames() {
-    QStringList names;
-    for (const Operation& operation : operations()) {
-        names << operation.name;
-    }
-    return names;
-}
-
 std::string testName(const ::testing::TestParamInfo<QString>& info) {
-    QString name = info.param;
-    return name.replace(u'-', u'_').toStdString();
+    return operationTestName(info.param);
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, Crashes, ::testing::ValuesIn(operationNames()), testName);

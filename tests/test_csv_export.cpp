@@ -11,13 +11,13 @@
 #include "support/Diary.h"
 #include "support/EngineError.h"
 #include "support/Script.h"
+#include "support/Tool.h"
 #include "support/Widgets.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
-#include <QProcess>
 #include <QSettings>
 
 #include <csignal>
@@ -132,10 +132,8 @@ TEST(CsvFile, TheToolWritesEveryTableAndKeepsExistingFiles) {
     d.exec(u"UPDATE Mecze SET Komentarz = '%1' WHERE Id_meczu = 2"_s.arg(
         QString(kTrudnyKomentarz).replace(u'\'', u"''"_s)));
     const QString katalog = d.dir() + u"/eksport/nowy"_s;
-    QProcess narzedzie;
-    narzedzie.start(qEnvironmentVariable("MIRVOLA_DB_TOOL"), {u"export"_s, d.path(), katalog});
-    ASSERT_TRUE(narzedzie.waitForFinished(30000));
-    EXPECT_EQ(narzedzie.exitCode(), 0) << narzedzie.readAllStandardError().toStdString();
+    ToolRun wynik = tool({u"export"_s, d.path(), katalog});
+    EXPECT_EQ(wynik.status, 0) << wynik.err.toStdString();
     EXPECT_EQ(QDir(katalog).entryList(QDir::Files, QDir::Name),
               (QStringList{u"Bramki.csv"_s, u"Gracze.csv"_s, u"Jak.csv"_s, u"Kluby.csv"_s,
                            u"Mecze.csv"_s, u"Rozgrywki.csv"_s, u"Sezony.csv"_s}));
@@ -155,16 +153,12 @@ TEST(CsvFile, TheToolWritesEveryTableAndKeepsExistingFiles) {
     // Existing files are kept unless --force; nothing is written when one of them exists.
     QFile::remove(katalog + u"/Kluby.csv"_s);
     csv::writeFile(katalog + u"/Mecze.csv"_s, "moje\r\n");
-    narzedzie.start(qEnvironmentVariable("MIRVOLA_DB_TOOL"), {u"export"_s, d.path(), katalog});
-    ASSERT_TRUE(narzedzie.waitForFinished(30000));
-    EXPECT_EQ(narzedzie.exitCode(), 1);
-    EXPECT_TRUE(QString::fromUtf8(narzedzie.readAllStandardError()).contains(u"3204"_s));
+    wynik = tool({u"export"_s, d.path(), katalog});
+    EXPECT_EQ(wynik.status, 1);
+    EXPECT_TRUE(wynik.err.contains(u"3204"_s));
     EXPECT_EQ(fileBytes(katalog + u"/Mecze.csv"_s), QByteArray("moje\r\n"));
     EXPECT_FALSE(QFile::exists(katalog + u"/Kluby.csv"_s));
-    narzedzie.start(qEnvironmentVariable("MIRVOLA_DB_TOOL"),
-                    {u"export"_s, d.path(), katalog, u"--force"_s});
-    ASSERT_TRUE(narzedzie.waitForFinished(30000));
-    EXPECT_EQ(narzedzie.exitCode(), 0);
+    EXPECT_EQ(tool({u"export"_s, d.path(), katalog, u"--force"_s}).status, 0);
     EXPECT_EQ(odczytaj(katalog + u"/Mecze.csv"_s).size(), 6u);
     EXPECT_TRUE(QFile::exists(katalog + u"/Kluby.csv"_s));
 }

@@ -210,18 +210,8 @@ TEST_P(IoFaults, DiaryHoldsItsRowsBeforeOrAfterAndTheUserIsTold) {
         clean.counts.truncates, clean.counts.opens, clean.counts.deletes, clean.counts.fileSteps);
 }
 
-QStringList operationNames() {
-    QStringList names;
-    for (const Operation& operation : operations()) {
-        names << operation.name;
-    }
-    return names;
-}
-
-// Test names take no '-'.
 std::string testName(const ::testing::TestParamInfo<QString>& info) {
-    QString name = info.param;
-    return name.replace(u'-', u'_').toStdString();
+    return operationTestName(info.param);
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, IoFaults, ::testing::ValuesIn(operationNames()), testName);

@@ -8,6 +8,7 @@
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
 #include "support/OldDiaries.h"
+#include "support/Tool.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -500,25 +501,6 @@ TEST(OldDiaryNames, KeptNamesCarryTheTagAndANumber) {
 
 // ---- mirvola-db import ---------------------------------------------------------------------
 
-struct ToolRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "the tool crashed";
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
-ToolRun tool(const QStringList& arguments) {
-    return run(qEnvironmentVariable("MIRVOLA_DB_TOOL"), arguments);
-}
-
 TEST_F(OldDiaryTest, ToolImportsPrintsTheRowsAndNeverOverwrites) {
     ASSERT_FALSE(qEnvironmentVariable("MIRVOLA_DB_TOOL").isEmpty());
     const QString old = oldFile(Version::Jet4);
@@ -569,7 +551,7 @@ TEST_F(OldDiaryTest, ToolLeavesAFolderItMayNotWriteInAlone) {
             arguments;
         program = setpriv;
     }
-    const ToolRun result = run(program, arguments);
+    const ToolRun result = runProgram(program, arguments);
     QFile::setPermissions(original.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     EXPECT_EQ(result.status, 1);

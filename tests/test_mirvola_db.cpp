@@ -1,5 +1,6 @@
 #include "support/Diary.h"
 #include "support/Operations.h"
+#include "support/Tool.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,21 +16,6 @@ using namespace Qt::StringLiterals;
 using namespace testing_support;
 
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun tool(const QStringList& arguments) {
-    QProcess process;
-    process.start(qEnvironmentVariable("MIRVOLA_DB_TOOL"), arguments);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "the tool crashed";
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 class ToolTest : public ::testing::Test {
   protected:

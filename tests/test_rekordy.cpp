@@ -6,6 +6,7 @@
 #include "data/engine/Database.h"
 #include "support/Diary.h"
 #include "support/EngineError.h"
+#include "support/Tool.h"
 #include "support/Widgets.h"
 
 #include <QFile>
@@ -81,20 +82,6 @@ QStringList seasons(const Diary& d, const wybor::Filtr& filtr = {}) {
                       .arg(s.stracone);
     }
     return result;
-}
-
-struct ToolRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun tool(const QStringList& arguments) {
-    QProcess process;
-    process.start(qEnvironmentVariable("MIRVOLA_DB_TOOL"), arguments);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
 }
 
 }  // namespace

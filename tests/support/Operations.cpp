@@ -272,6 +272,19 @@ const std::vector<Operation>& operations() {
     return all;
 }
 
+QStringList operationNames() {
+    QStringList names;
+    for (const Operation& operation : operations()) {
+        names << operation.name;
+    }
+    return names;
+}
+
+std::string operationTestName(const QString& name) {
+    QString copy = name;
+    return copy.replace(u'-', u'_').toStdString();
+}
+
 const Operation* findOperation(const QString& name) {
     for (const Operation& operation : operations()) {
         if (operation.name == name) {

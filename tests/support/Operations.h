@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace testing_support {
@@ -58,6 +59,10 @@ struct Operation {
 // matches, every dictionary change, compaction, repair (from the menu and at start) and
 // deleting everything.
 const std::vector<Operation>& operations();
+// Their names, to run one test per operation.
+QStringList operationNames();
+// A test's name for an operation's name (test names take no '-').
+std::string operationTestName(const QString& name);
 // The operation of that name; null when there is none.
 const Operation* findOperation(const QString& name);
 
