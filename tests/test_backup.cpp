@@ -10,7 +10,6 @@
 #include "support/Widgets.h"
 
 #include <QAction>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -40,22 +39,12 @@ QString obcyPlik(const Diary& d) {
     return sciezka;
 }
 
-QByteArray skrot(const QString& sciezka) {
-    return QCryptographicHash::hash(fileBytes(sciezka), QCryptographicHash::Sha256);
-}
-
 // Every table of both files holds the same rows.
 void takieSameWiersze(const QString& a, const QString& b) {
     for (const QString& tabela : kTabele) {
         const QString sql = u"SELECT * FROM %1 ORDER BY rowid"_s.arg(tabela);
         EXPECT_EQ(rowsOf(a, sql), rowsOf(b, sql)) << tabela.toStdString();
     }
-}
-
-int uprawnienia(const QString& sciezka) {
-    struct stat info {};
-    ::stat(QFile::encodeName(sciezka).constData(), &info);
-    return static_cast<int>(info.st_mode & 0777);
 }
 
 // A sound diary of its own beside the program's, with one match less.
@@ -72,19 +61,19 @@ QString innyDziennik(const Diary& d) {
 TEST(Backup, ACopyIsDatedCheckedNumberedAndLeavesTheDiaryAlone) {
     SampleDiary d;
     ::chmod(QFile::encodeName(d.path()).constData(), 0600);
-    const QByteArray przed = skrot(d.path());
+    const QByteArray przed = fileHash(d.path());
     const QString katalog = d.dir() + u"/kopie/nowe"_s;
     const QString pierwsza = backup::createBackup(d.path(), katalog, kDzien);
     EXPECT_EQ(pierwsza, katalog + u"/Mirvola-2026-12-07.mdb"_s);
     takieSameWiersze(pierwsza, d.path());
-    EXPECT_EQ(uprawnienia(pierwsza), 0600) << "a private diary keeps a private copy";
+    EXPECT_EQ(static_cast<int>(statOf(pierwsza).st_mode & 0777), 0600)
+        << "a private diary keeps a private copy";
     EXPECT_EQ(backup::createBackup(d.path(), katalog, kDzien),
               katalog + u"/Mirvola-2026-12-07-2.mdb"_s);
     EXPECT_EQ(backup::createBackup(d.path(), katalog, kDzien),
               katalog + u"/Mirvola-2026-12-07-3.mdb"_s);
-    EXPECT_EQ(skrot(d.path()), przed);
-    EXPECT_EQ(QDir(katalog).entryList(QDir::Files | QDir::Hidden).size(), 3)
-        << "nothing but the copies is left in the folder";
+    EXPECT_EQ(fileHash(d.path()), przed);
+    EXPECT_EQ(filesIn(katalog).size(), 3) << "nothing but the copies is left in the folder";
 }
 
 TEST(Backup, TheToolWritesTheSameCopyAndPrintsItsPath) {
@@ -121,10 +110,10 @@ TEST(Backup, OnlyASoundDiaryOfThisProgramIsTakenForABackup) {
     EXPECT_TRUE(opis(bezTabeli).endsWith(u"brak tabeli Jak."_s)) << opis(bezTabeli).toStdString();
     EXPECT_EQ(backup::checkBackup(d.path()).matches, 5);
 
-    const QByteArray przed = skrot(d.path());
+    const QByteArray przed = fileHash(d.path());
     EXPECT_EQ(errorOf([&] { backup::restoreBackup(bezTabeli, d.path()); }),
               engine::err::NotADatabase);
-    EXPECT_EQ(skrot(d.path()), przed);
+    EXPECT_EQ(fileHash(d.path()), przed);
     EXPECT_FALSE(QFile::exists(backup::keptName(d.path(), 1)));
 }
 
@@ -194,7 +183,7 @@ TEST(BackupWindow, ARestoreFromAForeignOrHeldFileChangesNothing) {
     SampleDiary d;
     const QString kopia = innyDziennik(d);
     const QString obcy = obcyPlik(d);
-    const QByteArray przed = skrot(d.path());
+    const QByteArray przed = fileHash(d.path());
     frmMain okno;
     Script s;
     s.file(u"Przywróć z kopii"_s, obcy);
@@ -219,6 +208,6 @@ TEST(BackupWindow, ARestoreFromAForeignOrHeldFileChangesNothing) {
     child<QAction>(okno, "itmPrzywrocZKopii")->trigger();
     s.verify();
     inny.release();
-    EXPECT_EQ(skrot(d.path()), przed);
+    EXPECT_EQ(fileHash(d.path()), przed);
     EXPECT_FALSE(QFile::exists(d.path() + u".przed-przywroceniem"_s));
 }

@@ -130,10 +130,6 @@ QString fresh(const Operation& operation, const QString& dir) {
     return path;
 }
 
-QStringList filesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
 class Crashes : public ::testing::TestWithParam<QString> {
   protected:
     void SetUp() override {

@@ -48,7 +48,7 @@ struct StaryDziennik {
         Script s;
         frmMain okno;
         lista = listaOkna(okno);
-        wiersze = dump(zrodlo.path());
+        wiersze = dumpDiary(zrodlo.path());
     }
     QString zapisz(const QString& sciezka, Version wersja) const {
         writeOldDiary(zrodlo.path(), sciezka, wersja);
@@ -77,7 +77,7 @@ TEST(DawnyDziennikStart, TakConvertsKeepsTheOldFileAndOpensTheList) {
         s.verify();
         EXPECT_FALSE(okno.koniecProgramu());
         EXPECT_EQ(listaOkna(okno), stary.lista);
-        EXPECT_EQ(dump(katalog.path()), stary.wiersze);
+        EXPECT_EQ(dumpDiary(katalog.path()), stary.wiersze);
         EXPECT_EQ(fileHash(katalog.dir() + u"/Mirvola.jet.mdb"_s), skrot);
         EXPECT_EQ(filesIn(katalog.dir()), qs({"Mirvola.jet.mdb", "Mirvola.mdb"}));
     }
@@ -148,7 +148,7 @@ TEST(DawnyDziennikMenu, AnOldFileReplacesTheDiaryWhichIsKeptBesideIt) {
     akcja(okno, "itmWczytajDawnyDziennik")->trigger();
     s.verify();
     EXPECT_EQ(listaOkna(okno), stary.lista);
-    EXPECT_EQ(dump(biezacy.path()), stary.wiersze);
+    EXPECT_EQ(dumpDiary(biezacy.path()), stary.wiersze);
     EXPECT_EQ(fileHash(biezacy.dir() + u"/Mirvola.poprzedni.mdb"_s), skrotBiezacego);
     EXPECT_EQ(fileHash(plik), skrotStarego);
     EXPECT_EQ(filesIn(biezacy.dir()), qs({"Mirvola.mdb", "Mirvola.poprzedni.mdb"}));

@@ -62,16 +62,6 @@ class DemoDiary {
     QTemporaryDir m_dir;
 };
 
-struct stat statOf(const QString& path) {
-    struct stat s {};
-    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &s), 0) << path.toStdString();
-    return s;
-}
-
-QStringList filesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
 QAction* action(const frmMain& window, const char* name) {
     return child<QAction>(window, name);
 }

@@ -26,19 +26,6 @@ using namespace testing_support;
 
 namespace {
 
-// Every row of every table, as text.
-QStringList dump(const QString& path) {
-    QStringList lines;
-    for (const char* table : {"Sezony", "Kluby", "Rozgrywki", "Jak", "Gracze", "Mecze", "Bramki"}) {
-        const QString name = QLatin1String(table);
-        for (const QStringList& row :
-             rowsOf(path, u"SELECT * FROM "_s + name + u" ORDER BY rowid"_s)) {
-            lines << name + u'|' + row.join(u'|');
-        }
-    }
-    return lines;
-}
-
 class FilesTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -51,13 +38,13 @@ class FilesTest : public ::testing::Test {
 };
 
 TEST_F(FilesTest, CompactionKeepsEveryRow) {
-    const QStringList rows = dump(path);
+    const QStringList rows = dumpDiary(path);
     engine::Database::open(path)->execute(u"DELETE FROM Mecze WHERE Id_meczu < 100"_s);
-    const QStringList remaining = dump(path);
+    const QStringList remaining = dumpDiary(path);
     ASSERT_LT(remaining.size(), rows.size());
 
     engine::compactDatabase(path, copy);
-    EXPECT_EQ(dump(copy), remaining);
+    EXPECT_EQ(dumpDiary(copy), remaining);
     EXPECT_EQ(engine::checkDatabase(copy), u"ok"_s);
     EXPECT_LT(QFileInfo(copy).size(), QFileInfo(path).size());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
@@ -65,7 +52,7 @@ TEST_F(FilesTest, CompactionKeepsEveryRow) {
 
     engine::replaceFileAtomically(copy, path);
     EXPECT_FALSE(QFileInfo::exists(copy));
-    EXPECT_EQ(dump(path), remaining);
+    EXPECT_EQ(dumpDiary(path), remaining);
     engine::Database::open(path)->openRecordset(u"Mecze"_s);
 }
 
@@ -103,20 +90,20 @@ TEST_F(FilesTest, AFileHeldByAnotherProcessIsLeftUntouched) {
         EXPECT_EQ(errorOf([&] { engine::compactDatabase(path, copy); }), err::FileInUse);
     }
     engine::compactDatabase(path, copy);
-    EXPECT_EQ(dump(copy), dump(path));
+    EXPECT_EQ(dumpDiary(copy), dumpDiary(path));
 }
 
 TEST_F(FilesTest, RepairOfASoundFileKeepsEveryRow) {
-    const QStringList rows = dump(path);
+    const QStringList rows = dumpDiary(path);
     engine::repairDatabase(path);
-    EXPECT_EQ(dump(path), rows);
+    EXPECT_EQ(dumpDiary(path), rows);
     EXPECT_EQ(engine::checkDatabase(path), u"ok"_s);
 }
 
 // Pages of a copy are overwritten; the repair either recovers a sound file with part of the
 // rows or reports that it cannot, and never crashes.
 TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
-    const int total = static_cast<int>(dump(path).size());
+    const int total = static_cast<int>(dumpDiary(path).size());
     const qint64 pages = QFileInfo(path).size() / 4096;
     ASSERT_GT(pages, 12);
     const std::vector<std::pair<qint64, qint64>> damages{
@@ -142,7 +129,7 @@ TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
             EXPECT_EQ(engine::checkDatabase(damaged), u"ok"_s);
             EXPECT_TRUE(QFileInfo::exists(damaged + u".uszkodzona"_s))
                 << "the damaged file is kept";
-            const int left = static_cast<int>(dump(damaged).size());
+            const int left = static_cast<int>(dumpDiary(damaged).size());
             EXPECT_GT(left, 0);
             EXPECT_LE(left, total) << "an index page lost loses no row";
             std::printf("pages %lld..%lld: %d of %d rows recovered\n", static_cast<long long>(from),
@@ -158,16 +145,6 @@ TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
 }  // namespace
 
 namespace {
-
-struct stat statOf(const QString& path) {
-    struct stat s {};
-    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &s), 0) << path.toStdString();
-    return s;
-}
-
-QStringList filesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
 
 // The owner a rebuilt file must keep: another user's where this process may give files away.
 std::pair<uid_t, gid_t> someoneElse() {
@@ -189,7 +166,7 @@ TEST_F(FilesTest, RebuiltFilesKeepModeOwnerAndGroup) {
         ASSERT_EQ(::chown(QFile::encodeName(diary).constData(), uid, gid), 0);
         ASSERT_EQ(::chmod(QFile::encodeName(diary).constData(), mode), 0);
         const ino_t before = statOf(diary).st_ino;
-        const QStringList rows = dump(diary);
+        const QStringList rows = dumpDiary(diary);
 
         if (mode != 0444 || ::geteuid() == 0) {
             engine::compactInPlace(diary);
@@ -198,7 +175,7 @@ TEST_F(FilesTest, RebuiltFilesKeepModeOwnerAndGroup) {
         EXPECT_EQ(statOf(diary).st_mode & 07777, mode);
         EXPECT_EQ(statOf(diary).st_uid, uid);
         EXPECT_EQ(statOf(diary).st_gid, gid);
-        EXPECT_EQ(dump(diary), rows);
+        EXPECT_EQ(dumpDiary(diary), rows);
     }
     // A new diary gets what any new file of this process gets.
     const mode_t mask = ::umask(0);
@@ -215,10 +192,10 @@ TEST_F(FilesTest, LeftoversOfACrashGoWithTheNextCompaction) {
         QFile file(dir.path() + u'/' + name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    const QStringList rows = dump(path);
+    const QStringList rows = dumpDiary(path);
     engine::compactInPlace(path);
     EXPECT_EQ(filesIn(dir.path()), qs({".Mirvola.mdb.notatki.txt", "Mirvola.mdb"}));
-    EXPECT_EQ(dump(path), rows);
+    EXPECT_EQ(dumpDiary(path), rows);
 }
 
 // A repair says how many rows each table had and has: the counts are the file's own, read

@@ -96,7 +96,7 @@ TEST_F(OldDiaryTest, JetThreeAndFourFilesCarryEveryRowIdAndValue) {
         const jet::ImportResult result = jet::importToNewFile(diary, converted);
 
         EXPECT_EQ(engine::checkDatabase(converted), u"ok"_s);
-        EXPECT_EQ(dump(converted), dump(original.path()));
+        EXPECT_EQ(dumpDiary(converted), dumpDiary(original.path()));
         EXPECT_EQ(result.rows, (std::vector<std::pair<QString, qint64>>{{u"Sezony"_s, 3},
                                                                         {u"Kluby"_s, 4},
                                                                         {u"Rozgrywki"_s, 3},
@@ -135,7 +135,7 @@ TEST_F(OldDiaryTest, PolishLettersDoNotDependOnTheHeaderOrTheEnvironment) {
 
     const QString converted = file(u"Nowy.mdb"_s);
     jet::importToNewFile(diary, converted);
-    EXPECT_EQ(dump(converted), dump(original.path()));
+    EXPECT_EQ(dumpDiary(converted), dumpDiary(original.path()));
 }
 
 // What the reader gives for each kind of column, also for column types the old program did
@@ -233,7 +233,7 @@ TEST_F(OldDiaryTest, GoalsOfMissingMatchesAreLeftOutAndCounted) {
     const jet::ImportResult result = jet::importToNewFile(diary, converted);
     EXPECT_EQ(result.droppedGoals, 2);
     EXPECT_EQ(result.rows.back(), (std::pair<QString, qint64>{u"Bramki"_s, 10}));
-    EXPECT_EQ(dump(converted), dump(original.path()));
+    EXPECT_EQ(dumpDiary(converted), dumpDiary(original.path()));
     EXPECT_EQ(engine::checkDatabase(converted), u"ok"_s);
 }
 
@@ -476,7 +476,7 @@ TEST_F(OldDiaryTest, BadFilesAreRefusedClearlyAndLeftAlone) {
 
 TEST_F(OldDiaryTest, ReplacingKeepsTheFileThatHadTheNameUnderAFreeName) {
     const QString diary = original.path();
-    const QStringList rows = dump(diary);
+    const QStringList rows = dumpDiary(diary);
     const QString old = oldFile(Version::Jet3);
     ASSERT_TRUE(QFile::remove(diary) && QFile::rename(old, diary));
     const QByteArray oldHash = fileHash(diary);
@@ -489,7 +489,7 @@ TEST_F(OldDiaryTest, ReplacingKeepsTheFileThatHadTheNameUnderAFreeName) {
     EXPECT_EQ(fileHash(result.keptAs), oldHash);
     EXPECT_EQ(bytesOf(file(u"Mirvola.jet.mdb"_s)), "zajęte");
     EXPECT_FALSE(jet::isJetFile(diary));
-    EXPECT_EQ(dump(diary), rows);
+    EXPECT_EQ(dumpDiary(diary), rows);
     EXPECT_EQ(filesIn(original.dir()), qs({"Mirvola.jet.2.mdb", "Mirvola.jet.mdb", "Mirvola.mdb"}));
 }
 
@@ -510,7 +510,7 @@ TEST_F(OldDiaryTest, ToolImportsPrintsTheRowsAndNeverOverwrites) {
     EXPECT_EQ(run.out,
               u"Jet 4\nSezony\t3\nKluby\t4\nRozgrywki\t3\nJak\t4\nGracze\t5\nMecze\t6\n"
               "Bramki\t10\n"_s);
-    EXPECT_EQ(dump(converted), dump(original.path()));
+    EXPECT_EQ(dumpDiary(converted), dumpDiary(original.path()));
 
     const QByteArray before = fileHash(converted);
     const ToolRun again = tool({u"import"_s, old, converted});
@@ -580,7 +580,7 @@ TEST(OldDiaryKilled, ConversionKilledAtAnyMomentLeavesAWholeDiary) {
     const QString old = big.dir() + u"/Stary.mdb"_s;
     writeOldDiary(big.dir() + u"/Demo.mdb"_s, old, Version::Jet3);
     const QByteArray oldHash = fileHash(old);
-    const QStringList expected = dump(big.dir() + u"/Demo.mdb"_s);
+    const QStringList expected = dumpDiary(big.dir() + u"/Demo.mdb"_s);
     const QString diary = big.path();
     const QString kept = big.dir() + u"/Mirvola.jet.mdb"_s;
 
@@ -616,7 +616,7 @@ TEST(OldDiaryKilled, ConversionKilledAtAnyMomentLeavesAWholeDiary) {
         ++converted;
         EXPECT_FALSE(jet::isJetFile(diary));
         EXPECT_EQ(engine::checkDatabase(diary), u"ok"_s);
-        EXPECT_EQ(dump(diary), expected);
+        EXPECT_EQ(dumpDiary(diary), expected);
         EXPECT_EQ(fileHash(kept), oldHash) << "the old file is kept";
     }
     EXPECT_TRUE(finished) << "the conversion never ended";

@@ -3,6 +3,8 @@
 #include "data/Mirvola.h"
 #include "data/engine/FileOps.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 
 #include <sqlite3.h>
@@ -10,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -54,6 +58,40 @@ std::vector<QStringList> rowsOf(sqlite3* db, const QString& sql) {
     }
     sqlite3_finalize(stmt);
     return result;
+}
+
+QByteArray fileHash(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&file);
+    return hash.result().toHex();
+}
+
+QStringList filesIn(const QString& directory) {
+    return QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+struct stat statOf(const QString& path) {
+    struct stat s {};
+    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &s), 0) << path.toStdString();
+    return s;
+}
+
+QStringList dumpDiary(const QString& path) {
+    const auto handle = openRaw(path);
+    QStringList lines;
+    for (const char* table : {"Sezony", "Kluby", "Rozgrywki", "Jak", "Gracze", "Mecze", "Bramki"}) {
+        const QString name = QLatin1String(table);
+        const QString order = name == u"Bramki"_s ? u"1, 2"_s : u"1"_s;
+        for (const QStringList& row :
+             rowsOf(handle->db, u"SELECT * FROM "_s + name + u" ORDER BY "_s + order)) {
+            lines << name + u'|' + row.join(u'|');
+        }
+    }
+    return lines;
 }
 
 std::vector<QStringList> rowsOf(const QString& path, const QString& sql) {

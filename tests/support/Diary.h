@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include <sys/stat.h>
+
 struct sqlite3;
 
 namespace testing_support {
@@ -28,6 +30,14 @@ inline QStringList qs(std::initializer_list<const char*> texts) {
 
 // The whole content of a file (empty when it cannot be read).
 QByteArray fileBytes(const QString& path);
+// The SHA-256 of a file's bytes, in hex (empty when it cannot be read).
+QByteArray fileHash(const QString& path);
+// The names of the files in a directory, hidden ones too, sorted.
+QStringList filesIn(const QString& directory);
+// The file's status; fails the test when there is none.
+struct stat statOf(const QString& path);
+// Every row of every table of a diary, table by table in key order, as "Table|value|...".
+QStringList dumpDiary(const QString& path);
 
 // A fresh empty diary (the program's schema) in a temporary directory that is made the
 // program's directory for the lifetime of the object. Fixture rows are written and read back

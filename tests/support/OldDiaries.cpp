@@ -42,33 +42,4 @@ void writeOldDiary(const QString& diaryPath, const QString& jetPath,
     jetfile::writeJetFile(jetPath, jetfile::oldDiaryTables(diaryPath), options);
 }
 
-QByteArray fileHash(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&file);
-    return hash.result().toHex();
-}
-
-QStringList filesIn(const QString& directory) {
-    return QDir(directory).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-QStringList dump(const QString& diaryPath) {
-    QStringList lines;
-    for (const char* query : {"SELECT * FROM Sezony ORDER BY 1", "SELECT * FROM Kluby ORDER BY 1",
-                              "SELECT * FROM Rozgrywki ORDER BY 1", "SELECT * FROM Jak ORDER BY 1",
-                              "SELECT * FROM Gracze ORDER BY 1", "SELECT * FROM Mecze ORDER BY 1",
-                              "SELECT * FROM Bramki ORDER BY 1, 2"}) {
-        const QString sql = QString::fromLatin1(query);
-        lines << sql.section(u' ', 3, 3) + u':';
-        for (const QStringList& row : rowsOf(diaryPath, sql)) {
-            lines << row.join(u'|');
-        }
-    }
-    return lines;
-}
-
 }  // namespace testing_support

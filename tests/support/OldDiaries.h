@@ -21,14 +21,4 @@ void fillAwkwardDiary(const Diary& diary);
 void writeOldDiary(const QString& diaryPath, const QString& jetPath,
                    const jetfile::Options& options);
 
-// The SHA-256 of a file's bytes (empty when it cannot be read).
-QByteArray fileHash(const QString& path);
-
-// The names of the files in a directory, hidden ones too, sorted.
-QStringList filesIn(const QString& directory);
-
-// Every row of every table of a diary, table by table in key order, each value as text: two
-// diaries with equal dumps hold the same rows, ids and values.
-QStringList dump(const QString& diaryPath);
-
 }  // namespace testing_support

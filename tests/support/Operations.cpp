@@ -328,20 +328,4 @@ void damageMatches(const QString& path) {
     file.write(QByteArray(3000, '\x5a'));
 }
 
-QStringList dumpDiary(const QString& path) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> closer(db, &sqlite3_close);
-    QStringList lines;
-    for (const char* table : {"Sezony", "Kluby", "Rozgrywki", "Jak", "Gracze", "Mecze", "Bramki"}) {
-        const QString name = QLatin1String(table);
-        const QString order = name == u"Bramki"_s ? u"1, 2"_s : u"1"_s;
-        for (const QStringList& row :
-             rowsOf(db, u"SELECT * FROM "_s + name + u" ORDER BY "_s + order)) {
-            lines << name + u'|' + row.join(u'|');
-        }
-    }
-    return lines;
-}
-
 }  // namespace testing_support

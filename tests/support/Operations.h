@@ -73,7 +73,4 @@ void setOperationClock();
 // check and a repair loses that page's matches and their goals.
 void damageMatches(const QString& path);
 
-// Every row of every table, in key order, as text.
-QStringList dumpDiary(const QString& path);
-
 }  // namespace testing_support
