@@ -47,24 +47,8 @@ std::uint64_t splitmix(std::uint64_t x) {
     return x ^ (x >> 31);
 }
 
-struct Originals {
-    QTemporaryDir dir;
-    QString sound = dir.path() + u"/demo.mdb"_s;
-    QString damaged = dir.path() + u"/uszkodzona.mdb"_s;
-    QStringList soundRows;
-    QByteArray damagedBytes;
-
-    Originals() {
-        demo::createDiary(sound, kScale);
-        QFile::copy(sound, damaged);
-        damageMatches(damaged);
-        soundRows = dumpDiary(sound);
-        damagedBytes = fileBytes(damaged);
-    }
-};
-
 const Originals& originals() {
-    static const Originals o;
+    static const Originals o(kScale);
     return o;
 }
 

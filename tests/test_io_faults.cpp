@@ -32,25 +32,8 @@ namespace {
 constexpr Kind kKinds[] = {Kind::Write,  Kind::Sync,     Kind::Truncate, Kind::Open,
                            Kind::Delete, Kind::FileStep, Kind::Full};
 
-// The demo diary and its damaged twin, made once for all operations.
-struct Originals {
-    QTemporaryDir dir;
-    QString sound = dir.path() + u"/demo.mdb"_s;
-    QString damaged = dir.path() + u"/uszkodzona.mdb"_s;
-    QStringList soundRows;
-    QByteArray damagedBytes;
-
-    Originals() {
-        demo::createDiary(sound);
-        QFile::copy(sound, damaged);
-        damageMatches(damaged);
-        soundRows = dumpDiary(sound);
-        damagedBytes = fileBytes(damaged);
-    }
-};
-
 const Originals& originals() {
-    static const Originals o;
+    static const Originals o(1);
     return o;
 }
 

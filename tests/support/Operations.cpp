@@ -1,5 +1,7 @@
 #include "support/Operations.h"
 
+#include "data/DemoDiary.h"
+
 #include "data/Mirvola.h"
 #include "forms/frmGracz.h"
 #include "forms/frmMain.h"
@@ -270,6 +272,14 @@ int User::modal(QDialog* dialog) {
 const std::vector<Operation>& operations() {
     static const std::vector<Operation> all = allOperations();
     return all;
+}
+
+Originals::Originals(int scale) {
+    demo::createDiary(sound, scale);
+    QFile::copy(sound, damaged);
+    damageMatches(damaged);
+    soundRows = dumpDiary(sound);
+    damagedBytes = fileBytes(damaged);
 }
 
 QStringList operationNames() {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <deque>
 #include <functional>
@@ -68,6 +69,17 @@ const Operation* findOperation(const QString& name);
 
 // The date the operations run at (the match editor and the season check read the clock).
 void setOperationClock();
+
+// A demo diary of the given scale and its damaged twin, the starting points of the operations.
+struct Originals {
+    explicit Originals(int scale);
+
+    QTemporaryDir dir;
+    QString sound = dir.path() + QStringLiteral("/demo.mdb");
+    QString damaged = dir.path() + QStringLiteral("/uszkodzona.mdb");
+    QStringList soundRows;
+    QByteArray damagedBytes;
+};
 
 // Overwrites most of one page of match rows, as a failing disk would: the diary fails the
 // check and a repair loses that page's matches and their goals.
