@@ -10,7 +10,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <ctime>
 #include <stdexcept>
+
+#include <sys/resource.h>
 
 namespace scale {
 namespace {
@@ -44,11 +47,10 @@ QString diaryPath(const QString& dir) {
 }
 
 Measurement measure(const std::function<qint64()>& work, double budgetMs) {
-    QElapsedTimer timer;
-    timer.start();
+    double start = threadCpuMs();
     Measurement result;
     result.rows = work();
-    const double first = elapsedMs(timer);
+    const double first = threadCpuMs() - start;
     if (first > kNoRepeatMs) {
         return {first, 1, result.rows};
     }
@@ -57,9 +59,9 @@ Measurement measure(const std::function<qint64()>& work, double budgetMs) {
     total.start();
     while (static_cast<int>(times.size()) < kMinRuns ||
            (elapsedMs(total) < budgetMs && static_cast<int>(times.size()) < kMaxRuns)) {
-        timer.restart();
+        start = threadCpuMs();
         result.rows = work();
-        times.push_back(elapsedMs(timer));
+        times.push_back(threadCpuMs() - start);
     }
     std::sort(times.begin(), times.end());
     result.ms = times[times.size() / 2];
@@ -112,6 +114,21 @@ Context lookUp(const QString& dir) {
                 .toUtf8()
                 .constData());
     return c;
+}
+
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+double processCpuMs() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+    };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 qint64 peakResidentKb() {

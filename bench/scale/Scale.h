@@ -33,14 +33,14 @@ Context lookUp(const QString& dir);
 QString diaryPath(const QString& dir);
 
 struct Measurement {
-    double ms = 0;  // median wall-clock time of one run
+    double ms = 0;  // median CPU time of one run
     int runs = 0;
     qint64 rows = 0;  // what the work reported (rows read, rows listed)
 };
 
 // Runs `work` once to warm caches and the file, then again until about `budgetMs` are spent
-// (at least three runs, at most thirty) and returns the median. A first run of more than a
-// second is reported as it is, without repetition.
+// (at least three runs, at most thirty) and returns the median CPU time of the calling thread.
+// A first run of more than a second is reported as it is, without repetition.
 Measurement measure(const std::function<qint64()>& work, double budgetMs = 400);
 
 // One row of the table: the program's way and, for queries, the hand-written twin.
@@ -59,6 +59,12 @@ int sessionChild(const QString& dir);
 
 // VmHWM of this process in kB.
 qint64 peakResidentKb();
+// CPU time of the calling thread, which does all the work of a measurement (SQLite and the
+// offscreen windows run in it): unlike the wall clock it leaves out the time that other
+// programs take on a busy machine.
+double threadCpuMs();
+// User and system CPU time of this process so far.
+double processCpuMs();
 
 // ---- helpers shared by the query items
 

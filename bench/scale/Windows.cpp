@@ -292,8 +292,8 @@ int coldStartChild(const QString& dir) {
         return 1;
     }
     showAndSettle(okno);
-    std::printf("ready %lld %lld\n", static_cast<long long>(treeRows(okno, "lstMecze")),
-                static_cast<long long>(peakResidentKb()));
+    std::printf("ready %lld %lld %.3f\n", static_cast<long long>(treeRows(okno, "lstMecze")),
+                static_cast<long long>(peakResidentKb()), processCpuMs());
     std::fflush(stdout);
     return 0;
 }
