@@ -135,6 +135,16 @@ TEST(SqlTranslator, DeepNestingIsRefusedNotACrash) {
                                 u"SELECT * FROM "_s + QString(100000, u'(') + u"Mecze"_s}) {
         EXPECT_TRUE(errorOf(deep).description().contains(u"zbyt głęboko"_s));
     }
+    // A long chain of joins nests no parentheses, but SQLite joins at most 64 tables.
+    const auto chain = [](int tables) {
+        QString sql = u"SELECT * FROM T0"_s;
+        for (int i = 1; i < tables; ++i) {
+            sql += u" LEFT JOIN T%1 ON T%1.a = T0.a"_s.arg(i);
+        }
+        return sql;
+    };
+    EXPECT_NO_THROW(SqlTranslator::translate(chain(64)));
+    EXPECT_TRUE(errorOf(chain(65)).description().contains(u"zbyt wiele tabel"_s));
 }
 
 // The cache: the same translation, faster; printed with the cost of a first translation.
