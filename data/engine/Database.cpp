@@ -26,7 +26,7 @@ bool onlyBlanksOrSemicolons(const char* text) {
 std::unique_ptr<Database> Database::open(const QString& path) {
     auto connection = transactionConnection(path);
     if (!connection) {
-        connection = Connection::open(path);
+        connection = Connection::acquire(path);
     }
     return std::unique_ptr<Database>(new Database(path, std::move(connection)));
 }

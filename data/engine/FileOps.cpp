@@ -338,6 +338,7 @@ void compactDatabase(const QString& source, const QString& destination) {
     if (QFileInfo::exists(destination)) {
         throw destinationExists(destination);
     }
+    Connection::closeIdle(Connection::canonical(source));
     const auto connection = Connection::open(source);
     lockExclusively(*connection);
     BuildFile built(destination);
@@ -349,6 +350,7 @@ void compactDatabase(const QString& source, const QString& destination) {
 }
 
 void repairDatabase(const QString& path) {
+    Connection::closeIdle(Connection::canonical(path));
     const auto damaged = Connection::open(path);
     lockExclusively(*damaged);
     if (problems(*damaged).isEmpty()) {
@@ -400,6 +402,7 @@ void createDatabase(const QString& path) {
 }
 
 void replaceFileAtomically(const QString& replacement, const QString& target) {
+    Connection::closeIdle(Connection::canonical(target));
     syncPath(replacement);
     if (::rename(QFile::encodeName(replacement).constData(),
                  QFile::encodeName(target).constData()) != 0) {

@@ -1,0 +1,248 @@
+#include "data/engine/ResultCells.h"
+
+#include <QByteArray>
+#include <QDate>
+
+#include <sqlite3.h>
+
+#include <cstring>
+
+namespace engine {
+namespace {
+
+std::size_t hashOf(const char* data, int size) {
+    std::size_t h = 14695981039346656037ULL;  // FNV-1a
+    for (int i = 0; i < size; ++i) {
+        h = (h ^ static_cast<unsigned char>(data[i])) * 1099511628211ULL;
+    }
+    return h;
+}
+
+// "yyyy-MM-dd" (anything after the day is ignored), or an invalid date.
+QDate isoDate(const char* text, int length) {
+    if (length < 10 || text[4] != '-' || text[7] != '-') {
+        return {};
+    }
+    int parts[3] = {0, 0, 0};
+    const int starts[3] = {0, 5, 8};
+    const int lengths[3] = {4, 2, 2};
+    for (int p = 0; p < 3; ++p) {
+        for (int i = 0; i < lengths[p]; ++i) {
+            const char c = text[starts[p] + i];
+            if (c < '0' || c > '9') {
+                return {};
+            }
+            parts[p] = parts[p] * 10 + (c - '0');
+        }
+    }
+    return QDate(parts[0], parts[1], parts[2]);
+}
+
+// A yes/no column may hold a text ("True", "-1", "no"...) written by another program.
+std::optional<qint64> yesNoText(const char* data, int size) {
+    const QString t = QString::fromUtf8(data, size).trimmed();
+    for (const char* yes : {"true", "yes", "on", "-1"}) {
+        if (t.compare(QLatin1String(yes), Qt::CaseInsensitive) == 0) {
+            return -1;
+        }
+    }
+    for (const char* no : {"false", "no", "off", "0"}) {
+        if (t.compare(QLatin1String(no), Qt::CaseInsensitive) == 0) {
+            return 0;
+        }
+    }
+    bool ok = false;
+    const double number = t.toDouble(&ok);
+    if (ok) {
+        return number != 0 ? -1 : 0;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+ResultCells::ResultCells(int columns)
+    : m_columns(columns),
+      m_recent(static_cast<std::size_t>(columns)),
+      m_decoded(static_cast<std::size_t>(columns)) {}
+
+ResultCells::Cell& ResultCells::appendCell() {
+    return m_cells.emplace_back();
+}
+
+ResultCells::Cell ResultCells::bytesCell(const char* data, int size, Type type, int column) {
+    Cell cell;
+    cell.type = type;
+    cell.bytes.size = static_cast<std::uint32_t>(size);
+    if (type == Type::Text && size <= kLongest) {
+        auto& recent = m_recent[static_cast<std::size_t>(column)];
+        if (recent.empty()) {
+            recent.resize(kSlots);
+        }
+        Recent& slot = recent[hashOf(data, size) % kSlots];
+        if (slot.used && slot.size == cell.bytes.size &&
+            std::memcmp(m_bytes.data() + slot.offset, data, static_cast<std::size_t>(size)) == 0) {
+            cell.bytes.offset = slot.offset;
+            return cell;
+        }
+        slot = {static_cast<std::uint32_t>(m_bytes.size()), cell.bytes.size, true};
+    }
+    cell.bytes.offset = static_cast<std::uint32_t>(m_bytes.size());
+    m_bytes.append(data, static_cast<std::size_t>(size));
+    return cell;
+}
+
+void ResultCells::append(sqlite3_stmt* stmt, int index, Kind kind) {
+    const int column = static_cast<int>(m_cells.size() % static_cast<std::size_t>(m_columns));
+    switch (sqlite3_column_type(stmt, index)) {
+        case SQLITE_INTEGER: {
+            Cell& cell = appendCell();
+            const qint64 number = sqlite3_column_int64(stmt, index);
+            cell.type = Type::Integer;
+            cell.integer = kind == Kind::YesNo ? (number != 0 ? -1 : 0) : number;
+            return;
+        }
+        case SQLITE_FLOAT: {
+            Cell& cell = appendCell();
+            const double number = sqlite3_column_double(stmt, index);
+            if (kind == Kind::YesNo) {
+                cell.type = Type::Integer;
+                cell.integer = number != 0 ? -1 : 0;
+            } else {
+                cell.type = Type::Real;
+                cell.real = number;
+            }
+            return;
+        }
+        case SQLITE_TEXT: {
+            const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
+            const int size = sqlite3_column_bytes(stmt, index);
+            if (kind == Kind::Date) {
+                const QDate date = isoDate(data, size);
+                if (date.isValid()) {
+                    Cell& cell = appendCell();
+                    cell.type = Type::Date;
+                    cell.integer = date.toJulianDay();
+                    return;
+                }
+            }
+            if (kind == Kind::YesNo) {
+                if (const auto flag = yesNoText(data, size)) {
+                    Cell& cell = appendCell();
+                    cell.type = Type::Integer;
+                    cell.integer = *flag;
+                    return;
+                }
+            }
+            const Cell cell = bytesCell(data, size, Type::Text, column);
+            appendCell() = cell;
+            return;
+        }
+        case SQLITE_BLOB: {
+            const Cell cell = bytesCell(static_cast<const char*>(sqlite3_column_blob(stmt, index)),
+                                        sqlite3_column_bytes(stmt, index), Type::Blob, column);
+            appendCell() = cell;
+            return;
+        }
+        default:
+            appendCell();
+            return;
+    }
+}
+
+void ResultCells::append(const QVariant& value) {
+    const std::size_t index = m_cells.size();
+    appendCell();
+    const auto columns = static_cast<std::size_t>(m_columns);
+    set(static_cast<int>(index / columns), static_cast<int>(index % columns), value);
+}
+
+void ResultCells::set(int row, int column, const QVariant& value) {
+    Cell cell;
+    switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
+        case QMetaType::UnknownType:
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            cell.type = Type::Real;
+            cell.real = value.toDouble();
+            break;
+        case QMetaType::QDate:
+            cell.type = Type::Date;
+            cell.integer = value.toDate().toJulianDay();
+            break;
+        case QMetaType::QString: {
+            const QByteArray text = value.toString().toUtf8();
+            cell = bytesCell(text.constData(), static_cast<int>(text.size()), Type::Text, column);
+            break;
+        }
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            cell = bytesCell(bytes.constData(), static_cast<int>(bytes.size()), Type::Blob, column);
+            break;
+        }
+        default:
+            cell.type = Type::Integer;
+            cell.integer = value.toLongLong();
+            break;
+    }
+    m_cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
+            static_cast<std::size_t>(column)] = cell;
+}
+
+QVariant ResultCells::value(int row, int column) const {
+    const Cell& cell = m_cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
+                               static_cast<std::size_t>(column)];
+    switch (cell.type) {
+        case Type::Null:
+            return {};
+        case Type::Integer:
+            return QVariant(qlonglong(cell.integer));
+        case Type::Real:
+            return QVariant(cell.real);
+        case Type::Date:
+            return QVariant(QDate::fromJulianDay(cell.integer));
+        case Type::Blob:
+            return QVariant(QByteArray(m_bytes.data() + cell.bytes.offset,
+                                       static_cast<qsizetype>(cell.bytes.size)));
+        case Type::Text:
+            break;
+    }
+    const char* data = m_bytes.data() + cell.bytes.offset;
+    const auto size = static_cast<qsizetype>(cell.bytes.size);
+    if (size > kLongest) {
+        return QVariant(QString::fromUtf8(data, size));
+    }
+    auto& decoded = m_decoded[static_cast<std::size_t>(column)];
+    if (decoded.empty()) {
+        decoded.resize(kSlots);
+    }
+    Decoded& slot = decoded[cell.bytes.offset % kSlots];
+    if (!slot.used || slot.offset != cell.bytes.offset) {
+        slot = {cell.bytes.offset, true, QString::fromUtf8(data, size)};
+    }
+    return QVariant(slot.text);
+}
+
+int ResultCells::findNumber(int column, double number) const {
+    const int count = rows();
+    for (int row = 0; row < count; ++row) {
+        const Cell& cell =
+            m_cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
+                    static_cast<std::size_t>(column)];
+        if ((cell.type == Type::Integer && static_cast<double>(cell.integer) == number) ||
+            (cell.type == Type::Real && cell.real == number)) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+void ResultCells::clear() {
+    m_cells = {};
+    m_bytes = {};
+    m_recent.assign(static_cast<std::size_t>(m_columns), {});
+    m_decoded.assign(static_cast<std::size_t>(m_columns), {});
+}
+
+}  // namespace engine
