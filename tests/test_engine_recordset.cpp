@@ -160,6 +160,64 @@ TEST_F(RecordsetTest, FindFirstMovesToTheMatchOrReportsNoMatch) {
     EXPECT_EQ(rs->value(0).toLongLong(), 5);
 }
 
+// Positioning on a number compares as SQLite does: a text never equals a number, a real one
+// equals a whole one of the same value.
+TEST_F(RecordsetTest, FindFirstComparesNumbersAsSQLiteDoes) {
+    const auto rs = db->openRecordset(
+        u"SELECT Id_meczu, Wyn1 & '' AS Tekst, Wyn1 / 1 AS Liczba FROM Mecze ORDER BY Id_meczu"_s);
+    rs->findFirst(u"Tekst = 3"_s);
+    EXPECT_TRUE(rs->noMatch());
+    rs->findFirst(u"Liczba = 3"_s);
+    EXPECT_EQ(rs->value(u"Id_meczu"_s).toLongLong(), 4);
+    rs->findFirst(u"Id_meczu = 2.0"_s);
+    EXPECT_EQ(rs->absolutePosition(), 1);
+    rs->findFirst(u"Tekst = '1'"_s);
+    EXPECT_EQ(rs->value(u"Id_meczu"_s).toLongLong(), 2);
+}
+
+// A long result with repeated and distinct texts in every column, dates, numbers and Nulls
+// reads back exactly as SQLite gives it.
+TEST(RecordsetValues, ALongResultReadsBackAsStored) {
+    Diary diary;
+    diary.exec(u"DELETE FROM Sezony"_s);
+    QStringList inserts;
+    for (int i = 0; i < 3000; ++i) {
+        inserts << u"INSERT INTO Mecze (Data, Gdzie, Wyn1, Komentarz) VALUES ('20%1-0%2-1%3', "
+                   u"'%4', %5, %6);"_s.arg(i % 10)
+                       .arg(1 + i % 9)
+                       .arg(i % 10)
+                       .arg(QChar(u'A' + i % 26))
+                       .arg(i % 7 == 0 ? u"NULL"_s : QString::number(i % 13))
+                       .arg(i % 5 == 0 ? u"NULL"_s
+                                       : u"'komentarz %1 ąę'"_s.arg(i % 3 == 0 ? i : i % 40));
+    }
+    diary.exec(u"BEGIN;"_s + inserts.join(u'\n') + u"COMMIT;"_s);
+    const QString sql =
+        u"SELECT Id_meczu, Data, Gdzie, Wyn1, Komentarz, Wyn1 + 0.5 AS Pol FROM Mecze "
+        u"ORDER BY Id_meczu"_s;
+    const auto rs = Database::open(diary.path())->openRecordset(sql);
+    const std::vector<QStringList> expected = diary.rows(
+        u"SELECT Id_meczu, Data, Gdzie, Wyn1, Komentarz, Wyn1 + 0.5 FROM Mecze ORDER BY Id_meczu"_s);
+    ASSERT_EQ(rs->recordCount(), static_cast<int>(expected.size()));
+    for (const QStringList& row : expected) {
+        QStringList values;
+        for (int i = 0; i < rs->fieldCount(); ++i) {
+            const QVariant v = rs->value(i);
+            values << (v.isNull()                       ? u"NULL"_s
+                       : v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate)
+                                                        : v.toString());
+        }
+        ASSERT_EQ(values, row);
+        rs->moveNext();
+    }
+    // Read again from the last row back: the values do not depend on the reading order.
+    rs->moveLast();
+    EXPECT_EQ(rs->value(u"Komentarz"_s).toString(), expected.back().value(4));
+    rs->moveFirst();
+    EXPECT_EQ(rs->value(u"Komentarz"_s).toString(),
+              expected.front().value(4) == u"NULL"_s ? QString() : expected.front().value(4));
+}
+
 TEST_F(RecordsetTest, YesNoAndDateColumnsConvertWhatTheyAreGiven) {
     const auto kinds = db->openRecordset(u"Jak"_s);
     const auto addKind = [&](const QString& name, const QVariant& ownGoal) {
