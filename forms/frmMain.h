@@ -82,7 +82,6 @@ class frmMain : public QMainWindow {
     bool SprawdzBaze();
     void UstawRozmiar();
     void WypelnijWiersze(int n);
-    void UstawPodpowiedzi();
     void UstawPolecenia(bool saMecze);
     void Odswiez();
     const QTreeWidgetItem* zaznaczonyWiersz() const;
