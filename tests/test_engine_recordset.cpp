@@ -160,6 +160,43 @@ TEST_F(RecordsetTest, FindFirstMovesToTheMatchOrReportsNoMatch) {
     EXPECT_EQ(rs->value(0).toLongLong(), 5);
 }
 
+// Ids and other numbers go to SQLite as parameters of a shared statement; a number after
+// ORDER BY still names a result column.
+TEST_F(RecordsetTest, NumbersMeanWhatSQLiteMakesOfThem) {
+    const auto column = [&](const QString& sql) {
+        QStringList values;
+        for (const auto rs = db->openRecordset(sql); !rs->eof(); rs->moveNext()) {
+            values << rs->value(0).toString();
+        }
+        return values;
+    };
+    EXPECT_EQ(column(u"SELECT Druzyna, Id_klubu FROM Kluby ORDER BY 2 DESC"_s),
+              (QStringList{u"O'Higgins"_s, u"Łódzki KS"_s, u"Wisła"_s, u"Legia"_s}));
+    EXPECT_EQ(column(u"SELECT Druzyna, Id_klubu FROM Kluby ORDER BY 1 DESC"_s),
+              (QStringList{u"Wisła"_s, u"O'Higgins"_s, u"Łódzki KS"_s, u"Legia"_s}));
+    EXPECT_EQ(column(u"SELECT Id_meczu FROM Mecze WHERE Wyn1 = 2 AND Id_klubu = 1"_s),
+              QStringList{u"1"_s});
+    EXPECT_EQ(column(u"SELECT Id_meczu FROM Mecze WHERE Wyn1 = 1 AND Id_klubu = 2"_s),
+              QStringList{u"2"_s});
+    EXPECT_EQ(column(u"SELECT Id_meczu FROM Mecze WHERE Wyn1 / 2 = 1.5"_s), QStringList{u"4"_s});
+    // In lists, also with Null in them, select the rows SQLite's own In selects.
+    for (const QString& condition :
+         {u"Wyn1 In (0, 2, 3)"_s, u"Wyn1 Not In (0, 2, 3)"_s, u"Wyn1 Not In (0, 2, Null)"_s,
+          u"Gdzie In ('d', 'N', 'x', 'y')"_s, u"Wyn1 In (1, 2) Or Wyn2 In (1, 2, 3)"_s}) {
+        QString native = condition;
+        native.replace(u"Null"_s, u"NULL"_s).replace(u"'d'"_s, u"'D'"_s);
+        EXPECT_EQ(
+            column(u"SELECT Id_meczu FROM Mecze WHERE "_s + condition + u" ORDER BY Id_meczu"_s),
+            diary.column(u"SELECT Id_meczu FROM Mecze WHERE "_s + native + u" ORDER BY Id_meczu"_s))
+            << condition.toStdString();
+    }
+    const auto big = db->openRecordset(u"SELECT 9223372036854775808 AS Duza"_s);
+    EXPECT_EQ(big->value(0).typeId(), QMetaType::Double);
+    db->execute(u"UPDATE Mecze SET Wyn2 = 4 WHERE Id_meczu = 3"_s);
+    EXPECT_EQ(db->recordsAffected(), 1);
+    EXPECT_EQ(diary.value(u"SELECT Wyn2 FROM Mecze WHERE Id_meczu = 3"_s).toString(), u"4"_s);
+}
+
 // Positioning on a number compares as SQLite does: a text never equals a number, a real one
 // equals a whole one of the same value.
 TEST_F(RecordsetTest, FindFirstComparesNumbersAsSQLiteDoes) {

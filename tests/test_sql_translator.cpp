@@ -91,6 +91,31 @@ TEST(SqlTranslator, ConditionOfFindFirstUsesParameters) {
     }
 }
 
+// Texts that differ in their ids share one translation; a number that names a result column
+// (ORDER BY 2) stays written, and a text that differs there gets a translation of its own.
+TEST(SqlTranslator, NumbersBecomeParametersExceptWhereTheyNameAColumn) {
+    const auto one = SqlTranslator::translateWithParameters(
+        u"SELECT Wyn1 FROM Mecze WHERE Id_klubu = 12 AND Wyn1 > 1.5 ORDER BY 1 DESC"_s);
+    const auto other = SqlTranslator::translateWithParameters(
+        u"SELECT Wyn1 FROM Mecze WHERE Id_klubu = 13 AND Wyn1 > 007 ORDER BY 1 DESC"_s);
+    EXPECT_EQ(one.sql, other.sql);
+    EXPECT_TRUE(
+        one.sql.endsWith(u"WHERE (Id_klubu = ?1) AND (Wyn1 > ?2) ORDER BY 1 COLLATE "
+                         u"MIRVOLA_PL DESC"_s))
+        << one.sql.toStdString();
+    EXPECT_EQ(one.parameters, (std::vector<QVariant>{qlonglong(12), 1.5}));
+    EXPECT_EQ(other.parameters, (std::vector<QVariant>{qlonglong(13), qlonglong(7)}));
+    const auto second = SqlTranslator::translateWithParameters(
+        u"SELECT Wyn1 FROM Mecze WHERE Id_klubu = 12 AND Wyn1 > 1.5 ORDER BY 2 DESC"_s);
+    EXPECT_TRUE(second.sql.contains(u"ORDER BY 2 "_s)) << second.sql.toStdString();
+    // Beyond 64 bits SQLite reads a whole number as a real one.
+    EXPECT_EQ(SqlTranslator::translateWithParameters(u"SELECT 18446744073709551616"_s).parameters,
+              (std::vector<QVariant>{18446744073709551616.0}));
+    EXPECT_EQ(SqlTranslator::translateWithParameters(u"SELECT Count(*) FROM Mecze GROUP BY 1"_s)
+                  .parameters,
+              std::vector<QVariant>());
+}
+
 TEST(SqlTranslator, TextsItCannotReadAreSyntaxErrors) {
     struct Case {
         QString sql;

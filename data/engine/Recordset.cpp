@@ -184,17 +184,19 @@ std::optional<QString> singleTable(const QString& source) {
     return match.captured(2);
 }
 
-// Puts the row id in front of the select list of a translated single-table query, or returns
-// nothing when the text does not have the expected shape.
+// Puts the row id after the select list of a translated single-table query, or returns
+// nothing when the text does not have the expected shape. After it, not before: "ORDER BY 2"
+// still names the second of the query's own columns.
 std::optional<QString> withRowid(const QString& translated, const QString& table) {
-    static const QRegularExpression start(QStringLiteral(R"(^\s*SELECT\s+(?!DISTINCT\b|ALL\b))"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    const auto match = start.match(translated);
+    static const QRegularExpression shape(
+        QStringLiteral(R"(^\s*SELECT\s+(?!DISTINCT\b|ALL\b)(.*?)( FROM .*)$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const auto match = shape.match(translated);
     if (!match.hasMatch()) {
         return std::nullopt;
     }
-    return QStringLiteral("SELECT ") + quotedName(table) + QStringLiteral(".rowid, ") +
-           translated.mid(match.capturedEnd());
+    return QStringLiteral("SELECT ") + match.captured(1) + QStringLiteral(", ") +
+           quotedName(table) + QStringLiteral(".rowid") + match.captured(2);
 }
 
 }  // namespace
@@ -288,16 +290,21 @@ struct Recordset::State {
         return index;
     }
 
-    void load(const QString& sql, bool rowidFirst);
-    void readRows(Statement& statement, int first);
+    // `rowidLast`: the statement's last column is the row id of an updatable recordset.
+    void load(const QString& sql, bool rowidLast, const std::vector<QVariant>& parameters = {});
+    void readRows(Statement& statement, bool rowidLast);
     std::vector<QVariant> readRow(qint64 rowid) const;
     void checkUniqueIndexes(std::optional<qint64> excludedRowid) const;
     qint64 insertPending();
     qint64 updatePending(qint64 rowid);
 };
 
-void Recordset::State::load(const QString& sql, bool rowidFirst) {
+void Recordset::State::load(const QString& sql, bool rowidLast,
+                            const std::vector<QVariant>& parameters) {
     Statement statement(*connection, sql.toUtf8(), Statement::cached);
+    for (size_t i = 0; i < parameters.size(); ++i) {
+        statement.bind(static_cast<int>(i) + 1, parameters[i]);
+    }
     sqlite3_stmt* stmt = statement.get();
     const int total = sqlite3_column_count(stmt);
     if (total == 0 || !statement.readOnly()) {
@@ -305,9 +312,9 @@ void Recordset::State::load(const QString& sql, bool rowidFirst) {
                     QStringLiteral("Nie można otworzyć zbioru rekordów na instrukcji, która nie "
                                    "zwraca wierszy."));
     }
-    const int first = rowidFirst ? 1 : 0;
-    columns.reserve(static_cast<size_t>(total - first));
-    for (int i = first; i < total; ++i) {
+    const int count = rowidLast ? total - 1 : total;
+    columns.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
         Column column;
         column.name = QString::fromUtf8(sqlite3_column_name(stmt, i));
         column.kind = kindOf(sqlite3_column_decltype(stmt, i));
@@ -317,7 +324,7 @@ void Recordset::State::load(const QString& sql, bool rowidFirst) {
         }
         columns.push_back(std::move(column));
     }
-    if (rowidFirst) {
+    if (rowidLast) {
         const bool oneTable = std::all_of(columns.begin(), columns.end(), [&](const Column& c) {
             return c.table.compare(table, Qt::CaseInsensitive) == 0;
         });
@@ -325,19 +332,19 @@ void Recordset::State::load(const QString& sql, bool rowidFirst) {
             table.clear();
         }
     }
-    readRows(statement, first);
+    readRows(statement, rowidLast);
 }
 
-void Recordset::State::readRows(Statement& statement, int first) {
+void Recordset::State::readRows(Statement& statement, bool rowidLast) {
     sqlite3_stmt* stmt = statement.get();
     const int count = columnCount();
     cells = ResultCells(count);
     while (statement.step()) {
-        if (first > 0) {
-            rowids.push_back(sqlite3_column_int64(stmt, 0));
+        if (rowidLast) {
+            rowids.push_back(sqlite3_column_int64(stmt, count));
         }
         for (int i = 0; i < count; ++i) {
-            cells.append(stmt, i + first, columns[static_cast<size_t>(i)].kind);
+            cells.append(stmt, i, columns[static_cast<size_t>(i)].kind);
         }
         ++rows;
     }
@@ -522,15 +529,15 @@ Recordset::Recordset(std::shared_ptr<Connection> connection, const QString& sour
     d->requireOpen();
     if (const auto table = bareTableName(source)) {
         d->table = *table;
-        d->load(QStringLiteral("SELECT rowid, * FROM ") + quotedName(*table), true);
+        d->load(QStringLiteral("SELECT *, rowid FROM ") + quotedName(*table), true);
         return;
     }
-    const QString translated = SqlTranslator::translate(source);
+    const SqlTranslator::Translation translated = SqlTranslator::translateWithParameters(source);
     if (const auto table = singleTable(source)) {
-        if (const auto sql = withRowid(translated, *table)) {
+        if (const auto sql = withRowid(translated.sql, *table)) {
             d->table = *table;
             try {
-                d->load(*sql, true);
+                d->load(*sql, true, translated.parameters);
                 return;
             } catch (const Error&) {
                 // Not the shape we took it for: open it read-only below, which reports the
@@ -543,7 +550,7 @@ Recordset::Recordset(std::shared_ptr<Connection> connection, const QString& sour
             }
         }
     }
-    d->load(translated, false);
+    d->load(translated.sql, false, translated.parameters);
 }
 
 Recordset::~Recordset() = default;

@@ -94,6 +94,27 @@ Expr literal(QString sql, Type type) {
     return {std::move(sql), type, false, true, false, {}, sql::literalReads()};
 }
 
+// The value SQLite gives a number written so: whole numbers within 64 bits are integers, the
+// rest reals. Invalid for what only SQLite itself should judge (digits of other scripts).
+QVariant parameterValue(const QString& text) {
+    bool whole = !text.isEmpty();
+    for (const QChar c : text) {
+        if (c.unicode() > 0x7f) {
+            return {};
+        }
+        whole = whole && c.isDigit();
+    }
+    bool ok = false;
+    if (whole) {
+        const qlonglong integer = text.toLongLong(&ok);
+        if (ok) {
+            return integer;
+        }
+    }
+    const double real = text.toDouble(&ok);
+    return ok ? QVariant(real) : QVariant();
+}
+
 bool needsCollation(const Expr& a, const Expr& b) {
     return a.type == Type::Text || b.type == Type::Text;
 }
@@ -104,6 +125,13 @@ class Parser {
 
     Parser(const QString& text, const ColumnIndex* columnIndex)
         : m_tokens(sql::tokenize(text)), m_columnIndex(columnIndex) {}
+
+    // With `parameters`, numbers become SQLite parameters ?1, ?2 ... (see Translation).
+    Parser(std::vector<Token> tokens, bool parameters)
+        : m_tokens(std::move(tokens)), m_columnIndex(nullptr), m_parameters(parameters) {}
+
+    // Which numbers of the text, counted from 0, became the parameters ?1, ?2 ...
+    const std::vector<int>& parameterNumbers() const { return m_parameterNumbers; }
 
     QString statement() {
         const Token& first = peek();
@@ -265,6 +293,7 @@ class Parser {
         }
         if (acceptWord("GROUP"_L1)) {
             expectWord("BY"_L1);
+            const LiteralNumbers written(*this);
             out += u" GROUP BY "_s + valueList();
         }
         if (acceptWord("HAVING"_L1)) {
@@ -316,6 +345,7 @@ class Parser {
     // Every term sorts in the Polish alphabetical order, without regard to case; the
     // collation does not touch numbers.
     QString orderList() {
+        const LiteralNumbers written(*this);
         QString out;
         do {
             if (!out.isEmpty()) {
@@ -625,24 +655,38 @@ class Parser {
             unexpected(u"'(' po In"_s);
         }
         const int open = take().position;
-        QString list;
+        QStringList items;
         bool text = left.type == Type::Text;
         const bool subquery = peek().isWord("SELECT"_L1);
         if (subquery) {
-            list = select();
+            items << select();
         } else {
             do {
-                if (!list.isEmpty()) {
-                    list += u", "_s;
-                }
                 const Expr item = expression();
                 text = text || item.type == Type::Text;
-                list += value(item);
+                items << value(item);
             } while (acceptSymbol(","_L1));
         }
         expectClose(open);
-        Expr test = conditionExpr(operand(left) + (text ? kCollate : QString()) +
-                                  (negated ? u" NOT IN ("_s : u" IN ("_s) + list + u')');
+        const QString collate = text ? kCollate : QString();
+        QString sql;
+        if (!subquery && left.column && items.size() >= 3 && items.size() <= kShortList) {
+            // A short list of a column's values is a chain of comparisons: SQLite builds a
+            // temporary table for an In list of three or more values at every execution,
+            // which costs more than the query itself when a statement runs once per opponent.
+            QStringList comparisons;
+            for (const QString& item : items) {
+                comparisons << operand(left) + collate + u" = "_s + item;
+            }
+            sql = u'(' + comparisons.join(u" OR "_s) + u')';
+            if (negated) {
+                sql = u"NOT "_s + sql;
+            }
+        } else {
+            sql = operand(left) + collate + (negated ? u" NOT IN ("_s : u" IN ("_s) +
+                  items.join(u", "_s) + u')';
+        }
+        Expr test = conditionExpr(sql);
         // Null Not In an empty subquery is true.
         if (!negated || !subquery) {
             test.reads = sql::testReads(left.reads);
@@ -728,7 +772,7 @@ class Parser {
         const Token& t = peek();
         switch (t.kind) {
             case TokenKind::Number:
-                return literal(take().text, Type::Number);
+                return number();
             case TokenKind::Text:
                 return literal(quoteText(take().text), Type::Text);
             case TokenKind::Date:
@@ -765,6 +809,31 @@ class Parser {
         }
         unexpected(u"wyrażenia"_s);
     }
+
+    // A number of the text stays as written in ORDER BY and GROUP BY, where SQLite reads a bare
+    // whole number as the place of a result column; elsewhere, when the statement is to be
+    // prepared with parameters, it becomes one. Texts that differ only in their numbers (ids)
+    // then share one translation and one prepared statement.
+    Expr number() {
+        const Token& token = take();
+        const int ordinal = m_numbers++;
+        if (!m_parameters || m_literalNumbers > 0 || !parameterValue(token.text).isValid()) {
+            return literal(token.text, Type::Number);
+        }
+        m_parameterNumbers.push_back(ordinal);
+        return literal(u'?' + QString::number(m_parameterNumbers.size()), Type::Number);
+    }
+
+    class LiteralNumbers {
+      public:
+        explicit LiteralNumbers(Parser& parser) : m_parser(parser) { ++m_parser.m_literalNumbers; }
+        ~LiteralNumbers() { --m_parser.m_literalNumbers; }
+        LiteralNumbers(const LiteralNumbers&) = delete;
+        LiteralNumbers& operator=(const LiteralNumbers&) = delete;
+
+      private:
+        Parser& m_parser;
+    };
 
     Expr parenthesised() {
         const int open = take().position;
@@ -881,19 +950,25 @@ class Parser {
     }
 
     static constexpr int kMaxTables = 64;
+    static constexpr int kShortList = 8;
 
     std::vector<Token> m_tokens;
+    const ColumnIndex* m_columnIndex;
     std::size_t m_index = 0;
     int m_depth = 0;
     int m_tables = 0;  // tables and subqueries of the FROM clauses so far
-    const ColumnIndex* m_columnIndex;
+    bool m_parameters = false;
+    int m_numbers = 0;         // numbers of the text taken so far
+    int m_literalNumbers = 0;  // inside ORDER BY or GROUP BY
+    std::vector<int> m_parameterNumbers;
 };
 
 // Translations by text. The program builds its texts with ids in them, so the number of
 // distinct texts grows with use; the cache starts afresh when it gets large.
+template <class Value>
 class Cache {
   public:
-    bool find(const QString& text, QString& translated) {
+    bool find(const QString& text, Value& translated) {
         const std::lock_guard lock(m_mutex);
         const auto it = m_map.constFind(text);
         if (it == m_map.constEnd()) {
@@ -903,7 +978,7 @@ class Cache {
         return true;
     }
 
-    void insert(const QString& text, const QString& translated) {
+    void insert(const QString& text, const Value& translated) {
         const std::lock_guard lock(m_mutex);
         if (m_map.size() >= kLimit) {
             m_map.clear();
@@ -914,12 +989,39 @@ class Cache {
   private:
     static constexpr qsizetype kLimit = 4096;
     std::mutex m_mutex;
-    QHash<QString, QString> m_map;
+    QHash<QString, Value> m_map;
 };
 
-Cache& cache() {
-    static Cache instance;
+Cache<QString>& cache() {
+    static Cache<QString> instance;
     return instance;
+}
+
+// A translation with parameters, kept under the text's shape: its tokens with every number
+// left out. The numbers that stay as written must be the same for the translation to fit.
+struct Shape {
+    QString sql;
+    std::vector<int> parameterNumbers;
+    std::vector<std::pair<int, QString>> writtenNumbers;
+};
+
+Cache<Shape>& shapes() {
+    static Cache<Shape> instance;
+    return instance;
+}
+
+QString shapeKey(const std::vector<Token>& tokens, QStringList& numbers) {
+    QString key;
+    for (const Token& t : tokens) {
+        key += QChar(u'a' + static_cast<int>(t.kind));
+        if (t.kind == TokenKind::Number) {
+            numbers << t.text;
+        } else {
+            key += t.text;
+        }
+        key += QChar(0x1f);
+    }
+    return key;
 }
 
 }  // namespace
@@ -932,6 +1034,35 @@ QString SqlTranslator::translate(const QString& sql) {
     translated = Parser(sql, nullptr).statement();
     cache().insert(sql, translated);
     return translated;
+}
+
+SqlTranslator::Translation SqlTranslator::translateWithParameters(const QString& sql) {
+    std::vector<Token> tokens = sql::tokenize(sql);
+    QStringList numbers;
+    const QString key = shapeKey(tokens, numbers);
+    Shape shape;
+    const bool found = shapes().find(key, shape) &&
+                       std::all_of(shape.writtenNumbers.begin(), shape.writtenNumbers.end(),
+                                   [&](const auto& n) { return numbers.at(n.first) == n.second; });
+    if (!found) {
+        Parser parser(std::move(tokens), true);
+        shape.sql = parser.statement();
+        shape.parameterNumbers = parser.parameterNumbers();
+        shape.writtenNumbers.clear();
+        for (int i = 0; i < numbers.size(); ++i) {
+            if (std::find(shape.parameterNumbers.begin(), shape.parameterNumbers.end(), i) ==
+                shape.parameterNumbers.end()) {
+                shape.writtenNumbers.emplace_back(i, numbers.at(i));
+            }
+        }
+        shapes().insert(key, shape);
+    }
+    Translation translation{shape.sql, {}};
+    translation.parameters.reserve(shape.parameterNumbers.size());
+    for (const int n : shape.parameterNumbers) {
+        translation.parameters.push_back(parameterValue(numbers.at(n)));
+    }
+    return translation;
 }
 
 QString SqlTranslator::translateCondition(const QString& condition,
