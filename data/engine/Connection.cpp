@@ -138,16 +138,21 @@ bool holdsNothing(sqlite3* db) {
 }
 
 // When its last owner lets it go, a connection that holds nothing and whose path still names
-// its file waits for the next command; otherwise it closes.
-void makeIdle(const std::shared_ptr<Connection>& connection, const FileState& opened) {
+// its file waits for the next command; otherwise it closes. `opened` is the file as the command
+// found it, `changes` the connection's count of changed rows then: a command that changed
+// nothing left the file as it found it.
+void makeIdle(const std::shared_ptr<Connection>& connection, const FileState& opened, int changes) {
     if (!holdsNothing(connection->handle())) {
         return;
     }
-    std::optional<FileState> now = stateOf(QFile::encodeName(connection->path()));
-    if (!now || !now->sameFile(opened)) {
-        return;
+    std::optional<FileState> now = opened;
+    if (sqlite3_total_changes(connection->handle()) != changes) {
+        now = stateOf(QFile::encodeName(connection->path()));
+        if (!now || !now->sameFile(opened)) {
+            return;
+        }
+        now->writable = opened.writable;
     }
-    now->writable = opened.writable;
     std::vector<Idle> closing;
     Pool& p = pool();
     const std::lock_guard lock(p.mutex);
@@ -168,8 +173,9 @@ void makeIdle(const std::shared_ptr<Connection>& connection, const FileState& op
 // The connection for a command; when the command lets it go it may become idle.
 std::shared_ptr<Connection> lend(std::shared_ptr<Connection> connection, const FileState& file) {
     Connection* raw = connection.get();
-    return std::shared_ptr<Connection>(
-        raw, [owned = std::move(connection), file](Connection*) { makeIdle(owned, file); });
+    const int changes = sqlite3_total_changes(raw->handle());
+    return std::shared_ptr<Connection>(raw, [owned = std::move(connection), file, changes](
+                                                Connection*) { makeIdle(owned, file, changes); });
 }
 
 // The most recently idle connection to `file`; it leaves the pool.
@@ -204,6 +210,9 @@ std::shared_ptr<Connection> reuse(const QString& path, const FileState& now) {
         now.size != idle->file.size) {
         checkApplicationId(*idle->connection, path);
     }
+    idle->file.modified = now.modified;
+    idle->file.changed = now.changed;
+    idle->file.size = now.size;
     return lend(std::move(idle->connection), idle->file);
 }
 
