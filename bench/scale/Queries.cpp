@@ -443,16 +443,22 @@ void addMatchStatistics(std::vector<Item>& items) {
                                  "WHERE Id_klubu = ?1 AND Id_rozgrywki IN ") +
                   c.officialIn + QStringLiteral(" AND Gdzie IN ") + kTMiejsca)
                      .toUtf8();
+             // As the window does it: the opponents first, then one query each, prepared once.
              return measure([&] {
                  sqlite3_stmt* clubs = nullptr;
-                 sqlite3_stmt* matches = nullptr;
                  sqlite3_prepare_v2(bare.db, outer.constData(), -1, &clubs, nullptr);
+                 std::vector<qint64> ids;
+                 while (sqlite3_step(clubs) == SQLITE_ROW) {
+                     ids.push_back(sqlite3_column_int64(clubs, 0));
+                 }
+                 sqlite3_finalize(clubs);
+                 sqlite3_stmt* matches = nullptr;
                  sqlite3_prepare_v2(bare.db, inner.constData(), -1, &matches, nullptr);
                  qint64 rows = 0;
                  volatile qint64 sink = 0;
-                 while (sqlite3_step(clubs) == SQLITE_ROW) {
+                 for (const qint64 id : ids) {
                      sqlite3_reset(matches);
-                     sqlite3_bind_int64(matches, 1, sqlite3_column_int64(clubs, 0));
+                     sqlite3_bind_int64(matches, 1, id);
                      while (sqlite3_step(matches) == SQLITE_ROW) {
                          for (int i = 0; i < 5; ++i) {
                              sink = sink + sqlite3_column_int64(matches, i);
@@ -461,7 +467,6 @@ void addMatchStatistics(std::vector<Item>& items) {
                      }
                  }
                  sqlite3_finalize(matches);
-                 sqlite3_finalize(clubs);
                  return rows;
              });
          }});
