@@ -226,8 +226,12 @@ TEST(RecordsetValues, ALongResultReadsBackAsStored) {
                        .arg(QChar(u'A' + i % 26))
                        .arg(i % 7 == 0 ? u"NULL"_s : QString::number(i % 13))
                        .arg(i % 5 == 0 ? u"NULL"_s
-                                       : u"'komentarz %1 ąę'"_s.arg(i % 3 == 0 ? i : i % 40));
+                                       : u"'komentarz %1 ąę%2'"_s.arg(i % 3 == 0 ? i : i % 40)
+                                             .arg(i % 3 == 0 ? QString(i % 200, u'ż') : QString()));
     }
+    // Texts of some hundred kilobytes in all, and one longer than any usual block of storage.
+    inserts << u"UPDATE Mecze SET Komentarz = '%1' WHERE Id_meczu = 1500;"_s.arg(
+        QString(70000, u'ś'));
     diary.exec(u"BEGIN;"_s + inserts.join(u'\n') + u"COMMIT;"_s);
     const QString sql =
         u"SELECT Id_meczu, Data, Gdzie, Wyn1, Komentarz, Wyn1 + 0.5 AS Pol FROM Mecze "

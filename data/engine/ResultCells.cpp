@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace engine {
@@ -66,14 +67,47 @@ ResultCells::ResultCells(int columns)
       m_recent(static_cast<std::size_t>(columns)),
       m_decoded(static_cast<std::size_t>(columns)) {}
 
+ResultCells::Cell& ResultCells::cellAt(std::size_t index) {
+    return m_cells[index / kCellsPerBlock][index % kCellsPerBlock];
+}
+
+const ResultCells::Cell& ResultCells::cellAt(int row, int column) const {
+    const std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
+                              static_cast<std::size_t>(column);
+    return m_cells[index / kCellsPerBlock][index % kCellsPerBlock];
+}
+
 ResultCells::Cell& ResultCells::appendCell() {
-    return m_cells.emplace_back();
+    if (m_count % kCellsPerBlock == 0) {
+        m_cells.push_back(std::make_unique<Cell[]>(kCellsPerBlock));
+    }
+    return cellAt(m_count++);
+}
+
+// A text longer than a block gets a block of its own.
+std::uint32_t ResultCells::store(const char* data, std::size_t size) {
+    if (size > kBytesPerBlock - m_used) {
+        m_bytes.push_back(std::make_unique_for_overwrite<char[]>(std::max(size, kBytesPerBlock)));
+        m_used = 0;
+    }
+    const auto at = static_cast<std::uint32_t>(((m_bytes.size() - 1) << 16) | m_used);
+    std::memcpy(m_bytes.back().get() + m_used, data, size);
+    m_used = std::min(m_used + size, kBytesPerBlock);  // a long text's own block is full
+    return at;
+}
+
+const char* ResultCells::bytesAt(std::uint32_t at) const {
+    return m_bytes[at >> 16].get() + (at & 0xffff);
 }
 
 ResultCells::Cell ResultCells::bytesCell(const char* data, int size, Type type, int column) {
     Cell cell;
     cell.type = type;
+    cell.bytes.at = 0;
     cell.bytes.size = static_cast<std::uint32_t>(size);
+    if (size == 0) {
+        return cell;
+    }
     if (type == Type::Text && size <= kLongest) {
         auto& recent = m_recent[static_cast<std::size_t>(column)];
         if (recent.empty()) {
@@ -81,19 +115,20 @@ ResultCells::Cell ResultCells::bytesCell(const char* data, int size, Type type, 
         }
         Recent& slot = recent[hashOf(data, size) % kSlots];
         if (slot.used && slot.size == cell.bytes.size &&
-            std::memcmp(m_bytes.data() + slot.offset, data, static_cast<std::size_t>(size)) == 0) {
-            cell.bytes.offset = slot.offset;
+            std::memcmp(bytesAt(slot.at), data, static_cast<std::size_t>(size)) == 0) {
+            cell.bytes.at = slot.at;
             return cell;
         }
-        slot = {static_cast<std::uint32_t>(m_bytes.size()), cell.bytes.size, true};
+        cell.bytes.at = store(data, static_cast<std::size_t>(size));
+        slot = {cell.bytes.at, cell.bytes.size, true};
+        return cell;
     }
-    cell.bytes.offset = static_cast<std::uint32_t>(m_bytes.size());
-    m_bytes.append(data, static_cast<std::size_t>(size));
+    cell.bytes.at = store(data, static_cast<std::size_t>(size));
     return cell;
 }
 
 void ResultCells::append(sqlite3_stmt* stmt, int index, Kind kind) {
-    const int column = static_cast<int>(m_cells.size() % static_cast<std::size_t>(m_columns));
+    const int column = static_cast<int>(m_count % static_cast<std::size_t>(m_columns));
     switch (sqlite3_column_type(stmt, index)) {
         case SQLITE_INTEGER: {
             Cell& cell = appendCell();
@@ -151,7 +186,7 @@ void ResultCells::append(sqlite3_stmt* stmt, int index, Kind kind) {
 }
 
 void ResultCells::append(const QVariant& value) {
-    const std::size_t index = m_cells.size();
+    const std::size_t index = m_count;
     appendCell();
     const auto columns = static_cast<std::size_t>(m_columns);
     set(static_cast<int>(index / columns), static_cast<int>(index % columns), value);
@@ -186,13 +221,12 @@ void ResultCells::set(int row, int column, const QVariant& value) {
             cell.integer = value.toLongLong();
             break;
     }
-    m_cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
-            static_cast<std::size_t>(column)] = cell;
+    cellAt(static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
+           static_cast<std::size_t>(column)) = cell;
 }
 
 QVariant ResultCells::value(int row, int column) const {
-    const Cell& cell = m_cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
-                               static_cast<std::size_t>(column)];
+    const Cell& cell = cellAt(row, column);
     switch (cell.type) {
         case Type::Null:
             return {};
@@ -203,13 +237,18 @@ QVariant ResultCells::value(int row, int column) const {
         case Type::Date:
             return QVariant(QDate::fromJulianDay(cell.integer));
         case Type::Blob:
-            return QVariant(QByteArray(m_bytes.data() + cell.bytes.offset,
-                                       static_cast<qsizetype>(cell.bytes.size)));
+            return QVariant(
+                cell.bytes.size == 0
+                    ? QByteArray("")
+                    : QByteArray(bytesAt(cell.bytes.at), static_cast<qsizetype>(cell.bytes.size)));
         case Type::Text:
             break;
     }
-    const char* data = m_bytes.data() + cell.bytes.offset;
     const auto size = static_cast<qsizetype>(cell.bytes.size);
+    if (size == 0) {
+        return QVariant(QString(QLatin1String("")));
+    }
+    const char* data = bytesAt(cell.bytes.at);
     if (size > kLongest) {
         return QVariant(QString::fromUtf8(data, size));
     }
@@ -217,9 +256,9 @@ QVariant ResultCells::value(int row, int column) const {
     if (decoded.empty()) {
         decoded.resize(kSlots);
     }
-    Decoded& slot = decoded[cell.bytes.offset % kSlots];
-    if (!slot.used || slot.offset != cell.bytes.offset) {
-        slot = {cell.bytes.offset, true, QString::fromUtf8(data, size)};
+    Decoded& slot = decoded[cell.bytes.at % kSlots];
+    if (!slot.used || slot.at != cell.bytes.at) {
+        slot = {cell.bytes.at, true, QString::fromUtf8(data, size)};
     }
     return QVariant(slot.text);
 }
@@ -227,9 +266,7 @@ QVariant ResultCells::value(int row, int column) const {
 int ResultCells::findNumber(int column, double number) const {
     const int count = rows();
     for (int row = 0; row < count; ++row) {
-        const Cell& cell =
-            m_cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
-                    static_cast<std::size_t>(column)];
+        const Cell& cell = cellAt(row, column);
         if ((cell.type == Type::Integer && static_cast<double>(cell.integer) == number) ||
             (cell.type == Type::Real && cell.real == number)) {
             return row;
@@ -239,8 +276,10 @@ int ResultCells::findNumber(int column, double number) const {
 }
 
 void ResultCells::clear() {
-    m_cells = {};
-    m_bytes = {};
+    m_cells.clear();
+    m_count = 0;
+    m_bytes.clear();
+    m_used = kBytesPerBlock;
     m_recent.assign(static_cast<std::size_t>(m_columns), {});
     m_decoded.assign(static_cast<std::size_t>(m_columns), {});
 }

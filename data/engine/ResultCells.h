@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,13 +21,15 @@ enum class Kind : unsigned char { Plain, Date, YesNo };
 // The values of a recordset, row after row, kept compact: a long diary's lists hold hundreds of
 // thousands of values, and a QVariant with a string of its own for each of them made a
 // recordset several times the size of its text. Numbers and dates are kept in place and texts
-// as UTF-8 in one buffer; a short text that repeats in a column (a season, a competition, a
-// score) is kept once, and reading it again gives the same shared string.
+// as UTF-8; a short text that repeats in a column (a season, a competition, a score) is kept
+// once, and reading it again gives the same shared string. Both are kept in blocks of 64 kB,
+// which a growing result neither copies nor asks the system for anew: the next recordset
+// reuses them.
 class ResultCells {
   public:
     explicit ResultCells(int columns = 0);
 
-    int rows() const { return m_columns == 0 ? 0 : static_cast<int>(m_cells.size()) / m_columns; }
+    int rows() const { return m_columns == 0 ? 0 : static_cast<int>(m_count) / m_columns; }
 
     // Appends column `index` of the statement's current row as the next value.
     void append(sqlite3_stmt* stmt, int index, Kind kind);
@@ -48,31 +51,39 @@ class ResultCells {
             qint64 integer;
             double real;
             struct {
-                std::uint32_t offset;
+                std::uint32_t at;  // block << 16 | offset in the block
                 std::uint32_t size;
             } bytes;
         };
         Type type = Type::Null;
     };
     struct Recent {
-        std::uint32_t offset = 0;
+        std::uint32_t at = 0;
         std::uint32_t size = 0;
         bool used = false;
     };
     struct Decoded {
-        std::uint32_t offset = 0;
+        std::uint32_t at = 0;
         bool used = false;
         QString text;
     };
     static constexpr std::size_t kSlots = 61;
     static constexpr int kLongest = 48;  // longer texts (comments) rarely repeat
+    static constexpr std::size_t kCellsPerBlock = 4096;
+    static constexpr std::size_t kBytesPerBlock = 65536;
 
+    Cell& cellAt(std::size_t index);
+    const Cell& cellAt(int row, int column) const;
     Cell& appendCell();
     Cell bytesCell(const char* data, int size, Type type, int column);
+    std::uint32_t store(const char* data, std::size_t size);
+    const char* bytesAt(std::uint32_t at) const;
 
     int m_columns;
-    std::vector<Cell> m_cells;
-    std::string m_bytes;
+    std::vector<std::unique_ptr<Cell[]>> m_cells;
+    std::size_t m_count = 0;
+    std::vector<std::unique_ptr<char[]>> m_bytes;
+    std::size_t m_used = kBytesPerBlock;  // in the last block of bytes
     // Per column, created on the first short text: where recent texts are kept, and the
     // strings recently made of them.
     std::vector<std::vector<Recent>> m_recent;
