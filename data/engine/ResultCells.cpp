@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace engine {
@@ -67,32 +68,51 @@ ResultCells::ResultCells(int columns)
       m_recent(static_cast<std::size_t>(columns)),
       m_decoded(static_cast<std::size_t>(columns)) {}
 
+// The block of a cell and its place in it: blocks of 64, 128, ... 2048 cells, then 4096.
+std::pair<std::size_t, std::size_t> ResultCells::blockOf(std::size_t index) {
+    constexpr std::size_t growing = kFirstCells * (kCellsPerBlock / kFirstCells - 1);
+    if (index < growing) {
+        const auto block = static_cast<std::size_t>(std::bit_width(index / kFirstCells + 1) - 1);
+        return {block, index - kFirstCells * ((std::size_t{1} << block) - 1)};
+    }
+    constexpr auto growingBlocks =
+        static_cast<std::size_t>(std::bit_width(kCellsPerBlock / kFirstCells) - 1);
+    return {growingBlocks + (index - growing) / kCellsPerBlock, (index - growing) % kCellsPerBlock};
+}
+
 ResultCells::Cell& ResultCells::cellAt(std::size_t index) {
-    return m_cells[index / kCellsPerBlock][index % kCellsPerBlock];
+    const auto [block, offset] = blockOf(index);
+    return m_cells[block][offset];
 }
 
 const ResultCells::Cell& ResultCells::cellAt(int row, int column) const {
-    const std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
-                              static_cast<std::size_t>(column);
-    return m_cells[index / kCellsPerBlock][index % kCellsPerBlock];
+    const auto [block, offset] =
+        blockOf(static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
+                static_cast<std::size_t>(column));
+    return m_cells[block][offset];
 }
 
 ResultCells::Cell& ResultCells::appendCell() {
-    if (m_count % kCellsPerBlock == 0) {
-        m_cells.push_back(std::make_unique<Cell[]>(kCellsPerBlock));
+    const auto [block, offset] = blockOf(m_count);
+    if (block == m_cells.size()) {
+        m_cells.push_back(std::make_unique<Cell[]>(std::min(kFirstCells << block, kCellsPerBlock)));
     }
-    return cellAt(m_count++);
+    ++m_count;
+    return m_cells[block][offset];
 }
 
-// A text longer than a block gets a block of its own.
+// Blocks of bytes grow from 1 kB to 64 kB; a longer text gets a block of its own.
 std::uint32_t ResultCells::store(const char* data, std::size_t size) {
-    if (size > kBytesPerBlock - m_used) {
-        m_bytes.push_back(std::make_unique_for_overwrite<char[]>(std::max(size, kBytesPerBlock)));
+    if (size > m_capacity - m_used) {
+        const std::size_t next =
+            m_bytes.empty() ? kFirstBytes : std::min(2 * m_capacity, kBytesPerBlock);
+        m_capacity = std::max(size, next);
+        m_bytes.push_back(std::make_unique_for_overwrite<char[]>(m_capacity));
         m_used = 0;
     }
     const auto at = static_cast<std::uint32_t>(((m_bytes.size() - 1) << 16) | m_used);
     std::memcpy(m_bytes.back().get() + m_used, data, size);
-    m_used = std::min(m_used + size, kBytesPerBlock);  // a long text's own block is full
+    m_used += size;
     return at;
 }
 
@@ -279,7 +299,8 @@ void ResultCells::clear() {
     m_cells.clear();
     m_count = 0;
     m_bytes.clear();
-    m_used = kBytesPerBlock;
+    m_capacity = 0;
+    m_used = 0;
     m_recent.assign(static_cast<std::size_t>(m_columns), {});
     m_decoded.assign(static_cast<std::size_t>(m_columns), {});
 }

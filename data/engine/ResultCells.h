@@ -22,9 +22,9 @@ enum class Kind : unsigned char { Plain, Date, YesNo };
 // thousands of values, and a QVariant with a string of its own for each of them made a
 // recordset several times the size of its text. Numbers and dates are kept in place and texts
 // as UTF-8; a short text that repeats in a column (a season, a competition, a score) is kept
-// once, and reading it again gives the same shared string. Both are kept in blocks of 64 kB,
-// which a growing result neither copies nor asks the system for anew: the next recordset
-// reuses them.
+// once, and reading it again gives the same shared string. Both are kept in blocks that a
+// growing result never copies: small ones first, so that a query of a few rows takes little,
+// then blocks of 64 kB.
 class ResultCells {
   public:
     explicit ResultCells(int columns = 0);
@@ -69,9 +69,12 @@ class ResultCells {
     };
     static constexpr std::size_t kSlots = 61;
     static constexpr int kLongest = 48;  // longer texts (comments) rarely repeat
-    static constexpr std::size_t kCellsPerBlock = 4096;
+    static constexpr std::size_t kFirstCells = 64;
+    static constexpr std::size_t kCellsPerBlock = 4096;  // from the seventh block on
+    static constexpr std::size_t kFirstBytes = 1024;
     static constexpr std::size_t kBytesPerBlock = 65536;
 
+    static std::pair<std::size_t, std::size_t> blockOf(std::size_t index);
     Cell& cellAt(std::size_t index);
     const Cell& cellAt(int row, int column) const;
     Cell& appendCell();
@@ -83,7 +86,8 @@ class ResultCells {
     std::vector<std::unique_ptr<Cell[]>> m_cells;
     std::size_t m_count = 0;
     std::vector<std::unique_ptr<char[]>> m_bytes;
-    std::size_t m_used = kBytesPerBlock;  // in the last block of bytes
+    std::size_t m_capacity = 0;  // of the last block of bytes
+    std::size_t m_used = 0;      // in it
     // Per column, created on the first short text: where recent texts are kept, and the
     // strings recently made of them.
     std::vector<std::vector<Recent>> m_recent;

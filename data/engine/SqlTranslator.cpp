@@ -1010,6 +1010,13 @@ Cache<Shape>& shapes() {
     return instance;
 }
 
+// Texts without numbers, which the program uses again as they are (the pickers, the
+// dictionaries): found by the text itself, without reading its tokens.
+Cache<QString>& withoutNumbers() {
+    static Cache<QString> instance;
+    return instance;
+}
+
 QString shapeKey(const std::vector<Token>& tokens, QStringList& numbers) {
     QString key;
     for (const Token& t : tokens) {
@@ -1037,6 +1044,10 @@ QString SqlTranslator::translate(const QString& sql) {
 }
 
 SqlTranslator::Translation SqlTranslator::translateWithParameters(const QString& sql) {
+    Translation translation;
+    if (withoutNumbers().find(sql, translation.sql)) {
+        return translation;
+    }
     std::vector<Token> tokens = sql::tokenize(sql);
     QStringList numbers;
     const QString key = shapeKey(tokens, numbers);
@@ -1057,7 +1068,10 @@ SqlTranslator::Translation SqlTranslator::translateWithParameters(const QString&
         }
         shapes().insert(key, shape);
     }
-    Translation translation{shape.sql, {}};
+    if (numbers.isEmpty()) {
+        withoutNumbers().insert(sql, shape.sql);
+    }
+    translation.sql = shape.sql;
     translation.parameters.reserve(shape.parameterNumbers.size());
     for (const int n : shape.parameterNumbers) {
         translation.parameters.push_back(parameterValue(numbers.at(n)));
