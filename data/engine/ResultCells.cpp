@@ -70,14 +70,14 @@ ResultCells::ResultCells(int columns)
 
 // The block of a cell and its place in it: blocks of 64, 128, ... 2048 cells, then 4096.
 std::pair<std::size_t, std::size_t> ResultCells::blockOf(std::size_t index) {
-    constexpr std::size_t growing = kFirstCells * (kCellsPerBlock / kFirstCells - 1);
+    static_assert(kFirstCells << kGrowingBlocks == kCellsPerBlock);
+    constexpr std::size_t growing = kCellsPerBlock - kFirstCells;
     if (index < growing) {
         const auto block = static_cast<std::size_t>(std::bit_width(index / kFirstCells + 1) - 1);
         return {block, index - kFirstCells * ((std::size_t{1} << block) - 1)};
     }
-    constexpr auto growingBlocks =
-        static_cast<std::size_t>(std::bit_width(kCellsPerBlock / kFirstCells) - 1);
-    return {growingBlocks + (index - growing) / kCellsPerBlock, (index - growing) % kCellsPerBlock};
+    return {kGrowingBlocks + (index - growing) / kCellsPerBlock,
+            (index - growing) % kCellsPerBlock};
 }
 
 ResultCells::Cell& ResultCells::cellAt(std::size_t index) {
@@ -95,7 +95,8 @@ const ResultCells::Cell& ResultCells::cellAt(int row, int column) const {
 ResultCells::Cell& ResultCells::appendCell() {
     const auto [block, offset] = blockOf(m_count);
     if (block == m_cells.size()) {
-        m_cells.push_back(std::make_unique<Cell[]>(std::min(kFirstCells << block, kCellsPerBlock)));
+        m_cells.push_back(std::make_unique<Cell[]>(block < kGrowingBlocks ? kFirstCells << block
+                                                                          : kCellsPerBlock));
     }
     ++m_count;
     return m_cells[block][offset];

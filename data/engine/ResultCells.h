@@ -70,6 +70,7 @@ class ResultCells {
     static constexpr std::size_t kSlots = 61;
     static constexpr int kLongest = 48;  // longer texts (comments) rarely repeat
     static constexpr std::size_t kFirstCells = 64;
+    static constexpr std::size_t kGrowingBlocks = 6;
     static constexpr std::size_t kCellsPerBlock = 4096;  // from the seventh block on
     static constexpr std::size_t kFirstBytes = 1024;
     static constexpr std::size_t kBytesPerBlock = 65536;
