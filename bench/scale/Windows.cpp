@@ -16,14 +16,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
 
+#include <array>
 #include <cstdio>
-#include <memory>
+#include <cstdlib>
 
 namespace scale {
 namespace {

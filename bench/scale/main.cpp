@@ -26,7 +26,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <optional>
 
 namespace {
