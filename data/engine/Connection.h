@@ -1,10 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QVariant>
-
-#include <QHash>
 
 #include <list>
 #include <memory>
