@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
@@ -95,6 +96,19 @@ Measurement refillMain(const Context&) {
         klik->trigger();
         QCoreApplication::processEvents();
         return treeRows(okno, "lstMecze");
+    });
+}
+
+// A click on the pairing's header sorts the list by it, the next one the other way round.
+Measurement sortMain(const Context&) {
+    frmMain okno;
+    showAndSettle(okno);
+    QTreeWidget* lista = find<QTreeWidget>(okno, "lstMecze");
+    constexpr int kMecz = 4;
+    return measure([&] {
+        lista->header()->sectionClicked(kMecz);
+        QCoreApplication::processEvents();
+        return qint64(lista->topLevelItemCount());
     });
 }
 
@@ -267,6 +281,7 @@ std::vector<Item> windowItems() {
     return {
         window("main window: open (load and fill)", openMain),
         window("main window: refill on a filter click", refillMain),
+        window("main window: sort by a header click", sortMain),
         window("viewer: open from the main list", openViewerFromMain),
         window("viewer: one step", stepViewer),
         window("viewer: open from the match stats", openViewerFromStatistics),
