@@ -1,6 +1,7 @@
 // Connections stay open between commands, idle. What makes that safe: an idle connection holds
 // no lock, never stands in the way of a whole-file operation, and is never used on a file that
 // is no longer the one at its path, nor with a write permission the file no longer has.
+#include "data/engine/Connection.h"
 #include "data/engine/Database.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
@@ -64,17 +65,14 @@ void replaceWithAnotherDiary(const QString& path, const QString& club) {
               0);
 }
 
-// Files of this process at `path` that are open though no longer in the folder.
-QStringList filesStillOpenAfterDeletion(const QString& path) {
-    QStringList deleted;
+// Files of this process open at `path`.
+int openFiles(const QString& path) {
+    int count = 0;
     for (const QFileInfo& fd :
          QDir(u"/proc/self/fd"_s).entryInfoList(QDir::AllEntries | QDir::System)) {
-        const QString target = fd.symLinkTarget();
-        if (target == path + u" (deleted)"_s) {
-            deleted << target;
-        }
+        count += fd.symLinkTarget() == path ? 1 : 0;
     }
-    return deleted;
+    return count;
 }
 
 TEST(ConnectionPool, IdleConnectionsHoldNoLock) {
@@ -110,14 +108,24 @@ TEST(ConnectionPool, WholeFileOperationsAreNotHeldUpAndLeaveNoStaleConnection) {
     }
     engine::compactDatabase(diary.path(), copy);
     engine::replaceFileAtomically(copy, diary.path());
-    EXPECT_EQ(filesStillOpenAfterDeletion(diary.path()), QStringList())
-        << "the old diary's space is freed";
+    EXPECT_EQ(openFiles(diary.path() + u" (deleted)"_s), 0) << "the old diary's space is freed";
     // Reads and writes reach the compacted file, the one now at the path.
     EXPECT_EQ(clubs(diary.path()).size(), 5);
     addClub(diary.path(), u"Ruch"_s);
     EXPECT_EQ(diary.column(u"SELECT Druzyna FROM Kluby ORDER BY Id_klubu"_s).last(), u"Ruch"_s);
     engine::repairDatabase(diary.path());
     EXPECT_EQ(clubs(diary.path()).size(), 6);
+}
+
+TEST(ConnectionPool, IdleConnectionsCanAllBeClosed) {
+    SampleDiary diary;
+    {
+        const auto viewer = Database::open(diary.path());
+        clubs(diary.path());
+    }
+    EXPECT_EQ(openFiles(diary.path()), 2) << "the viewer's connection and the shared one wait";
+    engine::Connection::closeAllIdle();
+    EXPECT_EQ(openFiles(diary.path()), 0);
 }
 
 TEST(ConnectionPool, AFileReplacedByAnotherProgramIsOpenedAfresh) {

@@ -245,6 +245,13 @@ void Connection::closeIdle(const QString& canonicalPath) {
     p.idle.erase(std::remove_if(p.idle.begin(), p.idle.end(), sameFile), p.idle.end());
 }
 
+void Connection::closeAllIdle() {
+    std::vector<Idle> closing;
+    Pool& p = pool();
+    const std::lock_guard lock(p.mutex);
+    closing.swap(p.idle);
+}
+
 std::shared_ptr<Connection> Connection::open(const QString& path, Mode mode) {
     const QFileInfo info(path);
     if (!info.exists()) {

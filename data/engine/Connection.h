@@ -39,6 +39,9 @@ class Connection {
     // Closes the idle connections to a file (canonical path). Every operation on the whole
     // file calls it first: an idle connection must not outlive the file it was opened on.
     static void closeIdle(const QString& canonicalPath);
+    // Closes every idle connection: for a change of how connections are opened, which the
+    // next command must get.
+    static void closeAllIdle();
 
     ~Connection();
     Connection(const Connection&) = delete;
