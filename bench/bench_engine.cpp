@@ -42,9 +42,9 @@ const char kHandWritten[] =
     "coalesce(Kluby.Druzyna, '') || ' - Mirvola Wendrow' ELSE 'Mirvola Wendrow - ' || "
     "coalesce(Kluby.Druzyna, '') END AS Para, coalesce(Mecze.Wyn1, '') || ':' || "
     "coalesce(Mecze.Wyn2, '') AS Wynik, Rozgrywki.Nazwa, Rozgrywki.Oficjalny, Mecze.Komentarz "
-    "FROM Rozgrywki RIGHT JOIN (Kluby LEFT JOIN (Mecze LEFT JOIN Sezony ON Mecze.Id_sezonu = "
-    "Sezony.Id_sezonu) ON Kluby.Id_klubu = Mecze.Id_klubu) ON Rozgrywki.Id_rozgrywki = "
-    "Mecze.Id_rozgrywki WHERE Rozgrywki.Oficjalny = -1 ORDER BY Sezony.Sezon DESC, Mecze.Data "
+    "FROM Mecze JOIN Kluby ON Kluby.Id_klubu = Mecze.Id_klubu JOIN Rozgrywki ON "
+    "Rozgrywki.Id_rozgrywki = Mecze.Id_rozgrywki LEFT JOIN Sezony ON Mecze.Id_sezonu = "
+    "Sezony.Id_sezonu WHERE Rozgrywki.Oficjalny = -1 ORDER BY Sezony.Sezon DESC, Mecze.Data "
     "DESC";
 
 // The large diary, built once for all benchmarks.

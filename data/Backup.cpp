@@ -227,6 +227,7 @@ QString restoreBackup(const QString& backupPath, const QString& diaryPath) {
     engine::files::refuseReadOnly(diaryFile,
                                   QStringLiteral("nie można go zastąpić kopią zapasową"));
     // The diary to itself while it is replaced: no other connection, no other process.
+    engine::Connection::closeIdle(engine::Connection::canonical(diaryFile));
     const auto current = Connection::open(diaryFile);
     engine::files::lockExclusively(*current);
     engine::files::sweepLeftovers(diaryFile);

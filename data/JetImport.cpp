@@ -130,6 +130,7 @@ ImportResult importReplacing(const OldDiary& diary, const QString& target, const
                              const Progress& progress) {
     // A diary kept as a symbolic link is replaced where it really lies; the link stays.
     const QString real = engine::realFile(target);
+    engine::Connection::closeIdle(engine::Connection::canonical(real));
     engine::files::BuildFile built(real);
     ImportResult result = build(diary, built, progress);
     engine::files::Attributes attributes = engine::files::newFileAttributes();

@@ -8,8 +8,6 @@
 namespace ui {
 namespace {
 
-constexpr int kSortRole = Qt::UserRole + 1;
-
 const QCollator& polishCollator() {
     static const QCollator collator = [] {
         QCollator c(QLocale(QLocale::Polish, QLocale::Poland));

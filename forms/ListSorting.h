@@ -14,6 +14,9 @@ class SortableItem : public QTreeWidgetItem {
     bool operator<(const QTreeWidgetItem& other) const override;
 };
 
+// The role under which a cell keeps the number it sorts by.
+inline constexpr int kSortRole = Qt::UserRole + 1;
+
 // Sets a cell's displayed text and the value it sorts by.
 void setNumber(QTreeWidgetItem* item, int column, const QString& text, double value);
 

@@ -40,6 +40,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -136,6 +137,42 @@ class JednaLinia : public QStyledItemDelegate {
 };
 
 const QString kZajeta = QStringLiteral("Baza jest używana przez inny proces !!!");
+
+// A row of the match list. A lifetime diary lists tens of thousands of matches, so a row keeps
+// only its texts: the alignment of its cells, the number it sorts by and the comment's tooltip
+// follow from them when the list asks.
+class WierszMeczu : public ui::SortableItem {
+  public:
+    WierszMeczu(std::array<QString, kKolumn> teksty, int numer)
+        : m_teksty(std::move(teksty)), m_numer(numer) {}
+
+    QVariant data(int kolumna, int rola) const override {
+        if (kolumna < 0 || kolumna >= kKolumn) {
+            return {};
+        }
+        switch (rola) {
+            case Qt::DisplayRole:
+            case Qt::EditRole:
+                return m_teksty[static_cast<size_t>(kolumna)];
+            case Qt::TextAlignmentRole:
+                return static_cast<int>(kKolumny[kolumna].wyrownanie | Qt::AlignVCenter);
+            case Qt::ToolTipRole:
+                if (kolumna == kKomentarz) {
+                    const QString podpowiedz = podpowiedzKomentarza(m_teksty[kKomentarz]);
+                    return podpowiedz.isEmpty() ? QVariant() : QVariant(podpowiedz);
+                }
+                return {};
+            case ui::kSortRole:
+                return kolumna == kNr ? QVariant(double(m_numer)) : QVariant();
+            default:
+                return SortableItem::data(kolumna, rola);
+        }
+    }
+
+  private:
+    std::array<QString, kKolumn> m_teksty;
+    int m_numer;
+};
 
 // Compaction after deleting matches: failures are not reported, and the diary is replaced
 // only by a copy this run has written and checked completely.
@@ -417,46 +454,30 @@ void frmMain::WypelnijListe() {
         WypelnijWiersze(n);
         Mirvola::ZamknijBaze();
     }
-    UstawPodpowiedzi();
     m_sortowanie->resort();
     if (QTreeWidgetItem* pierwszy = lista->topLevelItem(0)) {
         lista->setCurrentItem(pierwszy);
     }
 }
 
-// Rows in query order; the top row carries the number of rows, the oldest one 1.
+// Rows in query order; the top row carries the number of rows, the oldest one 1. Each
+// comment's tooltip comes with its row (WierszMeczu).
 void frmMain::WypelnijWiersze(int n) {
     engine::Recordset& rs = *Mirvola::rsDane;
     QList<QTreeWidgetItem*> wiersze;
     wiersze.reserve(n);
     for (; !rs.eof(); rs.moveNext()) {
-        auto* wiersz = new ui::SortableItem();
-        wiersz->setText(kId, tekstPola(rs.value(QStringLiteral("Id_meczu"))));
-        ui::setNumber(wiersz, kNr, numerMeczu(n), n);
-        wiersz->setText(kSezon, tekstPola(rs.value(QStringLiteral("Sezon"))));
-        wiersz->setText(kData, tekstPola(rs.value(QStringLiteral("Data"))));
-        wiersz->setText(kMecz, tekstPola(rs.value(QStringLiteral("Para"))));
-        wiersz->setText(kWynik, tekstPola(rs.value(QStringLiteral("Wynik"))));
-        wiersz->setText(kRozgrywki, tekstPola(rs.value(QStringLiteral("Nazwa"))));
-        wiersz->setText(kKomentarz, tekstPola(rs.value(QStringLiteral("Komentarz"))));
-        for (int i = 0; i < kKolumn; ++i) {
-            wiersz->setTextAlignment(i, kKolumny[i].wyrownanie | Qt::AlignVCenter);
-        }
-        wiersze.append(wiersz);
+        wiersze.append(new WierszMeczu({tekstPola(rs.value(QStringLiteral("Id_meczu"))),
+                                        numerMeczu(n), tekstPola(rs.value(QStringLiteral("Sezon"))),
+                                        tekstPola(rs.value(QStringLiteral("Data"))),
+                                        tekstPola(rs.value(QStringLiteral("Para"))),
+                                        tekstPola(rs.value(QStringLiteral("Wynik"))),
+                                        tekstPola(rs.value(QStringLiteral("Nazwa"))),
+                                        tekstPola(rs.value(QStringLiteral("Komentarz")))},
+                                       n));
         --n;
     }
     m_ui->lstMecze->addTopLevelItems(wiersze);
-}
-
-void frmMain::UstawPodpowiedzi() {
-    QTreeWidget* lista = m_ui->lstMecze;
-    for (int i = 0; i < lista->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* wiersz = lista->topLevelItem(i);
-        const QString podpowiedz = podpowiedzKomentarza(wiersz->text(kKomentarz));
-        if (!podpowiedz.isEmpty()) {
-            wiersz->setToolTip(kKomentarz, podpowiedz);
-        }
-    }
 }
 
 // The one place that decides which commands are available.

@@ -90,7 +90,6 @@ class frmMain : public QMainWindow {
     bool NaprawPrzyStarcie(const engine::Examination& stan);
     void UstawRozmiar();
     void WypelnijWiersze(int n);
-    void UstawPodpowiedzi();
     void UstawPolecenia(bool saMecze);
     void Odswiez();
     const QTreeWidgetItem* zaznaczonyWiersz() const;

@@ -160,6 +160,103 @@ TEST_F(RecordsetTest, FindFirstMovesToTheMatchOrReportsNoMatch) {
     EXPECT_EQ(rs->value(0).toLongLong(), 5);
 }
 
+// Ids and other numbers go to SQLite as parameters of a shared statement; a number after
+// ORDER BY still names a result column.
+TEST_F(RecordsetTest, NumbersMeanWhatSQLiteMakesOfThem) {
+    const auto column = [&](const QString& sql) {
+        QStringList values;
+        for (const auto rs = db->openRecordset(sql); !rs->eof(); rs->moveNext()) {
+            values << rs->value(0).toString();
+        }
+        return values;
+    };
+    EXPECT_EQ(column(u"SELECT Druzyna, Id_klubu FROM Kluby ORDER BY 2 DESC"_s),
+              (QStringList{u"O'Higgins"_s, u"Łódzki KS"_s, u"Wisła"_s, u"Legia"_s}));
+    EXPECT_EQ(column(u"SELECT Druzyna, Id_klubu FROM Kluby ORDER BY 1 DESC"_s),
+              (QStringList{u"Wisła"_s, u"O'Higgins"_s, u"Łódzki KS"_s, u"Legia"_s}));
+    EXPECT_EQ(column(u"SELECT Id_meczu FROM Mecze WHERE Wyn1 = 2 AND Id_klubu = 1"_s),
+              QStringList{u"1"_s});
+    EXPECT_EQ(column(u"SELECT Id_meczu FROM Mecze WHERE Wyn1 = 1 AND Id_klubu = 2"_s),
+              QStringList{u"2"_s});
+    EXPECT_EQ(column(u"SELECT Id_meczu FROM Mecze WHERE Wyn1 / 2 = 1.5"_s), QStringList{u"4"_s});
+    // In lists, also with Null in them, select the rows SQLite's own In selects.
+    for (const QString& condition :
+         {u"Wyn1 In (0, 2, 3)"_s, u"Wyn1 Not In (0, 2, 3)"_s, u"Wyn1 Not In (0, 2, Null)"_s,
+          u"Gdzie In ('d', 'N', 'x', 'y')"_s, u"Wyn1 In (1, 2) Or Wyn2 In (1, 2, 3)"_s}) {
+        QString native = condition;
+        native.replace(u"Null"_s, u"NULL"_s).replace(u"'d'"_s, u"'D'"_s);
+        EXPECT_EQ(
+            column(u"SELECT Id_meczu FROM Mecze WHERE "_s + condition + u" ORDER BY Id_meczu"_s),
+            diary.column(u"SELECT Id_meczu FROM Mecze WHERE "_s + native + u" ORDER BY Id_meczu"_s))
+            << condition.toStdString();
+    }
+    const auto big = db->openRecordset(u"SELECT 9223372036854775808 AS Duza"_s);
+    EXPECT_EQ(big->value(0).typeId(), QMetaType::Double);
+    db->execute(u"UPDATE Mecze SET Wyn2 = 4 WHERE Id_meczu = 3"_s);
+    EXPECT_EQ(db->recordsAffected(), 1);
+    EXPECT_EQ(diary.value(u"SELECT Wyn2 FROM Mecze WHERE Id_meczu = 3"_s).toString(), u"4"_s);
+}
+
+// Positioning on a number compares as SQLite does: a text never equals a number, a real one
+// equals a whole one of the same value.
+TEST_F(RecordsetTest, FindFirstComparesNumbersAsSQLiteDoes) {
+    const auto rs = db->openRecordset(
+        u"SELECT Id_meczu, Wyn1 & '' AS Tekst, Wyn1 / 1 AS Liczba FROM Mecze ORDER BY Id_meczu"_s);
+    rs->findFirst(u"Tekst = 3"_s);
+    EXPECT_TRUE(rs->noMatch());
+    rs->findFirst(u"Liczba = 3"_s);
+    EXPECT_EQ(rs->value(u"Id_meczu"_s).toLongLong(), 4);
+    rs->findFirst(u"Id_meczu = 2.0"_s);
+    EXPECT_EQ(rs->absolutePosition(), 1);
+    rs->findFirst(u"Tekst = '1'"_s);
+    EXPECT_EQ(rs->value(u"Id_meczu"_s).toLongLong(), 2);
+}
+
+// A long result (a lifetime diary's lists hold a quarter of a million values and more) with
+// repeated and distinct texts in every column, dates, numbers and Nulls reads back exactly as
+// SQLite gives it, also while SQLite sorts it in memory of its own.
+TEST(RecordsetValues, ALongResultReadsBackAsStored) {
+    Diary diary;
+    diary.exec(
+        uR"SQL(
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 49999)
+INSERT INTO Mecze (Data, Gdzie, Wyn1, Komentarz)
+SELECT printf('20%d-0%d-1%d', i % 10, 1 + i % 9, i % 10), char(65 + i % 26),
+  CASE WHEN i % 7 = 0 THEN NULL ELSE i % 13 END,
+  CASE WHEN i % 5 = 0 THEN NULL ELSE 'komentarz ' || CASE WHEN i % 3 = 0 THEN i ELSE i % 40 END
+    || ' ąę' || substr(replace(hex(zeroblob(200)), '0', 'ż'), 1, CASE WHEN i % 3 = 0 THEN i % 200
+    ELSE 0 END) END
+FROM n;
+UPDATE Mecze SET Komentarz = replace(hex(zeroblob(35000)), '0', 'ś') WHERE Id_meczu = 1500;
+)SQL"_s);
+    const QString order = u" FROM Mecze ORDER BY Gdzie DESC, Id_meczu"_s;
+    const auto rs = Database::open(diary.path())
+                        ->openRecordset(
+                            u"SELECT Id_meczu, Data, Gdzie, Wyn1, Komentarz, Wyn1 + "
+                            u"0.5 AS Pol"_s +
+                            order);
+    const std::vector<QStringList> expected =
+        diary.rows(u"SELECT Id_meczu, Data, Gdzie, Wyn1, Komentarz, Wyn1 + 0.5"_s + order);
+    ASSERT_EQ(rs->recordCount(), static_cast<int>(expected.size()));
+    ASSERT_EQ(expected.size(), 50000u);
+    for (const QStringList& row : expected) {
+        QStringList values;
+        for (int i = 0; i < rs->fieldCount(); ++i) {
+            const QVariant v = rs->value(i);
+            values << (v.isNull()                       ? u"NULL"_s
+                       : v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate)
+                                                        : v.toString());
+        }
+        ASSERT_EQ(values, row);
+        rs->moveNext();
+    }
+    // Read again from the last row back: the values do not depend on the reading order.
+    rs->moveLast();
+    EXPECT_EQ(rs->value(u"Id_meczu"_s).toString(), expected.back().value(0));
+    rs->findFirst(u"Id_meczu = 1500"_s);
+    EXPECT_EQ(rs->value(u"Komentarz"_s).toString(), QString(70000, u'ś'));
+}
+
 TEST_F(RecordsetTest, YesNoAndDateColumnsConvertWhatTheyAreGiven) {
     const auto kinds = db->openRecordset(u"Jak"_s);
     const auto addKind = [&](const QString& name, const QVariant& ownGoal) {

@@ -74,7 +74,18 @@ TEST(frmMainStart, FillsOfficialMatchesNewestFirstInColumnsThatFit) {
     EXPECT_LT(fm.horizontalAdvance(u" 1004."_s) + 6, l->header()->sectionSize(kNr));
     EXPECT_TRUE(l->isColumnHidden(0));
     EXPECT_EQ(l->header()->sectionViewportPosition(kNr), 0);
+    // The number to the right, the pairing and the comment to the left, the rest centred.
+    const QTreeWidgetItem* wiersz = l->topLevelItem(1);
+    QList<int> wyrownanie;
+    for (int k = kNr; k <= kKomentarz; ++k) {
+        wyrownanie << (wiersz->textAlignment(k) & Qt::AlignHorizontal_Mask);
+    }
+    EXPECT_EQ(wyrownanie,
+              (QList<int>{Qt::AlignRight, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignLeft,
+                          Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignLeft}));
     sprawdzPolecenia(okno, true);
+    okno.show();
+    screenshot(okno, u"frmMain"_s);
 }
 
 TEST(frmMainStart, MissingDiaryIsReportedAndTheProgramEndsWithoutTheExitQuestion) {

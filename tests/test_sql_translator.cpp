@@ -91,6 +91,31 @@ TEST(SqlTranslator, ConditionOfFindFirstUsesParameters) {
     }
 }
 
+// Texts that differ in their ids share one translation; a number that names a result column
+// (ORDER BY 2) stays written, and a text that differs there gets a translation of its own.
+TEST(SqlTranslator, NumbersBecomeParametersExceptWhereTheyNameAColumn) {
+    const auto one = SqlTranslator::translateWithParameters(
+        u"SELECT Wyn1 FROM Mecze WHERE Id_klubu = 12 AND Wyn1 > 1.5 ORDER BY 1 DESC"_s);
+    const auto other = SqlTranslator::translateWithParameters(
+        u"SELECT Wyn1 FROM Mecze WHERE Id_klubu = 13 AND Wyn1 > 007 ORDER BY 1 DESC"_s);
+    EXPECT_EQ(one.sql, other.sql);
+    EXPECT_TRUE(
+        one.sql.endsWith(u"WHERE (Id_klubu = ?1) AND (Wyn1 > ?2) ORDER BY 1 COLLATE "
+                         u"MIRVOLA_PL DESC"_s))
+        << one.sql.toStdString();
+    EXPECT_EQ(one.parameters, (std::vector<QVariant>{qlonglong(12), 1.5}));
+    EXPECT_EQ(other.parameters, (std::vector<QVariant>{qlonglong(13), qlonglong(7)}));
+    const auto second = SqlTranslator::translateWithParameters(
+        u"SELECT Wyn1 FROM Mecze WHERE Id_klubu = 12 AND Wyn1 > 1.5 ORDER BY 2 DESC"_s);
+    EXPECT_TRUE(second.sql.contains(u"ORDER BY 2 "_s)) << second.sql.toStdString();
+    // Beyond 64 bits SQLite reads a whole number as a real one.
+    EXPECT_EQ(SqlTranslator::translateWithParameters(u"SELECT 18446744073709551616"_s).parameters,
+              (std::vector<QVariant>{18446744073709551616.0}));
+    EXPECT_EQ(SqlTranslator::translateWithParameters(u"SELECT Count(*) FROM Mecze GROUP BY 1"_s)
+                  .parameters,
+              std::vector<QVariant>());
+}
+
 TEST(SqlTranslator, TextsItCannotReadAreSyntaxErrors) {
     struct Case {
         QString sql;
@@ -135,6 +160,16 @@ TEST(SqlTranslator, DeepNestingIsRefusedNotACrash) {
                                 u"SELECT * FROM "_s + QString(100000, u'(') + u"Mecze"_s}) {
         EXPECT_TRUE(errorOf(deep).description().contains(u"zbyt głęboko"_s));
     }
+    // A long chain of joins nests no parentheses, but SQLite joins at most 64 tables.
+    const auto chain = [](int tables) {
+        QString sql = u"SELECT * FROM T0"_s;
+        for (int i = 1; i < tables; ++i) {
+            sql += u" LEFT JOIN T%1 ON T%1.a = T0.a"_s.arg(i);
+        }
+        return sql;
+    };
+    EXPECT_NO_THROW(SqlTranslator::translate(chain(64)));
+    EXPECT_TRUE(errorOf(chain(65)).description().contains(u"zbyt wiele tabel"_s));
 }
 
 // The cache: the same translation, faster; printed with the cost of a first translation.

@@ -26,7 +26,7 @@ bool onlyBlanksOrSemicolons(const char* text) {
 std::unique_ptr<Database> Database::open(const QString& path) {
     auto connection = transactionConnection(path);
     if (!connection) {
-        connection = Connection::open(path);
+        connection = Connection::acquire(path);
     }
     return std::unique_ptr<Database>(new Database(path, std::move(connection)));
 }
@@ -47,7 +47,8 @@ void Database::execute(const QString& sql) {
     if (!m_connection) {
         throw Error(err::ObjectNotSet, QStringLiteral("Baza danych została już zamknięta."));
     }
-    const QByteArray text = SqlTranslator::translate(sql).toUtf8();
+    const SqlTranslator::Translation translated = SqlTranslator::translateWithParameters(sql);
+    const QByteArray text = translated.sql.toUtf8();
     sqlite3* db = m_connection->handle();
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
@@ -63,6 +64,16 @@ void Database::execute(const QString& sql) {
     if (tail && !onlyBlanksOrSemicolons(tail)) {
         throw Error(err::TextAfterStatement,
                     QStringLiteral("Znaleziono znaki po końcu instrukcji SQL."));
+    }
+    for (size_t i = 0; i < translated.parameters.size(); ++i) {
+        const QVariant& value = translated.parameters[i];
+        const int index = static_cast<int>(i) + 1;
+        const int bound = value.typeId() == QMetaType::LongLong
+                              ? sqlite3_bind_int64(statement.get(), index, value.toLongLong())
+                              : sqlite3_bind_double(statement.get(), index, value.toDouble());
+        if (bound != SQLITE_OK) {
+            throw m_connection->error(bound);
+        }
     }
     if (sqlite3_column_count(statement.get()) > 0) {
         throw Error(err::SelectInExecute,

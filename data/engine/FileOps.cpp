@@ -328,6 +328,7 @@ void compactDatabase(const QString& source, const QString& destination) {
     // The copy is removed after the connection that wrote it has closed: SQLite may still
     // write a journal beside it until then.
     std::optional<BuildFile> built;
+    Connection::closeIdle(Connection::canonical(source));
     const auto connection = Connection::open(source);
     lockExclusively(*connection);
     built.emplace(destination);
@@ -349,6 +350,7 @@ void compactInPlace(const QString& path) {
     }
     refuseReadOnly(real, QStringLiteral("nie można przeprowadzić jego defragmentacji"));
     std::optional<BuildFile> built;
+    Connection::closeIdle(Connection::canonical(real));
     const auto connection = Connection::open(real);
     lockExclusively(*connection);
     sweepLeftovers(real);
@@ -375,6 +377,8 @@ void createDatabase(const QString& path) {
 
 void replaceFileAtomically(const QString& replacement, const QString& target) {
     const QString real = realFile(target);
+    // A connection waiting idle would go on reading the file that is replaced.
+    Connection::closeIdle(Connection::canonical(real));
     syncFile(replacement);
     if (!perform(FileStep::Rename, real, [&] {
             return ::rename(QFile::encodeName(replacement).constData(),

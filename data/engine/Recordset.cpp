@@ -2,6 +2,7 @@
 
 #include "data/engine/Connection.h"
 #include "data/engine/Error.h"
+#include "data/engine/ResultCells.h"
 #include "data/engine/SqlFunctions.h"
 #include "data/engine/SqlTranslator.h"
 
@@ -18,9 +19,6 @@
 
 namespace engine {
 namespace {
-
-// How a column's values are presented: as stored, as a date, or as a yes/no value (-1/0).
-enum class Kind : unsigned char { Plain, Date, YesNo };
 
 enum class EditMode : unsigned char { None, Add, Edit };
 
@@ -150,104 +148,11 @@ QVariant storedValue(const QVariant& value, const Column& column) {
     return value;
 }
 
-// A text column's values repeat often (seasons, competitions, pairings, scores): a value seen
-// recently in the same column shares its string instead of being decoded and allocated again.
-// Long texts (comments) are rarely repeated and bypass the cache.
-class TextCache {
-  public:
-    const QString& get(const char* data, int length) {
-        if (length > kLongest) {
-            m_long = QString::fromUtf8(data, length);
-            return m_long;
-        }
-        const auto size = static_cast<size_t>(length);
-        if (m_entries.empty()) {
-            m_entries.resize(kSlots);  // on first use: most columns of small results never need it
-        }
-        Entry& entry = m_entries[hash(data, size) % kSlots];
-        if (!entry.used || entry.bytes.size() != size ||
-            std::memcmp(entry.bytes.data(), data, size) != 0) {
-            entry.bytes.assign(data, size);
-            entry.text = QString::fromUtf8(data, length);
-            entry.used = true;
-        }
-        return entry.text;
-    }
-
-  private:
-    static constexpr int kLongest = 48;
-    static constexpr size_t kSlots = 61;
-
-    static size_t hash(const char* data, size_t size) {
-        size_t h = 14695981039346656037ULL;  // FNV-1a
-        for (size_t i = 0; i < size; ++i) {
-            h = (h ^ static_cast<unsigned char>(data[i])) * 1099511628211ULL;
-        }
-        return h;
-    }
-
-    struct Entry {
-        bool used = false;
-        std::string bytes;
-        QString text;
-    };
-    std::vector<Entry> m_entries;
-    QString m_long;
-};
-
-// Appends one column's value of the current row, constructing it in place: the list of a large
-// result holds tens of thousands of values.
-void appendCell(QList<QVariant>& out, sqlite3_stmt* stmt, int index, Kind kind, TextCache& cache) {
-    switch (sqlite3_column_type(stmt, index)) {
-        case SQLITE_INTEGER: {
-            const qlonglong number = sqlite3_column_int64(stmt, index);
-            out.emplace_back(kind == Kind::YesNo ? qlonglong(number != 0 ? -1 : 0) : number);
-            return;
-        }
-        case SQLITE_FLOAT: {
-            const double number = sqlite3_column_double(stmt, index);
-            if (kind == Kind::YesNo) {
-                out.emplace_back(qlonglong(number != 0 ? -1 : 0));
-            } else {
-                out.emplace_back(number);
-            }
-            return;
-        }
-        case SQLITE_TEXT: {
-            const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
-            const int length = sqlite3_column_bytes(stmt, index);
-            if (kind == Kind::Date) {
-                const QDate date = parseIsoDate(data, length);
-                if (date.isValid()) {
-                    out.emplace_back(date);
-                    return;
-                }
-            }
-            const QString& text = cache.get(data, length);
-            if (kind == Kind::YesNo) {
-                if (const auto parsed = yesNoFromText(text)) {
-                    out.emplace_back(*parsed);
-                    return;
-                }
-            }
-            out.emplace_back(text);
-            return;
-        }
-        case SQLITE_BLOB:
-            out.emplace_back(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, index)),
-                                        sqlite3_column_bytes(stmt, index)));
-            return;
-        default:
-            out.emplace_back();
-            return;
-    }
-}
-
+// One value of the statement's current row, as the recordset presents it.
 QVariant readCell(sqlite3_stmt* stmt, int index, Kind kind) {
-    QList<QVariant> one;
-    TextCache cache;
-    appendCell(one, stmt, index, kind, cache);
-    return one.takeFirst();
+    ResultCells one(1);
+    one.append(stmt, index, kind);
+    return one.value(0, 0);
 }
 
 // A bare table name: "Mecze" or "[Mecze]".
@@ -279,17 +184,19 @@ std::optional<QString> singleTable(const QString& source) {
     return match.captured(2);
 }
 
-// Puts the row id in front of the select list of a translated single-table query, or returns
-// nothing when the text does not have the expected shape.
+// Puts the row id after the select list of a translated single-table query, or returns
+// nothing when the text does not have the expected shape. After it, not before: "ORDER BY 2"
+// still names the second of the query's own columns.
 std::optional<QString> withRowid(const QString& translated, const QString& table) {
-    static const QRegularExpression start(QStringLiteral(R"(^\s*SELECT\s+(?!DISTINCT\b|ALL\b))"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    const auto match = start.match(translated);
+    static const QRegularExpression shape(
+        QStringLiteral(R"(^\s*SELECT\s+(?!DISTINCT\b|ALL\b)(.*?)( FROM .*)$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const auto match = shape.match(translated);
     if (!match.hasMatch()) {
         return std::nullopt;
     }
-    return QStringLiteral("SELECT ") + quotedName(table) + QStringLiteral(".rowid, ") +
-           translated.mid(match.capturedEnd());
+    return QStringLiteral("SELECT ") + match.captured(1) + QStringLiteral(", ") +
+           quotedName(table) + QStringLiteral(".rowid") + match.captured(2);
 }
 
 }  // namespace
@@ -297,7 +204,7 @@ std::optional<QString> withRowid(const QString& translated, const QString& table
 struct Recordset::State {
     std::shared_ptr<Connection> connection;
     std::vector<Column> columns;
-    QList<QVariant> cells;       // row after row
+    ResultCells cells;
     std::vector<qint64> rowids;  // of each row, when updatable
     int rows = 0;
     int position = 0;  // -1 before the first row, rows after the last
@@ -309,8 +216,19 @@ struct Recordset::State {
 
     int columnCount() const { return static_cast<int>(columns.size()); }
     bool hasCurrentRow() const { return position >= 0 && position < rows; }
-    const QVariant& cell(int row, int column) const {
-        return cells[static_cast<qsizetype>(row) * columnCount() + column];
+    QVariant cell(int row, int column) const { return cells.value(row, column); }
+
+    // A column compared with a number ("?1 = 7", the viewer's "Id_meczu = 7") is tested here
+    // rather than by a statement per row, which made finding a match in a long selection cost
+    // more than reading the selection. As in SQLite, only a number equals a number. The row,
+    // -1 for none; nothing when the condition has another form.
+    std::optional<int> findEqualNumber(const QString& condition) const {
+        static const QRegularExpression shape(QStringLiteral(R"(^\?(\d+) = (\d+(\.\d+)?)$)"));
+        const auto match = shape.match(condition);
+        if (!match.hasMatch()) {
+            return std::nullopt;
+        }
+        return cells.findNumber(match.captured(1).toInt() - 1, match.captured(2).toDouble());
     }
 
     void requireOpen() const {
@@ -347,7 +265,14 @@ struct Recordset::State {
         }
         return index;
     }
+    // The windows ask for every value by name, mostly spelt as the column is: that is tried
+    // first, before comparing without regard to case.
     int find(const QString& name) const {
+        for (int i = 0; i < columnCount(); ++i) {
+            if (columns[static_cast<size_t>(i)].name == name) {
+                return i;
+            }
+        }
         for (int i = 0; i < columnCount(); ++i) {
             if (columns[static_cast<size_t>(i)].name.compare(name, Qt::CaseInsensitive) == 0) {
                 return i;
@@ -365,16 +290,21 @@ struct Recordset::State {
         return index;
     }
 
-    void load(const QString& sql, bool rowidFirst);
-    void readRows(Statement& statement, int first);
+    // `rowidLast`: the statement's last column is the row id of an updatable recordset.
+    void load(const QString& sql, bool rowidLast, const std::vector<QVariant>& parameters = {});
+    void readRows(Statement& statement, bool rowidLast);
     std::vector<QVariant> readRow(qint64 rowid) const;
     void checkUniqueIndexes(std::optional<qint64> excludedRowid) const;
     qint64 insertPending();
     qint64 updatePending(qint64 rowid);
 };
 
-void Recordset::State::load(const QString& sql, bool rowidFirst) {
-    Statement statement(*connection, sql);
+void Recordset::State::load(const QString& sql, bool rowidLast,
+                            const std::vector<QVariant>& parameters) {
+    Statement statement(*connection, sql.toUtf8(), Statement::cached);
+    for (size_t i = 0; i < parameters.size(); ++i) {
+        statement.bind(static_cast<int>(i) + 1, parameters[i]);
+    }
     sqlite3_stmt* stmt = statement.get();
     const int total = sqlite3_column_count(stmt);
     if (total == 0 || !statement.readOnly()) {
@@ -382,9 +312,9 @@ void Recordset::State::load(const QString& sql, bool rowidFirst) {
                     QStringLiteral("Nie można otworzyć zbioru rekordów na instrukcji, która nie "
                                    "zwraca wierszy."));
     }
-    const int first = rowidFirst ? 1 : 0;
-    columns.reserve(static_cast<size_t>(total - first));
-    for (int i = first; i < total; ++i) {
+    const int count = rowidLast ? total - 1 : total;
+    columns.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
         Column column;
         column.name = QString::fromUtf8(sqlite3_column_name(stmt, i));
         column.kind = kindOf(sqlite3_column_decltype(stmt, i));
@@ -394,7 +324,7 @@ void Recordset::State::load(const QString& sql, bool rowidFirst) {
         }
         columns.push_back(std::move(column));
     }
-    if (rowidFirst) {
+    if (rowidLast) {
         const bool oneTable = std::all_of(columns.begin(), columns.end(), [&](const Column& c) {
             return c.table.compare(table, Qt::CaseInsensitive) == 0;
         });
@@ -402,21 +332,19 @@ void Recordset::State::load(const QString& sql, bool rowidFirst) {
             table.clear();
         }
     }
-    readRows(statement, first);
+    readRows(statement, rowidLast);
 }
 
-void Recordset::State::readRows(Statement& statement, int first) {
+void Recordset::State::readRows(Statement& statement, bool rowidLast) {
     sqlite3_stmt* stmt = statement.get();
     const int count = columnCount();
-    std::vector<TextCache> caches(static_cast<size_t>(count));
-    cells.reserve(qsizetype(count) * 64);
+    cells = ResultCells(count);
     while (statement.step()) {
-        if (first > 0) {
-            rowids.push_back(sqlite3_column_int64(stmt, 0));
+        if (rowidLast) {
+            rowids.push_back(sqlite3_column_int64(stmt, count));
         }
         for (int i = 0; i < count; ++i) {
-            appendCell(cells, stmt, i + first, columns[static_cast<size_t>(i)].kind,
-                       caches[static_cast<size_t>(i)]);
+            cells.append(stmt, i, columns[static_cast<size_t>(i)].kind);
         }
         ++rows;
     }
@@ -601,15 +529,15 @@ Recordset::Recordset(std::shared_ptr<Connection> connection, const QString& sour
     d->requireOpen();
     if (const auto table = bareTableName(source)) {
         d->table = *table;
-        d->load(QStringLiteral("SELECT rowid, * FROM ") + quotedName(*table), true);
+        d->load(QStringLiteral("SELECT *, rowid FROM ") + quotedName(*table), true);
         return;
     }
-    const QString translated = SqlTranslator::translate(source);
+    const SqlTranslator::Translation translated = SqlTranslator::translateWithParameters(source);
     if (const auto table = singleTable(source)) {
-        if (const auto sql = withRowid(translated, *table)) {
+        if (const auto sql = withRowid(translated.sql, *table)) {
             d->table = *table;
             try {
-                d->load(*sql, true);
+                d->load(*sql, true, translated.parameters);
                 return;
             } catch (const Error&) {
                 // Not the shape we took it for: open it read-only below, which reports the
@@ -622,7 +550,7 @@ Recordset::Recordset(std::shared_ptr<Connection> connection, const QString& sour
             }
         }
     }
-    d->load(translated, false);
+    d->load(translated.sql, false, translated.parameters);
 }
 
 Recordset::~Recordset() = default;
@@ -686,6 +614,14 @@ void Recordset::findFirst(const QString& criteria) {
     m_noMatch = true;
     const QString condition = SqlTranslator::translateCondition(
         criteria, [this](const QString& name) { return d->find(name); });
+    if (const auto row = d->findEqualNumber(condition)) {
+        if (*row >= 0) {
+            d->mode = EditMode::None;
+            d->position = *row;
+            m_noMatch = false;
+        }
+        return;
+    }
     Statement test(*d->connection, QStringLiteral("SELECT ") + condition);
     const int parameters = std::min(test.parameterCount(), d->columnCount());
     for (int row = 0; row < d->rows; ++row) {
@@ -769,7 +705,9 @@ void Recordset::update() {
         const qint64 rowid = d->insertPending();
         const std::vector<QVariant> row = d->readRow(rowid);
         const bool atEnd = d->position >= d->rows;
-        d->cells.append(QList<QVariant>(row.begin(), row.end()));
+        for (const QVariant& value : row) {
+            d->cells.append(value);
+        }
         d->rowids.push_back(rowid);
         ++d->rows;
         if (atEnd) {
@@ -782,8 +720,9 @@ void Recordset::update() {
         d->checkUniqueIndexes(d->rowids[row]);
         d->rowids[row] = d->updatePending(d->rowids[row]);
         const std::vector<QVariant> values = d->readRow(d->rowids[row]);
-        std::copy(values.begin(), values.end(),
-                  d->cells.begin() + static_cast<qsizetype>(row) * d->columnCount());
+        for (int i = 0; i < d->columnCount(); ++i) {
+            d->cells.set(d->position, i, values[static_cast<size_t>(i)]);
+        }
         d->lastModified = d->position;
     }
     d->mode = EditMode::None;

@@ -209,6 +209,7 @@ RepairReport repairDatabase(const QString& path) {
     if (QFileInfo::exists(real)) {
         refuseReadOnly(real, QStringLiteral("nie można go naprawić"));
     }
+    Connection::closeIdle(Connection::canonical(real));
     const auto damaged = Connection::open(real, Connection::Mode::Salvage);
     lockExclusively(*damaged);
     RepairReport report;

@@ -2,18 +2,25 @@
 
 #include "data/engine/Error.h"
 #include "data/engine/SqlFunctions.h"
+#include "data/engine/SqlJoins.h"
 #include "data/engine/SqlLexer.h"
 
 #include <QHash>
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <memory>
 #include <mutex>
+#include <optional>
 
 namespace engine {
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
+using sql::JoinKind;
+using sql::JoinTree;
+using sql::Reads;
 using sql::Token;
 using sql::TokenKind;
 
@@ -33,6 +40,8 @@ struct Expr {
     // A bare column, and its name without the table: the result column is named after it.
     bool column = false;
     QString columnName = {};
+    // What it reads, for the placing of joins; unknown unless set.
+    Reads reads = {};
 };
 
 const QString kCollate = u" COLLATE "_s + QLatin1String(kCollation);
@@ -81,6 +90,31 @@ QString quoteText(const QString& text) {
     return u'\'' + quoted + u'\'';
 }
 
+Expr literal(QString sql, Type type) {
+    return {std::move(sql), type, false, true, false, {}, sql::literalReads()};
+}
+
+// The value SQLite gives a number written so: whole numbers within 64 bits are integers, the
+// rest reals. Invalid for what only SQLite itself should judge (digits of other scripts).
+QVariant parameterValue(const QString& text) {
+    bool whole = !text.isEmpty();
+    for (const QChar c : text) {
+        if (c.unicode() > 0x7f) {
+            return {};
+        }
+        whole = whole && c.isDigit();
+    }
+    bool ok = false;
+    if (whole) {
+        const qlonglong integer = text.toLongLong(&ok);
+        if (ok) {
+            return integer;
+        }
+    }
+    const double real = text.toDouble(&ok);
+    return ok ? QVariant(real) : QVariant();
+}
+
 bool needsCollation(const Expr& a, const Expr& b) {
     return a.type == Type::Text || b.type == Type::Text;
 }
@@ -91,6 +125,13 @@ class Parser {
 
     Parser(const QString& text, const ColumnIndex* columnIndex)
         : m_tokens(sql::tokenize(text)), m_columnIndex(columnIndex) {}
+
+    // With `parameters`, numbers become SQLite parameters ?1, ?2 ... (see Translation).
+    Parser(std::vector<Token> tokens, bool parameters)
+        : m_tokens(std::move(tokens)), m_columnIndex(nullptr), m_parameters(parameters) {}
+
+    // Which numbers of the text, counted from 0, became the parameters ?1, ?2 ...
+    const std::vector<int>& parameterNumbers() const { return m_parameterNumbers; }
 
     QString statement() {
         const Token& first = peek();
@@ -224,20 +265,35 @@ class Parser {
                 peek().quoted(), QString::number(peek().position)));
         }
         int unnamed = 1000;  // the old engine called unnamed result columns Expr1000, Expr1001...
+        QStringList columns;
         do {
-            out += resultColumn(unnamed);
-            if (peek().isSymbol(","_L1)) {
-                out += u", "_s;
-            }
+            columns << resultColumn(unnamed);
         } while (acceptSymbol(","_L1));
+        std::vector<std::unique_ptr<JoinTree>> from;
         if (acceptWord("FROM"_L1)) {
-            out += u" FROM "_s + fromList();
+            from = fromList();
         }
+        std::optional<Expr> where;
         if (acceptWord("WHERE"_L1)) {
-            out += u" WHERE "_s + expression().sql;
+            where = expression();
+        }
+        if (!from.empty()) {
+            const FromClause clause = planFrom(from, where ? where->reads : Reads{});
+            // * gives the columns in the written order of the tables, also where the joins
+            // now take them in another order.
+            if (!clause.allColumns.isEmpty()) {
+                std::replace(columns.begin(), columns.end(), u"*"_s, clause.allColumns);
+            }
+            out += columns.join(u", "_s) + u" FROM "_s + clause.sql;
+        } else {
+            out += columns.join(u", "_s);
+        }
+        if (where) {
+            out += u" WHERE "_s + where->sql;
         }
         if (acceptWord("GROUP"_L1)) {
             expectWord("BY"_L1);
+            const LiteralNumbers written(*this);
             out += u" GROUP BY "_s + valueList();
         }
         if (acceptWord("HAVING"_L1)) {
@@ -289,6 +345,7 @@ class Parser {
     // Every term sorts in the Polish alphabetical order, without regard to case; the
     // collation does not touch numbers.
     QString orderList() {
+        const LiteralNumbers written(*this);
         QString out;
         do {
             if (!out.isEmpty()) {
@@ -304,40 +361,73 @@ class Parser {
         return out;
     }
 
-    QString fromList() {
-        QString out = joinedTables();
-        while (acceptSymbol(","_L1)) {
-            out += u", "_s + joinedTables();
+    struct FromClause {
+        QString sql;
+        // "T1.*, T2.*, ..." in the written order of the tables, when the joins take them in
+        // another order; empty otherwise.
+        QString allColumns;
+    };
+
+    std::vector<std::unique_ptr<JoinTree>> fromList() {
+        std::vector<std::unique_ptr<JoinTree>> items;
+        do {
+            items.push_back(joinedTables());
+        } while (acceptSymbol(","_L1));
+        return items;
+    }
+
+    static FromClause planFrom(std::vector<std::unique_ptr<JoinTree>>& items, const Reads& where) {
+        FromClause clause;
+        std::vector<const JoinTree*> tables;
+        for (auto& item : items) {
+            sql::planJoins(item, where);
+            clause.sql += (clause.sql.isEmpty() ? QString() : u", "_s) + sql::joinSql(*item);
+            sql::leaves(*item, tables);
         }
-        return out;
+        const auto written = [](const JoinTree* a, const JoinTree* b) {
+            return a->order < b->order;
+        };
+        if (!std::is_sorted(tables.begin(), tables.end(), written)) {
+            std::sort(tables.begin(), tables.end(), written);
+            QStringList all;
+            for (const JoinTree* table : tables) {
+                all << table->qualifier + u".*"_s;
+            }
+            clause.allColumns = all.join(u", "_s);
+        }
+        return clause;
     }
 
     // table { [INNER | LEFT [OUTER] | RIGHT [OUTER]] JOIN table ON condition }
-    QString joinedTables() {
-        QString out = tableReference();
+    std::unique_ptr<JoinTree> joinedTables() {
+        std::unique_ptr<JoinTree> tree = tableReference();
         while (true) {
-            QString kind;
+            JoinKind kind = JoinKind::Inner;
             if (acceptWord("INNER"_L1)) {
-                kind = u"INNER JOIN"_s;
+                kind = JoinKind::Inner;
             } else if (acceptWord("LEFT"_L1)) {
                 acceptWord("OUTER"_L1);
-                kind = u"LEFT JOIN"_s;
+                kind = JoinKind::Left;
             } else if (acceptWord("RIGHT"_L1)) {
                 acceptWord("OUTER"_L1);
-                kind = u"RIGHT JOIN"_s;
-            } else if (peek().isWord("JOIN"_L1)) {
-                kind = u"JOIN"_s;
-            } else {
-                return out;
+                kind = JoinKind::Right;
+            } else if (!peek().isWord("JOIN"_L1)) {
+                return tree;
             }
             expectWord("JOIN"_L1);
-            out += u' ' + kind + u' ' + tableReference();
+            auto join = std::make_unique<JoinTree>();
+            join->kind = kind;
+            join->left = std::move(tree);
+            join->right = tableReference();
             expectWord("ON"_L1);
-            out += u" ON "_s + expression().sql;
+            const Expr on = expression();
+            join->on = on.sql;
+            join->onReads = on.reads;
+            tree = std::move(join);
         }
     }
 
-    QString tableReference() {
+    std::unique_ptr<JoinTree> tableReference() {
         const Nesting nesting(*this);
         if (peek().isSymbol("("_L1)) {
             const int open = take().position;
@@ -345,20 +435,35 @@ class Parser {
                 const QString subquery = select();
                 expectClose(open);
                 acceptWord("AS"_L1);
-                return u'(' + subquery + u") AS "_s +
-                       quoteIdentifier(name(u"nazwy dla podzapytania"_s));
+                return table(u'(' + subquery + u')', name(u"nazwy dla podzapytania"_s), true);
             }
-            const QString inner = joinedTables();
+            std::unique_ptr<JoinTree> inner = joinedTables();
             expectClose(open);
-            return u'(' + inner + u')';
+            return inner;
         }
-        QString out = quoteIdentifier(name(u"nazwy tabeli"_s));
+        const QString tableName = name(u"nazwy tabeli"_s);
         if (acceptWord("AS"_L1)) {
-            out += u" AS "_s + quoteIdentifier(name(u"nazwy zastępczej tabeli"_s));
-        } else if (atName()) {
-            out += u" AS "_s + quoteIdentifier(take().text);
+            return table(quoteIdentifier(tableName), name(u"nazwy zastępczej tabeli"_s), true);
         }
-        return out;
+        if (atName()) {
+            return table(quoteIdentifier(tableName), take().text, true);
+        }
+        return table(quoteIdentifier(tableName), tableName, false);
+    }
+
+    // A table or subquery of the FROM clause, known by `qualifier` in the columns' names.
+    std::unique_ptr<JoinTree> table(const QString& source, const QString& qualifier, bool alias) {
+        // SQLite joins at most 64 tables; more would only fail later, less clearly.
+        if (++m_tables > kMaxTables) {
+            sql::syntaxError(u"zbyt wiele tabel w zapytaniu (najwięcej %1), pozycja %2."_s.arg(
+                QString::number(kMaxTables), QString::number(peek().position)));
+        }
+        auto leaf = std::make_unique<JoinTree>();
+        leaf->qualifier = quoteIdentifier(qualifier);
+        leaf->sql = alias ? source + u" AS "_s + leaf->qualifier : source;
+        leaf->name = qualifier.toLower();
+        leaf->order = m_tables;
+        return leaf;
     }
 
     QString deleteStatement() {
@@ -458,7 +563,10 @@ class Parser {
         Expr left = conjunction();
         while (acceptWord("OR"_L1)) {
             const Expr right = conjunction();
-            left = conditionExpr(conditionOperand(left) + u" OR "_s + conditionOperand(right));
+            Expr either =
+                conditionExpr(conditionOperand(left) + u" OR "_s + conditionOperand(right));
+            either.reads = sql::disjunctionReads(left.reads, right.reads);
+            left = std::move(either);
         }
         return left;
     }
@@ -467,7 +575,10 @@ class Parser {
         Expr left = negation();
         while (acceptWord("AND"_L1)) {
             const Expr right = negation();
-            left = conditionExpr(conditionOperand(left) + u" AND "_s + conditionOperand(right));
+            Expr both =
+                conditionExpr(conditionOperand(left) + u" AND "_s + conditionOperand(right));
+            both.reads = sql::conjunctionReads(left.reads, right.reads);
+            left = std::move(both);
         }
         return left;
     }
@@ -475,7 +586,10 @@ class Parser {
     Expr negation() {
         if (acceptWord("NOT"_L1)) {
             const Nesting nesting(*this);
-            return conditionExpr(u"NOT "_s + conditionOperand(negation()));
+            const Expr operand = negation();
+            Expr negated = conditionExpr(u"NOT "_s + conditionOperand(operand));
+            negated.reads = sql::negationReads(operand.reads);
+            return negated;
         }
         return comparison();
     }
@@ -490,12 +604,20 @@ class Parser {
                 const QString op = take().text;
                 const Expr right = concatenation();
                 const QString collate = needsCollation(left, right) ? kCollate : QString();
-                left = conditionExpr(operand(left) + collate + u' ' + op + u' ' + operand(right));
+                Expr compared =
+                    conditionExpr(operand(left) + collate + u' ' + op + u' ' + operand(right));
+                compared.reads = sql::strictReads(left.reads, right.reads);
+                left = std::move(compared);
             } else if (t.isWord("IS"_L1)) {
                 take();
                 const bool negated = acceptWord("NOT"_L1);
                 expectWord("NULL"_L1);
-                left = conditionExpr(operand(left) + (negated ? u" IS NOT NULL"_s : u" IS NULL"_s));
+                Expr test =
+                    conditionExpr(operand(left) + (negated ? u" IS NOT NULL"_s : u" IS NULL"_s));
+                if (negated) {
+                    test.reads = sql::testReads(left.reads);
+                }
+                left = std::move(test);
             } else if (t.isWord("LIKE"_L1)) {
                 take();
                 left = like(left, false);
@@ -523,7 +645,9 @@ class Parser {
         const Expr pattern = concatenation();
         const QString call =
             QLatin1String(kLikeFunction) + u'(' + value(left) + u", "_s + value(pattern) + u')';
-        return conditionExpr(negated ? u"NOT "_s + call : call);
+        Expr test = conditionExpr(negated ? u"NOT "_s + call : call);
+        test.reads = sql::testReads(sql::strictReads(left.reads, pattern.reads));
+        return test;
     }
 
     Expr in(const Expr& left, bool negated) {
@@ -531,23 +655,43 @@ class Parser {
             unexpected(u"'(' po In"_s);
         }
         const int open = take().position;
-        QString list;
+        QStringList items;
         bool text = left.type == Type::Text;
-        if (peek().isWord("SELECT"_L1)) {
-            list = select();
+        const bool subquery = peek().isWord("SELECT"_L1);
+        if (subquery) {
+            items << select();
         } else {
             do {
-                if (!list.isEmpty()) {
-                    list += u", "_s;
-                }
                 const Expr item = expression();
                 text = text || item.type == Type::Text;
-                list += value(item);
+                items << value(item);
             } while (acceptSymbol(","_L1));
         }
         expectClose(open);
-        return conditionExpr(operand(left) + (text ? kCollate : QString()) +
-                             (negated ? u" NOT IN ("_s : u" IN ("_s) + list + u')');
+        const QString collate = text ? kCollate : QString();
+        QString sql;
+        if (!subquery && left.column && items.size() >= 3 && items.size() <= kShortList) {
+            // A short list of a column's values is a chain of comparisons: SQLite builds a
+            // temporary table for an In list of three or more values at every execution,
+            // which costs more than the query itself when a statement runs once per opponent.
+            QStringList comparisons;
+            for (const QString& item : items) {
+                comparisons << operand(left) + collate + u" = "_s + item;
+            }
+            sql = u'(' + comparisons.join(u" OR "_s) + u')';
+            if (negated) {
+                sql = u"NOT "_s + sql;
+            }
+        } else {
+            sql = operand(left) + collate + (negated ? u" NOT IN ("_s : u" IN ("_s) +
+                  items.join(u", "_s) + u')';
+        }
+        Expr test = conditionExpr(sql);
+        // Null Not In an empty subquery is true.
+        if (!negated || !subquery) {
+            test.reads = sql::testReads(left.reads);
+        }
+        return test;
     }
 
     Expr between(const Expr& left, bool negated) {
@@ -556,9 +700,11 @@ class Parser {
         const Expr high = concatenation();
         const bool text =
             left.type == Type::Text || low.type == Type::Text || high.type == Type::Text;
-        return conditionExpr(operand(left) + (text ? kCollate : QString()) +
-                             (negated ? u" NOT BETWEEN "_s : u" BETWEEN "_s) + operand(low) +
-                             u" AND "_s + operand(high));
+        Expr test = conditionExpr(operand(left) + (text ? kCollate : QString()) +
+                                  (negated ? u" NOT BETWEEN "_s : u" BETWEEN "_s) + operand(low) +
+                                  u" AND "_s + operand(high));
+        test.reads = sql::testReads(left.reads);
+        return test;
     }
 
     // a & b & c: one call, so that only an all-Null chain gives Null.
@@ -580,12 +726,14 @@ class Parser {
             const QString op = take().text;
             const Expr right = multiplicative();
             // The old engine's + joins two texts (Null if either is Null), as || does.
+            const Reads reads = sql::strictReads(left.reads, right.reads);
             if (op == u"+"_s && left.type == Type::Text && right.type == Type::Text) {
                 left = {operand(left) + u" || "_s + operand(right), Type::Text, false, false};
             } else {
                 left = {operand(left) + u' ' + op + u' ' + operand(right), Type::Number, false,
                         false};
             }
+            left.reads = reads;
         }
         return left;
     }
@@ -598,7 +746,9 @@ class Parser {
             // The old engine's / always divides exactly (7 / 2 is 3.5).
             const QString sql = op == u"/"_s ? operand(left) + u" * 1.0 / "_s + operand(right)
                                              : operand(left) + u" * "_s + operand(right);
+            const Reads reads = sql::strictReads(left.reads, right.reads);
             left = {sql, Type::Number, false, false};
+            left.reads = reads;
         }
         return left;
     }
@@ -606,7 +756,10 @@ class Parser {
     Expr unary() {
         if (acceptSymbol("-"_L1)) {
             const Nesting nesting(*this);
-            return {u"-("_s + value(unary()) + u')', Type::Number, false, false};
+            const Expr operand = unary();
+            Expr negative{u"-("_s + value(operand) + u')', Type::Number, false, false};
+            negative.reads = sql::strictReads(operand.reads);
+            return negative;
         }
         if (acceptSymbol("+"_L1)) {
             const Nesting nesting(*this);
@@ -619,11 +772,11 @@ class Parser {
         const Token& t = peek();
         switch (t.kind) {
             case TokenKind::Number:
-                return {take().text, Type::Number};
+                return number();
             case TokenKind::Text:
-                return {quoteText(take().text), Type::Text};
+                return literal(quoteText(take().text), Type::Text);
             case TokenKind::Date:
-                return {quoteText(take().text), Type::Date};
+                return literal(quoteText(take().text), Type::Date);
             case TokenKind::Bracketed:
                 return columnReference();
             case TokenKind::Symbol:
@@ -634,15 +787,15 @@ class Parser {
             case TokenKind::Word:
                 if (t.isWord("TRUE"_L1)) {
                     take();
-                    return {u"-1"_s, Type::Boolean};
+                    return literal(u"-1"_s, Type::Boolean);
                 }
                 if (t.isWord("FALSE"_L1)) {
                     take();
-                    return {u"0"_s, Type::Boolean};
+                    return literal(u"0"_s, Type::Boolean);
                 }
                 if (t.isWord("NULL"_L1)) {
                     take();
-                    return {u"NULL"_s, Type::Null};
+                    return literal(u"NULL"_s, Type::Null);
                 }
                 if (t.reserved) {
                     break;
@@ -656,6 +809,31 @@ class Parser {
         }
         unexpected(u"wyrażenia"_s);
     }
+
+    // A number of the text stays as written in ORDER BY and GROUP BY, where SQLite reads a bare
+    // whole number as the place of a result column; elsewhere, when the statement is to be
+    // prepared with parameters, it becomes one. Texts that differ only in their numbers (ids)
+    // then share one translation and one prepared statement.
+    Expr number() {
+        const Token& token = take();
+        const int ordinal = m_numbers++;
+        if (!m_parameters || m_literalNumbers > 0 || !parameterValue(token.text).isValid()) {
+            return literal(token.text, Type::Number);
+        }
+        m_parameterNumbers.push_back(ordinal);
+        return literal(u'?' + QString::number(m_parameterNumbers.size()), Type::Number);
+    }
+
+    class LiteralNumbers {
+      public:
+        explicit LiteralNumbers(Parser& parser) : m_parser(parser) { ++m_parser.m_literalNumbers; }
+        ~LiteralNumbers() { --m_parser.m_literalNumbers; }
+        LiteralNumbers(const LiteralNumbers&) = delete;
+        LiteralNumbers& operator=(const LiteralNumbers&) = delete;
+
+      private:
+        Parser& m_parser;
+    };
 
     Expr parenthesised() {
         const int open = take().position;
@@ -689,10 +867,16 @@ class Parser {
             }
             return {u'?' + QString::number(index + 1), Type::Unknown};
         }
-        const QString sql = table.isEmpty()
-                                ? quoteIdentifier(column)
-                                : quoteIdentifier(table) + u'.' + quoteIdentifier(column);
-        return {sql, Type::Unknown, false, true, true, column};
+        if (table.isEmpty()) {
+            return {quoteIdentifier(column), Type::Unknown, false, true, true, column};
+        }
+        return {quoteIdentifier(table) + u'.' + quoteIdentifier(column),
+                Type::Unknown,
+                false,
+                true,
+                true,
+                column,
+                sql::columnReads(table)};
     }
 
     std::vector<Expr> arguments(const Token& function) {
@@ -765,17 +949,26 @@ class Parser {
             function.text, QString::number(function.position)));
     }
 
+    static constexpr int kMaxTables = 64;
+    static constexpr int kShortList = 8;
+
     std::vector<Token> m_tokens;
+    const ColumnIndex* m_columnIndex;
     std::size_t m_index = 0;
     int m_depth = 0;
-    const ColumnIndex* m_columnIndex;
+    int m_tables = 0;  // tables and subqueries of the FROM clauses so far
+    bool m_parameters = false;
+    int m_numbers = 0;         // numbers of the text taken so far
+    int m_literalNumbers = 0;  // inside ORDER BY or GROUP BY
+    std::vector<int> m_parameterNumbers;
 };
 
 // Translations by text. The program builds its texts with ids in them, so the number of
 // distinct texts grows with use; the cache starts afresh when it gets large.
+template <class Value>
 class Cache {
   public:
-    bool find(const QString& text, QString& translated) {
+    bool find(const QString& text, Value& translated) {
         const std::lock_guard lock(m_mutex);
         const auto it = m_map.constFind(text);
         if (it == m_map.constEnd()) {
@@ -785,7 +978,7 @@ class Cache {
         return true;
     }
 
-    void insert(const QString& text, const QString& translated) {
+    void insert(const QString& text, const Value& translated) {
         const std::lock_guard lock(m_mutex);
         if (m_map.size() >= kLimit) {
             m_map.clear();
@@ -796,12 +989,46 @@ class Cache {
   private:
     static constexpr qsizetype kLimit = 4096;
     std::mutex m_mutex;
-    QHash<QString, QString> m_map;
+    QHash<QString, Value> m_map;
 };
 
-Cache& cache() {
-    static Cache instance;
+Cache<QString>& cache() {
+    static Cache<QString> instance;
     return instance;
+}
+
+// A translation with parameters, kept under the text's shape: its tokens with every number
+// left out. The numbers that stay as written must be the same for the translation to fit.
+struct Shape {
+    QString sql;
+    std::vector<int> parameterNumbers;
+    std::vector<std::pair<int, QString>> writtenNumbers;
+};
+
+Cache<Shape>& shapes() {
+    static Cache<Shape> instance;
+    return instance;
+}
+
+// Texts without numbers, which the program uses again as they are (the pickers, the
+// dictionaries): found by the text itself, without reading its tokens.
+Cache<QString>& withoutNumbers() {
+    static Cache<QString> instance;
+    return instance;
+}
+
+QString shapeKey(const std::vector<Token>& tokens, QStringList& numbers) {
+    QString key;
+    for (const Token& t : tokens) {
+        key += QChar(u'a' + static_cast<int>(t.kind));
+        if (t.kind == TokenKind::Number) {
+            numbers << t.text;
+        } else {
+            key += t.text;
+        }
+        key += QChar(0x1f);
+    }
+    return key;
 }
 
 }  // namespace
@@ -814,6 +1041,42 @@ QString SqlTranslator::translate(const QString& sql) {
     translated = Parser(sql, nullptr).statement();
     cache().insert(sql, translated);
     return translated;
+}
+
+SqlTranslator::Translation SqlTranslator::translateWithParameters(const QString& sql) {
+    Translation translation;
+    if (withoutNumbers().find(sql, translation.sql)) {
+        return translation;
+    }
+    std::vector<Token> tokens = sql::tokenize(sql);
+    QStringList numbers;
+    const QString key = shapeKey(tokens, numbers);
+    Shape shape;
+    const bool found = shapes().find(key, shape) &&
+                       std::all_of(shape.writtenNumbers.begin(), shape.writtenNumbers.end(),
+                                   [&](const auto& n) { return numbers.at(n.first) == n.second; });
+    if (!found) {
+        Parser parser(std::move(tokens), true);
+        shape.sql = parser.statement();
+        shape.parameterNumbers = parser.parameterNumbers();
+        shape.writtenNumbers.clear();
+        for (int i = 0; i < numbers.size(); ++i) {
+            if (std::find(shape.parameterNumbers.begin(), shape.parameterNumbers.end(), i) ==
+                shape.parameterNumbers.end()) {
+                shape.writtenNumbers.emplace_back(i, numbers.at(i));
+            }
+        }
+        shapes().insert(key, shape);
+    }
+    if (numbers.isEmpty()) {
+        withoutNumbers().insert(sql, shape.sql);
+    }
+    translation.sql = shape.sql;
+    translation.parameters.reserve(shape.parameterNumbers.size());
+    for (const int n : shape.parameterNumbers) {
+        translation.parameters.push_back(parameterValue(numbers.at(n)));
+    }
+    return translation;
 }
 
 QString SqlTranslator::translateCondition(const QString& condition,

@@ -3,7 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <QVariant>
+
 #include <functional>
+#include <vector>
 
 namespace engine {
 
@@ -20,6 +23,16 @@ class SqlTranslator {
     // The whole statement (SELECT, INSERT INTO, UPDATE, DELETE); results are cached per text.
     // Thread-safe. The result names the collation and functions of registerSqlFunctions().
     static QString translate(const QString& sql);
+
+    // The same translation with the numbers of the text (ids, scores, minutes) as SQLite
+    // parameters ?1, ?2 ..., except in ORDER BY and GROUP BY; `parameters` holds their values
+    // in order (whole numbers as qlonglong, others as double). Texts that differ only in their
+    // numbers share the translation, and a statement prepared once serves all of them.
+    struct Translation {
+        QString sql;
+        std::vector<QVariant> parameters;
+    };
+    static Translation translateWithParameters(const QString& sql);
 
     // A condition alone (recordset findFirst): identifiers are replaced by SQLite parameters
     // "?N" where N is 1 + the index that `columnIndex` returns for the identifier's name
