@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -290,23 +291,30 @@ bool matchesOne(const PatternItem& item, char32_t c) {
     return false;
 }
 
-// Only * matches a run, so remembering the last * and retrying from there is complete.
-bool matches(const Pattern& pattern, const std::vector<char32_t>& text) {
+// Only * matches a run, so remembering the last * and retrying from there is complete. The
+// text is read as UTF-8 where it lies: a filter runs over every row of a table.
+bool matches(const Pattern& pattern, std::string_view text) {
     const auto& items = pattern.items;
-    std::size_t s = 0;
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = s + text.size();
     std::size_t p = 0;
     std::size_t starItem = items.size();
-    std::size_t starText = 0;
-    while (s < text.size()) {
+    const unsigned char* starText = s;
+    while (s < end) {
         if (p < items.size() && items[p].kind == PatternItem::AnyRun) {
             starItem = p++;
             starText = s;
-        } else if (p < items.size() && matchesOne(items[p], text[s])) {
-            ++s;
+            continue;
+        }
+        const unsigned char* next = s;
+        const char32_t c = decodeUtf8(next, end);
+        if (p < items.size() && matchesOne(items[p], c)) {
+            s = next;
             ++p;
         } else if (starItem < items.size()) {
             p = starItem + 1;
-            s = ++starText;
+            decodeUtf8(starText, end);
+            s = starText;
         } else {
             return false;
         }
@@ -317,25 +325,39 @@ bool matches(const Pattern& pattern, const std::vector<char32_t>& text) {
     return p == items.size();
 }
 
+// A value's text without a copy where it is text already; `buffer` holds the others'.
+std::optional<std::string_view> textOf(sqlite3_value* value, std::string& buffer) {
+    if (sqlite3_value_type(value) == SQLITE_TEXT) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        return std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
+    }
+    if (!appendText(buffer, value)) {
+        return std::nullopt;
+    }
+    return std::string_view(buffer);
+}
+
 void deletePattern(void* pattern) {
     delete static_cast<Pattern*>(pattern);
 }
 
 // mv_like(value, pattern): 1 or 0; Null when either is Null.
 void likeFunction(sqlite3_context* context, int /*argc*/, sqlite3_value** argv) {
-    std::string value;
-    std::string patternText;
-    if (!appendText(value, argv[0]) || !appendText(patternText, argv[1])) {
+    std::string valueBuffer;
+    std::string patternBuffer;
+    const std::optional<std::string_view> value = textOf(argv[0], valueBuffer);
+    const std::optional<std::string_view> patternText = textOf(argv[1], patternBuffer);
+    if (!value || !patternText) {
         sqlite3_result_null(context);
         return;
     }
     // The pattern is nearly always a constant of the statement: compile it once per statement.
     if (const auto* cached = static_cast<const Pattern*>(sqlite3_get_auxdata(context, 1))) {
-        sqlite3_result_int(context, matches(*cached, decodeAll(value)) ? 1 : 0);
+        sqlite3_result_int(context, matches(*cached, *value) ? 1 : 0);
         return;
     }
-    std::unique_ptr<Pattern> compiled = compilePattern(patternText);
-    sqlite3_result_int(context, matches(*compiled, decodeAll(value)) ? 1 : 0);
+    std::unique_ptr<Pattern> compiled = compilePattern(*patternText);
+    sqlite3_result_int(context, matches(*compiled, *value) ? 1 : 0);
     // SQLite may free it at once (a pattern that is not constant); it is not used afterwards.
     sqlite3_set_auxdata(context, 1, compiled.release(), &deletePattern);
 }
