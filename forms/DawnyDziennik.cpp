@@ -22,10 +22,6 @@ using ui::Answer;
 using ui::Buttons;
 using ui::Icon;
 
-const QString kTytulPytanie = QStringLiteral("Pytanie");
-const QString kTytulInfo = QStringLiteral("Info");
-const QString kTytulKomunikat = QStringLiteral("Komunikat");
-
 // The old file converted in place stays as "Mirvola.jet.mdb"; a diary replaced from the menu as
 // "Mirvola.poprzedni.mdb".
 const QString kZnacznikDawnego = QStringLiteral("jet");
@@ -61,8 +57,9 @@ QString pominieteBramki(const jet::ImportResult& wynik) {
 }
 
 void pokazBlad(QWidget* okno, const engine::Error& e, const QString& coZostalo) {
-    ui::messageBox(okno, kTytulKomunikat, ui::tekstBledu(e) + QStringLiteral("\n\n") + coZostalo,
-                   Buttons::Ok, Icon::Exclamation);
+    ui::messageBox(okno, ui::tytul::kKomunikat,
+                   ui::tekstBledu(e) + QStringLiteral("\n\n") + coZostalo, Buttons::Ok,
+                   Icon::Exclamation);
 }
 
 // Runs one stage of a conversion with the hourglass and the progress window. An engine error
@@ -82,8 +79,9 @@ auto zPostepem(QWidget* okno, const QString& coZostalo, Praca&& praca)
 
 // `tekst` names with %1 where the file that had the name was kept.
 void pokazWynik(QWidget* okno, const QString& tekst, const jet::ImportResult& wynik) {
-    ui::messageBox(okno, kTytulInfo, tekst.arg(nazwaPliku(wynik.keptAs)) + pominieteBramki(wynik),
-                   Buttons::Ok, Icon::Information);
+    ui::messageBox(okno, ui::tytul::kInfo,
+                   tekst.arg(nazwaPliku(wynik.keptAs)) + pominieteBramki(wynik), Buttons::Ok,
+                   Icon::Information);
 }
 
 bool czyWczytac(QWidget* okno, const QString& plik, const jet::OldDiary& dziennik,
@@ -96,7 +94,7 @@ bool czyWczytac(QWidget* okno, const QString& plik, const jet::OldDiary& dzienni
             "Bieżący dziennik zostanie zachowany jako kopia zapasowa %3 obok niego.")
             .arg(QDir::toNativeSeparators(plik), ui::liczbaMeczow(mecze),
                  nazwaZachowanego(baza, kZnacznikPoprzedniego));
-    return ui::messageBox(okno, kTytulPytanie, pytanie, Buttons::YesNo, Icon::Question,
+    return ui::messageBox(okno, ui::tytul::kPytanie, pytanie, Buttons::YesNo, Icon::Question,
                           Answer::No) == Answer::Yes;
 }
 
@@ -154,7 +152,7 @@ bool PrzeniesPrzyStarcie(QWidget* okno) {
                                 "Czy przenieść dziennik do nowego formatu?\n\n"
                                 "Dawny plik zostanie zachowany bez zmian jako %2.")
                                 .arg(nazwaPliku(baza), nazwaZachowanego(baza, kZnacznikDawnego));
-    if (ui::messageBox(okno, kTytulPytanie, pytanie, Buttons::YesNo, Icon::Question) !=
+    if (ui::messageBox(okno, ui::tytul::kPytanie, pytanie, Buttons::YesNo, Icon::Question) !=
         Answer::Yes) {
         return false;
     }

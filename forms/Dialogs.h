@@ -18,6 +18,14 @@ enum class Buttons { Ok, OkCancel, YesNo, RetryCancel };
 enum class Icon { None, Information, Question, Exclamation, Critical };
 enum class Answer { Ok, Cancel, Yes, No, Retry };
 
+// The titles the program's message boxes share.
+namespace tytul {
+inline const QString kPytanie = QStringLiteral("Pytanie");
+inline const QString kInfo = QStringLiteral("Info");
+inline const QString kKomunikat = QStringLiteral("Komunikat");
+inline const QString kBlad = QStringLiteral("Błąd");
+}  // namespace tytul
+
 struct Message {
     QString title;
     QString text;

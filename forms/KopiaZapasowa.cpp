@@ -53,14 +53,14 @@ auto Wykonaj(frmMain* okno, const QString& bladPoczatek, F&& krok)
             return krok();
         } catch (const engine::Error& e) {
             if (e.number() == engine::err::FileInUse &&
-                ui::messageBox(okno, QStringLiteral("Komunikat"),
+                ui::messageBox(okno, ui::tytul::kKomunikat,
                                QStringLiteral("Baza jest używana przez inny proces !!!"),
                                Buttons::RetryCancel, Icon::None) == Answer::Retry) {
                 continue;
             }
             if (e.number() != engine::err::FileInUse) {
-                ui::messageBox(okno, QStringLiteral("Błąd"), bladPoczatek + e.description(),
-                               Buttons::Ok, Icon::Critical);
+                ui::messageBox(okno, ui::tytul::kBlad, bladPoczatek + e.description(), Buttons::Ok,
+                               Icon::Critical);
             }
             return std::nullopt;
         }
@@ -81,7 +81,7 @@ void Utworz(frmMain* okno) {
         okno, QStringLiteral("Nie udało się wykonać kopii zapasowej.\n"),
         [&] { return backup::createBackup(Mirvola::SciezkaBazy(), *katalog, ui::today()); });
     if (kopia) {
-        ui::messageBox(okno, QStringLiteral("Info"),
+        ui::messageBox(okno, ui::tytul::kInfo,
                        QStringLiteral("Kopia zapasowa dziennika została zapisana w pliku\n%1")
                            .arg(natywna(*kopia)),
                        Buttons::Ok, Icon::Information);
@@ -100,7 +100,7 @@ void Przywroc(frmMain* okno) {
         const ui::Hourglass klepsydra;
         kopia = backup::checkBackup(*plik);
     } catch (const engine::Error& e) {
-        ui::messageBox(okno, QStringLiteral("Komunikat"),
+        ui::messageBox(okno, ui::tytul::kKomunikat,
                        e.description() + QStringLiteral("\nDziennik nie został zmieniony."),
                        Buttons::Ok, Icon::Exclamation);
         return;
@@ -110,7 +110,7 @@ void Przywroc(frmMain* okno) {
             "Czy zastąpić dziennik kopią z pliku\n%1\n(%2)?\n\nObecny dziennik "
             "zostanie zachowany obok jako %3.")
             .arg(natywna(*plik), ui::liczbaMeczow(kopia.matches), nazwaZachowanego());
-    if (ui::messageBox(okno, QStringLiteral("Pytanie"), pytanie, Buttons::YesNo, Icon::Question,
+    if (ui::messageBox(okno, ui::tytul::kPytanie, pytanie, Buttons::YesNo, Icon::Question,
                        Answer::No) != Answer::Yes) {
         return;
     }
@@ -120,7 +120,7 @@ void Przywroc(frmMain* okno) {
     if (!zachowany) {
         return;
     }
-    ui::messageBox(okno, QStringLiteral("Info"),
+    ui::messageBox(okno, ui::tytul::kInfo,
                    QStringLiteral("Dziennik został przywrócony z kopii.\nPoprzedni dziennik "
                                   "zachowano w pliku\n%1")
                        .arg(natywna(*zachowany)),

@@ -77,7 +77,7 @@ bool EksportujDoCsv(QWidget* okno, const csv::Table& tabela, const QString& nazw
         const Hourglass klepsydra;
         csv::writeFile(*plik, csv::encode(tabela));
     } catch (const engine::Error& e) {
-        messageBox(okno, QStringLiteral("Błąd"),
+        messageBox(okno, ui::tytul::kBlad,
                    QStringLiteral("Nie udało się zapisać pliku CSV.\n") + e.description(),
                    Buttons::Ok, Icon::Critical);
         return false;

@@ -169,8 +169,7 @@ QString tekstBledu(const engine::Error& e, bool niezapisane) {
 }
 
 void pokazBlad(QWidget* parent, const engine::Error& e, bool niezapisane) {
-    messageBox(parent, QStringLiteral("Błąd"), tekstBledu(e, niezapisane), Buttons::Ok,
-               Icon::Critical);
+    messageBox(parent, ui::tytul::kBlad, tekstBledu(e, niezapisane), Buttons::Ok, Icon::Critical);
 }
 
 }  // namespace ui

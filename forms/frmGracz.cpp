@@ -17,17 +17,16 @@
 namespace {
 
 ui::Answer zapytaj(QWidget* parent, const QString& tekst) {
-    return ui::messageBox(parent, QStringLiteral("Pytanie"), tekst, ui::Buttons::YesNo,
+    return ui::messageBox(parent, ui::tytul::kPytanie, tekst, ui::Buttons::YesNo,
                           ui::Icon::Question, ui::Answer::Yes);
 }
 
 void komunikat(QWidget* parent, const QString& tekst) {
-    ui::messageBox(parent, QStringLiteral("Komunikat"), tekst, ui::Buttons::Ok,
-                   ui::Icon::Exclamation);
+    ui::messageBox(parent, ui::tytul::kKomunikat, tekst, ui::Buttons::Ok, ui::Icon::Exclamation);
 }
 
 void informacja(QWidget* parent, const QString& tekst) {
-    ui::messageBox(parent, QStringLiteral("Info"), tekst, ui::Buttons::Ok, ui::Icon::Information);
+    ui::messageBox(parent, ui::tytul::kInfo, tekst, ui::Buttons::Ok, ui::Icon::Information);
 }
 
 QString liczbaSQL(double id) {

@@ -73,9 +73,6 @@ const QString kFiltrOficjalne = QStringLiteral("= True");
 const QString kFiltrNieoficjalne = QStringLiteral("= False");
 const QString kFiltrWszystkie = QStringLiteral("In (False, True)");
 
-const QString kTytulKomunikat = QStringLiteral("Komunikat");
-const QString kTytulPytanie = QStringLiteral("Pytanie");
-const QString kTytulInfo = QStringLiteral("Info");
 const QString kDaneUsuniete = QStringLiteral("Dane zostały usunięte.");
 
 QString zapytanieListy(const QString& strFiltr) {
@@ -374,7 +371,7 @@ bool frmMain::SprawdzBaze() {
     const QFileInfo plik(Mirvola::SciezkaBazy());
     Mirvola::strSciezka = plik.isFile() ? plik.fileName() : QString();
     if (Mirvola::strSciezka.isEmpty()) {
-        ui::messageBox(this, kTytulKomunikat, QStringLiteral("Brak pliku Mirvola.mdb !!!"),
+        ui::messageBox(this, ui::tytul::kKomunikat, QStringLiteral("Brak pliku Mirvola.mdb !!!"),
                        Buttons::Ok, Icon::Exclamation);
         return false;
     }
@@ -386,7 +383,7 @@ bool frmMain::SprawdzBaze() {
         WypelnijListe();
     } catch (const engine::Error& e) {
         const QString sciezka = QDir::toNativeSeparators(plik.absoluteFilePath());
-        ui::messageBox(this, kTytulKomunikat,
+        ui::messageBox(this, ui::tytul::kKomunikat,
                        QStringLiteral("Nie można odczytać pliku %1\nWystąpił błąd numer %2\n%3")
                            .arg(sciezka)
                            .arg(e.number())
@@ -406,7 +403,7 @@ bool frmMain::BazaGotowa() {
             case engine::Condition::Sound:
                 return true;
             case engine::Condition::InUse:
-                if (ui::messageBox(this, kTytulKomunikat, kZajeta, Buttons::RetryCancel,
+                if (ui::messageBox(this, ui::tytul::kKomunikat, kZajeta, Buttons::RetryCancel,
                                    Icon::None) == Answer::Retry) {
                     continue;
                 }
@@ -414,7 +411,7 @@ bool frmMain::BazaGotowa() {
             case engine::Condition::Damaged:
                 return NaprawPrzyStarcie(stan);
             default:
-                ui::messageBox(this, kTytulKomunikat, engine::describeExamination(stan),
+                ui::messageBox(this, ui::tytul::kKomunikat, engine::describeExamination(stan),
                                Buttons::Ok, Icon::Exclamation);
                 return false;
         }
@@ -429,8 +426,8 @@ bool frmMain::NaprawPrzyStarcie(const engine::Examination& stan) {
         QStringLiteral(
             "\n\nCzy naprawić bazę danych?\nProgram przepisze do nowego pliku "
             "wszystko, co da się z niego odczytać, a uszkodzony plik zachowa obok.");
-    if (ui::messageBox(this, kTytulPytanie, pytanie, Buttons::YesNo, Icon::Question, Answer::Yes) !=
-        Answer::Yes) {
+    if (ui::messageBox(this, ui::tytul::kPytanie, pytanie, Buttons::YesNo, Icon::Question,
+                       Answer::Yes) != Answer::Yes) {
         return false;
     }
     return Napraw();
@@ -695,8 +692,8 @@ void frmMain::sitmZaznaczony_Click() {
                           QLatin1Char(' ') + wiersz->text(kWynik) + QStringLiteral(" z ") +
                           ui::dataSlownie(QDate::fromString(wiersz->text(kData), Qt::ISODate)) +
                           QLatin1Char('?');
-    if (ui::messageBox(this, kTytulPytanie, Mirvola::strSciezka, Buttons::YesNo, Icon::Question,
-                       Answer::No) != Answer::Yes) {
+    if (ui::messageBox(this, ui::tytul::kPytanie, Mirvola::strSciezka, Buttons::YesNo,
+                       Icon::Question, Answer::No) != Answer::Yes) {
         return;
     }
     const bool usuniety = Zmien([&strId] {
@@ -706,14 +703,14 @@ void frmMain::sitmZaznaczony_Click() {
     if (!usuniety) {
         return;
     }
-    ui::messageBox(this, kTytulInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
+    ui::messageBox(this, ui::tytul::kInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
     ui::polecenie(this, [this] { WypelnijListe(); });
 }
 
 void frmMain::sitmWszystkie_Click() {
     Mirvola::strSciezka = QStringLiteral("Czy na pewno usunąć wszystkie mecze i strzelone bramki?");
-    if (ui::messageBox(this, kTytulPytanie, Mirvola::strSciezka, Buttons::YesNo, Icon::Question,
-                       Answer::No) != Answer::Yes) {
+    if (ui::messageBox(this, ui::tytul::kPytanie, Mirvola::strSciezka, Buttons::YesNo,
+                       Icon::Question, Answer::No) != Answer::Yes) {
         return;
     }
     const bool usuniete = Zmien([] {
@@ -724,7 +721,7 @@ void frmMain::sitmWszystkie_Click() {
         return;
     }
     KompaktujPoCichu();
-    ui::messageBox(this, kTytulInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
+    ui::messageBox(this, ui::tytul::kInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
     ui::polecenie(this, [this] { WypelnijListe(); });
 }
 
@@ -741,7 +738,7 @@ bool frmMain::WykonajKrok(const std::function<void()>& krok) {
             return true;
         } catch (const engine::Error& e) {
             if (e.number() == engine::err::FileInUse) {
-                if (ui::messageBox(this, kTytulKomunikat,
+                if (ui::messageBox(this, ui::tytul::kKomunikat,
                                    QStringLiteral("Baza jest używana przez inny proces !!!"),
                                    Buttons::RetryCancel, Icon::None) == Answer::Retry) {
                     continue;
@@ -749,7 +746,7 @@ bool frmMain::WykonajKrok(const std::function<void()>& krok) {
                 return false;
             }
             ui::messageBox(
-                this, kTytulKomunikat,
+                this, ui::tytul::kKomunikat,
                 QStringLiteral("Wystąpił błąd numer %1\n%2").arg(e.number()).arg(e.description()),
                 Buttons::Ok, Icon::Exclamation);
             return false;
@@ -772,9 +769,9 @@ bool frmMain::Napraw() {
     }
     const QString tekst = engine::describeRepair(raport);
     if (raport.rebuilt && raport.lostRows()) {
-        ui::messageBox(this, kTytulKomunikat, tekst, Buttons::Ok, Icon::Exclamation);
+        ui::messageBox(this, ui::tytul::kKomunikat, tekst, Buttons::Ok, Icon::Exclamation);
     } else {
-        ui::messageBox(this, kTytulInfo, tekst, Buttons::Ok, Icon::Information);
+        ui::messageBox(this, ui::tytul::kInfo, tekst, Buttons::Ok, Icon::Information);
     }
     return true;
 }
@@ -792,8 +789,8 @@ bool frmMain::Zmien(const std::function<void()>& zmiana) {
                 ui::pokazBlad(this, e);
                 return false;
             }
-            if (ui::messageBox(this, kTytulKomunikat, kZajeta, Buttons::RetryCancel, Icon::None) !=
-                Answer::Retry) {
+            if (ui::messageBox(this, ui::tytul::kKomunikat, kZajeta, Buttons::RetryCancel,
+                               Icon::None) != Answer::Retry) {
                 return false;
             }
         }
@@ -801,19 +798,20 @@ bool frmMain::Zmien(const std::function<void()>& zmiana) {
 }
 
 void frmMain::itmDefragmentacja_Click() {
-    if (ui::messageBox(this, kTytulPytanie,
+    if (ui::messageBox(this, ui::tytul::kPytanie,
                        QStringLiteral("Czy przeprowadzić defragmentację bazy danych?"),
                        Buttons::YesNo, Icon::Question, Answer::Yes) != Answer::Yes) {
         return;
     }
     if (Defragmentuj()) {
-        ui::messageBox(this, kTytulInfo, QStringLiteral("Defragmentacja zakończyła się pomyślnie."),
-                       Buttons::Ok, Icon::Information);
+        ui::messageBox(this, ui::tytul::kInfo,
+                       QStringLiteral("Defragmentacja zakończyła się pomyślnie."), Buttons::Ok,
+                       Icon::Information);
     }
 }
 
 void frmMain::itmNaprawa_Click() {
-    if (ui::messageBox(this, kTytulPytanie, QStringLiteral("Czy naprawić bazę danych?"),
+    if (ui::messageBox(this, ui::tytul::kPytanie, QStringLiteral("Czy naprawić bazę danych?"),
                        Buttons::YesNo, Icon::Question, Answer::Yes) != Answer::Yes) {
         return;
     }
@@ -827,14 +825,14 @@ void frmMain::itmUsunWszystko_Click() {
     Mirvola::strSciezka = QStringLiteral(
         "Czy na pewno usunąć wszystkie mecze, strzelone bramki,\n"
         "a także wszystkie dane ze słowników?");
-    if (ui::messageBox(this, kTytulPytanie, Mirvola::strSciezka, Buttons::YesNo, Icon::Question,
-                       Answer::No) != Answer::Yes) {
+    if (ui::messageBox(this, ui::tytul::kPytanie, Mirvola::strSciezka, Buttons::YesNo,
+                       Icon::Question, Answer::No) != Answer::Yes) {
         return;
     }
     if (!Zmien(UsunWszystkieDane)) {
         return;
     }
     KompaktujPoCichu();
-    ui::messageBox(this, kTytulInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
+    ui::messageBox(this, ui::tytul::kInfo, kDaneUsuniete, Buttons::Ok, Icon::Information);
     ui::polecenie(this, [this] { WypelnijListe(); });
 }

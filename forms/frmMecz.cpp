@@ -594,7 +594,7 @@ void frmMecz::cmdFiltruj_Click(int Index) {
 }
 
 void frmMecz::cmdHelp_Click() {
-    ui::messageBox(this, u"Info"_s,
+    ui::messageBox(this, ui::tytul::kInfo,
                    u"Aby dodać strzelca bramki należy dwukrotnie kliknąć\nna żądanego zawodnika."_s,
                    ui::Buttons::Ok, ui::Icon::Information);
 }
@@ -642,7 +642,7 @@ void frmMecz::cboWyn_Click(int Index) {
         }
         return;
     }
-    ui::messageBox(this, u"Komunikat"_s,
+    ui::messageBox(this, ui::tytul::kKomunikat,
                    u"Liczba bramek będzie mniejsza od liczby wpisanych strzelców !!!\n"
                    "Należy usunąć szczegółowe dane dotyczące strzelonych goli."_s,
                    ui::Buttons::Ok, ui::Icon::Exclamation);
@@ -658,8 +658,9 @@ void frmMecz::lstGracze_DblClick(int Index) {
     }
     QComboBox* jak = cboDane[Index + 3];
     if (jak->count() == 0) {
-        ui::messageBox(this, u"Komunikat"_s, u"Brak zdefinowanych sposobów strzelenia bramki !!!"_s,
-                       ui::Buttons::Ok, ui::Icon::Exclamation);
+        ui::messageBox(this, ui::tytul::kKomunikat,
+                       u"Brak zdefinowanych sposobów strzelenia bramki !!!"_s, ui::Buttons::Ok,
+                       ui::Icon::Exclamation);
         return;
     }
     const int gracz = lista->currentRow();
@@ -673,7 +674,7 @@ void frmMecz::lstGracze_DblClick(int Index) {
                             u" bramkę ("_s + jak->currentText() + u")?"_s;
     double minuta = 0;
     for (;;) {
-        const std::optional<QString> odpowiedz = ui::inputBox(this, pytanie, u"Pytanie"_s);
+        const std::optional<QString> odpowiedz = ui::inputBox(this, pytanie, ui::tytul::kPytanie);
         if (!odpowiedz || odpowiedz->isEmpty()) {
             return;
         }
@@ -831,8 +832,8 @@ void frmMecz::itmUsun_Click() {
     const QString pytanie = u"Czy na pewno usunąć bramkę, którą strzelił "_s +
                             komorka(g, wiersz, kZawodnik) + u" w "_s + komorka(g, wiersz, kMinuta) +
                             u" minucie?"_s;
-    if (ui::messageBox(this, u"Pytanie"_s, pytanie, ui::Buttons::YesNo, ui::Icon::Question) !=
-        ui::Answer::Yes) {
+    if (ui::messageBox(this, ui::tytul::kPytanie, pytanie, ui::Buttons::YesNo,
+                       ui::Icon::Question) != ui::Answer::Yes) {
         return;
     }
     UsunBramke();
@@ -994,16 +995,17 @@ void frmMecz::ZapiszMecz(const QString& strGdzie) {
 void frmMecz::cmdOK_Click() {
     const QString brak = BrakujaceDane();
     if (!brak.isEmpty()) {
-        ui::messageBox(this, u"Komunikat"_s, brak, ui::Buttons::Ok, ui::Icon::Exclamation);
+        ui::messageBox(this, ui::tytul::kKomunikat, brak, ui::Buttons::Ok, ui::Icon::Exclamation);
         return;
     }
     // A goal without a kind would be stored with none.
     const QString brakJak = BrakJak();
     if (!brakJak.isEmpty()) {
-        ui::messageBox(this, u"Komunikat"_s, brakJak, ui::Buttons::Ok, ui::Icon::Exclamation);
+        ui::messageBox(this, ui::tytul::kKomunikat, brakJak, ui::Buttons::Ok,
+                       ui::Icon::Exclamation);
         return;
     }
-    if (ui::messageBox(this, u"Pytanie"_s, u"Czy dane są poprawne?"_s, ui::Buttons::YesNo,
+    if (ui::messageBox(this, ui::tytul::kPytanie, u"Czy dane są poprawne?"_s, ui::Buttons::YesNo,
                        ui::Icon::Question) != ui::Answer::Yes) {
         return;
     }
@@ -1021,8 +1023,9 @@ void frmMecz::cmdOK_Click() {
         }
         if (duplikat) {
             klepsydra.reset();
-            ui::messageBox(this, u"Komunikat"_s, u"Taki mecz jest już zapisany w bazie !!!"_s,
-                           ui::Buttons::Ok, ui::Icon::Exclamation);
+            ui::messageBox(this, ui::tytul::kKomunikat,
+                           u"Taki mecz jest już zapisany w bazie !!!"_s, ui::Buttons::Ok,
+                           ui::Icon::Exclamation);
             return;
         }
     }
@@ -1045,14 +1048,15 @@ void frmMecz::cmdOK_Click() {
     klepsydra.reset();
 
     if (m_blnPoprawa) {
-        ui::messageBox(this, u"Info"_s, u"Dane zostały zapisane."_s, ui::Buttons::Ok,
+        ui::messageBox(this, ui::tytul::kInfo, u"Dane zostały zapisane."_s, ui::Buttons::Ok,
                        ui::Icon::Information);
         blnPytaj = false;
         accept();
         return;
     }
-    if (ui::messageBox(this, u"Pytanie"_s, u"Dane zostały zapisane.\n\nCzy dopisać kolejny mecz?"_s,
-                       ui::Buttons::YesNo, ui::Icon::Question) == ui::Answer::Yes) {
+    if (ui::messageBox(this, ui::tytul::kPytanie,
+                       u"Dane zostały zapisane.\n\nCzy dopisać kolejny mecz?"_s, ui::Buttons::YesNo,
+                       ui::Icon::Question) == ui::Answer::Yes) {
         PrzygotujKolejnyMecz();
     } else {
         blnPytaj = false;
@@ -1176,8 +1180,9 @@ void frmMecz::OdswiezPoSlownikach(const Zapamietane& z) {
     });
     UstawListyGraczy();
     if (!usuniete.isEmpty()) {
-        ui::messageBox(this, u"Info"_s, u"Usunięto bramki: "_s + usuniete.join(u", "_s) + u"."_s,
-                       ui::Buttons::Ok, ui::Icon::Information);
+        ui::messageBox(this, ui::tytul::kInfo,
+                       u"Usunięto bramki: "_s + usuniete.join(u", "_s) + u"."_s, ui::Buttons::Ok,
+                       ui::Icon::Information);
     }
 }
 
@@ -1220,8 +1225,8 @@ bool frmMecz::PozwolZamknac() {
     }
     const QString pytanie =
         u"Czy przerwać "_s + (m_blnPoprawa ? u"edycję"_s : u"dodawanie"_s) + u" danych?"_s;
-    return ui::messageBox(this, u"Pytanie"_s, pytanie, ui::Buttons::YesNo, ui::Icon::Question) ==
-           ui::Answer::Yes;
+    return ui::messageBox(this, ui::tytul::kPytanie, pytanie, ui::Buttons::YesNo,
+                          ui::Icon::Question) == ui::Answer::Yes;
 }
 
 void frmMecz::closeEvent(QCloseEvent* event) {

@@ -155,15 +155,16 @@ void frmPoprawaGola::cmdFiltrujPopr_Click() {
 bool frmPoprawaGola::SprawdzMinute() {
     QLineEdit* minuta = m_ui->medtMinuta;
     if (minuta->text().isEmpty()) {
-        ui::messageBox(this, u"Komunikat"_s, u"Należy podać minutę, w której padła bramka!!!"_s,
-                       ui::Buttons::Ok, ui::Icon::Exclamation);
+        ui::messageBox(this, ui::tytul::kKomunikat,
+                       u"Należy podać minutę, w której padła bramka!!!"_s, ui::Buttons::Ok,
+                       ui::Icon::Exclamation);
         minuta->setCursorPosition(0);
         return false;
     }
     const int wartosc = minuta->text().toInt();
     minuta->setText(QString::number(wartosc));
     if (wartosc < 1 || wartosc > 120) {
-        ui::messageBox(this, u"Komunikat"_s, u"Bramka może paść między 1 a 120 minutą!!!"_s,
+        ui::messageBox(this, ui::tytul::kKomunikat, u"Bramka może paść między 1 a 120 minutą!!!"_s,
                        ui::Buttons::Ok, ui::Icon::Exclamation);
         minuta->selectAll();
         return false;

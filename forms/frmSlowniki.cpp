@@ -60,17 +60,16 @@ const std::array<Slownik, 5>& slowniki() {
 }
 
 ui::Answer zapytaj(QWidget* parent, const QString& tekst, ui::Answer domyslna) {
-    return ui::messageBox(parent, QStringLiteral("Pytanie"), tekst, ui::Buttons::YesNo,
+    return ui::messageBox(parent, ui::tytul::kPytanie, tekst, ui::Buttons::YesNo,
                           ui::Icon::Question, domyslna);
 }
 
 void komunikat(QWidget* parent, const QString& tekst) {
-    ui::messageBox(parent, QStringLiteral("Komunikat"), tekst, ui::Buttons::Ok,
-                   ui::Icon::Exclamation);
+    ui::messageBox(parent, ui::tytul::kKomunikat, tekst, ui::Buttons::Ok, ui::Icon::Exclamation);
 }
 
 void informacja(QWidget* parent, const QString& tekst) {
-    ui::messageBox(parent, QStringLiteral("Info"), tekst, ui::Buttons::Ok, ui::Icon::Information);
+    ui::messageBox(parent, ui::tytul::kInfo, tekst, ui::Buttons::Ok, ui::Icon::Information);
 }
 
 bool sameCyfry(QStringView tekst) {

@@ -271,7 +271,7 @@ void frmWykresySezonow::cmdZapisz_Click() {
     // picture as it was.
     QSaveFile zapis(*plik);
     if (!zapis.open(QIODevice::WriteOnly) || !obraz.save(&zapis, "PNG") || !zapis.commit()) {
-        ui::messageBox(this, QStringLiteral("Błąd"),
+        ui::messageBox(this, ui::tytul::kBlad,
                        QStringLiteral("Nie udało się zapisać obrazu w pliku ") +
                            QDir::toNativeSeparators(*plik) + QStringLiteral(".\n") +
                            zapis.errorString(),

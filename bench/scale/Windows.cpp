@@ -165,17 +165,24 @@ Measurement refilterMatchStatisticsVenue(const Context&) {
     });
 }
 
-// A competition: the table and the four balances.
-Measurement refilterMatchStatisticsCompetition(const Context&) {
-    frmStatystykiMecze okno;
+// The first competition of a statistics window's checklist, switched off and on in turn; each
+// click refills the window's table (named by list).
+template <class Window>
+Measurement toggleFirstCompetition(const char* list) {
+    Window okno;
     showAndSettle(okno);
     QListWidgetItem* pierwsza = find<QListWidget>(okno, "lstRozgr")->item(0);
     return measure([&] {
         pierwsza->setCheckState(pierwsza->checkState() == Qt::Checked ? Qt::Unchecked
                                                                       : Qt::Checked);
         QCoreApplication::processEvents();
-        return treeRows(okno, "lstKluby");
+        return treeRows(okno, list);
     });
+}
+
+// A competition: the table and the four balances.
+Measurement refilterMatchStatisticsCompetition(const Context&) {
+    return toggleFirstCompetition<frmStatystykiMecze>("lstKluby");
 }
 
 Measurement openPlayerStatistics(const Context&) {
@@ -201,15 +208,7 @@ Measurement refilterPlayerStatistics(const Context&) {
 }
 
 Measurement refilterPlayerStatisticsCompetition(const Context&) {
-    frmStatystykiPilkarze okno;
-    showAndSettle(okno);
-    QListWidgetItem* pierwsza = find<QListWidget>(okno, "lstRozgr")->item(0);
-    return measure([&] {
-        pierwsza->setCheckState(pierwsza->checkState() == Qt::Checked ? Qt::Unchecked
-                                                                      : Qt::Checked);
-        QCoreApplication::processEvents();
-        return treeRows(okno, "lstGracze");
-    });
+    return toggleFirstCompetition<frmStatystykiPilkarze>("lstGracze");
 }
 
 Measurement openPlayersGoals(const Context& c) {

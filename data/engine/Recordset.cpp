@@ -48,46 +48,6 @@ QString quotedName(const QString& name) {
     return u'"' + copy.replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-// "yyyy-MM-dd" (anything after the day is ignored), or an invalid date.
-QDate parseIsoDate(const char* text, int length) {
-    if (length < 10 || text[4] != '-' || text[7] != '-') {
-        return {};
-    }
-    int parts[3] = {0, 0, 0};
-    const int starts[3] = {0, 5, 8};
-    const int lengths[3] = {4, 2, 2};
-    for (int p = 0; p < 3; ++p) {
-        for (int i = 0; i < lengths[p]; ++i) {
-            const char c = text[starts[p] + i];
-            if (c < '0' || c > '9') {
-                return {};
-            }
-            parts[p] = parts[p] * 10 + (c - '0');
-        }
-    }
-    return QDate(parts[0], parts[1], parts[2]);
-}
-
-std::optional<qlonglong> yesNoFromText(const QString& text) {
-    const QString t = text.trimmed();
-    for (const char* yes : {"true", "yes", "on", "-1"}) {
-        if (t.compare(QLatin1String(yes), Qt::CaseInsensitive) == 0) {
-            return -1;
-        }
-    }
-    for (const char* no : {"false", "no", "off", "0"}) {
-        if (t.compare(QLatin1String(no), Qt::CaseInsensitive) == 0) {
-            return 0;
-        }
-    }
-    bool ok = false;
-    const double number = t.toDouble(&ok);
-    if (ok) {
-        return number != 0 ? -1 : 0;
-    }
-    return std::nullopt;
-}
-
 Error conversionError(const QVariant& value, const Column& column) {
     return Error(err::ConversionError, QStringLiteral("Wartość '") + value.toString() +
                                            QStringLiteral("' nie pasuje do typu pola '") +

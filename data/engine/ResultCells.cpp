@@ -20,8 +20,9 @@ std::size_t hashOf(const char* data, int size) {
     return h;
 }
 
-// "yyyy-MM-dd" (anything after the day is ignored), or an invalid date.
-QDate isoDate(const char* text, int length) {
+}  // namespace
+
+QDate parseIsoDate(const char* text, int length) {
     if (length < 10 || text[4] != '-' || text[7] != '-') {
         return {};
     }
@@ -40,9 +41,8 @@ QDate isoDate(const char* text, int length) {
     return QDate(parts[0], parts[1], parts[2]);
 }
 
-// A yes/no column may hold a text ("True", "-1", "no"...) written by another program.
-std::optional<qint64> yesNoText(const char* data, int size) {
-    const QString t = QString::fromUtf8(data, size).trimmed();
+std::optional<qint64> yesNoFromText(QStringView text) {
+    const QStringView t = text.trimmed();
     for (const char* yes : {"true", "yes", "on", "-1"}) {
         if (t.compare(QLatin1String(yes), Qt::CaseInsensitive) == 0) {
             return -1;
@@ -60,8 +60,6 @@ std::optional<qint64> yesNoText(const char* data, int size) {
     }
     return std::nullopt;
 }
-
-}  // namespace
 
 ResultCells::ResultCells(int columns)
     : m_columns(columns),
@@ -174,7 +172,7 @@ void ResultCells::append(sqlite3_stmt* stmt, int index, Kind kind) {
             const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
             const int size = sqlite3_column_bytes(stmt, index);
             if (kind == Kind::Date) {
-                const QDate date = isoDate(data, size);
+                const QDate date = parseIsoDate(data, size);
                 if (date.isValid()) {
                     Cell& cell = appendCell();
                     cell.type = Type::Date;
@@ -183,7 +181,7 @@ void ResultCells::append(sqlite3_stmt* stmt, int index, Kind kind) {
                 }
             }
             if (kind == Kind::YesNo) {
-                if (const auto flag = yesNoText(data, size)) {
+                if (const auto flag = yesNoFromText(QString::fromUtf8(data, size))) {
                     Cell& cell = appendCell();
                     cell.type = Type::Integer;
                     cell.integer = *flag;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QVariant>
 
@@ -17,6 +18,13 @@ namespace engine {
 // How a recordset presents a column's values: as stored, as a date, or as a yes/no value
 // (-1/0).
 enum class Kind : unsigned char { Plain, Date, YesNo };
+
+// A date stored as "yyyy-MM-dd" (anything after the day is ignored), or an invalid date.
+QDate parseIsoDate(const char* text, int length);
+
+// A yes/no value stored as text by another program ("True", "-1", "no", "0.0"...) as -1/0,
+// or nothing when the text is neither.
+std::optional<qint64> yesNoFromText(QStringView text);
 
 // The values of a recordset, row after row, kept compact: a long diary's lists hold hundreds of
 // thousands of values, and a QVariant with a string of its own for each of them made a
