@@ -38,6 +38,14 @@ QString tekst(const QVariant& v) {
 
 }  // namespace
 
+QString frmBramkiPilkarza::Zapytanie(const QString& id, const QString& strRozgrywki,
+                                     const QString& strGdzie, const QString& strWarunek) {
+    return kZapytanie + id + QStringLiteral(" AND Mecze.Id_rozgrywki ") + QStringLiteral("In ") +
+           strRozgrywki + QStringLiteral(" AND Mecze.Gdzie In ") + strGdzie + strWarunek +
+           QStringLiteral(") ") +
+           QStringLiteral("ORDER BY Sezony.Sezon, Mecze.Data, Bramki.Minuta");
+}
+
 frmBramkiPilkarza::frmBramkiPilkarza(QWidget* parent, double idGracza, const QString& strRozgrywki,
                                      const QString& strGdzie, const QString& strWarunek)
     : QDialog(parent), ui(std::make_unique<Ui::frmBramkiPilkarza>()) {
@@ -90,11 +98,7 @@ void frmBramkiPilkarza::Wczytaj(const QString& id, const QString& strRozgrywki,
             setWindowTitle(QStringLiteral("Bramki piłkarza - ") + zawodnik);
         }
 
-        Mirvola::strSQL = kZapytanie + id + QStringLiteral(" AND Mecze.Id_rozgrywki ") +
-                          QStringLiteral("In ") + strRozgrywki +
-                          QStringLiteral(" AND Mecze.Gdzie In ") + strGdzie + strWarunek +
-                          QStringLiteral(") ") +
-                          QStringLiteral("ORDER BY Sezony.Sezon, Mecze.Data, Bramki.Minuta");
+        Mirvola::strSQL = Zapytanie(id, strRozgrywki, strGdzie, strWarunek);
         Mirvola::StrazBazy baza(Mirvola::strSQL);
         QTreeWidget* lista = ui->lstBramki;
         lista->clear();

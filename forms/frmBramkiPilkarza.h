@@ -23,6 +23,10 @@ class frmBramkiPilkarza : public QDialog {
                       const QString& strGdzie, const QString& strWarunek);
     ~frmBramkiPilkarza() override;
 
+    // The query of the goals list for one player under the statistics window's filters.
+    static QString Zapytanie(const QString& id, const QString& strRozgrywki,
+                             const QString& strGdzie, const QString& strWarunek);
+
   private:
     void Wczytaj(const QString& id, const QString& strRozgrywki, const QString& strGdzie,
                  const QString& strWarunek);

@@ -122,6 +122,11 @@ QString frmStatystykiPilkarze::UstalWarunek() const {
                    przeciwko, QStringLiteral("False"));
 }
 
+QString frmStatystykiPilkarze::Zapytanie(const QString& rozgrywki, const QString& gdzie,
+                                         const QString& warunek) {
+    return kGlowa + rozgrywki + QStringLiteral(" AND Mecze.Gdzie In ") + gdzie + warunek + kOgon;
+}
+
 void frmStatystykiPilkarze::Odswiez() {
     sortowanie->off();
     WypelnijStrzelcow(UstalWarunek());
@@ -134,8 +139,7 @@ bool frmStatystykiPilkarze::WypelnijStrzelcow(const QString& warunek) {
     std::vector<Strzelec> strzelcy;
     try {
         ui::Hourglass klepsydra;
-        Mirvola::strSQL =
-            kGlowa + rozgrywki + QStringLiteral(" AND Mecze.Gdzie In ") + gdzie + warunek + kOgon;
+        Mirvola::strSQL = Zapytanie(rozgrywki, gdzie, warunek);
         Mirvola::StrazBazy baza(Mirvola::strSQL);
         for (engine::Recordset& rs = *Mirvola::rsDane; !rs.eof(); rs.moveNext()) {
             strzelcy.push_back({rs.value(QStringLiteral("Id_gracza")).toString(),

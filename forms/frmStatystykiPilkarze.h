@@ -23,6 +23,11 @@ class frmStatystykiPilkarze : public QDialog {
     explicit frmStatystykiPilkarze(QWidget* parent = nullptr);
     ~frmStatystykiPilkarze() override;
 
+    // The query of the players' table: In-lists of competitions and venues and the conditions
+    // on the kind and side of a goal.
+    static QString Zapytanie(const QString& rozgrywki, const QString& gdzie,
+                             const QString& warunek);
+
     // The filters of the list shown: SQL In-lists of competitions and venues, and the further
     // conditions on the kind and side of a goal (each beginning with " AND ").
     QString strRozgrywki;

@@ -8,6 +8,8 @@
 #include "data/Mirvola.h"
 #include "data/engine/Database.h"
 #include "data/engine/Recordset.h"
+#include "forms/frmBramkiPilkarza.h"
+#include "forms/frmStatystykiPilkarze.h"
 
 #include <QStringList>
 
@@ -76,31 +78,6 @@ QString graczeProgramu(const QString& filtr) {
     }
     return sql + QStringLiteral(" ORDER BY ") + kZawodnikSort;
 }
-
-const QString kGlowaPilkarzy = QStringLiteral(
-    "SELECT Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, Gracze.Imie & ' ' & "
-    "Gracze.Nazwisko & IIf(IsNull(Gracze.Przydomek), '', ' ' & Gracze.Przydomek))) AS Zawodnik, "
-    "Count(Bramki.Id_gracza) AS Bramki, Gracze.Id_gracza FROM Jak RIGHT JOIN (Mecze RIGHT JOIN "
-    "(Gracze LEFT JOIN Bramki ON Gracze.Id_gracza = Bramki.Id_gracza) ON Mecze.Id_meczu = "
-    "Bramki.Id_meczu) ON Jak.Id_jak = Bramki.Id_jak WHERE (Mecze.Id_rozgrywki In ");
-const QString kOgonPilkarzy = QStringLiteral(
-    ") GROUP BY Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, Gracze.Imie & ' ' & "
-    "Gracze.Nazwisko & IIf(IsNull(Gracze.Przydomek), '', ' ' & Gracze.Przydomek))), "
-    "Gracze.Id_gracza, Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, Gracze.Nazwisko & ' ' "
-    "& Gracze.Imie & IIf(IsNull(Gracze.Przydomek), '', Gracze.Przydomek))) ORDER BY "
-    "Count(Bramki.Id_gracza) DESC, Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, "
-    "Gracze.Nazwisko & ' ' & Gracze.Imie & IIf(IsNull(Gracze.Przydomek), '', "
-    "Gracze.Przydomek)))");
-
-const QString kBramkiPilkarza = QStringLiteral(
-    "SELECT Gracze.Id_gracza, Sezony.Sezon, Mecze.Data, IIf(Mecze.Gdzie='W', Kluby.Druzyna & ' - "
-    "Mirvola Wendrow', 'Mirvola Wendrow - ' & Kluby.Druzyna) AS Para, IIf((Bramki.Czy_Mirvola), "
-    "'Mirvola Wendrow' , Kluby.Druzyna) AS BramkaDla, Mecze.Wyn1 & ':' & Mecze.Wyn2 AS Wynik, "
-    "Bramki.Minuta, Jak.Jak, Rozgrywki.Nazwa FROM Sezony RIGHT JOIN (Rozgrywki RIGHT JOIN ((Kluby "
-    "RIGHT JOIN Mecze ON Kluby.Id_klubu = Mecze.Id_klubu) RIGHT JOIN (Jak RIGHT JOIN (Gracze LEFT "
-    "JOIN Bramki ON Gracze.Id_gracza = Bramki.Id_gracza) ON Jak.Id_jak = Bramki.Id_jak) ON "
-    "Mecze.Id_meczu = Bramki.Id_meczu) ON Rozgrywki.Id_rozgrywki = Mecze.Id_rozgrywki) ON "
-    "Sezony.Id_sezonu = Mecze.Id_sezonu WHERE (Gracze.Id_gracza = ");
 
 const QString kWszystkieMiejsca = QStringLiteral("('D', 'W', 'N')");
 const QString kWarunekDomyslny =
@@ -522,9 +499,8 @@ void addPlayerStatistics(std::vector<Item>& items) {
             {QStringLiteral("player stats: ") + filtry(Context())[static_cast<size_t>(i)].name,
              [filtry, i](const Context& c) {
                  const FiltrPilkarzy f = filtry(c)[static_cast<size_t>(i)];
-                 const QString sql = kGlowaPilkarzy + f.rozgrywki +
-                                     QStringLiteral(" AND Mecze.Gdzie In ") + f.gdzie + f.warunek +
-                                     kOgonPilkarzy;
+                 const QString sql =
+                     frmStatystykiPilkarze::Zapytanie(f.rozgrywki, f.gdzie, f.warunek);
                  return measure([&] { return engineRows(sql); });
              },
              [filtry, i](const Context& c) {
@@ -548,10 +524,8 @@ void addPlayerStatistics(std::vector<Item>& items) {
     items.push_back(simple(
         QStringLiteral("player's goals: the top scorer"),
         [](const Context& c) {
-            return kBramkiPilkarza + n(c.topScorer) + QStringLiteral(" AND Mecze.Id_rozgrywki ") +
-                   QStringLiteral("In ") + c.officialIn + QStringLiteral(" AND Mecze.Gdzie In ") +
-                   kWszystkieMiejsca + kWarunekDomyslny + QStringLiteral(") ") +
-                   QStringLiteral("ORDER BY Sezony.Sezon, Mecze.Data, Bramki.Minuta");
+            return frmBramkiPilkarza::Zapytanie(n(c.topScorer), c.officialIn, kWszystkieMiejsca,
+                                                kWarunekDomyslny);
         },
         [](const Context& c) { return twinBramkiPilkarza(c.topScorer, c.officialIn); }));
 }
