@@ -30,12 +30,6 @@ void put(QByteArray& out, int at, quint64 value, int bytes) {
         out[at + i] = static_cast<char>((value >> (8 * i)) & 0xff);
     }
 }
-void put16(QByteArray& out, int at, quint32 value) {
-    put(out, at, value, 2);
-}
-void put32(QByteArray& out, int at, quint32 value) {
-    put(out, at, value, 4);
-}
 void putDouble(QByteArray& out, int at, double value) {
     quint64 bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
@@ -156,13 +150,13 @@ class RowPages {
             m_end - row.size() < m_format.firstRowAt() + 2 * (m_rows + 1)) {
             open(newPage(m_file, m_format));
         }
-        QByteArray& page = m_file[static_cast<size_t>(m_page)];
-        m_end -= static_cast<int>(row.size());
+        QByteArray& page = m_file[m_page];
+        m_end -= row.size();
         page.replace(m_end, row.size(), row);
-        put16(page, m_format.firstRowAt() + 2 * m_rows++, static_cast<quint32>(m_end));
-        put16(page, m_format.rowCountAt, static_cast<quint32>(m_rows));
-        put16(page, 2, static_cast<quint32>(m_end - (m_format.firstRowAt() + 2 * m_rows)));
-        return static_cast<quint32>(m_page) << 8 | static_cast<quint32>(m_rows - 1);
+        put(page, m_format.firstRowAt() + 2 * m_rows++, m_end, 2);
+        put(page, m_format.rowCountAt, m_rows, 2);
+        put(page, 2, m_end - (m_format.firstRowAt() + 2 * m_rows), 2);
+        return m_page << 8 | (m_rows - 1);
     }
 
     std::vector<int> pages;
@@ -173,9 +167,9 @@ class RowPages {
         pages.push_back(page);
         m_rows = 0;
         m_end = m_format.pageSize;
-        QByteArray& p = m_file[static_cast<size_t>(page)];
+        QByteArray& p = m_file[page];
         p.replace(0, 8, QByteArray("\x01\x01\0\0", 4) + m_owner);
-        put16(p, 2, static_cast<quint32>(m_end - m_format.firstRowAt()));
+        put(p, 2, m_end - m_format.firstRowAt(), 2);
     }
 
     Pages& m_file;
@@ -247,26 +241,27 @@ class Writer {
         : m_options(options), m_format(formatOf(options.version)) {}
 
     QByteArray write(const std::vector<Table>& tables) {
-        // 0: the header, written last; 1: usage maps; 2: the definition of the catalog.
+        // 0: the header; 1: usage maps; 2: the definition of the catalog.
         for (int page = 0; page < 3; ++page) {
             newPage(m_file, m_format);
         }
-        std::vector<Placed> placed;
-        for (const Table& table : tables) {
-            placed.push_back(place(table, newPage(m_file, m_format), false));
-        }
-        const Table catalog = catalogTable(placed);
-        placed.push_back(place(catalog, 2, true));
-
-        RowPages maps(m_file, m_format, le(0, 4), 1);
-        for (const Placed& p : placed) {
-            const quint32 used = maps.add(usageMap(p.dataPages));
-            // Pages with free space: none, the file is written once.
-            const quint32 free = maps.add(QByteArray(m_format.usageMapBytes, '\0'));
-            m_file[static_cast<size_t>(p.definitionPage)] =
-                definition(*p.table, p.layout, used, free, p.system);
-        }
         m_file[0] = header();
+        RowPages maps(m_file, m_format, le(0, 4), 1);
+        // The catalog: one row per table, MSysObjects itself flagged as a system table. libmdb
+        // needs no more of its columns than these; it reads no properties (LvProp) from a memo.
+        Table catalog{u"MSysObjects"_s,
+                      {{u"Id"_s},
+                       {u"Name"_s, Type::Text, 255},
+                       {u"Type"_s, Type::Integer},
+                       {u"Flags"_s},
+                       {u"LvProp"_s, Type::Memo}},
+                      {{2, u"MSysObjects"_s, 1, static_cast<qint32>(0x80000002u), QVariant()}}};
+        for (const Table& table : tables) {
+            const int page = newPage(m_file, m_format);
+            catalog.rows.push_back({page, table.name, 1, 0, QVariant()});
+            place(table, page, false, maps);
+        }
+        place(catalog, 2, true, maps);
         QByteArray out;
         for (const QByteArray& page : m_file) {
             out += page;
@@ -275,38 +270,17 @@ class Writer {
     }
 
   private:
-    struct Placed {
-        const Table* table;
-        Layout layout;
-        int definitionPage;
-        std::vector<int> dataPages;
-        bool system;
-    };
-
-    Placed place(const Table& table, int definitionPage, bool system) {
-        Layout layout = layoutOf(table);
-        RowPages data(m_file, m_format, le(static_cast<quint32>(definitionPage), 4));
+    void place(const Table& table, int definitionPage, bool system, RowPages& maps) {
+        const Layout layout = layoutOf(table);
+        RowPages data(m_file, m_format, le(definitionPage, 4));
         RowPages longValues(m_file, m_format, QByteArrayLiteral("LVAL"));
         for (const QVariantList& values : table.rows) {
             data.add(row(table, layout, values, longValues));
         }
-        return {&table, std::move(layout), definitionPage, data.pages, system};
-    }
-
-    // The catalog: one row per table, MSysObjects itself flagged as a system table. libmdb
-    // needs no more of its columns than these; it reads no properties (LvProp) from a memo.
-    static Table catalogTable(const std::vector<Placed>& placed) {
-        Table catalog{u"MSysObjects"_s,
-                      {{u"Id"_s},
-                       {u"Name"_s, Type::Text, 255},
-                       {u"Type"_s, Type::Integer},
-                       {u"Flags"_s},
-                       {u"LvProp"_s, Type::Memo}},
-                      {{2, u"MSysObjects"_s, 1, static_cast<qint32>(0x80000002u), QVariant()}}};
-        for (const Placed& p : placed) {
-            catalog.rows.push_back({p.definitionPage, p.table->name, 1, 0, QVariant()});
-        }
-        return catalog;
+        const quint32 used = maps.add(usageMap(data.pages));
+        // Pages with free space: none, the file is written once.
+        const quint32 free = maps.add(QByteArray(m_format.usageMapBytes, '\0'));
+        m_file[definitionPage] = definition(table, layout, used, free, system);
     }
 
     QByteArray text(const QString& value, bool mayCompress) const {
@@ -322,15 +296,15 @@ class Writer {
     // A memo: its 12-byte head (length with flags, where the value lies) followed by the
     // value itself when it is short enough to stay inside the row.
     QByteArray memo(const QByteArray& bytes, RowPages& longValues) const {
-        const auto length = static_cast<quint32>(bytes.size());
+        const auto length = bytes.size();
         QByteArray head(12, '\0');
         if (length <= 64) {
-            put32(head, 0, length | 0x80000000u);
+            put(head, 0, length | 0x80000000u, 4);
             return head + bytes;
         }
         if (bytes.size() <= m_format.maxRow()) {
-            put32(head, 0, length | 0x40000000u);
-            put32(head, 4, longValues.add(bytes));
+            put(head, 0, length | 0x40000000u, 4);
+            put(head, 4, longValues.add(bytes), 4);
             return head;
         }
         // A chain of rows, each naming the next; written from the last so that each knows it.
@@ -339,8 +313,8 @@ class Writer {
         for (int from = (static_cast<int>(length) - 1) / chunk * chunk; from >= 0; from -= chunk) {
             next = longValues.add(le(next, 4) + bytes.mid(from, chunk));
         }
-        put32(head, 0, length);
-        put32(head, 4, next);
+        put(head, 0, length, 4);
+        put(head, 4, next, 4);
         return head;
     }
 
@@ -376,18 +350,18 @@ class Writer {
             fail(u"a row of table %1 with %2 values"_s.arg(table.name).arg(values.size()));
         }
         const int countBytes = m_format.jet4 ? 2 : 1;  // of counts and offsets in the row
-        QByteArray out = le(static_cast<quint32>(columns), countBytes);
+        QByteArray out = le(columns, countBytes);
         out.append(layout.fixedBytes, '\0');
         QByteArray nullMask((columns + 7) / 8, '\0');
         for (int i = 0; i < columns; ++i) {
-            const Column& column = table.columns[static_cast<size_t>(i)];
+            const Column& column = table.columns[i];
             const QVariant& value = values[i];
             const bool present = !value.isNull() && (column.type != Type::Bool || value.toInt());
             if (present) {
                 nullMask[i / 8] = static_cast<char>(nullMask[i / 8] | (1 << (i % 8)));
             }
             if (present && fixedSize(column.type) > 0) {
-                putFixed(out, countBytes + layout.place[static_cast<size_t>(i)], column, value);
+                putFixed(out, countBytes + layout.place[i], column, value);
             }
         }
         if (layout.varColumns.empty()) {
@@ -397,14 +371,13 @@ class Writer {
         for (const int i : layout.varColumns) {
             offsets.push_back(static_cast<int>(out.size()));
             if (!values[i].isNull()) {
-                out += variableValue(table.columns[static_cast<size_t>(i)], values[i].toString(),
-                                     longValues);
+                out += variableValue(table.columns[i], values[i].toString(), longValues);
             }
         }
         offsets.push_back(static_cast<int>(out.size()));  // where the variable part ends
         // The offsets, the end first, then the number of variable columns.
         for (auto o = offsets.rbegin(); o != offsets.rend(); ++o) {
-            out += le(static_cast<quint32>(*o), countBytes);
+            out += le((*o), countBytes);
         }
         out += le(offsets.size() - 1, countBytes);
         if (!m_format.jet4 && out.size() + nullMask.size() > 256) {
@@ -425,7 +398,7 @@ class Writer {
         if (!m_options.indirectUsageMaps &&
             (pages.empty() || pages.back() - pages.front() < bits)) {
             const int start = pages.empty() ? 0 : pages.front();
-            put32(map, 1, static_cast<quint32>(start));
+            put(map, 1, start, 4);
             for (const int page : pages) {
                 setBit(map, 5, page - start);
             }
@@ -442,9 +415,9 @@ class Writer {
             if (!bitmapPages.contains(slot)) {
                 bitmapPages[slot] = newPage(m_file, m_format);
                 m_file.back().replace(0, 2, "\x05\x01");
-                put32(map, 1 + 4 * slot, static_cast<quint32>(bitmapPages[slot]));
+                put(map, 1 + 4 * slot, bitmapPages[slot], 4);
             }
-            setBit(m_file[static_cast<size_t>(bitmapPages[slot])], 4, page % perPage);
+            setBit(m_file[bitmapPages[slot]], 4, page % perPage);
         }
         return map;
     }
@@ -454,77 +427,71 @@ class Writer {
         const bool jet4 = m_format.jet4;
         QByteArray page(m_format.pageSize, '\0');
         page.replace(0, 4, jet4 ? QByteArray("\x02\x01\0\0", 4) : QByteArray("\x02\x01VC"));
-        // The fields below lie 4 + 16 bytes further on in Jet 4.
-        const int rowsAt = jet4 ? 16 : 12;
+        // The fields from the row count on lie 4 bytes further in Jet 4, from the type on 20.
         const int typeAt = jet4 ? 40 : 20;
-        const auto columns = static_cast<quint32>(table.columns.size());
-        put32(page, rowsAt, static_cast<quint32>(table.rows.size()));
+        const int columns = static_cast<int>(table.columns.size());
+        put(page, jet4 ? 16 : 12, table.rows.size(), 4);
         if (jet4) {
             page[24] = 0x01;
         }
-        page[typeAt] = static_cast<char>(system ? 0x53 : 0x4e);
-        put16(page, typeAt + 1, columns);
-        put16(page, typeAt + 3, static_cast<quint32>(layout.varColumns.size()));
-        put16(page, typeAt + 5, columns);
+        page[typeAt] = system ? 0x53 : 0x4e;
+        put(page, typeAt + 1, columns, 2);
+        put(page, typeAt + 3, layout.varColumns.size(), 2);
+        put(page, typeAt + 5, columns, 2);
         // No indexes (typeAt + 7, + 11), then the two usage maps.
-        put32(page, typeAt + 15, usedMap);
-        put32(page, typeAt + 19, freeMap);
+        put(page, typeAt + 15, usedMap, 4);
+        put(page, typeAt + 19, freeMap, 4);
         QByteArray names;
-        for (quint32 i = 0; i < columns; ++i) {
+        const int shift = jet4 ? 4 : 0;  // Jet 4 has four more bytes after a column's type
+        for (int i = 0; i < columns; ++i) {
             const Column& column = table.columns[i];
-            columnEntry(page, typeAt + 23 + static_cast<int>(i) * m_format.columnEntry, column, i,
-                        layout.place[i]);
+            const int at = typeAt + 23 + i * m_format.columnEntry;
+            const int size = fixedSize(column.type);
+            const bool isText = column.type == Type::Text || column.type == Type::Memo;
+            page[at] = static_cast<char>(column.type);
+            put(page, at + 1 + shift, i, 2);
+            put(page, at + 3 + shift, size < 0 ? layout.place[i] : 0, 2);
+            put(page, at + 5 + shift, i, 2);
+            if (isText) {
+                put(page, at + 7 + shift, 0x0409, 2);  // general sort order
+                if (!jet4) {
+                    put(page, at + 9, m_options.codePage, 2);
+                }
+            }
+            page[at + (jet4 ? 15 : 13)] = size >= 0 ? 0x03 : 0x02;  // fixed, may be Null
+            if (jet4 && isText && m_options.compressedText) {
+                page[at + 16] = 0x01;
+            }
+            put(page, at + (jet4 ? 21 : 14), size >= 0 ? layout.place[i] : 0, 2);
+            put(page, at + (jet4 ? 23 : 16),
+                column.type == Type::Bool   ? 1
+                : column.type == Type::Text ? (jet4 ? 2 : 1) * column.size
+                                            : std::max(size, 0),
+                2);
             const QByteArray name = jet4 ? utf16(column.name) : windows1250(column.name);
-            names += le(static_cast<quint32>(name.size()), jet4 ? 2 : 1) + name;
+            names += le(name.size(), jet4 ? 2 : 1) + name;
         }
         names += le(0xffff, 2);  // no long value maps of columns follow
-        const int namesAt = typeAt + 23 + static_cast<int>(columns) * m_format.columnEntry;
+        const int namesAt = typeAt + 23 + columns * m_format.columnEntry;
         const int end = namesAt + static_cast<int>(names.size());
         if (end > m_format.pageSize) {
             fail(u"table %1 is too wide for one definition page"_s.arg(table.name));
         }
         page.replace(namesAt, names.size(), names);
-        put32(page, 8, static_cast<quint32>(end - 8));
+        put(page, 8, end - 8, 4);
         if (jet4) {
-            put16(page, 2, static_cast<quint32>(m_format.pageSize - end - 8));
+            put(page, 2, m_format.pageSize - end - 8, 2);
         }
         return page;
-    }
-
-    void columnEntry(QByteArray& page, int at, const Column& column, quint32 number,
-                     int place) const {
-        const bool jet4 = m_format.jet4;
-        const int size = fixedSize(column.type);
-        const bool isText = column.type == Type::Text || column.type == Type::Memo;
-        const int length = column.type == Type::Bool   ? 1
-                           : column.type == Type::Text ? (jet4 ? 2 : 1) * column.size
-                                                       : std::max(size, 0);
-        const int shift = jet4 ? 4 : 0;  // Jet 4 has four more bytes after the type
-        page[at] = static_cast<char>(column.type);
-        put16(page, at + 1 + shift, number);
-        put16(page, at + 3 + shift, static_cast<quint32>(size < 0 ? place : 0));
-        put16(page, at + 5 + shift, number);
-        if (isText) {
-            put16(page, at + 7 + shift, 0x0409);  // general sort order
-            if (!jet4) {
-                put16(page, at + 9, static_cast<quint32>(m_options.codePage));
-            }
-        }
-        page[at + (jet4 ? 15 : 13)] = static_cast<char>((size >= 0 ? 0x01 : 0x00) | 0x02);
-        if (jet4 && isText && m_options.compressedText) {
-            page[at + 16] = 0x01;
-        }
-        put16(page, at + (jet4 ? 21 : 14), static_cast<quint32>(size >= 0 ? place : 0));
-        put16(page, at + (jet4 ? 23 : 16), static_cast<quint32>(length));
     }
 
     QByteArray header() const {
         const bool jet4 = m_format.jet4;
         QByteArray page(m_format.pageSize, '\0');
         page.replace(0, 19, QByteArray("\0\x01\0\0Standard Jet DB", 19));
-        put32(page, 0x14, jet4 ? 1 : 0);
-        put16(page, jet4 ? 0x6e : 0x3a, 0x0415);  // Polish sort order
-        put16(page, 0x3c, static_cast<quint32>(m_options.codePage));
+        put(page, 0x14, jet4 ? 1 : 0, 4);
+        put(page, jet4 ? 0x6e : 0x3a, 0x0415, 2);  // Polish sort order
+        put(page, 0x3c, m_options.codePage, 2);
         // 0x3e: no key, the other pages are not encoded.
         if (jet4) {
             // The password (UTF-16, 20 characters) masked with the whole days of the creation
@@ -533,7 +500,7 @@ class Writer {
             putDouble(page, 0x72, created);
             QByteArray password = utf16(m_options.password.left(20));
             password.append(40 - password.size(), '\0');
-            const QByteArray mask = le(static_cast<quint32>(static_cast<qint32>(created)), 4);
+            const QByteArray mask = le((static_cast<qint32>(created)), 4);
             for (int i = 0; i < 40; ++i) {
                 page[0x42 + i] = static_cast<char>(password[i] ^ mask[i % 4]);
             }
@@ -549,24 +516,6 @@ class Writer {
     Format m_format;
     Pages m_file;
 };
-
-// ---- the old diary ------------------------------------------------------------------------
-
-QVariant valueOf(sqlite3_stmt* statement, int i, Type type) {
-    const auto text = [&] {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)));
-    };
-    if (sqlite3_column_type(statement, i) == SQLITE_NULL) {
-        return {};
-    }
-    if (type == Type::Text || type == Type::Memo) {
-        return text();
-    }
-    if (type == Type::DateTime) {
-        return QDate::fromString(text(), Qt::ISODate);
-    }
-    return qlonglong(sqlite3_column_int64(statement, i));
-}
 
 }  // namespace
 
@@ -588,38 +537,23 @@ double jetDate(const QDate& date) {
 }
 
 std::vector<Table> oldDiaryLayout() {
+    const auto c = [](const char* name, Type type = Type::Long, int size = 50) {
+        return Column{QString::fromLatin1(name), type, size};
+    };
+    const Type text = Type::Text;
     return {
-        {u"Sezony"_s, {{u"Id_sezonu"_s}, {u"Sezon"_s, Type::Text, 7}}, {}},
-        {u"Kluby"_s, {{u"Id_klubu"_s}, {u"Druzyna"_s, Type::Text}}, {}},
-        {u"Rozgrywki"_s,
-         {{u"Id_rozgrywki"_s}, {u"Nazwa"_s, Type::Text}, {u"Oficjalny"_s, Type::Bool}},
-         {}},
-        {u"Jak"_s, {{u"Id_jak"_s}, {u"Jak"_s, Type::Text}, {u"CzySam"_s, Type::Bool}}, {}},
-        {u"Gracze"_s,
-         {{u"Id_gracza"_s},
-          {u"Imie"_s, Type::Text},
-          {u"Nazwisko"_s, Type::Text},
-          {u"Przydomek"_s, Type::Text}},
-         {}},
+        {u"Sezony"_s, {c("Id_sezonu"), c("Sezon", text, 7)}, {}},
+        {u"Kluby"_s, {c("Id_klubu"), c("Druzyna", text)}, {}},
+        {u"Rozgrywki"_s, {c("Id_rozgrywki"), c("Nazwa", text), c("Oficjalny", Type::Bool)}, {}},
+        {u"Jak"_s, {c("Id_jak"), c("Jak", text), c("CzySam", Type::Bool)}, {}},
+        {u"Gracze"_s, {c("Id_gracza"), c("Imie", text), c("Nazwisko", text), c("Przydomek", text)}},
         {u"Mecze"_s,
-         {{u"Id_meczu"_s},
-          {u"Id_sezonu"_s},
-          {u"Data"_s, Type::DateTime},
-          {u"Gdzie"_s, Type::Text, 1},
-          {u"Id_klubu"_s},
-          {u"Wyn1"_s, Type::Byte},
-          {u"Wyn2"_s, Type::Byte},
-          {u"Id_rozgrywki"_s},
-          {u"Komentarz"_s, Type::Memo}},
-         {}},
+         {c("Id_meczu"), c("Id_sezonu"), c("Data", Type::DateTime), c("Gdzie", text, 1),
+          c("Id_klubu"), c("Wyn1", Type::Byte), c("Wyn2", Type::Byte), c("Id_rozgrywki"),
+          c("Komentarz", Type::Memo)}},
         {u"Bramki"_s,
-         {{u"Id_meczu"_s},
-          {u"Nr_pozycji"_s, Type::Integer},
-          {u"Czy_Mirvola"_s, Type::Bool},
-          {u"Id_gracza"_s},
-          {u"Minuta"_s, Type::Byte},
-          {u"Id_jak"_s}},
-         {}},
+         {c("Id_meczu"), c("Nr_pozycji", Type::Integer), c("Czy_Mirvola", Type::Bool),
+          c("Id_gracza"), c("Minuta", Type::Byte), c("Id_jak")}},
     };
 }
 
@@ -650,7 +584,16 @@ std::vector<Table> oldDiaryTables(const QString& diaryPath) {
         while (sqlite3_step(statement) == SQLITE_ROW) {
             QVariantList row;
             for (int i = 0; i < static_cast<int>(t.columns.size()); ++i) {
-                row << valueOf(statement, i, t.columns[static_cast<size_t>(i)].type);
+                const Type type = t.columns[i].type;
+                const auto text = [&] {
+                    return QString::fromUtf8(
+                        reinterpret_cast<const char*>(sqlite3_column_text(statement, i)));
+                };
+                row << (sqlite3_column_type(statement, i) == SQLITE_NULL ? QVariant()
+                        : type == Type::DateTime ? QDate::fromString(text(), Qt::ISODate)
+                        : type == Type::Text || type == Type::Memo
+                            ? QVariant(text())
+                            : QVariant(qlonglong(sqlite3_column_int64(statement, i))));
             }
             t.rows.push_back(std::move(row));
         }
