@@ -50,45 +50,34 @@ QStringList zlacz(const std::vector<QStringList>& wiersze) {
 class frmMeczTest : public ::testing::Test {
   protected:
     template <class T>
-    static T* nr(const QWidget& w, const char* nazwa, int i) {
-        return child<T>(w, QString::fromLatin1(nazwa) + QString::number(i));
+    T* nr(const char* nazwa, int i) const {
+        return child<T>(*w, QString::fromLatin1(nazwa) + QString::number(i));
     }
-    static QComboBox* dane(const QWidget& w, int i) { return nr<QComboBox>(w, "cboDane_", i); }
-    static QComboBox* wyn(const QWidget& w, int i) { return nr<QComboBox>(w, "cboWyn_", i); }
-    static QListWidget* gracze(const QWidget& w, int i) {
-        return nr<QListWidget>(w, "lstGracze_", i);
-    }
-    static QRadioButton* opcja(const QWidget& w, int i) {
-        return nr<QRadioButton>(w, "optWybor_", i);
-    }
-    static QDateEdit* data(const QWidget& w) { return child<QDateEdit>(w, "DTPDataMeczu"); }
-    static QPlainTextEdit* komentarz(const QWidget& w) {
-        return child<QPlainTextEdit>(w, "txtKomentarz");
-    }
-    static void kliknij(const QWidget& w, const QString& nazwa) {
-        child<QPushButton>(w, nazwa)->click();
-    }
+    QComboBox* dane(int i) const { return nr<QComboBox>("cboDane_", i); }
+    QComboBox* wyn(int i) const { return nr<QComboBox>("cboWyn_", i); }
+    QListWidget* gracze(int i) const { return nr<QListWidget>("lstGracze_", i); }
+    QRadioButton* opcja(int i) const { return nr<QRadioButton>("optWybor_", i); }
+    QTableWidget* siatka(int i) const { return w->fgrdStrzelcy(i); }
+    QDateEdit* data() const { return child<QDateEdit>(*w, "DTPDataMeczu"); }
+    QPlainTextEdit* komentarz() const { return child<QPlainTextEdit>(*w, "txtKomentarz"); }
+    void kliknij(const char* nazwa) const { child<QPushButton>(*w, nazwa)->click(); }
     // Host, score and guest as the labels show them.
-    static QString para(const QWidget& w) {
-        return labelText(w, "lblGosp") + u" | "_s + labelText(w, "lblWynik") + u" | "_s +
-               labelText(w, "lblGosc");
+    QString para() const {
+        return labelText(*w, "lblGosp") + u" | "_s + labelText(*w, "lblWynik") + u" | "_s +
+               labelText(*w, "lblGosc");
     }
-    static QStringList minuty(const frmMecz& w, int strona) {
-        return column(w.fgrdStrzelcy(strona), 1);
-    }
-    static QStringList siatka(const frmMecz& w, int strona) {
-        return zlacz(cells(w.fgrdStrzelcy(strona)));
-    }
+    QStringList minuty(int strona) const { return column(siatka(strona), 1); }
+    QStringList wiersze(int strona) const { return zlacz(cells(siatka(strona))); }
 
     // Per side '+' when all its scorer controls are enabled, '-' when all are disabled, '?' when
     // they disagree.
-    static QString strony(const QWidget& w) {
+    QString strony() const {
         QString wynik;
         for (int i = 0; i < 2; ++i) {
-            const bool lista = gracze(w, i)->isEnabled();
-            const bool zgodne = dane(w, i + 3)->isEnabled() == lista &&
-                                nr<QLineEdit>(w, "txtFiltr_", i)->isEnabled() == lista &&
-                                nr<QPushButton>(w, "cmdFiltruj_", i)->isEnabled() == lista;
+            const bool lista = gracze(i)->isEnabled();
+            const bool zgodne = dane(i + 3)->isEnabled() == lista &&
+                                nr<QLineEdit>("txtFiltr_", i)->isEnabled() == lista &&
+                                nr<QPushButton>("cmdFiltruj_", i)->isEnabled() == lista;
             wynik += !zgodne ? u'?' : lista ? u'+' : u'-';
         }
         return wynik;
@@ -98,200 +87,195 @@ class frmMeczTest : public ::testing::Test {
         c->setCurrentIndex(c->findText(tekst));
         EXPECT_EQ(c->currentText(), tekst);
     }
-    static void filtruj(frmMecz& w, int strona, const QString& tekst) {
-        nr<QLineEdit>(w, "txtFiltr_", strona)->setText(tekst);
-        nr<QPushButton>(w, "cmdFiltruj_", strona)->click();
+    void filtruj(int strona, const QString& tekst) const {
+        nr<QLineEdit>("txtFiltr_", strona)->setText(tekst);
+        nr<QPushButton>("cmdFiltruj_", strona)->click();
     }
-    static void pokazAktywne(QWidget& w) {
-        w.show();
-        QApplication::setActiveWindow(&w);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    void pokazAktywne() const {
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     }
 
     // Picks the player on row `gracz` of a side with Enter and answers the minute questions.
-    static void dodajBramke(Script& s, frmMecz& w, int strona, int gracz, const QStringList& odp) {
-        QListWidget* lista = gracze(w, strona);
+    void dodajBramke(Script& s, int strona, int gracz, const QStringList& odpowiedzi) const {
+        QListWidget* lista = gracze(strona);
         lista->setCurrentRow(gracz);
         const QString pytanie = u"W której minucie "_s + lista->currentItem()->text() +
-                                u" strzelił bramkę ("_s + dane(w, strona + 3)->currentText() +
-                                u")?"_s;
-        for (const QString& odpowiedz : odp) {
+                                u" strzelił bramkę ("_s + dane(strona + 3)->currentText() + u")?"_s;
+        for (const QString& odpowiedz : odpowiedzi) {
             s.input({u"Pytanie"_s, pytanie, QString()}, odpowiedz);
         }
         QTest::keyClick(lista, Qt::Key_Return);
         EXPECT_TRUE(s.done());
     }
     // Picks the only player of a side the filter leaves and gives the minute.
-    static void dodajStrzelca(Script& s, frmMecz& w, int strona, const QString& filtr,
-                              const QString& minuta) {
-        filtruj(w, strona, filtr);
-        ASSERT_EQ(gracze(w, strona)->count(), 1) << filtr.toStdString();
-        dodajBramke(s, w, strona, 0, {minuta});
+    void dodajStrzelca(Script& s, int strona, const QString& filtr, const QString& minuta) const {
+        filtruj(strona, filtr);
+        ASSERT_EQ(gracze(strona)->count(), 1) << filtr.toStdString();
+        dodajBramke(s, strona, 0, {minuta});
     }
     // The dictionaries window changes the diary by `sql` while it is open over the editor;
     // `usuniete` is the notice of the goal rows that went with it.
-    void slowniki(Script& s, frmMecz& w, const QString& sql, const QString& usuniete = {}) {
+    void slowniki(Script& s, const QString& sql, const QString& usuniete = {}) {
         s.modal(u"frmSlowniki"_s, [this, sql](QDialog*) { baza.exec(sql); });
         if (!usuniete.isEmpty()) {
             s.message(info(usuniete), Answer::Ok);
         }
-        kliknij(w, u"cmdSlowniki"_s);
+        kliknij("cmdSlowniki");
     }
 
-    void SetUp() override {
-        ui::setClock([] { return QDateTime(QDate(2003, 5, 10), QTime(12, 0)); });
-    }
-    void TearDown() override { ui::setClock({}); }
-
-    std::unique_ptr<frmMecz> otworz(std::optional<double> idMeczu = std::nullopt) {
+    void otworz(std::optional<double> idMeczu = std::nullopt, bool pokaz = false) {
         Mirvola::blnPoprawa = idMeczu ? Mirvola::True : Mirvola::False;
         Mirvola::dblIdMeczu = idMeczu.value_or(0);
-        return std::make_unique<frmMecz>();
+        w.reset();
+        w = std::make_unique<frmMecz>();
+        if (pokaz) {
+            w->show();
+        }
     }
 
+    FixedClock zegar{QDate(2003, 5, 10)};
     SampleDiary baza;
+    std::unique_ptr<frmMecz> w;
 };
 
 }  // namespace
 
 TEST_F(frmMeczTest, AddModeWithEmptyDictionariesListsTheMissingChoices) {
     Diary pusta;
-    auto w = otworz();
+    pusta.exec(u"INSERT INTO Gracze (Imie, Nazwisko) VALUES ('Jan', 'Lis')"_s);
+    otworz();
     EXPECT_EQ(w->windowTitle(), u"Mecze - dopisanie"_s);
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(dane(*w, i)->currentIndex(), -1);
+        EXPECT_EQ(dane(i)->currentIndex(), -1);
     }
     // Today, and no later date can be chosen.
-    EXPECT_EQ(data(*w)->date(), QDate(2003, 5, 10));
-    EXPECT_EQ(data(*w)->maximumDate(), QDate(2003, 5, 10));
+    EXPECT_EQ(data()->date(), QDate(2003, 5, 10));
+    EXPECT_EQ(data()->maximumDate(), QDate(2003, 5, 10));
     Script s;
+    // No kind of goal, no scorer.
+    wyn(0)->setCurrentIndex(1);
+    s.message(u"Komunikat"_s, u"Brak zdefinowanych sposobów strzelenia bramki !!!"_s);
+    QTest::keyClick(gracze(0), Qt::Key_Return);
+    EXPECT_EQ(siatka(0)->rowCount(), 0);
     s.message(notice(u"Należy podać brakujące dane:\n\n- Sezon\n- Przeciwnik\n- Rozgrywki"_s),
               Answer::Ok);
-    kliknij(*w, u"cmdOK"_s);
+    kliknij("cmdOK");
 }
 
 TEST_F(frmMeczTest, AddModeStartsAtZeroAndTheScoreEnablesASide) {
-    auto w = otworz();
+    otworz();
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(dane(*w, i)->currentText(), qs({"2002/03", "Legia", "Liga", "karny"})[i]);
+        EXPECT_EQ(dane(i)->currentText(), qs({"2002/03", "Legia", "Liga", "karny"})[i]);
     }
-    EXPECT_TRUE(opcja(*w, 0)->isChecked());
-    EXPECT_EQ(para(*w), u"Mirvola Wendrow | 0 - 0 | Legia"_s);
-    EXPECT_EQ(texts(gracze(*w, 0)),
+    EXPECT_TRUE(opcja(0)->isChecked());
+    EXPECT_EQ(para(), u"Mirvola Wendrow | 0 - 0 | Legia"_s);
+    EXPECT_EQ(texts(gracze(0)),
               qs({"Jan Kowalski Kowal", "Adam Nowak", "Sean O'Neil", "Ronaldinho", "Piotr Żuk"}));
-    EXPECT_TRUE(w->fgrdStrzelcy(0)->isHidden() && w->fgrdStrzelcy(1)->isHidden());
-    EXPECT_EQ(strony(*w), u"--"_s);
+    EXPECT_TRUE(siatka(0)->isHidden() && siatka(1)->isHidden());
+    EXPECT_EQ(strony(), u"--"_s);
 
-    wyn(*w, 1)->setCurrentIndex(2);
-    EXPECT_EQ(strony(*w), u"-+"_s);
+    wyn(1)->setCurrentIndex(2);
+    EXPECT_EQ(strony(), u"-+"_s);
     EXPECT_EQ(labelText(*w, "lblWynik"), u"0 - 2"_s);
-    opcja(*w, 1)->click();
-    EXPECT_EQ(para(*w), u"Legia | 0 - 2 | Mirvola Wendrow"_s);
-    dane(*w, 1)->setCurrentIndex(3);
+    opcja(1)->click();
+    EXPECT_EQ(para(), u"Legia | 0 - 2 | Mirvola Wendrow"_s);
+    dane(1)->setCurrentIndex(3);
     EXPECT_EQ(labelText(*w, "lblGosp"), u"Wisła"_s);
     // A season sets the year of the date and keeps day and month.
-    dane(*w, 0)->setCurrentIndex(0);
-    EXPECT_EQ(data(*w)->date(), QDate(2001, 5, 10));
+    dane(0)->setCurrentIndex(0);
+    EXPECT_EQ(data()->date(), QDate(2001, 5, 10));
 
     Script s;
     s.message(u"Info"_s,
               u"Aby dodać strzelca bramki należy dwukrotnie kliknąć\nna żądanego zawodnika."_s);
-    kliknij(*w, u"cmdHelp"_s);
+    kliknij("cmdHelp");
 }
 
 TEST_F(frmMeczTest, StoredMatchesSplitTheirGoalsBetweenTheGrids) {
     // Away: the home club's goals are the guest's.
-    auto w = otworz(2);
+    otworz(2);
     EXPECT_EQ(w->windowTitle(), u"Mecze - modyfikacja"_s);
-    EXPECT_TRUE(opcja(*w, 1)->isChecked());
-    EXPECT_EQ(para(*w), u"Wisła | 1 - 2 | Mirvola Wendrow"_s);
-    EXPECT_EQ(dane(*w, 0)->currentText(), u"2001/02"_s);
-    EXPECT_EQ(data(*w)->date(), QDate(2002, 5, 5));
-    EXPECT_EQ(siatka(*w, 0), qs({"Ronaldinho|7|z gry|3|1"}));
-    EXPECT_EQ(siatka(*w, 1), qs({"Jan Kowalski|20|z gry|1|1", "Piotr Żuk|88|samobójczy|4|3"}));
-    EXPECT_EQ(w->fgrdStrzelcy(1)->currentRow(), 1);
-    EXPECT_EQ(strony(*w), u"--"_s);
+    EXPECT_TRUE(opcja(1)->isChecked());
+    EXPECT_EQ(para(), u"Wisła | 1 - 2 | Mirvola Wendrow"_s);
+    EXPECT_EQ(dane(0)->currentText(), u"2001/02"_s);
+    EXPECT_EQ(data()->date(), QDate(2002, 5, 5));
+    EXPECT_EQ(wiersze(0), qs({"Ronaldinho|7|z gry|3|1"}));
+    EXPECT_EQ(wiersze(1), qs({"Jan Kowalski|20|z gry|1|1", "Piotr Żuk|88|samobójczy|4|3"}));
+    EXPECT_EQ(siatka(1)->currentRow(), 1);
+    EXPECT_EQ(strony(), u"--"_s);
 
     // At home 3:3 with one goal row a side: both sides stay open for scorers.
-    w = otworz(4);
+    otworz(4);
     EXPECT_EQ(labelText(*w, "lblGosc"), u"O'Higgins"_s);
-    EXPECT_EQ(dane(*w, 2)->currentText(), u"Puchar"_s);
-    EXPECT_EQ(minuty(*w, 0), qs({"1"}));
-    EXPECT_EQ(minuty(*w, 1), qs({"45"}));
-    EXPECT_EQ(strony(*w), u"++"_s);
-    EXPECT_EQ(komentarz(*w)->toPlainText(), QString());
+    EXPECT_EQ(dane(2)->currentText(), u"Puchar"_s);
+    EXPECT_EQ(minuty(0), qs({"1"}));
+    EXPECT_EQ(minuty(1), qs({"45"}));
+    EXPECT_EQ(strony(), u"++"_s);
+    EXPECT_EQ(komentarz()->toPlainText(), QString());
 
     // Neutral 0:0 with a two-line comment.
-    w = otworz(3);
-    EXPECT_TRUE(opcja(*w, 2)->isChecked());
-    EXPECT_TRUE(w->fgrdStrzelcy(0)->isHidden() && w->fgrdStrzelcy(1)->isHidden());
-    EXPECT_EQ(komentarz(*w)->toPlainText(), u"Sparing\nw deszczu"_s);
+    otworz(3);
+    EXPECT_TRUE(opcja(2)->isChecked());
+    EXPECT_TRUE(siatka(0)->isHidden() && siatka(1)->isHidden());
+    EXPECT_EQ(komentarz()->toPlainText(), u"Sparing\nw deszczu"_s);
 }
 
 TEST_F(frmMeczTest, GoalRowsAreAskedForSortedAndCloseTheSide) {
-    auto w = otworz();
+    otworz();
     Script s;
-    wyn(*w, 0)->setCurrentIndex(3);
+    wyn(0)->setCurrentIndex(3);
     // Not numbers or outside 1..120: asked again without a message.
-    dodajBramke(s, *w, 0, 0, qs({"0", "121", "abc", "80"}));
-    dodajBramke(s, *w, 0, 1, qs({"15"}));
-    dodajBramke(s, *w, 0, 2, qs({""}));  // an empty answer adds nothing
-    EXPECT_EQ(strony(*w), u"+-"_s);
-    dodajBramke(s, *w, 0, 2, qs({"30"}));
-    EXPECT_EQ(siatka(*w, 0), qs({"Adam Nowak|15|karny|2|2", "Sean O'Neil|30|karny|5|2",
-                                 "Jan Kowalski Kowal|80|karny|1|2"}));
-    EXPECT_EQ(w->fgrdStrzelcy(0)->currentRow(), 2);
-    EXPECT_EQ(strony(*w), u"--"_s);
+    dodajBramke(s, 0, 0, qs({"0", "121", "abc", "80"}));
+    dodajBramke(s, 0, 1, qs({"15"}));
+    dodajBramke(s, 0, 2, qs({""}));  // an empty answer adds nothing
+    EXPECT_EQ(strony(), u"+-"_s);
+    dodajBramke(s, 0, 2, qs({"30"}));
+    EXPECT_EQ(wiersze(0), qs({"Adam Nowak|15|karny|2|2", "Sean O'Neil|30|karny|5|2",
+                              "Jan Kowalski Kowal|80|karny|1|2"}));
+    EXPECT_EQ(siatka(0)->currentRow(), 2);
+    EXPECT_EQ(strony(), u"--"_s);
 
     // From the fourth goal row on the name column narrows; below it widens again.
-    wyn(*w, 0)->setCurrentIndex(4);
-    EXPECT_EQ(strony(*w), u"+-"_s);
-    const int szeroka = w->fgrdStrzelcy(0)->columnWidth(0);
-    dodajBramke(s, *w, 0, 3, qs({"120"}));
-    EXPECT_EQ(w->fgrdStrzelcy(0)->columnWidth(0), ui::twips(2465, w->fgrdStrzelcy(0)));
-    EXPECT_LT(w->fgrdStrzelcy(0)->columnWidth(0), szeroka);
-    w->fgrdStrzelcy(0)->setCurrentCell(0, 0);
+    wyn(0)->setCurrentIndex(4);
+    EXPECT_EQ(strony(), u"+-"_s);
+    const int szeroka = siatka(0)->columnWidth(0);
+    dodajBramke(s, 0, 3, qs({"120"}));
+    EXPECT_EQ(siatka(0)->columnWidth(0), ui::twips(2465, siatka(0)));
+    EXPECT_LT(siatka(0)->columnWidth(0), szeroka);
+    siatka(0)->setCurrentCell(0, 0);
     s.message(question(u"Czy na pewno usunąć bramkę, którą strzelił Adam Nowak w 15 minucie?"_s),
               Answer::Yes);
-    QTest::keyClick(w->fgrdStrzelcy(0), Qt::Key_Delete);
-    EXPECT_EQ(w->fgrdStrzelcy(0)->columnWidth(0), szeroka);
-    EXPECT_EQ(minuty(*w, 0), qs({"30", "80", "120"}));
+    QTest::keyClick(siatka(0), Qt::Key_Delete);
+    EXPECT_EQ(siatka(0)->columnWidth(0), szeroka);
+    EXPECT_EQ(minuty(0), qs({"30", "80", "120"}));
 
     // 1 is accepted; a half rounds to the even neighbour.
-    wyn(*w, 1)->setCurrentIndex(3);
-    EXPECT_TRUE(w->fgrdStrzelcy(1)->isHidden());
-    dodajBramke(s, *w, 1, 0, qs({"1"}));
-    EXPECT_FALSE(w->fgrdStrzelcy(1)->isHidden());
-    dodajBramke(s, *w, 1, 0, qs({"2,5"}));
-    dodajBramke(s, *w, 1, 0, qs({"3.5"}));
-    EXPECT_EQ(minuty(*w, 1), qs({"1", "2", "4"}));
+    wyn(1)->setCurrentIndex(3);
+    EXPECT_TRUE(siatka(1)->isHidden());
+    dodajBramke(s, 1, 0, qs({"1"}));
+    EXPECT_FALSE(siatka(1)->isHidden());
+    dodajBramke(s, 1, 0, qs({"2,5"}));
+    dodajBramke(s, 1, 0, qs({"3.5"}));
+    EXPECT_EQ(minuty(1), qs({"1", "2", "4"}));
 
     // Lowering a score below its goal rows falls back to the number of rows.
     s.message(notice(u"Liczba bramek będzie mniejsza od liczby wpisanych strzelców !!!\n"
                      "Należy usunąć szczegółowe dane dotyczące strzelonych goli."_s),
               Answer::Ok);
-    wyn(*w, 1)->setCurrentIndex(1);
-    EXPECT_EQ(wyn(*w, 1)->currentText(), u"3"_s);
+    wyn(1)->setCurrentIndex(1);
+    EXPECT_EQ(wyn(1)->currentText(), u"3"_s);
     EXPECT_EQ(labelText(*w, "lblWynik"), u"4 - 3"_s);
-    EXPECT_EQ(strony(*w), u"+-"_s);
-}
-
-TEST_F(frmMeczTest, NoKindOfGoalNoScorer) {
-    baza.exec(u"DELETE FROM Jak"_s);
-    auto w = otworz();
-    wyn(*w, 0)->setCurrentIndex(1);
-    Script s;
-    s.message(u"Komunikat"_s, u"Brak zdefinowanych sposobów strzelenia bramki !!!"_s);
-    QTest::keyClick(gracze(*w, 0), Qt::Key_Return);
-    EXPECT_EQ(w->fgrdStrzelcy(0)->rowCount(), 0);
+    EXPECT_EQ(strony(), u"+-"_s);
 }
 
 TEST_F(frmMeczTest, DeletingGoalRowsAndThePopUpMenu) {
-    auto w = otworz(1);
+    otworz(1);
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    QTableWidget* g0 = w->fgrdStrzelcy(0);
-    QTableWidget* g1 = w->fgrdStrzelcy(1);
+    QTableWidget* g0 = siatka(0);
+    QTableWidget* g1 = siatka(1);
     auto* menu = child<QMenu>(*w, "mnuOperacje");
     ASSERT_NE(menu, nullptr);
 
@@ -316,8 +300,8 @@ TEST_F(frmMeczTest, DeletingGoalRowsAndThePopUpMenu) {
     EXPECT_EQ(g0->rowCount(), 2);
     s.message(pytanie("Jan Kowalski w 10"), Answer::Yes);
     child<QAction>(*w, "itmUsun")->trigger();
-    EXPECT_EQ(minuty(*w, 0), qs({"50"}));
-    EXPECT_EQ(strony(*w), u"+-"_s);
+    EXPECT_EQ(minuty(0), qs({"50"}));
+    EXPECT_EQ(strony(), u"+-"_s);
 
     // Delete on the guest grid removes its only row and hides it.
     g1->setFocus();
@@ -326,18 +310,18 @@ TEST_F(frmMeczTest, DeletingGoalRowsAndThePopUpMenu) {
     QTest::keyClick(g1, Qt::Key_Delete);
     EXPECT_EQ(g1->rowCount(), 0);
     EXPECT_TRUE(g1->isHidden());
-    EXPECT_EQ(strony(*w), u"++"_s);
+    EXPECT_EQ(strony(), u"++"_s);
     // Choosing 0 for a side without goal rows closes it.
-    wyn(*w, 1)->setCurrentIndex(0);
-    EXPECT_EQ(strony(*w), u"+-"_s);
+    wyn(1)->setCurrentIndex(0);
+    EXPECT_EQ(strony(), u"+-"_s);
 }
 
 TEST_F(frmMeczTest, FilterKeepsOrderAcceptsApostrophesAndPolishLettersAndIsTrimmed) {
-    auto w = otworz();
-    pokazAktywne(*w);
-    wyn(*w, 0)->setCurrentIndex(1);
-    wyn(*w, 1)->setCurrentIndex(1);
-    const QStringList wszyscy = texts(gracze(*w, 0));
+    otworz();
+    pokazAktywne();
+    wyn(0)->setCurrentIndex(1);
+    wyn(1)->setCurrentIndex(1);
+    const QStringList wszyscy = texts(gracze(0));
     const std::pair<QString, QStringList> przypadki[] = {
         {u"ow"_s, qs({"Jan Kowalski Kowal", "Adam Nowak"})},
         {u"KowalskiKowal"_s, qs({"Jan Kowalski Kowal"})},
@@ -350,8 +334,8 @@ TEST_F(frmMeczTest, FilterKeepsOrderAcceptsApostrophesAndPolishLettersAndIsTrimm
         {QString(), wszyscy},
     };
     for (const auto& [filtr, lista] : przypadki) {
-        filtruj(*w, 0, filtr);
-        EXPECT_EQ(texts(gracze(*w, 0)), lista) << filtr.toStdString();
+        filtruj(0, filtr);
+        EXPECT_EQ(texts(gracze(0)), lista) << filtr.toStdString();
     }
 
     // Leaving the filter box trims it, and so does applying it by its access key.
@@ -361,13 +345,13 @@ TEST_F(frmMeczTest, FilterKeepsOrderAcceptsApostrophesAndPolishLettersAndIsTrimm
     QApplication::sendEvent(filtr, &wyjscie);
     EXPECT_EQ(filtr->text(), u"Nowak"_s);
     for (const auto& [strona, klawisz] : {std::pair{0, Qt::Key_F}, std::pair{1, Qt::Key_L}}) {
-        filtr = nr<QLineEdit>(*w, "txtFiltr_", strona);
+        filtr = nr<QLineEdit>("txtFiltr_", strona);
         filtr->clear();
         filtr->setFocus();
         QTest::keyClicks(filtr, u" Nowak "_s);
         QTest::keyClick(filtr, klawisz, Qt::AltModifier);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return gracze(*w, strona)->count() == 1; }, 2000));
-        EXPECT_EQ(texts(gracze(*w, strona)), qs({"Adam Nowak"}));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return gracze(strona)->count() == 1; }, 2000));
+        EXPECT_EQ(texts(gracze(strona)), qs({"Adam Nowak"}));
         EXPECT_EQ(filtr->text(), u"Nowak"_s);
     }
 }
@@ -376,7 +360,7 @@ TEST_F(frmMeczTest, ClosingAsksUnlessTheAnswerIsNo) {
     const std::pair<std::optional<double>, QString> tryby[] = {
         {std::nullopt, u"Czy przerwać dodawanie danych?"_s}, {1, u"Czy przerwać edycję danych?"_s}};
     for (const auto& [id, pytanie] : tryby) {
-        auto w = otworz(id);
+        otworz(id);
         w->show();
         Script s;
         s.message(question(pytanie), Answer::No);
@@ -385,7 +369,7 @@ TEST_F(frmMeczTest, ClosingAsksUnlessTheAnswerIsNo) {
         s.message(question(pytanie), Answer::No);
         QTest::keyClick(w.get(), Qt::Key_Escape);
         EXPECT_TRUE(w->isVisible());
-        EXPECT_EQ(minuty(*w, 0), id ? qs({"10", "50"}) : QStringList());
+        EXPECT_EQ(minuty(0), id ? qs({"10", "50"}) : QStringList());
         s.message(question(pytanie), Answer::Yes);
         id ? void(w->close()) : QTest::keyClick(w.get(), Qt::Key_Escape);
         EXPECT_FALSE(w->isVisible());
@@ -395,46 +379,46 @@ TEST_F(frmMeczTest, ClosingAsksUnlessTheAnswerIsNo) {
 TEST_F(frmMeczTest, RefreshFollowsChangedDictionaries) {
     // Goals of players a filter hides stay; a filter typed but never applied is no filter.
     for (const QString& filtr : {u"Nowak"_s, u"nikt taki"_s}) {
-        auto w = otworz(4);  // host goal row: Sean O'Neil; guest: Ronaldinho
-        filtruj(*w, 0, filtr);
+        otworz(4);  // host goal row: Sean O'Neil; guest: Ronaldinho
+        filtruj(0, filtr);
         child<QLineEdit>(*w, "txtFiltr_1")->setText(u"nikt taki"_s);
         w->OdswiezPoSlownikach(w->Zapamietaj());
-        EXPECT_EQ(siatka(*w, 0), qs({"Sean O'Neil|1|z gry|5|1"})) << filtr.toStdString();
-        EXPECT_EQ(minuty(*w, 1), qs({"45"}));
-        EXPECT_EQ(texts(gracze(*w, 0)), filtr == u"Nowak"_s ? qs({"Adam Nowak"}) : QStringList());
-        EXPECT_EQ(gracze(*w, 1)->count(), 5);
+        EXPECT_EQ(wiersze(0), qs({"Sean O'Neil|1|z gry|5|1"})) << filtr.toStdString();
+        EXPECT_EQ(minuty(1), qs({"45"}));
+        EXPECT_EQ(texts(gracze(0)), filtr == u"Nowak"_s ? qs({"Adam Nowak"}) : QStringList());
+        EXPECT_EQ(gracze(1)->count(), 5);
     }
 
-    auto w = otworz(1);
+    otworz(1);
     {
         // Goals whose player or kind is gone go with them, and the user is told which.
         Script s;
-        slowniki(s, *w,
+        slowniki(s,
                  u"UPDATE Gracze SET Nazwisko = 'Kowalczyk' WHERE Id_gracza = 1;"
                  "DELETE FROM Gracze WHERE Id_gracza = 3; DELETE FROM Jak WHERE Id_jak = 2;"
                  "DELETE FROM Kluby WHERE Id_klubu = 1; INSERT INTO Sezony (Sezon) VALUES "
                  "('2000/01')"_s,
                  u"Usunięto bramki: Adam Nowak 50', Ronaldinho 30'."_s);
     }
-    EXPECT_EQ(siatka(*w, 0), qs({"Jan Kowalczyk Kowal|10|z gry|1|1"}));
-    EXPECT_EQ(w->fgrdStrzelcy(1)->rowCount(), 0);
-    EXPECT_TRUE(w->fgrdStrzelcy(1)->isHidden());
+    EXPECT_EQ(wiersze(0), qs({"Jan Kowalczyk Kowal|10|z gry|1|1"}));
+    EXPECT_EQ(siatka(1)->rowCount(), 0);
+    EXPECT_TRUE(siatka(1)->isHidden());
     // 2:1 with one host goal row left and no guest one: both lists take scorers again.
-    EXPECT_TRUE(gracze(*w, 0)->isEnabled() && gracze(*w, 1)->isEnabled());
-    EXPECT_EQ(dane(*w, 1)->currentText(), u"Łódzki KS"_s);
+    EXPECT_TRUE(gracze(0)->isEnabled() && gracze(1)->isEnabled());
+    EXPECT_EQ(dane(1)->currentText(), u"Łódzki KS"_s);
     EXPECT_EQ(labelText(*w, "lblGosc"), u"Łódzki KS"_s);
-    EXPECT_EQ(dane(*w, 0)->currentText(), u"2001/02"_s);
-    EXPECT_EQ(dane(*w, 3)->count(), 2);
-    EXPECT_EQ(data(*w)->date(), QDate(2001, 8, 5));
+    EXPECT_EQ(dane(0)->currentText(), u"2001/02"_s);
+    EXPECT_EQ(dane(3)->count(), 2);
+    EXPECT_EQ(data()->date(), QDate(2001, 8, 5));
     // The next season chosen moves the year again.
-    wybierz(dane(*w, 0), u"2002/03"_s);
-    EXPECT_EQ(data(*w)->date(), QDate(2002, 8, 5));
+    wybierz(dane(0), u"2002/03"_s);
+    EXPECT_EQ(data()->date(), QDate(2002, 8, 5));
 }
 
-TEST_F(frmMeczTest, ScorerGridsAreOneTabStopAndTheArrowsMoveInside) {
-    auto w = otworz(1);
-    pokazAktywne(*w);
-    QTableWidget* g = w->fgrdStrzelcy(0);
+TEST_F(frmMeczTest, TabStopsAtEachScorerGridOnceAndAtTheChosenVenue) {
+    otworz(1);
+    pokazAktywne();
+    QTableWidget* g = siatka(0);
     g->setFocus();
     g->setCurrentCell(0, 0);
     QTest::keyClick(g, Qt::Key_Down);
@@ -449,24 +433,23 @@ TEST_F(frmMeczTest, ScorerGridsAreOneTabStopAndTheArrowsMoveInside) {
     EXPECT_EQ(przystanki.first(), u"fgrdStrzelcy_1"_s);
     EXPECT_EQ(przystanki.count(u"fgrdStrzelcy_1"_s), 1);
     EXPECT_TRUE(przystanki.contains(u"txtKomentarz"_s) && przystanki.contains(u"cmdOK"_s));
-}
 
-TEST_F(frmMeczTest, TabIntoTheVenueLandsOnTheChosenOption) {
-    auto w = otworz(2);  // away
-    pokazAktywne(*w);
-    ASSERT_TRUE(opcja(*w, 1)->isChecked());
-    dane(*w, 2)->setFocus();
-    QTest::keyClick(dane(*w, 2), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), opcja(*w, 1));
-    QTest::keyClick(opcja(*w, 1), Qt::Key_Space);
-    EXPECT_TRUE(opcja(*w, 1)->isChecked());
-    EXPECT_EQ(para(*w), u"Wisła | 1 - 2 | Mirvola Wendrow"_s);
-    QTest::keyClick(opcja(*w, 1), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), wyn(*w, 0));
+    // Tab into the venue lands on the chosen option.
+    otworz(2);  // away
+    pokazAktywne();
+    ASSERT_TRUE(opcja(1)->isChecked());
+    dane(2)->setFocus();
+    QTest::keyClick(dane(2), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), opcja(1));
+    QTest::keyClick(opcja(1), Qt::Key_Space);
+    EXPECT_TRUE(opcja(1)->isChecked());
+    EXPECT_EQ(para(), u"Wisła | 1 - 2 | Mirvola Wendrow"_s);
+    QTest::keyClick(opcja(1), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), wyn(0));
     // Another venue chosen with the arrows is the one Tab comes back to.
-    opcja(*w, 2)->click();
-    QTest::keyClick(wyn(*w, 0), Qt::Key_Backtab);
-    EXPECT_EQ(QApplication::focusWidget(), opcja(*w, 2));
+    opcja(2)->click();
+    QTest::keyClick(wyn(0), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), opcja(2));
 }
 
 TEST_F(frmMeczTest, KindOfGoalColumnHoldsEveryKindWhole) {
@@ -477,23 +460,24 @@ TEST_F(frmMeczTest, KindOfGoalColumnHoldsEveryKindWhole) {
         return g->visualItemRect(item).width() - margines >=
                g->fontMetrics().horizontalAdvance(item->text());
     };
-    auto w = otworz(2);  // guest grid: Piotr Żuk, 88, samobójczy
+    otworz(2);  // guest grid: Piotr Żuk, 88, samobójczy
     w->show();
-    QTableWidget* g = w->fgrdStrzelcy(1);
+    QTableWidget* g = siatka(1);
     EXPECT_EQ(g->item(1, 2)->text(), u"samobójczy"_s);
     EXPECT_TRUE(miesci(g, 1));
     // A longer kind added in the dictionaries widens the column.
     Script s;
-    slowniki(s, *w, u"UPDATE Jak SET Jak = 'WWWWWWWWWW' WHERE Id_jak = 3"_s);
+    slowniki(s, u"UPDATE Jak SET Jak = 'WWWWWWWWWW' WHERE Id_jak = 3"_s);
     EXPECT_EQ(g->item(1, 2)->text(), u"WWWWWWWWWW"_s);
     EXPECT_TRUE(miesci(g, 1));
     EXPECT_FALSE(g->horizontalScrollBar()->isVisible());
 }
 
-TEST_F(frmMeczTest, ScorePopupShowsAboutTwentyItemsOnTheScreen) {
-    auto w = otworz();
-    pokazAktywne(*w);
-    QComboBox* wynik = wyn(*w, 0);
+TEST_F(frmMeczTest, PickersScoreAndDate) {
+    otworz(2);  // 2002-05-05
+    pokazAktywne();
+    // The score's list shows about twenty items, on the screen.
+    QComboBox* wynik = wyn(0);
     wynik->showPopup();
     const QWidget* lista = wynik->view()->window();
     ASSERT_TRUE(lista->isVisible());
@@ -502,12 +486,9 @@ TEST_F(frmMeczTest, ScorePopupShowsAboutTwentyItemsOnTheScreen) {
     EXPECT_GE(wynik->view()->height(), 15 * wiersz);
     EXPECT_TRUE(lista->screen()->availableGeometry().contains(lista->frameGeometry()));
     wynik->hidePopup();
-}
 
-TEST_F(frmMeczTest, DatePickerTakesDigitsInTheClickedFieldAndGreysFutureDays) {
-    auto w = otworz(2);  // 2002-05-05
-    pokazAktywne(*w);
-    QDateEdit* d = data(*w);
+    // The date takes digits in the clicked field, and future days are greyed.
+    QDateEdit* d = data();
     auto* pole = d->findChild<QLineEdit*>();
     ASSERT_NE(pole, nullptr);
     // Clicks the box over the character at `pozycja` of "yyyy-MM-dd" and types `cyfry`.
@@ -547,19 +528,17 @@ namespace {
 
 class frmMeczZapis : public frmMeczTest {
   protected:
-    std::unique_ptr<frmMecz> otworz(std::optional<double> idMeczu = std::nullopt) {
-        auto w = frmMeczTest::otworz(idMeczu);
-        w->show();
-        return w;
+    void otworz(std::optional<double> idMeczu = std::nullopt) {
+        frmMeczTest::otworz(idMeczu, true);
     }
 
     // Wisła in the cup on 2003-04-01, `wyn1`:`wyn2`.
-    static void wpiszMecz(frmMecz& w, const QString& wyn1, const QString& wyn2) {
-        wybierz(dane(w, 1), u"Wisła"_s);
-        wybierz(dane(w, 2), u"Puchar"_s);
-        data(w)->setDate(QDate(2003, 4, 1));
-        wybierz(wyn(w, 0), wyn1);
-        wybierz(wyn(w, 1), wyn2);
+    void wpiszMecz(const QString& wyn1, const QString& wyn2) const {
+        wybierz(dane(1), u"Wisła"_s);
+        wybierz(dane(2), u"Puchar"_s);
+        data()->setDate(QDate(2003, 4, 1));
+        wybierz(wyn(0), wyn1);
+        wybierz(wyn(1), wyn2);
     }
 
     QStringList mecz(int id) const {
@@ -575,16 +554,16 @@ class frmMeczZapis : public frmMeczTest {
 
     // Confirms the data with "&OK" and expects the save to fail with the standard message, the
     // window staying open.
-    static void zapiszZBledem(Script& s, frmMecz& w) {
+    void zapiszZBledem(Script& s) const {
         s.collectErrors();
         s.message(kPoprawne, Answer::Yes);
-        kliknij(w, u"cmdOK"_s);
+        kliknij("cmdOK");
         ASSERT_EQ(s.errors().size(), 1);
         const QString tekst = s.errors().front();
         EXPECT_TRUE(tekst.startsWith(u"Wystąpił błąd numer "_s) &&
                     tekst.endsWith(u"\n\nDane nie zostały zapisane."_s))
             << tekst.toStdString();
-        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(w->isVisible());
     }
 };
 
@@ -600,20 +579,20 @@ TEST_F(frmMeczZapis, HomeAndAwayMatchesStoreHostGoalsFirst) {
         {1, 7, u"2|2003-04-01|W|2|2|1|2|Dwie\r\nlinie"_s,
          qs({"1|10|0|5|2", "2|50|0|2|2", "3|30|-1|3|2"})}};
     for (const auto& p : przypadki) {
-        auto w = otworz();
+        otworz();
         Script s;
         // 2:1 with host scorers in the minutes 50 and 10 and a guest scorer in the minute 30.
-        wpiszMecz(*w, u"2"_s, u"1"_s);
-        opcja(*w, p.opcja)->click();
-        dodajStrzelca(s, *w, 0, u"Nowak"_s, u"50"_s);
-        dodajStrzelca(s, *w, 0, u"O'Neil"_s, u"10"_s);
-        dodajStrzelca(s, *w, 1, u"Ronaldinho"_s, u"30"_s);
+        wpiszMecz(u"2"_s, u"1"_s);
+        opcja(p.opcja)->click();
+        dodajStrzelca(s, 0, u"Nowak"_s, u"50"_s);
+        dodajStrzelca(s, 0, u"O'Neil"_s, u"10"_s);
+        dodajStrzelca(s, 1, u"Ronaldinho"_s, u"30"_s);
         if (p.opcja == 1) {
-            komentarz(*w)->setPlainText(u"Dwie\nlinie"_s);
+            komentarz()->setPlainText(u"Dwie\nlinie"_s);
         }
         s.message(kPoprawne, Answer::Yes);
         s.message(kKolejny, Answer::No);
-        kliknij(*w, u"cmdOK"_s);
+        kliknij("cmdOK");
         EXPECT_FALSE(w->isVisible());
         EXPECT_EQ(w->result(), QDialog::Accepted);
         EXPECT_EQ(mecz(p.id), QStringList{p.mecz});
@@ -622,49 +601,49 @@ TEST_F(frmMeczZapis, HomeAndAwayMatchesStoreHostGoalsFirst) {
 }
 
 TEST_F(frmMeczZapis, NextMatchKeepsSeasonCompetitionDateAndRefusesTheSameMatch) {
-    auto w = otworz();
+    otworz();
     Script s;
-    wpiszMecz(*w, u"3"_s, u"0"_s);
-    dodajStrzelca(s, *w, 0, u"Żuk"_s, u"77"_s);  // 3 goals, one scorer known
+    wpiszMecz(u"3"_s, u"0"_s);
+    dodajStrzelca(s, 0, u"Żuk"_s, u"77"_s);  // 3 goals, one scorer known
     s.message(kPoprawne, Answer::Yes);
     s.message(kKolejny, Answer::Yes);
-    kliknij(*w, u"cmdOK"_s);
+    kliknij("cmdOK");
     EXPECT_EQ(bramki(6), qs({"1|77|-1|4|2"}));
 
     ASSERT_TRUE(w->isVisible());
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(dane(*w, i)->currentText(), qs({"2002/03", "Legia", "Puchar"})[i]);
+        EXPECT_EQ(dane(i)->currentText(), qs({"2002/03", "Legia", "Puchar"})[i]);
     }
-    EXPECT_EQ(data(*w)->date(), QDate(2003, 4, 1));
-    EXPECT_EQ(para(*w), u"Mirvola Wendrow | 0 - 0 | Legia"_s);
+    EXPECT_EQ(data()->date(), QDate(2003, 4, 1));
+    EXPECT_EQ(para(), u"Mirvola Wendrow | 0 - 0 | Legia"_s);
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(w->fgrdStrzelcy(i)->rowCount(), 0);
-        EXPECT_TRUE(w->fgrdStrzelcy(i)->isHidden());
+        EXPECT_EQ(siatka(i)->rowCount(), 0);
+        EXPECT_TRUE(siatka(i)->isHidden());
     }
-    EXPECT_EQ(strony(*w), u"--"_s);
+    EXPECT_EQ(strony(), u"--"_s);
 
     // The same match again, only the comment differs.
-    wpiszMecz(*w, u"3"_s, u"0"_s);
-    komentarz(*w)->setPlainText(u"inny"_s);
+    wpiszMecz(u"3"_s, u"0"_s);
+    komentarz()->setPlainText(u"inny"_s);
     s.message(kPoprawne, Answer::Yes);
     s.message(notice(u"Taki mecz jest już zapisany w bazie !!!"_s), Answer::Ok);
-    kliknij(*w, u"cmdOK"_s);
+    kliknij("cmdOK");
     EXPECT_EQ(baza.count(u"Mecze"_s), 6);
     EXPECT_TRUE(w->isVisible());
 
     // No to the confirmation writes nothing.
-    wybierz(wyn(*w, 1), u"1"_s);
+    wybierz(wyn(1), u"1"_s);
     s.message(kPoprawne, Answer::No);
-    kliknij(*w, u"cmdOK"_s);
+    kliknij("cmdOK");
     EXPECT_EQ(baza.count(u"Mecze"_s), 6);
 }
 
 TEST_F(frmMeczZapis, GoalWhoseKindWasDeletedIsMarkedAndNotSavedUntilCorrected) {
     baza.exec(u"DELETE FROM Jak WHERE Id_jak = 2"_s);  // Adam Nowak's penalty in match 1
     const QStringList przed = bramki(1);
-    auto w = otworz(1);
-    QTableWidget* g = w->fgrdStrzelcy(0);
-    EXPECT_EQ(siatka(*w, 0).at(1), u"Adam Nowak|50||2|"_s);
+    otworz(1);
+    QTableWidget* g = siatka(0);
+    EXPECT_EQ(wiersze(0).at(1), u"Adam Nowak|50||2|"_s);
     const auto oznaczony = [g](int r) {
         return g->item(r, 2)->background().style() != Qt::NoBrush &&
                !g->item(r, 0)->toolTip().isEmpty();
@@ -676,7 +655,7 @@ TEST_F(frmMeczZapis, GoalWhoseKindWasDeletedIsMarkedAndNotSavedUntilCorrected) {
     s.message(notice(u"Brak rodzaju gola dla bramki, którą strzelił Adam Nowak w 50 minucie !!!\n"
                      "Należy go wybrać, poprawiając bramkę."_s),
               Answer::Ok);
-    kliknij(*w, u"cmdOK"_s);
+    kliknij("cmdOK");
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(bramki(1), przed);
 
@@ -692,24 +671,24 @@ TEST_F(frmMeczZapis, GoalWhoseKindWasDeletedIsMarkedAndNotSavedUntilCorrected) {
     EXPECT_FALSE(oznaczony(1));
     s.message(kPoprawne, Answer::Yes);
     s.message(kZapisane, Answer::Ok);
-    kliknij(*w, u"cmdOK"_s);
+    kliknij("cmdOK");
     EXPECT_EQ(bramki(1), qs({"1|10|-1|1|1", "2|50|-1|2|1", "3|30|0|3|1"}));
 }
 
 TEST_F(frmMeczZapis, ModifyModeNeverReportsADuplicate) {
-    auto w = otworz(4);
+    otworz(4);
     // Make match 4 equal to match 1.
-    wybierz(dane(*w, 0), u"2001/02"_s);
-    wybierz(dane(*w, 1), u"Legia"_s);
-    wybierz(dane(*w, 2), u"Liga"_s);
-    wybierz(wyn(*w, 0), u"2"_s);
-    wybierz(wyn(*w, 1), u"1"_s);
-    data(*w)->setDate(QDate(2001, 8, 5));
-    komentarz(*w)->setPlainText(u"Pierwszy mecz"_s);
+    wybierz(dane(0), u"2001/02"_s);
+    wybierz(dane(1), u"Legia"_s);
+    wybierz(dane(2), u"Liga"_s);
+    wybierz(wyn(0), u"2"_s);
+    wybierz(wyn(1), u"1"_s);
+    data()->setDate(QDate(2001, 8, 5));
+    komentarz()->setPlainText(u"Pierwszy mecz"_s);
     Script s;
     s.message(kPoprawne, Answer::Yes);
     s.message(kZapisane, Answer::Ok);
-    kliknij(*w, u"cmdOK"_s);
+    kliknij("cmdOK");
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(mecz(4), mecz(1));
     EXPECT_EQ(bramki(4), qs({"1|1|-1|5|1", "2|45|0|3|2"}));
@@ -721,11 +700,11 @@ TEST_F(frmMeczZapis, FailedWritesKeepTheDiaryAsItWas) {
     baza.exec(
         u"CREATE TRIGGER blokada BEFORE INSERT ON Bramki "
         "BEGIN SELECT RAISE(ABORT, 'zablokowane'); END"_s);
-    auto w = otworz(1);
-    wybierz(wyn(*w, 1), u"2"_s);
-    komentarz(*w)->setPlainText(u"zmieniony"_s);
+    otworz(1);
+    wybierz(wyn(1), u"2"_s);
+    komentarz()->setPlainText(u"zmieniony"_s);
     Script s;
-    zapiszZBledem(s, *w);
+    zapiszZBledem(s);
     EXPECT_EQ(mecz(1), meczPrzed);
     EXPECT_EQ(bramki(1), bramkiPrzed);
 
@@ -733,15 +712,15 @@ TEST_F(frmMeczZapis, FailedWritesKeepTheDiaryAsItWas) {
     baza.exec(u"DROP TRIGGER blokada"_s);
     s.message(kPoprawne, Answer::Yes);
     s.message(kZapisane, Answer::Ok);
-    kliknij(*w, u"cmdOK"_s);
+    kliknij("cmdOK");
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(mecz(1), qs({"1|2001-08-05|D|1|2|2|1|zmieniony"}));
     EXPECT_EQ(bramki(1), bramkiPrzed);
 
     // A failed query for duplicates writes nothing either.
-    w = otworz();
+    otworz();
     baza.exec(u"ALTER TABLE Mecze RENAME TO MeczeStare"_s);
     Script s2;
-    zapiszZBledem(s2, *w);
+    zapiszZBledem(s2);
     EXPECT_EQ(baza.count(u"MeczeStare"_s), 5);
 }

@@ -72,69 +72,49 @@ TEST(ListyKlawiatura, MainListCommandsActOnTheRowTheKeysReachedAfterEveryRefill)
     aktywne(okno);
     QTreeWidget* l = lista(okno);
     ASSERT_EQ(kolumna(okno, 0), qs({"5", "4", "2", "1"}));
-    {
-        // From a fresh start.
-        Script s;
-        s.message(usunMecz(2), Answer::No);
-        klawisze(l, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Delete});
-        jedenWiersz(l);
-    }
-    {
-        // Refresh and a filter toggle start again from the top row.
-        Script s;
-        akcja(okno, "itmOdswiez")->trigger();
-        s.message(usunMecz(4), Answer::No);
-        klawisze(l, {Qt::Key_Down, Qt::Key_Delete});
-        akcja(okno, "itmTylkoOficjalne")->trigger();  // all five
-        s.message(usunMecz(3), Answer::No);
-        klawisze(l, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Delete});
-        akcja(okno, "itmTylkoOficjalne")->trigger();
-    }
-    {
-        // Closing the dictionaries.
-        Script s;
-        s.modal(u"frmSlowniki"_s);
-        akcja(okno, "itmSlowniki")->trigger();
-        s.message(usunMecz(1), Answer::No);
-        klawisze(l, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Delete});
-    }
-    {
-        // Popraw on the row reached by the keys; back from the editor, that match is selected
-        // and the keys go on from it.
-        Script s;
-        klawisze(l, {Qt::Key_Up, Qt::Key_Up});
-        otwieraNa(s, u"frmMecz"_s, 4);
-        akcja(okno, "itmPopraw")->trigger();
-        jedenWiersz(l);
-        s.message(usunMecz(2), Answer::Yes);
-        s.message(info(u"Dane zostały usunięte."_s), Answer::Ok);
-        klawisze(l, {Qt::Key_Down, Qt::Key_Delete});
-    }
-    {
-        // After a deletion; Enter describes the row.
-        ASSERT_EQ(kolumna(okno, 0), qs({"5", "4", "1"}));
-        Script s;
-        otwieraNa(s, u"frmMecze"_s, 1);
-        klawisze(l, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
-    }
-    {
-        // A header sort keeps the row; the keys move in the sorted order.
-        clickHeader(l, kData);  // 1, 4, 5
-        Script s;
-        s.message(usunMecz(4), Answer::No);
-        klawisze(l, {Qt::Key_Down, Qt::Key_Delete});
-    }
-    {
-        // A row taken out of the selection takes the keyboard along: Delete then asks nothing,
-        // and the next key starts from the top row again.
-        Script s;
-        QTest::keyClick(l, Qt::Key_Space, Qt::ControlModifier);
-        EXPECT_TRUE(l->selectedItems().isEmpty());
+    Script s;
+    // Delete after the keys `k` asks about the match `id`, the one row selected.
+    const auto usun = [&](std::initializer_list<Qt::Key> k, int id) {
+        s.message(usunMecz(id), Answer::No);
+        klawisze(l, k);
         QTest::keyClick(l, Qt::Key_Delete);
-        s.message(usunMecz(1), Answer::No);
-        klawisze(l, {Qt::Key_Down, Qt::Key_Delete});
+        EXPECT_TRUE(s.done()) << id;
         jedenWiersz(l);
-    }
+    };
+    usun({Qt::Key_Down, Qt::Key_Down}, 2);
+    // Refresh and a filter toggle start again from the top row.
+    akcja(okno, "itmOdswiez")->trigger();
+    usun({Qt::Key_Down}, 4);
+    akcja(okno, "itmTylkoOficjalne")->trigger();  // all five
+    usun({Qt::Key_Down, Qt::Key_Down}, 3);
+    akcja(okno, "itmTylkoOficjalne")->trigger();
+    // So does closing the dictionaries.
+    s.modal(u"frmSlowniki"_s);
+    akcja(okno, "itmSlowniki")->trigger();
+    usun({Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}, 1);
+
+    // Popraw on the row reached by the keys; back from the editor, that match is selected and
+    // the keys go on from it.
+    klawisze(l, {Qt::Key_Up, Qt::Key_Up});
+    otwieraNa(s, u"frmMecz"_s, 4);
+    akcja(okno, "itmPopraw")->trigger();
+    jedenWiersz(l);
+    s.message(usunMecz(2), Answer::Yes);
+    s.message(info(u"Dane zostały usunięte."_s), Answer::Ok);
+    klawisze(l, {Qt::Key_Down, Qt::Key_Delete});
+    // After a deletion; Enter describes the row.
+    ASSERT_EQ(kolumna(okno, 0), qs({"5", "4", "1"}));
+    otwieraNa(s, u"frmMecze"_s, 1);
+    klawisze(l, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
+    // A header sort keeps the row; the keys move in the sorted order.
+    clickHeader(l, kData);  // 1, 4, 5
+    usun({Qt::Key_Down}, 4);
+    // A row taken out of the selection takes the keyboard along: Delete then asks nothing,
+    // and the next key starts from the top row again.
+    QTest::keyClick(l, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_TRUE(l->selectedItems().isEmpty());
+    QTest::keyClick(l, Qt::Key_Delete);
+    usun({Qt::Key_Down}, 1);
 }
 
 TEST(ListyKlawiatura, StatisticsListsOpenTheRowTheKeysReached) {
@@ -191,7 +171,7 @@ void naglowkiMieszczaStrzalke(const QTreeWidget* l) {
     }
 }
 
-TEST(ListyWyglad, HeadersKeepRoomForTheSortArrow) {
+TEST(ListyWyglad, HeadersKeepRoomForTheSortArrowAndChecklistsShowEightRowsWhole) {
     SampleDiary d;
     {
         frmMain okno;
@@ -200,12 +180,23 @@ TEST(ListyWyglad, HeadersKeepRoomForTheSortArrow) {
         // The window shows every column whole.
         EXPECT_GE(lista(okno)->viewport()->width(), lista(okno)->header()->length());
     }
-    {
-        frmStatystykiMecze okno;
-        naglowkiMieszczaStrzalke(child<QTreeWidget>(okno, "lstKluby"));
+    d.exec(
+        u"INSERT INTO Rozgrywki (Nazwa, Oficjalny) VALUES ('Puchar Ligi', -1), "
+        "('Superpuchar', -1), ('Turniej', 0), ('Halowy', 0), ('Młodzieżowy', 0), "
+        "('Rezerwy', 0), ('Towarzyski', 0)"_s);
+    frmStatystykiMecze mecze;
+    frmStatystykiPilkarze pilkarze;
+    for (const auto& [okno, nazwa] : {std::pair<QDialog*, const char*>{&mecze, "lstKluby"},
+                                      std::pair<QDialog*, const char*>{&pilkarze, "lstGracze"}}) {
+        SCOPED_TRACE(nazwa);
+        naglowkiMieszczaStrzalke(child<QTreeWidget>(*okno, nazwa));
+        okno->show();
+        auto* r = child<QListWidget>(*okno, "lstRozgr");
+        ASSERT_EQ(r->count(), 10);
+        for (int i = 0; i < 8; ++i) {
+            EXPECT_TRUE(r->viewport()->rect().contains(r->visualItemRect(r->item(i)))) << i;
+        }
     }
-    frmStatystykiPilkarze okno;
-    naglowkiMieszczaStrzalke(child<QTreeWidget>(okno, "lstGracze"));
 }
 
 TEST(ListyWyglad, UserTextsShowAsTyped) {
@@ -268,25 +259,4 @@ TEST(ListySortowanie, HeaderSortingWorksAfterARefreshThatFailed) {
     EXPECT_EQ(kolumna(okno, 0), qs({"1", "2", "4", "5"}));
     clickHeader(l, kData);
     EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "2", "1"}));
-}
-
-TEST(ListyWyglad, CompetitionChecklistsShowEightRowsWhole) {
-    SampleDiary d;
-    d.exec(
-        u"INSERT INTO Rozgrywki (Nazwa, Oficjalny) VALUES ('Puchar Ligi', -1), "
-        "('Superpuchar', -1), ('Turniej', 0), ('Halowy', 0), ('Młodzieżowy', 0), "
-        "('Rezerwy', 0), ('Towarzyski', 0)"_s);
-    const auto osiemWidac = [](QDialog& okno) {
-        okno.show();
-        auto* r = child<QListWidget>(okno, "lstRozgr");
-        ASSERT_EQ(r->count(), 10);
-        for (int i = 0; i < 8; ++i) {
-            EXPECT_TRUE(r->viewport()->rect().contains(r->visualItemRect(r->item(i))))
-                << okno.objectName().toStdString() << " row " << i;
-        }
-    };
-    frmStatystykiMecze mecze;
-    osiemWidac(mecze);
-    frmStatystykiPilkarze pilkarze;
-    osiemWidac(pilkarze);
 }
