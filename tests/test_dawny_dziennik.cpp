@@ -118,14 +118,6 @@ TEST(DawnyDziennikStart, NieOrAFailedConversionEndsWithEverythingAsItWas) {
     EXPECT_EQ(filesIn(katalog.dir()), pliki);
 }
 
-TEST(DawnyDziennikStart, ADiaryOfThisProgramIsNotAskedAbout) {
-    SampleDiary d;
-    Script s;  // no box at all
-    frmMain okno;
-    EXPECT_FALSE(okno.koniecProgramu());
-    EXPECT_EQ(kolumna(okno, 0).size(), 4);
-}
-
 TEST(DawnyDziennikMenu, AnOldFileReplacesTheDiaryWhichIsKeptBesideIt) {
     const StaryDziennik stary;
     const QString plik = stary.zapisz(stary.zrodlo.dir() + u"/Stary dziennik.mdb"_s, Version::Jet4);
@@ -154,6 +146,8 @@ TEST(DawnyDziennikMenu, AnOldFileReplacesTheDiaryWhichIsKeptBesideIt) {
     EXPECT_EQ(filesIn(biezacy.dir()), qs({"Mirvola.mdb", "Mirvola.poprzedni.mdb"}));
 }
 
+// A diary of this program is not asked about at start. The menu item answers its access key,
+// which no other item of the menu shares; Cancel, Nie and bad files leave the diary alone.
 TEST(DawnyDziennikMenu, CancelNieAndBadFilesLeaveTheDiaryAlone) {
     const StaryDziennik stary;
     const QString plik = stary.zapisz(stary.zrodlo.dir() + u"/Stary.mdb"_s, Version::Jet3);
@@ -165,12 +159,24 @@ TEST(DawnyDziennikMenu, CancelNieAndBadFilesLeaveTheDiaryAlone) {
     }
     SampleDiary biezacy;
     const QByteArray skrot = fileHash(biezacy.path());
+    Script s;  // no box at start
     frmMain okno;
+    okno.show();
+    EXPECT_FALSE(okno.koniecProgramu());
+    EXPECT_EQ(kolumna(okno, 0).size(), 4);
     const QStringList lista = listaOkna(okno);
 
-    Script s;
+    auto* opcje = child<QMenu>(okno, "mnuOpcje");
+    ASSERT_NE(opcje, nullptr);
+    int zT = 0;
+    for (const QAction* a : opcje->actions()) {
+        zT += a->text().contains(u"&t"_s, Qt::CaseInsensitive);
+    }
+    EXPECT_EQ(zT, 1);
     s.file(kTytulPliku, std::nullopt);
-    akcja(okno, "itmWczytajDawnyDziennik")->trigger();
+    opcje->popup(okno.mapToGlobal(QPoint(10, 10)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(opcje));
+    QTest::keyClick(opcje, Qt::Key_T);
     s.verify();
 
     s.file(kTytulPliku, plik);
@@ -189,29 +195,6 @@ TEST(DawnyDziennikMenu, CancelNieAndBadFilesLeaveTheDiaryAlone) {
     EXPECT_EQ(fileHash(biezacy.path()), skrot);
     EXPECT_EQ(filesIn(biezacy.dir()), qs({"Mirvola.mdb"}));
     EXPECT_EQ(listaOkna(okno), lista);
-}
-
-// The menu item answers its access key, which no other item of the menu shares.
-TEST(DawnyDziennikMenu, TheAccessKeyOpensTheFileDialog) {
-    SampleDiary d;
-    frmMain okno;
-    okno.show();
-    auto* opcje = child<QMenu>(okno, "mnuOpcje");
-    ASSERT_NE(opcje, nullptr);
-    int zT = 0;
-    for (const QAction* a : opcje->actions()) {
-        const QString t = a->text();
-        const qsizetype i = t.indexOf(u'&');
-        zT += i >= 0 && i + 1 < t.size() && t[i + 1].toLower() == u't';
-    }
-    EXPECT_EQ(zT, 1);
-
-    Script s;
-    s.file(kTytulPliku, std::nullopt);
-    opcje->popup(okno.mapToGlobal(QPoint(10, 10)));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(opcje));
-    QTest::keyClick(opcje, Qt::Key_T);
-    s.verify();
 }
 
 TEST(DawnyDziennikPostep, ReadingFillsTheFirstHalfAndWritingTheSecond) {
