@@ -569,73 +569,59 @@ class frmMeczZapis : public frmMeczTest {
 
 }  // namespace
 
-TEST_F(frmMeczZapis, HomeAndAwayMatchesStoreHostGoalsFirst) {
-    const struct {
-        int opcja, id;
-        QString mecz;
-        QStringList bramki;
-    } przypadki[] = {
-        {0, 6, u"2|2003-04-01|D|2|2|1|2|NULL"_s, qs({"1|10|-1|5|2", "2|50|-1|2|2", "3|30|0|3|2"})},
-        {1, 7, u"2|2003-04-01|W|2|2|1|2|Dwie\r\nlinie"_s,
-         qs({"1|10|0|5|2", "2|50|0|2|2", "3|30|-1|3|2"})}};
-    for (const auto& p : przypadki) {
-        otworz();
-        Script s;
-        // 2:1 with host scorers in the minutes 50 and 10 and a guest scorer in the minute 30.
-        wpiszMecz(u"2"_s, u"1"_s);
-        opcja(p.opcja)->click();
-        dodajStrzelca(s, 0, u"Nowak"_s, u"50"_s);
-        dodajStrzelca(s, 0, u"O'Neil"_s, u"10"_s);
-        dodajStrzelca(s, 1, u"Ronaldinho"_s, u"30"_s);
-        if (p.opcja == 1) {
-            komentarz()->setPlainText(u"Dwie\nlinie"_s);
-        }
-        s.message(kPoprawne, Answer::Yes);
-        s.message(kKolejny, Answer::No);
-        kliknij("cmdOK");
-        EXPECT_FALSE(w->isVisible());
-        EXPECT_EQ(w->result(), QDialog::Accepted);
-        EXPECT_EQ(mecz(p.id), QStringList{p.mecz});
-        EXPECT_EQ(bramki(p.id), p.bramki);
-    }
-}
-
-TEST_F(frmMeczZapis, NextMatchKeepsSeasonCompetitionDateAndRefusesTheSameMatch) {
+TEST_F(frmMeczZapis, NewMatchesStoreHostGoalsFirstAndTheNextMatchKeepsItsChoices) {
     otworz();
     Script s;
-    wpiszMecz(u"3"_s, u"0"_s);
-    dodajStrzelca(s, 0, u"Żuk"_s, u"77"_s);  // 3 goals, one scorer known
+    // At home 3:1, two of the host's scorers known, the next match wanted.
+    wpiszMecz(u"3"_s, u"1"_s);
+    dodajStrzelca(s, 0, u"Nowak"_s, u"50"_s);
+    dodajStrzelca(s, 0, u"O'Neil"_s, u"10"_s);
+    dodajStrzelca(s, 1, u"Ronaldinho"_s, u"30"_s);
     s.message(kPoprawne, Answer::Yes);
     s.message(kKolejny, Answer::Yes);
     kliknij("cmdOK");
-    EXPECT_EQ(bramki(6), qs({"1|77|-1|4|2"}));
+    EXPECT_EQ(mecz(6), qs({"2|2003-04-01|D|2|3|1|2|NULL"}));
+    EXPECT_EQ(bramki(6), qs({"1|10|-1|5|2", "2|50|-1|2|2", "3|30|0|3|2"}));
 
+    // The next match keeps season, competition and date, and starts at 0:0 without scorers.
     ASSERT_TRUE(w->isVisible());
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(dane(i)->currentText(), qs({"2002/03", "Legia", "Puchar"})[i]);
     }
     EXPECT_EQ(data()->date(), QDate(2003, 4, 1));
     EXPECT_EQ(para(), u"Mirvola Wendrow | 0 - 0 | Legia"_s);
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(siatka(i)->rowCount(), 0);
-        EXPECT_TRUE(siatka(i)->isHidden());
-    }
+    EXPECT_EQ(siatka(0)->rowCount() + siatka(1)->rowCount(), 0);
+    EXPECT_TRUE(siatka(0)->isHidden() && siatka(1)->isHidden());
     EXPECT_EQ(strony(), u"--"_s);
 
-    // The same match again, only the comment differs.
-    wpiszMecz(u"3"_s, u"0"_s);
+    // The same match again, only the comment differs, is refused; No to the confirmation
+    // writes nothing.
+    wpiszMecz(u"3"_s, u"1"_s);
     komentarz()->setPlainText(u"inny"_s);
     s.message(kPoprawne, Answer::Yes);
     s.message(notice(u"Taki mecz jest już zapisany w bazie !!!"_s), Answer::Ok);
     kliknij("cmdOK");
-    EXPECT_EQ(baza.count(u"Mecze"_s), 6);
     EXPECT_TRUE(w->isVisible());
-
-    // No to the confirmation writes nothing.
-    wybierz(wyn(1), u"1"_s);
+    wybierz(wyn(1), u"2"_s);
     s.message(kPoprawne, Answer::No);
     kliknij("cmdOK");
     EXPECT_EQ(baza.count(u"Mecze"_s), 6);
+
+    // Away, with a two-line comment: the home club's goals come first; No to the next match
+    // closes the window.
+    wpiszMecz(u"2"_s, u"1"_s);
+    opcja(1)->click();
+    dodajStrzelca(s, 0, u"Nowak"_s, u"50"_s);
+    dodajStrzelca(s, 0, u"O'Neil"_s, u"10"_s);
+    dodajStrzelca(s, 1, u"Ronaldinho"_s, u"30"_s);
+    komentarz()->setPlainText(u"Dwie\nlinie"_s);
+    s.message(kPoprawne, Answer::Yes);
+    s.message(kKolejny, Answer::No);
+    kliknij("cmdOK");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(w->result(), QDialog::Accepted);
+    EXPECT_EQ(mecz(7), qs({"2|2003-04-01|W|2|2|1|2|Dwie\r\nlinie"}));
+    EXPECT_EQ(bramki(7), qs({"1|10|0|5|2", "2|50|0|2|2", "3|30|-1|3|2"}));
 }
 
 TEST_F(frmMeczZapis, GoalWhoseKindWasDeletedIsMarkedAndNotSavedUntilCorrected) {
