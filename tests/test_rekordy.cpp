@@ -167,7 +167,7 @@ TEST(Rekordy, EmptyGoallessOneMatchAndMissingDiaries) {
     EXPECT_NE(errorOf([&] { sezony::Sezony(d.path(), {}); }), 0);
 }
 
-TEST(Rekordy, FiltersChooseTheMatchesAndRunsCountOnlyThose) {
+TEST(Rekordy, FiltersChooseTheMatchesAndRunsCountOnlyThoseAndTheToolTakesAll) {
     Diary d;
     fillLeague(d);
     // An unofficial 9:0 on neutral ground beats every league record while its competition
@@ -184,6 +184,17 @@ TEST(Rekordy, FiltersChooseTheMatchesAndRunsCountOnlyThose) {
     // The empty choices of the windows match nothing.
     EXPECT_EQ(lines(d, {u"(0)"_s, u"('D', 'W', 'N')"_s}), kNoRecords);
     EXPECT_EQ(lines(d, {u"(1, 2)"_s, u"('A')"_s}), kNoRecords);
+
+    // mirvola-db prints the records and seasons over every match, whatever its competition.
+    ToolRun run = tool({u"records"_s, d.path()});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(u"Najwyższe zwycięstwo\t+9\t11\n"_s));
+    EXPECT_EQ(run.out, lines(d).join(u'\n') + u'\n');
+    run = tool({u"seasons"_s, d.path()});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out,
+              u"Sezon\tMecze\tZ\tR\tP\tBr+\tBr-\n2001/02\t6\t3\t1\t2\t12\t9\n"
+              "2002/03\t5\t2\t1\t1\t12\t3\n"_s);
 }
 
 TEST(Rekordy, RowsMissingFromTheDictionaries) {
@@ -214,27 +225,4 @@ TEST(Sezony, SeasonsSumResultsAndGoalsInSeasonOrder) {
     EXPECT_EQ(seasons(d, {u"(1)"_s, u"('W', 'N')"_s}),
               qs({"2001/02 3 1 1 1 4 5", "2002/03 1 0 1 0 2 2", "bez sezonu 1 1 0 0 2 0"}));
     EXPECT_TRUE(seasons(d, {u"(0)"_s, u"('A')"_s}).isEmpty());
-}
-
-TEST(MirvolaDbRecords, PrintsTheRecordsAndSeasonsOfAllMatches) {
-    Diary d;
-    fillLeague(d);
-    // Records are over every match, whatever its competition.
-    d.exec(kWstawMecze + u"(11, 1, '2002-09-20', 'N', 4, 9, 0, 2);"_s);
-    ToolRun run = tool({u"records"_s, d.path()});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.startsWith(u"Najwyższe zwycięstwo\t+9\t11\n"_s));
-    EXPECT_EQ(run.out, lines(d).join(u'\n') + u'\n');
-    run = tool({u"seasons"_s, d.path()});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out,
-              u"Sezon\tMecze\tZ\tR\tP\tBr+\tBr-\n2001/02\t6\t3\t1\t2\t12\t9\n"
-              "2002/03\t5\t2\t1\t1\t12\t3\n"_s);
-
-    const QString missing = d.dir() + u"/brak.mdb"_s;
-    run = tool({u"records"_s, missing});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_TRUE(run.err.startsWith(u"mirvola-db: błąd "_s)) << run.err.toStdString();
-    EXPECT_FALSE(QFile::exists(missing));
 }
