@@ -217,30 +217,10 @@ TEST_F(HostileText, CommentIsStoredExactlyAndShownAgain) {
     EXPECT_EQ(child<QPlainTextEdit>(again, "txtKomentarz")->toPlainText(), comment);
 }
 
-// The minute's input box asks again until it gets a minute; text of any kind stores nothing.
-TEST_F(HostileText, TheMinuteBoxTakesOnlyAMinute) {
-    Mirvola::blnPoprawa = Mirvola::False;
-    frmMecz editor;
-    auto* score = child<QComboBox>(editor, "cboWyn_0");
-    score->setCurrentIndex(score->findText(u"1"_s));
-    auto* players = child<QListWidget>(editor, "lstGracze_0");
-    players->setCurrentRow(0);
-    const QString ask = u"W której minucie "_s + players->currentItem()->text() +
-                        u" strzelił bramkę ("_s +
-                        child<QComboBox>(editor, "cboDane_3")->currentText() + u")?"_s;
-    Script s;
-    for (const QString& typed : hostile()) {
-        s.input(u"Pytanie"_s, ask, typed);
-    }
-    s.input(u"Pytanie"_s, ask, std::nullopt);
-    QTest::keyClick(players, Qt::Key_Return);
-    s.verify();
-    EXPECT_EQ(editor.fgrdStrzelcy(0)->rowCount(), 0);
-}
-
 // A club with a hostile name is offered by the editor's picker as it is, and the match saved
-// with it is listed with that name.
-TEST_F(HostileText, PickersOfferHostileNamesAndTheListShowsThem) {
+// with it is listed with that name. The minute's input box asks again until it gets a minute:
+// text of any kind stores nothing.
+TEST_F(HostileText, MatchEditorTakesHostileClubsButNoHostileMinute) {
     const QString club = u"O'Neil [#1] 100%_\t\"x\""_s;
     diary.exec(u"INSERT INTO Kluby (Id_klubu, Druzyna) VALUES (9, '%1')"_s.arg(
         Mirvola::PodwojApostrofy(club)));
@@ -256,13 +236,29 @@ TEST_F(HostileText, PickersOfferHostileNamesAndTheListShowsThem) {
         }
         child<QDateEdit>(editor, "DTPDataMeczu")->setDate(QDate(2003, 5, 1));
         child<QRadioButton>(editor, "optWybor_0")->setChecked(true);
+        auto* score = child<QComboBox>(editor, "cboWyn_0");
+        score->setCurrentIndex(score->findText(u"1"_s));
+        auto* players = child<QListWidget>(editor, "lstGracze_0");
+        players->setCurrentRow(0);
+        const QString ask = u"W której minucie "_s + players->currentItem()->text() +
+                            u" strzelił bramkę ("_s +
+                            child<QComboBox>(editor, "cboDane_3")->currentText() + u")?"_s;
         Script s;
+        for (const QString& typed : hostile()) {
+            s.input(u"Pytanie"_s, ask, typed);
+        }
+        s.input(u"Pytanie"_s, ask, std::nullopt);
+        QTest::keyClick(players, Qt::Key_Return);
+        EXPECT_TRUE(s.done());
+        EXPECT_EQ(editor.fgrdStrzelcy(0)->rowCount(), 0);
         s.message(question(u"Czy dane są poprawne?"_s), Answer::Yes);
         s.message(u"Pytanie"_s, u"Dane zostały zapisane.\n\nCzy dopisać kolejny mecz?"_s,
                   Answer::No);
         click(editor, "cmdOK");
     }
-    EXPECT_EQ(diary.value(u"SELECT count(*) FROM Mecze WHERE Id_klubu = 9"_s).toInt(), 1);
+    EXPECT_EQ(diary.rows(u"SELECT Wyn1, Wyn2 FROM Mecze WHERE Id_klubu = 9"_s),
+              (std::vector<QStringList>{{u"1"_s, u"0"_s}}));
+
     frmMain window;
     const QStringList pairs = column(child<QTreeWidget>(window, "lstMecze"), 4);
     EXPECT_TRUE(pairs.contains(u"Mirvola Wendrow - "_s + club))
