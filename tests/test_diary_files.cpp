@@ -4,7 +4,6 @@
 
 #include "data/DemoDiary.h"
 #include "data/Mirvola.h"
-#include "data/engine/DiaryCheck.h"
 #include "data/engine/FileOps.h"
 #include "forms/frmMain.h"
 #include "forms/frmMecz.h"
@@ -16,7 +15,6 @@
 #include "support/Widgets.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -39,8 +37,9 @@ using ui::Answer;
 
 namespace {
 
-constexpr uid_t kNobody = 65534;
-constexpr gid_t kNogroup = 65534;
+// The diary's owner: another user where the test runs as root.
+const uid_t kUid = ::geteuid() == 0 ? 65534 : ::geteuid();
+const gid_t kGid = ::geteuid() == 0 ? 65534 : ::getegid();
 
 // Another process with a write transaction open (a change not yet committed).
 const char kWriting[] = "BEGIN IMMEDIATE; DELETE FROM Mecze WHERE Id_meczu = 1;";
@@ -49,18 +48,11 @@ const ui::Message kZajeta{u"Komunikat"_s, u"Baza jest używana przez inny proces
                           ui::Buttons::RetryCancel, ui::Icon::None, Answer::Retry};
 
 // The demo diary as Mirvola.mdb of a program's directory.
-class DemoDiary {
-  public:
+struct DemoDiary : Diary {
     DemoDiary() {
-        EXPECT_TRUE(m_dir.isValid());
+        QFile::remove(path());
         demo::createDiary(path());
-        Mirvola::UstawKatalogProgramu(m_dir.path());
     }
-    QString dir() const { return m_dir.path(); }
-    QString path() const { return m_dir.path() + u"/Mirvola.mdb"_s; }
-
-  private:
-    QTemporaryDir m_dir;
 };
 
 QString native(const QString& path) {
@@ -122,14 +114,11 @@ bool noOtherUser() {
 
 // Each command that replaces the file: a private diary of another owner stays private and his.
 TEST(DiaryRights, CommandsThatRebuildTheDiaryKeepModeAndOwner) {
-    const bool root = ::geteuid() == 0;
-    const uid_t uid = root ? kNobody : ::geteuid();
-    const gid_t gid = root ? kNogroup : ::getegid();
     for (const char* command :
          {"itmDefragmentacja", "sitmWszystkie", "itmUsunWszystko", "itmNaprawa"}) {
         SCOPED_TRACE(command);
         DemoDiary d;
-        ASSERT_EQ(::chown(QFile::encodeName(d.path()).constData(), uid, gid), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(d.path()).constData(), kUid, kGid), 0);
         ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0600), 0);
         const ino_t before = statOf(d.path()).st_ino;
         User user;
@@ -140,8 +129,8 @@ TEST(DiaryRights, CommandsThatRebuildTheDiaryKeepModeAndOwner) {
         child<QAction>(window, command)->trigger();
         EXPECT_NE(statOf(d.path()).st_ino, before) << "the file was not rebuilt";
         EXPECT_EQ(statOf(d.path()).st_mode & 07777, 0600u);
-        EXPECT_EQ(statOf(d.path()).st_uid, uid);
-        EXPECT_EQ(statOf(d.path()).st_gid, gid);
+        EXPECT_EQ(statOf(d.path()).st_uid, kUid);
+        EXPECT_EQ(statOf(d.path()).st_gid, kGid);
     }
 }
 
@@ -154,10 +143,8 @@ TEST(DiaryRights, AWriteProtectedDiaryStaysProtectedAndAPrivateOneHis) {
     }
     // The user's own folder and file; he protected the file himself.
     DemoDiary d;
-    const uid_t uid = ::geteuid() == 0 ? kNobody : ::geteuid();
-    const gid_t gid = ::geteuid() == 0 ? kNogroup : ::getegid();
     for (const QString& file : {d.dir(), d.path()}) {
-        ASSERT_EQ(::chown(QFile::encodeName(file).constData(), uid, gid), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(file).constData(), kUid, kGid), 0);
     }
     ASSERT_EQ(::chmod(QFile::encodeName(d.dir()).constData(), 0755), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0444), 0);
@@ -183,8 +170,8 @@ TEST(DiaryRights, AWriteProtectedDiaryStaysProtectedAndAPrivateOneHis) {
     EXPECT_EQ(runAsUser(u"defragmentacja"_s, d.dir()),
               QStringList{u"success Defragmentacja zakończyła się pomyślnie."_s});
     EXPECT_EQ(statOf(d.path()).st_mode & 07777, 0640u);
-    EXPECT_EQ(statOf(d.path()).st_uid, uid);
-    EXPECT_EQ(statOf(d.path()).st_gid, gid);
+    EXPECT_EQ(statOf(d.path()).st_uid, kUid);
+    EXPECT_EQ(statOf(d.path()).st_gid, kGid);
 }
 
 // A diary the user may not read at all: the start-up says so and touches nothing.
@@ -358,14 +345,8 @@ TEST(DiaryStart, HostileAndForeignFilesAreNamedAndLeftUntouched) {
         u"Nie jest to plik bazy danych albo jego początek został zniszczony, a tego "
         "nie da się naprawić. Przywróć dziennik z kopii zapasowej."_s;
 
-    QByteArray newer;
-    {
-        const QString copy = d.dir() + u"/nowsza.mdb"_s;
-        QFile::copy(d.path(), copy);
-        rowsOf(copy, u"PRAGMA user_version = 2"_s);
-        newer = fileBytes(copy);
-        QFile::remove(copy);
-    }
+    QByteArray newer = demo;  // user_version 2: big-endian at offset 60 of the header
+    newer.replace(60, 4, QByteArray("\0\0\0\2", 4));
     QByteArray middle = demo;
     for (int i = 0; i < 8192; ++i) {
         middle[middle.size() / 2 - 4096 + i] = static_cast<char>((i * 131) % 256);
@@ -448,8 +429,8 @@ TEST(DiaryHeld, TheStartWaitsForTheUsersRetry) {
                   officialMatches(d.path()));
     }
     const QByteArray bytes = fileBytes(d.path());
-    auto locked = std::make_unique<OtherProcess>(d.path());
-    ASSERT_TRUE(locked->holds());
+    OtherProcess locked(d.path());
+    ASSERT_TRUE(locked.holds());
     {
         Script s;
         s.message(kZajeta, Answer::Retry);
@@ -460,7 +441,7 @@ TEST(DiaryHeld, TheStartWaitsForTheUsersRetry) {
     Script s;
     s.intercept = [&](const ui::Message& m) -> std::optional<Answer> {
         if (m.text == kZajeta.text) {
-            locked->release();
+            locked.release();
         }
         return std::nullopt;
     };

@@ -144,24 +144,12 @@ int fileStep(engine::FileStep, const QString& path) {
 }  // namespace
 
 int Faults::Counts::of(Kind kind) const {
-    switch (kind) {
-        case Kind::Write:
-        case Kind::Full:
-            return writes;
-        case Kind::Sync:
-            return syncs;
-        case Kind::Truncate:
-            return truncates;
-        case Kind::Open:
-            return opens;
-        case Kind::Delete:
-            return deletes;
-        case Kind::FileStep:
-            return fileSteps;
-        case Kind::None:
-            break;
-    }
-    return 0;
+    // In the order of Kind; a full disk fails writes.
+    static constexpr int Counts::*counters[] = {
+        nullptr,        &Counts::writes,  &Counts::syncs,  &Counts::truncates,
+        &Counts::opens, &Counts::deletes, &Counts::writes, &Counts::fileSteps};
+    const auto counter = counters[static_cast<int>(kind)];
+    return counter ? this->*counter : 0;
 }
 
 Faults::Faults(Kind kind, int n) {

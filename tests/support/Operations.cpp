@@ -52,10 +52,6 @@ void click(const QWidget& window, const QString& button) {
     find<QPushButton>(window, button)->click();
 }
 
-void trigger(const frmMain& window, const QString& action) {
-    find<QAction>(window, action)->trigger();
-}
-
 // ---- the match editor
 
 std::unique_ptr<frmMecz> editor(std::optional<double> match) {
@@ -97,25 +93,18 @@ void editedMatch(User&, const std::function<void()>& start) {
 
 // ---- the main window
 
-void mainWindowCommand(const QString& action, const std::function<void()>& start) {
-    frmMain window;
-    start();
-    trigger(window, action);
-}
+using Run = std::function<void(User&, const std::function<void()>&)>;
 
-void deleteMatch(User&, const std::function<void()>& start) {
-    frmMain window;
-    auto* list = find<QTreeWidget>(window, u"lstMecze"_s);
-    list->setCurrentItem(list->topLevelItem(0));
-    start();
-    trigger(window, u"sitmZaznaczony"_s);
-}
-
-void repairFromMenu(User&, const std::function<void()>& start) {
-    frmMain window;
-    damageMatches(Mirvola::SciezkaBazy());
-    start();
-    trigger(window, u"itmNaprawa"_s);
+// A command of the main window; `prepare` readies the open window for it.
+Run command(const QString& action, const std::function<void(frmMain&)>& prepare = {}) {
+    return [action, prepare](User&, const std::function<void()>& start) {
+        frmMain window;
+        if (prepare) {
+            prepare(window);
+        }
+        start();
+        find<QAction>(window, action)->trigger();
+    };
 }
 
 void repairAtStart(User&, const std::function<void()>& start) {
@@ -151,28 +140,29 @@ Operation entry(const QString& name, Tab tab, const QString& button, const QStri
             }};
 }
 
-void player(std::optional<double> id, const QStringList& names,
-            const std::function<void()>& start) {
-    Mirvola::dblIdMeczu = id.value_or(0);
-    frmGracz window(id.has_value());
-    const char* const boxes[] = {"txtImie", "txtNazwisko", "txtPrzydomek"};
-    for (int i = 0; i < 3; ++i) {
-        find<QLineEdit>(window, QLatin1String(boxes[i]))->setText(names.value(i));
-    }
-    start();
-    click(window, u"cmdOK"_s);
+Run player(std::optional<double> id, const QStringList& names) {
+    return [id, names](User&, const std::function<void()>& start) {
+        Mirvola::dblIdMeczu = id.value_or(0);
+        frmGracz window(id.has_value());
+        const char* const boxes[] = {"txtImie", "txtNazwisko", "txtPrzydomek"};
+        for (int i = 0; i < 3; ++i) {
+            find<QLineEdit>(window, QLatin1String(boxes[i]))->setText(names.value(i));
+        }
+        start();
+        click(window, u"cmdOK"_s);
+    };
 }
 
 std::vector<Operation> allOperations() {
-    const auto command = [](const QString& action) {
-        return [action](User&, const std::function<void()>& start) {
-            mainWindowCommand(action, start);
-        };
-    };
     return {
         {u"nowy-mecz"_s, false, false, newMatch},
         {u"poprawa-meczu"_s, false, false, editedMatch},
-        {u"usuniecie-meczu"_s, false, false, deleteMatch},
+        {u"usuniecie-meczu"_s, false, false,
+         command(u"sitmZaznaczony"_s,
+                 [](frmMain& window) {
+                     auto* list = find<QTreeWidget>(window, u"lstMecze"_s);
+                     list->setCurrentItem(list->topLevelItem(0));
+                 })},
         {u"usuniecie-meczow"_s, false, true, command(u"sitmWszystkie"_s)},
         entry(u"dopisanie-klubu"_s, kKluby, u"cmdDodaj"_s, u"Odra Opole"_s),
         entry(u"zmiana-klubu"_s, kKluby, u"cmdPopraw"_s, u"Zmieniony Klub"_s),
@@ -187,16 +177,12 @@ std::vector<Operation> allOperations() {
         entry(u"zmiana-rodzaju-gola"_s, kRodzajeGoli, u"cmdPopraw"_s, u"strzał"_s),
         entry(u"usuniecie-rodzaju-gola"_s, kRodzajeGoli, u"cmdUsun"_s),
         {u"dopisanie-gracza"_s, false, false,
-         [](User&, const std::function<void()>& start) {
-             player(std::nullopt, {u"Jan"_s, u"Testowy"_s, QString()}, start);
-         }},
-        {u"zmiana-gracza"_s, false, false,
-         [](User&, const std::function<void()>& start) {
-             player(1, {u"Adam"_s, u"Zmieniony"_s, u"Nowy"_s}, start);
-         }},
+         player(std::nullopt, {u"Jan"_s, u"Testowy"_s, QString()})},
+        {u"zmiana-gracza"_s, false, false, player(1, {u"Adam"_s, u"Zmieniony"_s, u"Nowy"_s})},
         entry(u"usuniecie-gracza"_s, kGracze, u"cmdUsun"_s),
         {u"defragmentacja"_s, false, false, command(u"itmDefragmentacja"_s)},
-        {u"naprawa"_s, true, false, repairFromMenu},
+        {u"naprawa"_s, true, false,
+         command(u"itmNaprawa"_s, [](frmMain&) { damageMatches(Mirvola::SciezkaBazy()); })},
         {u"naprawa-przy-starcie"_s, true, false, repairAtStart},
         {u"usuniecie-wszystkiego"_s, false, true, command(u"itmUsunWszystko"_s)},
     };
