@@ -18,22 +18,6 @@ using namespace testing_support;
 
 namespace {
 
-// The first row of the record `name`, or its row whose details are `details`.
-QTreeWidgetItem* row(QTreeWidget* t, const QString& name, const QString& details = {}) {
-    bool inRecord = false;
-    for (int r = 0; r < t->topLevelItemCount(); ++r) {
-        QTreeWidgetItem* item = t->topLevelItem(r);
-        if (!item->text(1).isEmpty()) {
-            inRecord = item->text(1) == name;
-        }
-        if (inRecord && (details.isEmpty() || item->text(3) == details)) {
-            return item;
-        }
-    }
-    ADD_FAILURE() << "no row " << name.toStdString() << " / " << details.toStdString();
-    return nullptr;
-}
-
 // Selects a row and presses Enter on the list, as the user does.
 void enterOn(QTreeWidget* t, QTreeWidgetItem* item) {
     t->setCurrentItem(item);
@@ -64,6 +48,12 @@ TEST(frmRekordy, ListsEachRecordWithItsMatchesOpensThemAndFollowsTheFilters) {
     QTreeWidget* t = child<QTreeWidget>(w, "lstRekordy");
     QListWidget* competitions = child<QListWidget>(w, "lstRozgr");
     const auto venue = [&](int i) { return child<QCheckBox>(w, u"chkOpcja_%1"_s.arg(i)); };
+    // The first row of a record.
+    const auto row = [&](const QString& name) {
+        const QList<QTreeWidgetItem*> found = t->findItems(name, Qt::MatchExactly, 1);
+        EXPECT_EQ(found.size(), 1) << name.toStdString();
+        return found.value(0);
+    };
     const QString zwyciestwa = u"Najdłuższa seria bez zwycięstwa"_s;
     const QString rywal = u"Najwięcej meczów z jednym rywalem"_s;
 
@@ -105,7 +95,8 @@ TEST(frmRekordy, ListsEachRecordWithItsMatchesOpensThemAndFollowsTheFilters) {
         EXPECT_EQ(Mirvola::dblIdMeczu, 4.0);
         viewerShows(u"Mecz 4 z 4|Mirvola Wendrow|O'Higgins"_s)(v);
     });
-    QTreeWidgetItem* end = row(t, u"Najdłuższa seria bez porażki"_s, u"koniec serii"_s);
+    QTreeWidgetItem* end = t->itemBelow(row(u"Najdłuższa seria bez porażki"_s));
+    ASSERT_EQ(end->text(3), u"koniec serii"_s);
     t->scrollToItem(end);
     const QPoint point = t->visualItemRect(end).center();
     QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, point);
@@ -113,25 +104,25 @@ TEST(frmRekordy, ListsEachRecordWithItsMatchesOpensThemAndFollowsTheFilters) {
     s.verify();
     // A scorer: the record's three matches, opened on the second.
     s.modal(u"frmMecze"_s, viewerShows(u"Mecz 2 z 3|Wisła|Mirvola Wendrow"_s));
-    enterOn(t, t->itemBelow(t->itemBelow(row(t, u"Najwięcej bramek zawodnika w meczu"_s))));
+    enterOn(t, t->itemBelow(t->itemBelow(row(u"Najwięcej bramek zawodnika w meczu"_s))));
     s.verify();
     // The opponent: its matches under the window's filters, as the statistics hand them over.
     s.modal(u"frmMecze"_s, [](QDialog* v) {
         EXPECT_EQ(Mirvola::dblIdMeczu, 1.0);  // Legia's Id_klubu
         EXPECT_EQ(labelText(*v, "lblMecz"), u"Mecz 1 z 2"_s);
     });
-    enterOn(t, row(t, rywal));
+    enterOn(t, row(rywal));
     s.verify();
     // Nothing to show: no viewer.
-    enterOn(t, row(t, u"Najwyższa porażka"_s));
+    enterOn(t, row(u"Najwyższa porażka"_s));
     t->clearSelection();
     QTest::keyClick(t, Qt::Key_Return);
 
     // Without the friendly (match 3): a run of one match.
     competitions->item(2)->setCheckState(Qt::Unchecked);
-    EXPECT_EQ(row(t, u"Najdłuższa seria bez porażki"_s)->text(2), u"3"_s);
-    EXPECT_EQ(row(t, zwyciestwa)->text(3), u"cała seria"_s);
-    EXPECT_EQ(row(t, zwyciestwa)->text(0), u"4"_s);
+    EXPECT_EQ(row(u"Najdłuższa seria bez porażki"_s)->text(2), u"3"_s);
+    EXPECT_EQ(row(zwyciestwa)->text(3), u"cała seria"_s);
+    EXPECT_EQ(row(zwyciestwa)->text(0), u"4"_s);
 
     // A failed reload keeps the records shown, and the opponent's matches still go by the
     // filter the list was made with, with the away match 5.
@@ -146,7 +137,7 @@ TEST(frmRekordy, ListsEachRecordWithItsMatchesOpensThemAndFollowsTheFilters) {
     EXPECT_EQ(rows(t), before);
     ASSERT_TRUE(QFile::rename(moved, d.path()));
     s.modal(u"frmMecze"_s, viewerShows(u"Mecz 1 z 2|Mirvola Wendrow|Legia"_s));
-    enterOn(t, row(t, rywal));
+    enterOn(t, row(rywal));
     s.verify();
 
     venue(2)->click();  // away only: match 2 and match 5 without a score
@@ -154,11 +145,11 @@ TEST(frmRekordy, ListsEachRecordWithItsMatchesOpensThemAndFollowsTheFilters) {
               QStringList({u"Najwyższe zwycięstwo|+1||"_s + m2, u"Najwyższa porażka|brak|||||"_s,
                            u"Najwięcej bramek w meczu|3||"_s + m2}));
     // Legia (match 5) and Wisła (match 2) once each.
-    EXPECT_EQ(row(t, rywal)->text(2), u"1"_s);
-    EXPECT_EQ(row(t, rywal)->text(3), u"Legia"_s);
-    EXPECT_EQ(t->itemBelow(row(t, rywal))->text(3), u"Wisła"_s);
+    EXPECT_EQ(row(rywal)->text(2), u"1"_s);
+    EXPECT_EQ(row(rywal)->text(3), u"Legia"_s);
+    EXPECT_EQ(t->itemBelow(row(rywal))->text(3), u"Wisła"_s);
     s.modal(u"frmMecze"_s, viewerShows(u"Mecz 1 z 1|Legia|Mirvola Wendrow"_s));
-    enterOn(t, row(t, rywal));
+    enterOn(t, row(rywal));
     s.verify();
 
     venue(1)->click();  // no venue at all
