@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include <functional>
+
 using namespace Qt::StringLiterals;
 
 using namespace frmmain_testy;
@@ -18,16 +20,31 @@ using ui::Answer;
 
 namespace {
 
-const QString kUsuniete = u"Dane zostały usunięte."_s;
+const ui::Message kUsuniete = info(u"Dane zostały usunięte."_s);
 const QString kZajeta = u"Baza jest używana przez inny proces !!!"_s;
 const ui::Message kDefragmentacja = question(u"Czy przeprowadzić defragmentację bazy danych?"_s);
-const QString kDefragmentacjaOk = u"Defragmentacja zakończyła się pomyślnie."_s;
+const ui::Message kDefragmentacjaOk = info(u"Defragmentacja zakończyła się pomyślnie."_s);
 const ui::Message kWszystkieMecze =
     question(u"Czy na pewno usunąć wszystkie mecze i strzelone bramki?"_s, Answer::No);
-const QString kUsunMecz5 =
-    u"Czy na pewno usunąć mecz Legia - Mirvola Wendrow : z 20 kwietnia 2003?"_s;
+const ui::Message kUsunMecz5 = question(
+    u"Czy na pewno usunąć mecz Legia - Mirvola Wendrow : z 20 kwietnia 2003?"_s, Answer::No);
 const ui::Message kZajetaPytanie{u"Komunikat"_s, kZajeta, ui::Buttons::RetryCancel, ui::Icon::None,
                                  Answer::Retry};
+
+// Triggers the command `polecenie`: the boxes it shows must be `pudla`, answered in order, and
+// the busy cursor is gone afterwards.
+void wykonaj(const frmMain& okno, const char* polecenie,
+             std::initializer_list<std::pair<ui::Message, Answer>> pudla,
+             std::function<std::optional<Answer>(const ui::Message&)> intercept = {}) {
+    Script s;
+    s.intercept = std::move(intercept);
+    for (const auto& [pudlo, odpowiedz] : pudla) {
+        s.message(pudlo, odpowiedz);
+    }
+    akcja(okno, polecenie)->trigger();
+    s.verify();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
 
 QString kopia(const Diary& d) {
     return d.dir() + u"/KopiaMirvola.mdb"_s;
@@ -65,18 +82,14 @@ TEST(frmMainUsun, SelectedMatchGoesWithItsGoalsAfterTheExactQuestionKeepingTheSo
     const ui::Message pytanie = question(
         u"Czy na pewno usunąć mecz Mirvola Wendrow - Łódzki KS 2:1 z 5 maja 2002?"_s, Answer::No);
     l->setCurrentItem(l->findItems(u"6"_s, Qt::MatchExactly, 0).value(0));
-    {
-        Script s;
-        s.message(pytanie, Answer::No);
-        akcja(okno, "sitmZaznaczony")->trigger();
-    }
+    wykonaj(okno, "sitmZaznaczony", {{pytanie, Answer::No}});
     EXPECT_EQ(d.count(u"Mecze"_s), 5 + 1);
     {
         // The Delete key and the toolbar button ask the same question.
         Script s;
         s.message(pytanie, Answer::No);
         s.message(pytanie, Answer::Yes);
-        s.message(info(kUsuniete), Answer::Ok);
+        s.message(kUsuniete, Answer::Ok);
         l->setFocus();
         QTest::keyClick(l, Qt::Key_Delete);
         akcja(okno, "tlbMain_4")->trigger();
@@ -91,10 +104,7 @@ TEST(frmMainUsun, SelectedMatchGoesWithItsGoalsAfterTheExactQuestionKeepingTheSo
     // A refill after a deletion keeps the header sort.
     clickHeader(l, 4);
     l->setCurrentItem(l->topLevelItem(0));  // Legia - Mirvola Wendrow
-    Script s;
-    s.message(u"Pytanie"_s, kUsunMecz5, Answer::Yes);
-    s.message(u"Info"_s, kUsuniete);
-    akcja(okno, "sitmZaznaczony")->trigger();
+    wykonaj(okno, "sitmZaznaczony", {{kUsunMecz5, Answer::Yes}, {kUsuniete, Answer::Ok}});
     EXPECT_EQ(kolumna(okno, 4), qs({"Mirvola Wendrow - Legia", "Mirvola Wendrow - O'Higgins",
                                     "Wisła - Mirvola Wendrow"}));
 }
@@ -105,25 +115,15 @@ TEST(frmMainUsun, AllMatchesLeaveTheDictionariesAndACompactedFileEverythingEmpti
     frmMain okno;
     okno.show();
     const auto przed = QFileInfo(d.path()).size();
-    {
-        Script s;
-        s.message(kWszystkieMecze, Answer::No);
-        akcja(okno, "sitmWszystkie")->trigger();
-    }
+    wykonaj(okno, "sitmWszystkie", {{kWszystkieMecze, Answer::No}});
     EXPECT_EQ(d.count(u"Mecze"_s), 1005);
-    {
-        Script s;
-        s.message(kWszystkieMecze, Answer::Yes);
-        s.message(info(kUsuniete), Answer::Ok);
-        akcja(okno, "tlbMain_5")->trigger();
-    }
+    wykonaj(okno, "tlbMain_5", {{kWszystkieMecze, Answer::Yes}, {kUsuniete, Answer::Ok}});
     EXPECT_EQ(liczby(d), qs({"0", "0", "5", "4", "3", "2", "3"}));
     EXPECT_LT(QFileInfo(d.path()).size(), przed / 4);
     EXPECT_FALSE(QFile::exists(kopia(d)));
     EXPECT_FALSE(lista(okno)->isVisible());
     EXPECT_FALSE(akcja(okno, "sitmZaznaczony")->isEnabled());
     EXPECT_FALSE(akcja(okno, "itmOdswiez")->isEnabled());
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // Deleting everything empties the dictionaries too, and the list with them.
     dopiszMecze(d, 3);
@@ -133,18 +133,9 @@ TEST(frmMainUsun, AllMatchesLeaveTheDictionariesAndACompactedFileEverythingEmpti
         u"Czy na pewno usunąć wszystkie mecze, strzelone bramki,\na także wszystkie "
         "dane ze słowników?"_s,
         Answer::No);
-    {
-        Script s;
-        s.message(wszystko, Answer::No);
-        akcja(okno, "tlbMain_12")->trigger();
-    }
+    wykonaj(okno, "tlbMain_12", {{wszystko, Answer::No}});
     EXPECT_EQ(liczby(d), qs({"3", "0", "5", "4", "3", "2", "3"}));
-    {
-        Script s;
-        s.message(wszystko, Answer::Yes);
-        s.message(u"Info"_s, kUsuniete);
-        akcja(okno, "itmUsunWszystko")->trigger();
-    }
+    wykonaj(okno, "itmUsunWszystko", {{wszystko, Answer::Yes}, {kUsuniete, Answer::Ok}});
     EXPECT_EQ(liczby(d), qs({"0", "0", "0", "0", "0", "0", "0"}));
     EXPECT_FALSE(QFile::exists(kopia(d)));
     EXPECT_FALSE(lista(okno)->isVisible());
@@ -161,14 +152,8 @@ TEST(frmMainUsun, ALeftOverCopyIsNeverMovedOverTheDiary) {
         plik.write(obca);
     }
     frmMain okno;
-
     // Deleting all matches compacts silently: the deletion stands, the copy stays as it was.
-    {
-        Script s;
-        s.message(kWszystkieMecze, Answer::Yes);
-        s.message(u"Info"_s, kUsuniete);
-        akcja(okno, "sitmWszystkie")->trigger();
-    }
+    wykonaj(okno, "sitmWszystkie", {{kWszystkieMecze, Answer::Yes}, {kUsuniete, Answer::Ok}});
     EXPECT_EQ(liczby(d), qs({"0", "0", "5", "4", "3", "2", "3"}));
     EXPECT_EQ(fileBytes(kopia(d)), obca);
 
@@ -176,13 +161,10 @@ TEST(frmMainUsun, ALeftOverCopyIsNeverMovedOverTheDiary) {
     const QByteArray baza = fileBytes(d.path());
     const QString blad = errorText([&] { engine::compactDatabase(d.path(), kopia(d)); });
     EXPECT_TRUE(blad.startsWith(u"Wystąpił błąd numer %1\n"_s.arg(engine::err::DestinationExists)));
-    Script s;
-    s.message(kDefragmentacja, Answer::Yes);
-    s.message(notice(blad), Answer::Ok);
-    akcja(okno, "itmDefragmentacja")->trigger();
+    wykonaj(okno, "itmDefragmentacja",
+            {{kDefragmentacja, Answer::Yes}, {notice(blad), Answer::Ok}});
     EXPECT_EQ(fileBytes(d.path()), baza);
     EXPECT_EQ(fileBytes(kopia(d)), obca);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST(frmMainKonserwacja, CompactionAndRepairKeepEveryRow) {
@@ -193,36 +175,24 @@ TEST(frmMainKonserwacja, CompactionAndRepairKeepEveryRow) {
     const auto rozmiar = QFileInfo(d.path()).size();
     frmMain okno;
     const ui::Message naprawa = question(u"Czy naprawić bazę danych?"_s);
-    {
-        Script s;
-        s.message(kDefragmentacja, Answer::No);
-        s.message(naprawa, Answer::No);
-        akcja(okno, "itmDefragmentacja")->trigger();
-        akcja(okno, "itmNaprawa")->trigger();
-    }
+    wykonaj(okno, "itmDefragmentacja", {{kDefragmentacja, Answer::No}});
+    wykonaj(okno, "itmNaprawa", {{naprawa, Answer::No}});
     EXPECT_EQ(QFileInfo(d.path()).size(), rozmiar);
-    {
-        Script s;
-        s.message(kDefragmentacja, Answer::Yes);
-        s.message(info(kDefragmentacjaOk), Answer::Ok);
-        s.message(naprawa, Answer::Yes);
-        s.message(info(u"Baza danych została naprawiona."_s), Answer::Ok);
-        akcja(okno, "itmDefragmentacja")->trigger();
-        akcja(okno, "itmNaprawa")->trigger();
-    }
+    wykonaj(okno, "itmDefragmentacja",
+            {{kDefragmentacja, Answer::Yes}, {kDefragmentacjaOk, Answer::Ok}});
+    wykonaj(okno, "itmNaprawa",
+            {{naprawa, Answer::Yes}, {info(u"Baza danych została naprawiona."_s), Answer::Ok}});
     EXPECT_EQ(liczby(d), przed);
     EXPECT_LT(QFileInfo(d.path()).size(), rozmiar);
     EXPECT_FALSE(QFile::exists(kopia(d)));
     EXPECT_EQ(d.value(u"SELECT Komentarz FROM Mecze WHERE Id_meczu = 3"_s).toString(),
               u"Sparing\r\nw deszczu"_s);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST(frmMainKonserwacja, FileHeldByAnotherProcessRetryThenCancel) {
     SampleDiary d;
     frmMain okno;
     const QByteArray przed = fileBytes(d.path());
-
     auto inny = std::make_unique<OtherProcess>(d.path());
     if (!inny->holds()) {
         GTEST_SKIP() << "no sqlite3 shell to hold the file";
@@ -234,26 +204,19 @@ TEST(frmMainKonserwacja, FileHeldByAnotherProcessRetryThenCancel) {
         }
         return std::nullopt;
     };
-    {
-        // Cancel: the diary stays as it was, no copy.
-        Script s;
-        s.message(kDefragmentacja, Answer::Yes);
-        s.message(kZajetaPytanie, Answer::Retry);
-        s.message(kZajetaPytanie, Answer::Cancel);
-        akcja(okno, "itmDefragmentacja")->trigger();
-    }
+    // Cancel: the diary stays as it was, no copy.
+    wykonaj(okno, "itmDefragmentacja",
+            {{kDefragmentacja, Answer::Yes},
+             {kZajetaPytanie, Answer::Retry},
+             {kZajetaPytanie, Answer::Cancel}});
     EXPECT_FALSE(QFile::exists(kopia(d)));
     EXPECT_EQ(fileBytes(d.path()), przed);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    {
-        // Retry after the other process let go: the compaction completes.
-        Script s;
-        s.intercept = zwolnij;
-        s.message(kDefragmentacja, Answer::Yes);
-        s.message(kZajetaPytanie, Answer::Retry);
-        s.message(u"Info"_s, kDefragmentacjaOk);
-        akcja(okno, "itmDefragmentacja")->trigger();
-    }
+    // Retry after the other process let go: the compaction completes.
+    wykonaj(okno, "itmDefragmentacja",
+            {{kDefragmentacja, Answer::Yes},
+             {kZajetaPytanie, Answer::Retry},
+             {kDefragmentacjaOk, Answer::Ok}},
+            zwolnij);
     EXPECT_FALSE(QFile::exists(kopia(d)));
     EXPECT_EQ(liczby(d), qs({"5", "8", "5", "4", "3", "2", "3"}));
 
@@ -261,22 +224,11 @@ TEST(frmMainKonserwacja, FileHeldByAnotherProcessRetryThenCancel) {
     // list stays; Retry after the other process let go deletes.
     inny = std::make_unique<OtherProcess>(d.path());
     ASSERT_TRUE(inny->holds());
-    {
-        Script s;
-        s.message(u"Pytanie"_s, kUsunMecz5, Answer::Yes);
-        s.message(kZajetaPytanie, Answer::Cancel);
-        akcja(okno, "sitmZaznaczony")->trigger();
-    }
+    wykonaj(okno, "sitmZaznaczony", {{kUsunMecz5, Answer::Yes}, {kZajetaPytanie, Answer::Cancel}});
     EXPECT_EQ(lista(okno)->topLevelItemCount(), 4);
-    {
-        Script s;
-        s.intercept = zwolnij;
-        s.message(u"Pytanie"_s, kUsunMecz5, Answer::Yes);
-        s.message(kZajetaPytanie, Answer::Retry);
-        s.message(info(kUsuniete), Answer::Ok);
-        akcja(okno, "sitmZaznaczony")->trigger();
-    }
+    wykonaj(okno, "sitmZaznaczony",
+            {{kUsunMecz5, Answer::Yes}, {kZajetaPytanie, Answer::Retry}, {kUsuniete, Answer::Ok}},
+            zwolnij);
     EXPECT_EQ(d.count(u"Mecze"_s), 4);
     EXPECT_EQ(lista(okno)->topLevelItemCount(), 3);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

@@ -57,35 +57,31 @@ void wybierz(QWidget& w, const char* tekst) {
     lstDane(w)->setCurrentItem(items.front());
 }
 
-void filtruj(QWidget& w, const char* tekst) {
+QStringList filtruj(QWidget& w, const char* tekst) {
     child<QLineEdit>(w, "txtFiltr")->setText(u8(tekst));
     kliknij(w, "cmdFiltruj");
+    return texts(lstDane(w));
 }
 
-const ui::Message kZapisano = info(u8("Dane zostały zapisane."));
-const ui::Message kIstnieja = notice(u8("Takie dane już istnieją !!!"));
+const ui::Message kZapisano = info(u"Dane zostały zapisane."_s);
+const ui::Message kIstnieja = notice(u"Takie dane już istnieją !!!"_s);
 
 void zapisac(Script& s, const QString& wartosc, ui::Answer odpowiedz) {
-    s.message(question(u8("Czy zapisać następujące dane?\n\n") + wartosc), odpowiedz);
+    s.message(question(u"Czy zapisać następujące dane?\n\n"_s + wartosc), odpowiedz);
 }
 
-const QString kDodajKlub = u8("Podaj nowy klub (maksymalnie 21 znaków)");
-const QString kZmienKlub = u8("Podaj nową nazwę klubu (maksymalnie 21 znaków)");
+const QString kDodajKlub = u"Podaj nowy klub (maksymalnie 21 znaków)"_s;
+const QString kZmienKlub = u"Podaj nową nazwę klubu (maksymalnie 21 znaków)"_s;
 
 class SlownikiTest : public ::testing::Test {
   protected:
-    SlownikiTest() {
-        Mirvola::blnPoprawa = Mirvola::False;
-        ui::setClock([] { return QDateTime(QDate(2003, 6, 1), QTime(12, 0)); });
-    }
-    ~SlownikiTest() override {
-        ui::setClock({});
-        Mirvola::blnPoprawa = Mirvola::False;
-    }
+    SlownikiTest() { Mirvola::blnPoprawa = Mirvola::False; }
+    ~SlownikiTest() override { Mirvola::blnPoprawa = Mirvola::False; }
 
     // All rows of a one-column query, joined by "|".
     QString spis(const char* sql) const { return diary.column(u8(sql)).join(u'|'); }
 
+    FixedClock zegar{QDate(2003, 6, 1)};
     SampleDiary diary;
 };
 
@@ -137,45 +133,41 @@ TEST_F(SlownikiTest, SeasonCheck) {
     EXPECT_EQ(diary.count(u"Sezony"_s), 2);
 }
 
-TEST_F(SlownikiTest, AddsNamesCutAndTrimmedNothingWhenEmptyOrRefused) {
-    frmSlowniki w;
-    Script s;
-    s.input({u8("Kluby - dopisanie"), kDodajKlub, QString()}, u8("     "));
-    s.input(u8("Kluby - dopisanie"), kDodajKlub, std::nullopt);
-    s.input(u8("Kluby - dopisanie"), kDodajKlub, u8("Wisła"));
-    zapisac(s, u8("Wisła"), ui::Answer::No);
-    s.input(u8("Kluby - dopisanie"), kDodajKlub, u8("  Stal Stalowa Wola  rezerwy B"));
-    zapisac(s, u8("Stal Stalowa Wola"), ui::Answer::Yes);
-    s.message(kZapisano, ui::Answer::Ok);
-    for (int i = 0; i < 3; ++i) {
-        kliknij(w, "cmdDodaj");
-    }
-    EXPECT_EQ(wybrany(w), u8("Wisła"));  // No to saving selects the same name
-    EXPECT_EQ(diary.count(u"Kluby"_s), 4);
-    kliknij(w, "cmdDodaj");
-    EXPECT_EQ(diary.value(u"SELECT Druzyna FROM Kluby WHERE Id_klubu > 4"_s),
-              u8("Stal Stalowa Wola"));
-    EXPECT_EQ(wybrany(w), u8("Stal Stalowa Wola"));
-}
-
-TEST_F(SlownikiTest, DuplicateByAddOrRenameChangesNothingAndSelectsExisting) {
+TEST_F(SlownikiTest, AddsAndRenamesNamesCutAndTrimmedNeverTwice) {
     const QString sql = u"SELECT Id_klubu, Druzyna FROM Kluby ORDER BY 1"_s;
     const auto przed = diary.rows(sql);
     frmSlowniki w;
     Script s;
-    s.input(u8("Kluby - dopisanie"), kDodajKlub, u8("ŁÓDZKI KS"));
-    zapisac(s, u8("ŁÓDZKI KS"), ui::Answer::Yes);
+    s.input({u"Kluby - dopisanie"_s, kDodajKlub, QString()}, u"     "_s);
+    s.input(u"Kluby - dopisanie"_s, kDodajKlub, std::nullopt);
+    s.input(u"Kluby - dopisanie"_s, kDodajKlub, u"Wisła"_s);
+    zapisac(s, u"Wisła"_s, ui::Answer::No);
+    for (int i = 0; i < 3; ++i) {
+        kliknij(w, "cmdDodaj");
+    }
+    EXPECT_EQ(wybrany(w), u"Wisła"_s);  // No to saving selects the same name
+
+    // A duplicate by adding or renaming changes nothing and selects the existing name.
+    s.input(u"Kluby - dopisanie"_s, kDodajKlub, u"ŁÓDZKI KS"_s);
+    zapisac(s, u"ŁÓDZKI KS"_s, ui::Answer::Yes);
     s.message(kIstnieja, ui::Answer::Ok);
     kliknij(w, "cmdDodaj");
-    EXPECT_EQ(wybrany(w), u8("Łódzki KS"));
-
+    EXPECT_EQ(wybrany(w), u"Łódzki KS"_s);
     wybierz(w, "Legia");
-    s.input({u8("Kluby - modyfikacja"), kZmienKlub, u8("Legia")}, u8("wisła"));
-    zapisac(s, u8("wisła"), ui::Answer::Yes);
+    s.input({u"Kluby - modyfikacja"_s, kZmienKlub, u"Legia"_s}, u"wisła"_s);
+    zapisac(s, u"wisła"_s, ui::Answer::Yes);
     s.message(kIstnieja, ui::Answer::Ok);
     kliknij(w, "cmdPopraw");
-    EXPECT_EQ(wybrany(w), u8("Wisła"));
+    EXPECT_EQ(wybrany(w), u"Wisła"_s);
     EXPECT_EQ(diary.rows(sql), przed);
+
+    s.input(u"Kluby - dopisanie"_s, kDodajKlub, u"  Stal Stalowa Wola  rezerwy B"_s);
+    zapisac(s, u"Stal Stalowa Wola"_s, ui::Answer::Yes);
+    s.message(kZapisano, ui::Answer::Ok);
+    kliknij(w, "cmdDodaj");
+    EXPECT_EQ(diary.value(u"SELECT Druzyna FROM Kluby WHERE Id_klubu > 4"_s),
+              u"Stal Stalowa Wola"_s);
+    EXPECT_EQ(wybrany(w), u"Stal Stalowa Wola"_s);
 }
 
 TEST_F(SlownikiTest, FailedWriteIsReportedRolledBackAndClosed) {
@@ -201,45 +193,44 @@ TEST_F(SlownikiTest, FailedWriteIsReportedRolledBackAndClosed) {
 }
 
 TEST_F(SlownikiTest, OfficialAndOwnGoalAnswersOnAddAndModify) {
+    using enum ui::Answer;
     frmSlowniki w;
-    // Adds (no `nazwa` selected) or modifies the entry, answering the flag question.
-    const auto zapisz = [&](const char* karta, const char* jak, const char* nazwa,
-                            const ui::Message& flaga, ui::Answer odpowiedz, bool modyfikacja) {
-        Script s;
-        if (modyfikacja) {
-            wybierz(w, nazwa);
-            s.input(u8(karta) + u8(" - modyfikacja"), u8("Podaj nową nazwę ") + u8(jak), u8(nazwa));
-        } else {
-            s.input(u8(karta) + u8(" - dopisanie"), u8("Podaj nowy ") + u8(jak), u8(nazwa));
-        }
-        zapisac(s, u8(nazwa), ui::Answer::Yes);
-        s.message(flaga, odpowiedz);
-        s.message(kZapisano, ui::Answer::Ok);
-        kliknij(w, modyfikacja ? "cmdPopraw" : "cmdDodaj");
+    // Each entry is added, or modified where `modyfikacja`, and the flag question answered.
+    const struct {
+        Karta karta;
+        const char* nazwa;
+        ui::Answer flaga;
+        bool modyfikacja;
+    } kroki[] = {
+        {Rozgrywki, "Towarzyski", No, false},  {Rozgrywki, "Ekstraklasa", Yes, false},
+        {Rozgrywki, "Sparing", Yes, true},     {Rozgrywki, "Liga", No, true},
+        {RodzajeGoli, "głową", No, false},     {RodzajeGoli, "rykoszet", Yes, false},
+        {RodzajeGoli, "samobójczy", No, true}, {RodzajeGoli, "karny", Yes, true},
     };
-    const auto oficjalne = question(u8("Czy są to rozgrywki oficjalne?"), ui::Answer::Yes);
-    pokazKarte(w, Rozgrywki);
-    const char* rodzaj = "rodzaj rozgrywek (maksymalnie 18 znaków)";
-    zapisz("Rozgrywki", rodzaj, "Towarzyski", oficjalne, ui::Answer::No, false);
-    zapisz("Rozgrywki", rodzaj, "Ekstraklasa", oficjalne, ui::Answer::Yes, false);
-    const char* nazwaRodzaju = "rodzaju rozgrywek (maksymalnie 18 znaków)";
-    zapisz("Rozgrywki", nazwaRodzaju, "Sparing", oficjalne, ui::Answer::Yes, true);
-    zapisz("Rozgrywki", nazwaRodzaju, "Liga", oficjalne, ui::Answer::No, true);
+    for (const auto& k : kroki) {
+        pokazKarte(w, k.karta);
+        const bool rozgrywki = k.karta == Rozgrywki;
+        const QString tytul = rozgrywki ? u"Rozgrywki"_s : u"Rodzaje goli"_s;
+        const QString co =
+            rozgrywki ? u"rozgrywek (maksymalnie 18 znaków)"_s : u"gola (maksymalnie 10 znaków)"_s;
+        Script s;
+        if (k.modyfikacja) {
+            wybierz(w, k.nazwa);
+            s.input(tytul + u" - modyfikacja"_s, u"Podaj nową nazwę rodzaju "_s + co, u8(k.nazwa));
+        } else {
+            s.input(tytul + u" - dopisanie"_s, u"Podaj nowy rodzaj "_s + co, u8(k.nazwa));
+        }
+        zapisac(s, u8(k.nazwa), Yes);
+        s.message(rozgrywki ? question(u"Czy są to rozgrywki oficjalne?"_s, Yes)
+                            : question(u"Czy jest to gol samobójczy?"_s, No),
+                  k.flaga);
+        s.message(kZapisano, Ok);
+        kliknij(w, k.modyfikacja ? "cmdPopraw" : "cmdDodaj");
+    }
     EXPECT_EQ(spis("SELECT Nazwa || Oficjalny FROM Rozgrywki ORDER BY 1"),
-              u8("Ekstraklasa-1|Liga0|Puchar-1|Sparing-1|Towarzyski0"));
-
-    const auto samobojczy = question(u8("Czy jest to gol samobójczy?"), ui::Answer::No);
-    pokazKarte(w, RodzajeGoli);
-    zapisz("Rodzaje goli", "rodzaj gola (maksymalnie 10 znaków)", "głową", samobojczy,
-           ui::Answer::No, false);
-    zapisz("Rodzaje goli", "rodzaj gola (maksymalnie 10 znaków)", "rykoszet", samobojczy,
-           ui::Answer::Yes, false);
-    zapisz("Rodzaje goli", "rodzaju gola (maksymalnie 10 znaków)", "samobójczy", samobojczy,
-           ui::Answer::No, true);
-    zapisz("Rodzaje goli", "rodzaju gola (maksymalnie 10 znaków)", "karny", samobojczy,
-           ui::Answer::Yes, true);
+              u"Ekstraklasa-1|Liga0|Puchar-1|Sparing-1|Towarzyski0"_s);
     EXPECT_EQ(spis("SELECT Jak || CzySam FROM Jak ORDER BY Id_jak"),
-              u8("z gry0|karny-1|samobójczy0|głową0|rykoszet-1"));
+              u"z gry0|karny-1|samobójczy0|głową0|rykoszet-1"_s);
 }
 
 TEST_F(SlownikiTest, DeleteOnlyOnPlayersAndKindsOfGoalWhileMatchIsModified) {
@@ -282,60 +273,40 @@ TEST_F(SlownikiTest, DeletesReferencedClubAndAsksForSelection) {
     EXPECT_EQ(diary.count(u"Mecze"_s), 5);
 }
 
-TEST_F(SlownikiTest, FilterWithWildcardsApostrophesAndTabChange) {
+TEST_F(SlownikiTest, FilterWithWildcardsBracketsApostrophesAndTabChange) {
+    diary.exec(u"INSERT INTO Kluby (Druzyna) VALUES ('Legia [W]')"_s);
     frmSlowniki w;
-    filtruj(w, "W?sła");
-    EXPECT_EQ(texts(lstDane(w)), lista("Wisła"));
-    filtruj(w, "Ł");  // matches the small ł as well
-    EXPECT_EQ(texts(lstDane(w)), lista("Łódzki KS|Wisła"));
-    filtruj(w, "o'h");
-    EXPECT_EQ(texts(lstDane(w)), lista("O'Higgins"));
+    Script s;  // no filter text ends in an error box
+    // A '[' that no ']' closes is the character itself; a closed set still is one.
+    const std::pair<const char*, const char*> nawiasy[] = {
+        {"[W", "Legia [W]"}, {"[W]", "Legia [W]|Wisła"},
+        {"[!", ""},          {"]", "Legia [W]"},
+        {"[a-", ""},         {"'[", ""},
+    };
+    for (const auto& [filtr, wynik] : nawiasy) {
+        EXPECT_EQ(filtruj(w, filtr), lista(wynik)) << filtr;
+    }
+    EXPECT_EQ(filtruj(w, "W?sła"), lista("Wisła"));
+    EXPECT_EQ(filtruj(w, "Ł"), lista("Łódzki KS|Wisła"));  // matches the small ł as well
+    EXPECT_EQ(filtruj(w, "o'h"), lista("O'Higgins"));
     wybierz(w, "O'Higgins");
-    Script s;  // a rename with an apostrophe; the refill keeps the filter
-    s.input(u8("Kluby - modyfikacja"), kZmienKlub, u8("O'Higgins Rancagua"));
-    zapisac(s, u8("O'Higgins Rancagua"), ui::Answer::Yes);
+    // A rename with an apostrophe; the refill keeps the filter.
+    s.input(u"Kluby - modyfikacja"_s, kZmienKlub, u"O'Higgins Rancagua"_s);
+    zapisac(s, u"O'Higgins Rancagua"_s, ui::Answer::Yes);
     s.message(kZapisano, ui::Answer::Ok);
     kliknij(w, "cmdPopraw");
     EXPECT_EQ(texts(lstDane(w)), lista("O'Higgins Rancagua"));
-    EXPECT_EQ(wybrany(w), u8("O'Higgins Rancagua"));
-    filtruj(w, "   ");
-    EXPECT_EQ(texts(lstDane(w)).size(), 4);
+    EXPECT_EQ(wybrany(w), u"O'Higgins Rancagua"_s);
+    EXPECT_EQ(filtruj(w, "   ").size(), 5);
 
     filtruj(w, "KS");
     pokazKarte(w, Gracze);
     EXPECT_EQ(child<QLineEdit>(w, "txtFiltr")->text(), QString());
     EXPECT_EQ(texts(lstDane(w)).size(), 5);
-    filtruj(w, "KowalskiKowal");
-    EXPECT_EQ(texts(lstDane(w)), lista("Jan Kowalski Kowal"));
-    filtruj(w, "Kowalski Kowal");
-    EXPECT_EQ(texts(lstDane(w)), lista(""));
-    filtruj(w, "O'Neil");
-    EXPECT_EQ(texts(lstDane(w)), lista("Sean O'Neil"));
-}
-
-TEST_F(SlownikiTest, NoFilterTextEndsInADatabaseError) {
-    diary.exec(u"INSERT INTO Kluby (Druzyna) VALUES ('Legia [W]'), ('Znak \"%_\\')"_s);
-    frmSlowniki w;
-    // Any error box would be unexpected here.
-    Script s;
-    const std::pair<const char*, const char*> przypadki[] = {
-        {"[", "Legia [W]"},
-        {"[W", "Legia [W]"},
-        {"[W]", "Legia [W]|Wisła"},  // a closed set
-                                     // still is one
-        {"[!", ""},
-        {"\"%_\\", "Znak \"%_\\"},
-        {"]", "Legia [W]"},
-        {"[a-", ""},
-        {"'[", ""},
-    };
-    for (const auto& [filtr, wynik] : przypadki) {
-        filtruj(w, filtr);
-        EXPECT_EQ(texts(lstDane(w)), lista(wynik)) << filtr;
-    }
-    pokazKarte(w, Gracze);
-    filtruj(w, "Kowal[");
-    EXPECT_EQ(texts(lstDane(w)), lista(""));
+    EXPECT_EQ(filtruj(w, "KowalskiKowal"), lista("Jan Kowalski Kowal"));
+    EXPECT_EQ(filtruj(w, "Kowalski Kowal"), lista(""));
+    EXPECT_EQ(filtruj(w, "O'Neil"), lista("Sean O'Neil"));
+    EXPECT_EQ(filtruj(w, "Kowal["), lista(""));
 }
 
 TEST_F(SlownikiTest, KeyboardOnFilterAndList) {
