@@ -26,6 +26,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 
@@ -273,12 +274,9 @@ std::string operationTestName(const QString& name) {
 }
 
 const Operation* findOperation(const QString& name) {
-    for (const Operation& operation : operations()) {
-        if (operation.name == name) {
-            return &operation;
-        }
-    }
-    return nullptr;
+    const auto found = std::find_if(operations().begin(), operations().end(),
+                                    [&](const Operation& o) { return o.name == name; });
+    return found == operations().end() ? nullptr : &*found;
 }
 
 void setOperationClock() {
@@ -292,12 +290,9 @@ void damageMatches(const QString& path) {
                               "'leaf' ORDER BY pageno LIMIT 1 OFFSET (SELECT count(*) / 2 FROM "
                               "dbstat WHERE name = 'Mecze' AND pagetype = 'leaf')"_s);
     const int page = pages.empty() ? 0 : pages[0].value(0).toInt();
-    if (page < 2) {
-        qFatal("no page of matches in %s", qPrintable(path));
-    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) {
-        qFatal("cannot write %s", qPrintable(path));
+    if (page < 2 || !file.open(QIODevice::ReadWrite)) {
+        qFatal("no page of matches to damage in %s", qPrintable(path));
     }
     // Page header and cell pointers stay; the cells themselves become noise.
     file.seek((page - 1) * qint64(4096) + 100);
