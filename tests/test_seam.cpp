@@ -3,12 +3,11 @@
 
 #include "support/Script.h"
 
+#include <QAbstractButton>
 #include <QApplication>
-#include <QDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTest>
@@ -151,48 +150,6 @@ TEST(Seam, RealInputBoxFitsItsTitleAndShowsThePromptAsTyped) {
     EXPECT_LE((frame.center() - QGuiApplication::primaryScreen()->availableGeometry().center())
                   .manhattanLength(),
               2);
-}
-
-// A tiny window of the seam's own: one command that asks, prompts and opens a modal window,
-// answered in order by a script as every real window's tests are.
-class Okienko : public QDialog {
-  public:
-    QString polecenie() {
-        if (ui::messageBox(this, u"Pytanie"_s, u"Czy dodać?"_s, ui::Buttons::YesNo,
-                           ui::Icon::Question, ui::Answer::No) != ui::Answer::Yes) {
-            return u"nie"_s;
-        }
-        const auto nazwa = ui::inputBox(this, u"Podaj nazwę"_s, u"Kluby - dopisanie"_s, u"x"_s);
-        const auto plik = ui::fileDialog(
-            this, {ui::FileMode::Save, u"Zapisz"_s, u"/tmp"_s, u"a.csv"_s, u"CSV (*.csv)"_s});
-        if (!plik) {
-            return u"bez pliku"_s;
-        }
-        QDialog dziecko(this);
-        dziecko.setObjectName(u"Dziecko"_s);
-        return nazwa.value_or(u"anulowano"_s) + u'/' + QString::number(ui::showModal(&dziecko));
-    }
-};
-
-TEST(Seam, ScriptAnswersATinyWindow) {
-    Okienko w;
-    Script s;
-    s.message(
-        {u"Pytanie"_s, u"Czy dodać?"_s, ui::Buttons::YesNo, ui::Icon::Question, ui::Answer::No},
-        ui::Answer::Yes);
-    s.input({u"Kluby - dopisanie"_s, u"Podaj nazwę"_s, u"x"_s}, u"Legia"_s);
-    s.file(u"Zapisz"_s, u"/tmp/b.csv"_s, [](const ui::FileRequest& r) {
-        EXPECT_EQ(r.mode, ui::FileMode::Save);
-        EXPECT_EQ(r.suggestedName, u"a.csv"_s);
-    });
-    s.modal(u"Dziecko"_s, [](QDialog* d) { d->accept(); });
-    EXPECT_EQ(w.polecenie(), u"Legia/1"_s);
-    s.message(u"Pytanie"_s, u"Czy dodać?"_s, ui::Answer::No);
-    EXPECT_EQ(w.polecenie(), u"nie"_s);
-    s.message(u"Pytanie"_s, u"Czy dodać?"_s, ui::Answer::Yes);
-    s.input(u"Kluby - dopisanie"_s, u"Podaj nazwę"_s, u"Legia"_s);
-    s.file(u"Zapisz"_s, std::nullopt);
-    EXPECT_EQ(w.polecenie(), u"bez pliku"_s);
 }
 
 TEST(Toolkit, PolishNumbersDatesAndErrorText) {
