@@ -2,8 +2,8 @@
 // command-line tools must print back what the writer was given.
 
 #include "support/JetWriter.h"
+#include "support/Tool.h"
 
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -11,31 +11,13 @@
 
 using namespace Qt::StringLiterals;
 using namespace jetfile;
+using namespace testing_support;
 
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
 
 namespace {
-
-struct ToolOutput {
-    int status = -1;
-    QString out;
-};
-
-// One of mdbtools' tools on `arguments`; the header's code page alone names the Jet 3 text
-// encoding, so a wrong code page there shows as wrong letters.
-ToolOutput mdbTool(const QString& name, const QStringList& arguments) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(u"MDB_JET3_CHARSET"_s);
-    environment.remove(u"MDBICONV"_s);
-    process.setProcessEnvironment(environment);
-    process.start(QStandardPaths::findExecutable(name), arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << name.toStdString() << " crashed";
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
-}
 
 // What `mdb-export -e -0 NULL -T %Y-%m-%d` prints for `table`.
 QString expectedExport(const Table& table) {
@@ -84,17 +66,14 @@ class JetWriterTest : public ::testing::Test {
                              << "package mdbtools) check the writer";
             }
         }
+        // The header's code page alone must name the Jet 3 text encoding, so that a wrong code
+        // page there shows as wrong letters.
+        qunsetenv("MDB_JET3_CHARSET");
+        qunsetenv("MDBICONV");
     }
 
-    // Every table exported by mdbtools equals what was written.
-    static void expectReadBack(const QString& path, const std::vector<Table>& tables) {
-        for (const Table& t : tables) {
-            SCOPED_TRACE(t.name.toStdString());
-            const ToolOutput run = mdbTool(u"mdb-export"_s, {u"-e"_s, u"-0"_s, u"NULL"_s, u"-T"_s,
-                                                             u"%Y-%m-%d"_s, path, t.name});
-            EXPECT_EQ(run.status, 0);
-            EXPECT_EQ(run.out, expectedExport(t));
-        }
+    static ToolRun mdbTool(const QString& name, const QStringList& arguments) {
+        return runProgram(QStandardPaths::findExecutable(name), arguments);
     }
 
     QTemporaryDir dir;
@@ -157,7 +136,13 @@ TEST_F(JetWriterTest, MdbtoolsReadsEveryKindOfValueInBothFormats) {
         EXPECT_EQ(mdbTool(u"mdb-tables"_s, {u"-1"_s, path}).out, u"Wszystko\nDuza\n"_s);
         EXPECT_EQ(mdbTool(u"mdb-tables"_s, {u"-1"_s, u"-S"_s, path}).out,
                   u"MSysObjects\nWszystko\nDuza\n"_s);
-        expectReadBack(path, tables);
+        for (const Table& t : tables) {
+            SCOPED_TRACE(t.name.toStdString());
+            const ToolRun run = mdbTool(u"mdb-export"_s, {u"-e"_s, u"-0"_s, u"NULL"_s, u"-T"_s,
+                                                          u"%Y-%m-%d"_s, path, t.name});
+            EXPECT_EQ(run.status, 0) << run.err.toStdString();
+            EXPECT_EQ(run.out, expectedExport(t));
+        }
     }
 }
 

@@ -182,22 +182,11 @@ class RowPages {
 
 // ---- tables -------------------------------------------------------------------------------
 
+// The bytes of a value in a row's fixed part, by type code: none for Bool, whose value lives in
+// the null mask; -1 for texts and memos, which lie in the variable part.
 int fixedSize(Type type) {
-    switch (type) {
-        case Type::Bool:
-            return 0;  // the value lives in the null mask
-        case Type::Byte:
-            return 1;
-        case Type::Integer:
-            return 2;
-        case Type::Long:
-            return 4;
-        case Type::Double:
-        case Type::DateTime:
-            return 8;
-        default:
-            return -1;
-    }
+    constexpr std::array<int, 13> kSizes{-1, 0, 1, 2, 4, -1, -1, 8, 8, -1, -1, -1, -1};
+    return kSizes.at(static_cast<size_t>(type));
 }
 
 // Where each column's value lies in a row: fixed columns at an offset of the fixed part,
@@ -310,7 +299,7 @@ class Writer {
         // A chain of rows, each naming the next; written from the last so that each knows it.
         const int chunk = m_format.maxRow() - 4;
         quint32 next = 0;
-        for (int from = (static_cast<int>(length) - 1) / chunk * chunk; from >= 0; from -= chunk) {
+        for (qsizetype from = (length - 1) / chunk * chunk; from >= 0; from -= chunk) {
             next = longValues.add(le(next, 4) + bytes.mid(from, chunk));
         }
         put(head, 0, length, 4);
@@ -331,15 +320,13 @@ class Writer {
     }
 
     void putFixed(QByteArray& row, int at, const Column& column, const QVariant& value) const {
-        if (column.type == Type::Double) {
-            putDouble(row, at, value.toDouble());
-        } else if (column.type == Type::DateTime) {
-            // A number is written as it is: days with the time of day as a fraction.
+        if (column.type == Type::Double || column.type == Type::DateTime) {
+            // A date as days; a number as it is (for dates: the time of day as a fraction).
             putDouble(
                 row, at,
                 value.typeId() == QMetaType::QDate ? jetDate(value.toDate()) : value.toDouble());
         } else {
-            put(row, at, static_cast<quint64>(wholeNumber(value, column)), fixedSize(column.type));
+            put(row, at, wholeNumber(value, column), fixedSize(column.type));
         }
     }
 
@@ -377,7 +364,7 @@ class Writer {
         offsets.push_back(static_cast<int>(out.size()));  // where the variable part ends
         // The offsets, the end first, then the number of variable columns.
         for (auto o = offsets.rbegin(); o != offsets.rend(); ++o) {
-            out += le((*o), countBytes);
+            out += le(*o, countBytes);
         }
         out += le(offsets.size() - 1, countBytes);
         if (!m_format.jet4 && out.size() + nullMask.size() > 256) {

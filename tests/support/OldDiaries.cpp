@@ -1,11 +1,5 @@
 #include "support/OldDiaries.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
-
-using namespace Qt::StringLiterals;
-
 namespace testing_support {
 
 void fillAwkwardDiary(const Diary& diary) {
