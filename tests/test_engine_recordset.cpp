@@ -63,7 +63,7 @@ TEST_F(RecordsetTest, MovesBothWaysAndReportsPastEitherEnd) {
     EXPECT_EQ(rs->value(0).toLongLong(), 1);
 }
 
-TEST_F(RecordsetTest, ValuesByNameAndPositionWithTheirTypes) {
+TEST_F(RecordsetTest, ValuesByNameAndPositionWithTheirTypesUnknownNamesAreErrors) {
     const auto rs = db->openRecordset(u"SELECT * FROM Mecze WHERE Id_meczu = 3"_s);
     ASSERT_EQ(rs->recordCount(), 1);
     QStringList names;
@@ -89,6 +89,12 @@ TEST_F(RecordsetTest, ValuesByNameAndPositionWithTheirTypes) {
     EXPECT_EQ(flags->value(u"Oficjalny"_s), QVariant(qlonglong(0)));
     EXPECT_EQ(db->openRecordset(u"SELECT 9223372036854775808 AS Duza"_s)->value(0).typeId(),
               QMetaType::Double);
+    // Unknown tables and statements without rows are errors.
+    EXPECT_EQ(errorOf([&] { db->openRecordset(u"Klubyy"_s); }), err::TableNotFound);
+    EXPECT_EQ(errorOf([&] { db->openRecordset(u"SELECT Nic FROM Kluby"_s); }),
+              err::TooFewParameters);
+    EXPECT_EQ(errorOf([&] { db->openRecordset(u"DELETE FROM Kluby"_s); }), err::InvalidOperation);
+    EXPECT_EQ(diary.count(u"Kluby"_s), 4);
 }
 
 TEST_F(RecordsetTest, AddEditAndCancelWriteThroughOnlyWhereUpdatable) {
@@ -308,14 +314,6 @@ TEST_F(RecordsetTest, DuplicateNamesAreRefusedIgnoringCaseAlsoInPolishLetters) {
     EXPECT_EQ(errorOf([&] { club->update(); }), 0);
     EXPECT_EQ(diary.value(u"SELECT Druzyna FROM Kluby WHERE Id_klubu = 2"_s).toString(),
               u"WISŁA"_s);
-}
-
-TEST_F(RecordsetTest, UnknownTablesAndStatementsWithoutRowsAreErrors) {
-    EXPECT_EQ(errorOf([&] { db->openRecordset(u"Klubyy"_s); }), err::TableNotFound);
-    EXPECT_EQ(errorOf([&] { db->openRecordset(u"SELECT Nic FROM Kluby"_s); }),
-              err::TooFewParameters);
-    EXPECT_EQ(errorOf([&] { db->openRecordset(u"DELETE FROM Kluby"_s); }), err::InvalidOperation);
-    EXPECT_EQ(diary.count(u"Kluby"_s), 4);
 }
 
 TEST(OpeningTest, RefusesMissingForeignAndNonDatabaseFiles) {

@@ -2,7 +2,6 @@
 
 #include "frmMainTesty.h"
 
-#include "data/Mirvola.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
 #include "support/EngineError.h"
