@@ -348,13 +348,9 @@ TEST(DiaryStart, HostileAndForeignFilesAreNamedAndLeftUntouched) {
     QByteArray newer = demo;  // user_version 2: big-endian at offset 60 of the header
     newer.replace(60, 4, QByteArray("\0\0\0\2", 4));
     QByteArray middle = demo;
-    for (int i = 0; i < 8192; ++i) {
-        middle[middle.size() / 2 - 4096 + i] = static_cast<char>((i * 131) % 256);
-    }
-    QByteArray picture("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
-    for (int i = 0; i < 4000; ++i) {
-        picture.append(static_cast<char>((i * 37) % 251));
-    }
+    middle.replace(middle.size() / 2 - 4096, 8192, QByteArray(8192, '\x83'));
+    const QByteArray picture =
+        QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + QByteArray(4000, '\x25');
     QByteArray header = demo;
     header.replace(0, 100, QByteArray(100, '\x11'));
 
