@@ -1,57 +1,42 @@
 #include "support/CsvReader.h"
 
+#include <QRegularExpression>
 #include <QString>
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
 namespace testing_support {
 
 std::vector<QStringList> readCsv(const QByteArray& bytes) {
-    std::vector<QStringList> records;
     if (!bytes.startsWith("\xEF\xBB\xBF")) {
         ADD_FAILURE() << "no UTF-8 byte-order mark";
-        return records;
+        return {};
     }
+    // A field, quoted (quotes inside doubled) or plain, and what ends it.
+    static const QRegularExpression kField(uR"re((?:"((?:[^"]|"")*)"|([^;"\r\n]*))(;|\r\n))re"_s);
     const QString text = QString::fromUtf8(bytes.mid(3));
+    std::vector<QStringList> records;
     QStringList record;
-    QString field;
-    bool quoted = false;     // inside a quoted field
-    bool wasQuoted = false;  // the current field was quoted (only a separator may follow)
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c != u'"') {
-                field += c;
-            } else if (i + 1 < text.size() && text[i + 1] == u'"') {
-                field += u'"';
-                ++i;
-            } else {
-                quoted = false;
-                wasQuoted = true;
-            }
-            continue;
-        }
-        if (c == u';') {
-            record << field;
-            field.clear();
-            wasQuoted = false;
-        } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
-            record << field;
-            records.push_back(record);
-            record.clear();
-            field.clear();
-            wasQuoted = false;
-            ++i;
-        } else if (c == u'"' && field.isEmpty() && !wasQuoted) {
-            quoted = true;
-        } else if (c == u'"' || c == u'\n' || c == u'\r' || wasQuoted) {
-            ADD_FAILURE() << "malformed CSV at character " << i;
+    for (qsizetype at = 0; at < text.size();) {
+        const QRegularExpressionMatch m =
+            kField.match(text, at, QRegularExpression::NormalMatch,
+                         QRegularExpression::AnchorAtOffsetMatchOption);
+        if (!m.hasMatch()) {
+            ADD_FAILURE() << "malformed CSV (or no CR LF at the end) at character " << at;
             return {};
-        } else {
-            field += c;
         }
+        record << (m.capturedStart(1) >= 0 ? m.captured(1).replace(u"\"\""_s, u"\""_s)
+                                           : m.captured(2));
+        if (m.captured(3) == u"\r\n"_s) {
+            records.push_back(std::exchange(record, {}));
+        }
+        at = m.capturedEnd();
     }
-    if (quoted || !field.isEmpty() || !record.isEmpty()) {
+    if (!record.isEmpty()) {
         ADD_FAILURE() << "the last record does not end with CR LF";
     }
     for (const QStringList& r : records) {
