@@ -59,42 +59,21 @@ struct StaryDziennik {
     QStringList wiersze;
 };
 
-TEST(DawnyDziennikStart, TakConvertsKeepsTheOldFileAndOpensTheList) {
-    for (const Version wersja : {Version::Jet3, Version::Jet4}) {
-        SCOPED_TRACE(wersja == Version::Jet3 ? "Jet 3" : "Jet 4");
-        const StaryDziennik stary;
-        Diary katalog;  // the program's directory
-        QFile::remove(katalog.path());
-        stary.zapisz(katalog.path(), wersja);
-        const QByteArray skrot = fileHash(katalog.path());
-
-        Script s;
-        s.message(question(pytanieStartowe(u"Mirvola.jet.mdb"_s)), ui::Answer::Yes);
-        s.message(info(u"Dziennik został przeniesiony do nowego formatu.\n"
-                       "Dawny plik zachowano jako Mirvola.jet.mdb."_s),
-                  ui::Answer::Ok);
-        frmMain okno;
-        s.verify();
-        EXPECT_FALSE(okno.koniecProgramu());
-        EXPECT_EQ(listaOkna(okno), stary.lista);
-        EXPECT_EQ(dumpDiary(katalog.path()), stary.wiersze);
-        EXPECT_EQ(fileHash(katalog.dir() + u"/Mirvola.jet.mdb"_s), skrot);
-        EXPECT_EQ(filesIn(katalog.dir()), qs({"Mirvola.jet.mdb", "Mirvola.mdb"}));
-    }
-}
-
-TEST(DawnyDziennikStart, NieOrAFailedConversionEndsWithEverythingAsItWas) {
+// Nie, or a conversion that fails, ends the program with everything as it was; Tak converts the
+// old file, keeps it under a free name and opens the list.
+TEST(DawnyDziennikStart, NieFailureAndTakAtStart) {
     const StaryDziennik stary;
-    Diary katalog;
+    Diary katalog;  // the program's directory
     QFile::remove(katalog.path());
     stary.zapisz(katalog.path(), Version::Jet3);
     // An earlier conversion's kept file takes the first name.
     QFile::copy(katalog.path(), katalog.dir() + u"/Mirvola.jet.mdb"_s);
     const QByteArray skrot = fileHash(katalog.path());
     const QStringList pliki = filesIn(katalog.dir());
+    const QString pytanie = pytanieStartowe(u"Mirvola.jet.2.mdb"_s);
     {
         Script s;
-        s.message(question(pytanieStartowe(u"Mirvola.jet.2.mdb"_s)), ui::Answer::No);
+        s.message(question(pytanie), ui::Answer::No);
         frmMain okno;
         EXPECT_TRUE(okno.koniecProgramu());
     }
@@ -107,7 +86,7 @@ TEST(DawnyDziennikStart, NieOrAFailedConversionEndsWithEverythingAsItWas) {
     const QByteArray uciety = fileHash(katalog.path());
     {
         Script s;
-        s.message(question(pytanieStartowe(u"Mirvola.jet.2.mdb"_s)), ui::Answer::Yes);
+        s.message(question(pytanie), ui::Answer::Yes);
         s.message(notice(errorText([&] { jet::readOldDiary(katalog.path()); }) +
                          u"\n\nDawny plik nie został zmieniony."_s),
                   ui::Answer::Ok);
@@ -116,6 +95,22 @@ TEST(DawnyDziennikStart, NieOrAFailedConversionEndsWithEverythingAsItWas) {
     }
     EXPECT_EQ(fileHash(katalog.path()), uciety);
     EXPECT_EQ(filesIn(katalog.dir()), pliki);
+
+    // The whole file again, now as Jet 4.
+    stary.zapisz(katalog.path(), Version::Jet4);
+    const QByteArray skrot4 = fileHash(katalog.path());
+    Script s;
+    s.message(question(pytanie), ui::Answer::Yes);
+    s.message(info(u"Dziennik został przeniesiony do nowego formatu.\n"
+                   "Dawny plik zachowano jako Mirvola.jet.2.mdb."_s),
+              ui::Answer::Ok);
+    frmMain okno;
+    s.verify();
+    EXPECT_FALSE(okno.koniecProgramu());
+    EXPECT_EQ(listaOkna(okno), stary.lista);
+    EXPECT_EQ(dumpDiary(katalog.path()), stary.wiersze);
+    EXPECT_EQ(fileHash(katalog.dir() + u"/Mirvola.jet.2.mdb"_s), skrot4);
+    EXPECT_EQ(filesIn(katalog.dir()), qs({"Mirvola.jet.2.mdb", "Mirvola.jet.mdb", "Mirvola.mdb"}));
 }
 
 TEST(DawnyDziennikMenu, AnOldFileReplacesTheDiaryWhichIsKeptBesideIt) {
