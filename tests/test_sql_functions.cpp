@@ -242,10 +242,8 @@ TEST(ComparePolish, CollationOrder) {
         return engine::comparePolish(x.constData(), static_cast<int>(x.size()), y.constData(),
                                      static_cast<int>(y.size()));
     };
-    const QStringList ordered = {u"2002-03-31"_s, u"2002/03"_s, u"A"_s, u"ą"_s, u"B"_s,
-                                 u"c"_s,          u"Ć"_s,       u"e"_s, u"Ę"_s, u"l"_s,
-                                 u"Ł"_s,          u"n"_s,       u"ń"_s, u"O"_s, u"ó"_s,
-                                 u"s"_s,          u"Ś"_s,       u"z"_s, u"Ź"_s, u"ż"_s};
+    const QStringList ordered =
+        u"2002-03-31 2002/03 A ą B c Ć e Ę l Ł n ń O ó s Ś z Ź ż"_s.split(u' ');
     for (qsizetype i = 0; i + 1 < ordered.size(); ++i) {
         EXPECT_LT(cmp(ordered[i], ordered[i + 1]), 0) << ordered[i].toStdString();
         EXPECT_GT(cmp(ordered[i + 1], ordered[i]), 0) << ordered[i].toStdString();
