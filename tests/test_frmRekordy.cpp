@@ -42,6 +42,7 @@ std::function<void(QDialog*)> viewerShows(const QString& expected) {
 TEST(frmRekordy, ListsEachRecordWithItsMatchesOpensThemAndFollowsTheFilters) {
     SampleDiary d;
     frmRekordy w;
+    w.resize(w.sizeHint());
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     EXPECT_EQ(w.windowTitle(), u"Rekordy"_s);

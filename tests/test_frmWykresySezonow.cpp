@@ -82,6 +82,7 @@ QPoint barCentre(const QChartView* v, QAbstractBarSeries* series, int n, int ind
 TEST(frmWykresySezonow, ChartsPerSeasonFollowTheFiltersAndAreSavedAsPng) {
     SampleDiary d;
     frmWykresySezonow w;
+    w.resize(w.sizeHint());
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     EXPECT_EQ(w.windowTitle(), u"Wykresy sezonów"_s);
