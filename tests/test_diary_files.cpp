@@ -112,28 +112,6 @@ bool noOtherUser() {
 
 // ---- rights and place ---------------------------------------------------------------------
 
-// Each command that replaces the file: a private diary of another owner stays private and his.
-TEST(DiaryRights, CommandsThatRebuildTheDiaryKeepModeAndOwner) {
-    for (const char* command :
-         {"itmDefragmentacja", "sitmWszystkie", "itmUsunWszystko", "itmNaprawa"}) {
-        SCOPED_TRACE(command);
-        DemoDiary d;
-        ASSERT_EQ(::chown(QFile::encodeName(d.path()).constData(), kUid, kGid), 0);
-        ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0600), 0);
-        const ino_t before = statOf(d.path()).st_ino;
-        User user;
-        frmMain window;
-        if (QLatin1String(command) == "itmNaprawa"_L1) {
-            damageMatches(d.path());
-        }
-        child<QAction>(window, command)->trigger();
-        EXPECT_NE(statOf(d.path()).st_ino, before) << "the file was not rebuilt";
-        EXPECT_EQ(statOf(d.path()).st_mode & 07777, 0600u);
-        EXPECT_EQ(statOf(d.path()).st_uid, kUid);
-        EXPECT_EQ(statOf(d.path()).st_gid, kGid);
-    }
-}
-
 // A write-protected diary: deleting is refused, compaction is refused with a clear message and
 // never lifts the protection, and the next delete is refused again. Made private again, it
 // stays private and his through a compaction.
