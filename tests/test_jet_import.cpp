@@ -451,6 +451,7 @@ TEST(OldDiaryKilled, ConversionKilledAtAnyMomentLeavesAWholeDiary) {
     const QString diary = big.path();
     const QString kept = big.dir() + u"/Mirvola.jet.mdb"_s;
 
+    qputenv("MIRVOLA_CHILD_DIARY", QFile::encodeName(diary));
     bool finished = false;
     int converted = 0;
     for (int delay = 0; !finished && delay < 5000; delay += 40) {
@@ -462,9 +463,6 @@ TEST(OldDiaryKilled, ConversionKilledAtAnyMomentLeavesAWholeDiary) {
         }
         ASSERT_TRUE(QFile::copy(old, diary));
         QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"MIRVOLA_CHILD_DIARY"_s, diary);
-        child.setProcessEnvironment(environment);
         child.start(QCoreApplication::applicationFilePath(),
                     {u"--gtest_also_run_disabled_tests"_s,
                      u"--gtest_filter=OldDiaryChild.DISABLED_ConvertsTheDiaryWhereItLies"_s});

@@ -1,9 +1,9 @@
 #include "support/JetWriter.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QStringList>
 
-#include <iconv.h>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -81,19 +81,11 @@ void maskHeader(char* data, int length) {
 // ---- texts --------------------------------------------------------------------------------
 
 QByteArray windows1250(const QString& text) {
-    QByteArray in = text.toUtf8();
-    QByteArray out(in.size(), '\0');
-    char* from = in.data();
-    char* to = out.data();
-    size_t inLeft = static_cast<size_t>(in.size());
-    size_t outLeft = static_cast<size_t>(out.size());
-    iconv_t cp1250 = iconv_open("CP1250", "UTF-8");
-    const size_t done = iconv(cp1250, &from, &inLeft, &to, &outLeft);
-    iconv_close(cp1250);
-    if (done == static_cast<size_t>(-1)) {
+    QStringEncoder cp1250("windows-1250");  // Qt's ICU conversions
+    const QByteArray out = cp1250.encode(text);
+    if (!cp1250.isValid() || cp1250.hasError()) {
         fail(u"'%1' has no Windows-1250 code"_s.arg(text));
     }
-    out.chop(static_cast<qsizetype>(outLeft));
     return out;
 }
 
