@@ -159,9 +159,8 @@ class RowPages {
         pages.push_back(page);
         m_rows = 0;
         m_end = m_format.pageSize;
-        QByteArray& p = m_file[page];
-        p.replace(0, 8, QByteArray("\x01\x01\0\0", 4) + m_owner);
-        put(p, 2, m_end - m_format.firstRowAt(), 2);
+        m_file[page].replace(0, 8,
+                             QByteArray("\x01\x01\0\0", 4) + m_owner);  // its free space: add()
     }
 
     Pages& m_file;
@@ -525,14 +524,18 @@ std::vector<Table> oldDiaryLayout() {
         {u"Kluby"_s, {c("Id_klubu"), c("Druzyna", text)}, {}},
         {u"Rozgrywki"_s, {c("Id_rozgrywki"), c("Nazwa", text), c("Oficjalny", Type::Bool)}, {}},
         {u"Jak"_s, {c("Id_jak"), c("Jak", text), c("CzySam", Type::Bool)}, {}},
-        {u"Gracze"_s, {c("Id_gracza"), c("Imie", text), c("Nazwisko", text), c("Przydomek", text)}},
+        {u"Gracze"_s,
+         {c("Id_gracza"), c("Imie", text), c("Nazwisko", text), c("Przydomek", text)},
+         {}},
         {u"Mecze"_s,
          {c("Id_meczu"), c("Id_sezonu"), c("Data", Type::DateTime), c("Gdzie", text, 1),
           c("Id_klubu"), c("Wyn1", Type::Byte), c("Wyn2", Type::Byte), c("Id_rozgrywki"),
-          c("Komentarz", Type::Memo)}},
+          c("Komentarz", Type::Memo)},
+         {}},
         {u"Bramki"_s,
          {c("Id_meczu"), c("Nr_pozycji", Type::Integer), c("Czy_Mirvola", Type::Bool),
-          c("Id_gracza"), c("Minuta", Type::Byte), c("Id_jak")}},
+          c("Id_gracza"), c("Minuta", Type::Byte), c("Id_jak")},
+         {}},
     };
 }
 
