@@ -64,17 +64,17 @@ QString descriptionOf(const std::function<void()>& f, int number) {
     return {};
 }
 
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 class OldDiaryTest : public ::testing::Test {
   protected:
     void SetUp() override { fillAwkwardDiary(original); }
 
     QString file(const QString& name) const { return original.dir() + u'/' + name; }
+
+    QString saved(const QString& name, const QByteArray& bytes) const {
+        QFile f(file(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) >= 0);
+        return file(name);
+    }
 
     // The awkward diary as an old file.
     QString oldFile(const Options& options, const QString& name = u"Stary.mdb"_s) const {
@@ -259,10 +259,6 @@ TEST_F(OldDiaryTest, RowsTheNewDiaryCannotHoldStopTheConversion) {
 TEST_F(OldDiaryTest, BadFilesAreRefusedClearlyAndLeftAlone) {
     const QByteArray jet3 = fileBytes(oldFile(Version::Jet3, u"Dobry3.mdb"_s));
     const QByteArray jet4 = fileBytes(oldFile(Version::Jet4, u"Dobry4.mdb"_s));
-    const auto saved = [&](const QString& name, const QByteArray& bytes) {
-        writeBytes(file(name), bytes);
-        return file(name);
-    };
     const auto replaced = [](QByteArray bytes, qsizetype at, qsizetype length, char fill) {
         return bytes.replace(at, length, QByteArray(length, fill));
     };
@@ -345,7 +341,7 @@ TEST_F(OldDiaryTest, ReplacingKeepsTheFileThatHadTheNameUnderAFreeName) {
     const QString old = oldFile(Version::Jet3);
     ASSERT_TRUE(QFile::remove(diary) && QFile::rename(old, diary));
     const QByteArray oldHash = fileHash(diary);
-    writeBytes(file(u"Mirvola.jet.mdb"_s), "zajęte");
+    saved(u"Mirvola.jet.mdb"_s, "zajęte");
     ASSERT_TRUE(jet::isJetFile(diary));
 
     const jet::ImportResult result =
