@@ -20,6 +20,7 @@
 #include <QGroupBox>
 #include <QSettings>
 
+#include <algorithm>
 #include <csignal>
 
 #include <sys/resource.h>
@@ -32,72 +33,64 @@ using namespace testing_support;
 namespace {
 
 const QString kTrudnyKomentarz = u"Gol; \"stadiony świata\"\r\nŻółć i łódź"_s;
+const QString kKomentarzMeczu2 = u"UPDATE Mecze SET Komentarz = '%1' WHERE Id_meczu = 2"_s;
 
 // What a list shows, as the export must give it: visible columns, rows in their order.
 std::vector<QStringList> pokazane(const QTreeWidget* lista) {
-    std::vector<QStringList> wiersze;
-    QStringList naglowek;
-    std::vector<int> kolumny;
+    std::vector<QStringList> wiersze(lista->topLevelItemCount() + 1);
     for (int k = 0; k < lista->columnCount(); ++k) {
         if (!lista->isColumnHidden(k) && lista->columnWidth(k) > 0) {
-            kolumny.push_back(k);
-            naglowek << lista->headerItem()->text(k);
+            wiersze[0] << lista->headerItem()->text(k);
+            for (int r = 0; r < lista->topLevelItemCount(); ++r) {
+                wiersze[r + 1] << ui::komorkaCsv(lista->topLevelItem(r)->text(k));
+            }
         }
-    }
-    wiersze.push_back(naglowek);
-    for (int r = 0; r < lista->topLevelItemCount(); ++r) {
-        QStringList komorki;
-        for (const int k : kolumny) {
-            komorki << ui::komorkaCsv(lista->topLevelItem(r)->text(k));
-        }
-        wiersze.push_back(komorki);
     }
     return wiersze;
 }
 
-std::vector<QStringList> odczytaj(const QString& sciezka) {
-    return readCsv(fileBytes(sciezka));
+QAction* menuListy(const QObject& lista) {
+    return child<QAction>(lista, "itmEksportujCsv");
 }
 
-// Answers the export's save dialog with `sciezka`, checking the proposed name.
-void zapiszJako(Script& s, const QString& sciezka, const QString& propozycja) {
-    s.file(u"Eksportuj do CSV"_s, sciezka, [propozycja](const ui::FileRequest& r) {
+// Exports through `akcja` into `plik`, checking the name (and, when given, the folder) the save
+// dialog proposes, and reads the file back.
+std::vector<QStringList> eksportuj(QAction* akcja, const QString& plik, const QString& propozycja,
+                                   const QString& katalog = {}) {
+    Script s;
+    s.file(u"Eksportuj do CSV"_s, plik, [&](const ui::FileRequest& r) {
         EXPECT_EQ(r.mode, ui::FileMode::Save);
         EXPECT_EQ(r.suggestedName, propozycja);
+        EXPECT_TRUE(katalog.isEmpty() || r.directory == katalog) << r.directory.toStdString();
     });
-}
-
-QAction* eksportListy(const QWidget& lista) {
-    return lista.findChild<QAction*>(u"itmEksportujCsv"_s);
+    akcja->trigger();
+    s.verify();
+    const auto wiersze = readCsv(fileBytes(plik));
+    EXPECT_GT(wiersze.size(), 1u) << "nothing but a header to compare";
+    return wiersze;
 }
 
 }  // namespace
 
-TEST(CsvDialect, FieldsAreQuotedOnlyWhenTheyMustBeAndSurviveARoundTrip) {
+TEST(CsvDialect, FieldsAreQuotedOnlyWhenTheyMustBeAndPaddedNumbersBecomeNumbers) {
     const csv::Table tabela{{u"Nr"_s, u"Komentarz"_s},
-                            {{u"1"_s, u"zwykły tekst"_s},
+                            {qs({"1", "zwykły tekst"}),
                              {u"2"_s, kTrudnyKomentarz},
-                             {u"3"_s, u""_s},
-                             {u"4"_s, u"  spacje na brzegach  "_s}}};
+                             qs({"3", ""}),
+                             qs({"4", "  spacje na brzegach  "})}};
     const QByteArray bajty = csv::encode(tabela);
     EXPECT_TRUE(bajty.startsWith("\xEF\xBB\xBFNr;Komentarz\r\n1;zwykły tekst\r\n"));
     EXPECT_TRUE(bajty.contains("2;\"Gol; \"\"stadiony świata\"\"\r\nŻółć i łódź\"\r\n"));
-    const auto odczytane = readCsv(bajty);
-    ASSERT_EQ(odczytane.size(), 5u);
-    EXPECT_EQ(odczytane[0], tabela.header);
-    for (size_t i = 0; i < tabela.rows.size(); ++i) {
-        EXPECT_EQ(odczytane[i + 1], tabela.rows[i]);
-    }
-}
+    auto oczekiwane = tabela.rows;
+    oczekiwane.insert(oczekiwane.begin(), tabela.header);
+    EXPECT_EQ(readCsv(bajty), oczekiwane);
 
-TEST(CsvDialect, PaddedNumbersBecomePlainNumbersAndOtherTextStays) {
-    EXPECT_EQ(ui::komorkaCsv(u"   7."_s), u"7"_s);
-    EXPECT_EQ(ui::komorkaCsv(u" 1024."_s), u"1024"_s);
-    EXPECT_EQ(ui::komorkaCsv(u"  42"_s), u"42"_s);
-    EXPECT_EQ(ui::komorkaCsv(u"63%"_s), u"63%"_s);
-    EXPECT_EQ(ui::komorkaCsv(u"2:1"_s), u"2:1"_s);
-    EXPECT_EQ(ui::komorkaCsv(u"2002/03"_s), u"2002/03"_s);
-    EXPECT_EQ(ui::komorkaCsv(u" Kowal "_s), u" Kowal "_s);
+    QStringList komorki;
+    for (const QString& tekst :
+         qs({"   7.", " 1024.", "  42", "63%", "2:1", "2002/03", " Kowal "})) {
+        komorki << ui::komorkaCsv(tekst);
+    }
+    EXPECT_EQ(komorki, qs({"7", "1024", "42", "63%", "2:1", "2002/03", " Kowal "}));
 }
 
 TEST(CsvFile, AFailedWriteLeavesTheEarlierFileIntact) {
@@ -108,47 +101,35 @@ TEST(CsvFile, AFailedWriteLeavesTheEarlierFileIntact) {
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit przed{};
     getrlimit(RLIMIT_FSIZE, &przed);
-    rlimit limit = przed;
-    limit.rlim_cur = 4;
+    const rlimit limit{4, przed.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     const QString blad = errorText([&] { csv::writeFile(plik, QByteArray(10000, 'x')); });
     setrlimit(RLIMIT_FSIZE, &przed);
     EXPECT_TRUE(blad.contains(u"plik przekroczył największy dozwolony rozmiar"_s))
         << blad.toStdString();
     EXPECT_EQ(fileBytes(plik), QByteArray("stary\r\n"));
-    QStringList pliki = QDir(d.dir()).entryList(QDir::Files | QDir::Hidden);
-    pliki.sort();
-    EXPECT_EQ(pliki, (QStringList{u"Mirvola.mdb"_s, u"mecze.csv"_s}));
-
-    EXPECT_TRUE(errorText([&] {
-                    csv::writeFile(d.dir() + u"/brak/mecze.csv"_s, "x");
-                }).contains(u"katalog nie istnieje"_s));
-    csv::writeFile(plik, "nowy\r\n");
-    EXPECT_EQ(fileBytes(plik), QByteArray("nowy\r\n"));
+    EXPECT_EQ(filesIn(d.dir()), qs({"Mirvola.mdb", "mecze.csv"}));
 }
 
 TEST(CsvFile, TheToolWritesEveryTableAndKeepsExistingFiles) {
     SampleDiary d;
-    d.exec(u"UPDATE Mecze SET Komentarz = '%1' WHERE Id_meczu = 2"_s.arg(
-        QString(kTrudnyKomentarz).replace(u'\'', u"''"_s)));
+    d.exec(kKomentarzMeczu2.arg(kTrudnyKomentarz));
     const QString katalog = d.dir() + u"/eksport/nowy"_s;
+    const auto odczytaj = [&](const QString& tabela) {
+        return readCsv(fileBytes(katalog + u'/' + tabela + u".csv"_s));
+    };
     ToolRun wynik = tool({u"export"_s, d.path(), katalog});
     EXPECT_EQ(wynik.status, 0) << wynik.err.toStdString();
     EXPECT_EQ(QDir(katalog).entryList(QDir::Files, QDir::Name),
-              (QStringList{u"Bramki.csv"_s, u"Gracze.csv"_s, u"Jak.csv"_s, u"Kluby.csv"_s,
-                           u"Mecze.csv"_s, u"Rozgrywki.csv"_s, u"Sezony.csv"_s}));
-    const auto mecze = odczytaj(katalog + u"/Mecze.csv"_s);
+              qs({"Bramki.csv", "Gracze.csv", "Jak.csv", "Kluby.csv", "Mecze.csv", "Rozgrywki.csv",
+                  "Sezony.csv"}));
+    const auto mecze = odczytaj(u"Mecze"_s);
     ASSERT_EQ(mecze.size(), 6u);
-    EXPECT_EQ(mecze[0],
-              (QStringList{u"Id_meczu"_s, u"Id_sezonu"_s, u"Data"_s, u"Gdzie"_s, u"Id_klubu"_s,
-                           u"Wyn1"_s, u"Wyn2"_s, u"Id_rozgrywki"_s, u"Komentarz"_s}));
-    EXPECT_EQ(mecze[2], (QStringList{u"2"_s, u"1"_s, u"2002-05-05"_s, u"W"_s, u"2"_s, u"1"_s,
-                                     u"2"_s, u"1"_s, kTrudnyKomentarz}));
-    EXPECT_EQ(mecze[5][5], u""_s);  // a Null score is an empty cell
-    EXPECT_EQ(odczytaj(katalog + u"/Rozgrywki.csv"_s)[3],
-              (QStringList{u"3"_s, u"Sparing"_s, u"0"_s}));
-    EXPECT_EQ(odczytaj(katalog + u"/Gracze.csv"_s)[3],
-              (QStringList{u"3"_s, u""_s, u""_s, u"Ronaldinho"_s}));
+    EXPECT_EQ(mecze[0], qs({"Id_meczu", "Id_sezonu", "Data", "Gdzie", "Id_klubu", "Wyn1", "Wyn2",
+                            "Id_rozgrywki", "Komentarz"}));
+    EXPECT_EQ(mecze[2], qs({"2", "1", "2002-05-05", "W", "2", "1", "2", "1"}) << kTrudnyKomentarz);
+    EXPECT_EQ(odczytaj(u"Rozgrywki"_s)[3], qs({"3", "Sparing", "0"}));
+    EXPECT_EQ(odczytaj(u"Gracze"_s)[3], qs({"3", "", "", "Ronaldinho"}));  // Null is an empty cell
 
     // Existing files are kept unless --force; nothing is written when one of them exists.
     QFile::remove(katalog + u"/Kluby.csv"_s);
@@ -159,139 +140,88 @@ TEST(CsvFile, TheToolWritesEveryTableAndKeepsExistingFiles) {
     EXPECT_EQ(fileBytes(katalog + u"/Mecze.csv"_s), QByteArray("moje\r\n"));
     EXPECT_FALSE(QFile::exists(katalog + u"/Kluby.csv"_s));
     EXPECT_EQ(tool({u"export"_s, d.path(), katalog, u"--force"_s}).status, 0);
-    EXPECT_EQ(odczytaj(katalog + u"/Mecze.csv"_s).size(), 6u);
+    EXPECT_EQ(odczytaj(u"Mecze"_s), mecze);
     EXPECT_TRUE(QFile::exists(katalog + u"/Kluby.csv"_s));
 }
 
-TEST(CsvExportMain, TheMatchListIsExportedAsShownFilteredAndSorted) {
+TEST(CsvExportMain, TheMatchListIsExportedAsShownAndAFailureIsReported) {
     SampleDiary d;
-    d.exec(u"UPDATE Mecze SET Komentarz = '%1' WHERE Id_meczu = 2"_s.arg(
-        QString(kTrudnyKomentarz).replace(u'\'', u"''"_s)));
+    d.exec(kKomentarzMeczu2.arg(kTrudnyKomentarz));
     const FixedClock zegar(QDate(2026, 12, 7));
     frmMain okno;
     QTreeWidget* lista = child<QTreeWidget>(okno, "lstMecze");
+    QAction* eksport = child<QAction>(okno, "itmEksportuj");
     child<QAction>(okno, "itmTylkoOficjalne")->trigger();  // every match
     clickHeader(lista, 4);                                 // sorted by the pairing
     const auto oczekiwane = pokazane(lista);
     ASSERT_EQ(oczekiwane.size(), 6u);
-    EXPECT_EQ(oczekiwane[0], (QStringList{u"Nr meczu"_s, u"Sezon"_s, u"Data meczu"_s, u"Mecz"_s,
-                                          u"Wynik"_s, u"Rozgrywki"_s, u"Komentarz"_s}));
-
-    const QString plik = d.dir() + u"/lista.csv"_s;
-    Script s;
-    zapiszJako(s, plik, u"mecze-2026-12-07.csv"_s);
-    child<QAction>(okno, "itmEksportuj")->trigger();
-    s.verify();
-    const auto zapisane = odczytaj(plik);
+    const auto zapisane = eksportuj(eksport, d.dir() + u"/lista.csv"_s, u"mecze-2026-12-07.csv"_s);
     EXPECT_EQ(zapisane, oczekiwane);
-    const auto zKomentarzem =
-        std::find_if(zapisane.begin(), zapisane.end(),
-                     [](const QStringList& w) { return w.last() == kTrudnyKomentarz; });
-    EXPECT_NE(zKomentarzem, zapisane.end()) << "the comment did not survive the round trip";
+    EXPECT_TRUE(std::ranges::any_of(zapisane, [](const QStringList& w) {
+        return w.last() == kTrudnyKomentarz;
+    })) << "the comment did not survive the round trip";
 
     // The same through the list's context menu; the folder is remembered for the next time.
     EXPECT_EQ(QSettings().value(u"eksport/katalog"_s).toString(), d.dir());
-    const QString drugi = d.dir() + u"/drugi.csv"_s;
-    s.file(u"Eksportuj do CSV"_s, drugi,
-           [&](const ui::FileRequest& r) { EXPECT_EQ(r.directory, d.dir()); });
-    eksportListy(*lista)->trigger();
-    s.verify();
-    EXPECT_EQ(odczytaj(drugi), oczekiwane);
+    EXPECT_EQ(
+        eksportuj(menuListy(*lista), d.dir() + u"/drugi.csv"_s, u"mecze-2026-12-07.csv"_s, d.dir()),
+        oczekiwane);
 
-    // Cancelling writes nothing.
+    // Cancelling writes nothing; a failed write is reported.
+    const QString zly = d.dir() + u"/brak/lista.csv"_s;
+    Script s;
     s.file(u"Eksportuj do CSV"_s, std::nullopt);
-    child<QAction>(okno, "itmEksportuj")->trigger();
+    s.file(u"Eksportuj do CSV"_s, zly);
+    s.message({u"Błąd"_s,
+               u"Nie udało się zapisać pliku CSV.\nNie można zapisać pliku '%1': katalog nie "
+               "istnieje."_s.arg(zly),
+               ui::Buttons::Ok, ui::Icon::Critical, ui::Answer::Ok},
+              ui::Answer::Ok);
+    eksport->trigger();
+    eksport->trigger();
+    s.verify();
     EXPECT_EQ(QDir(d.dir()).entryList({u"*.csv"_s}).size(), 2);
 }
 
-TEST(CsvExportMain, AFailedExportIsReportedAndTheEarlierFileStays) {
-    SampleDiary d;
-    frmMain okno;
-    const QString plik = d.dir() + u"/brak/lista.csv"_s;
-    Script s;
-    s.file(u"Eksportuj do CSV"_s, plik);
-    s.message({u"Błąd"_s,
-               u"Nie udało się zapisać pliku CSV.\nNie można zapisać pliku '%1': katalog nie "
-               "istnieje."_s.arg(plik),
-               ui::Buttons::Ok, ui::Icon::Critical, ui::Answer::Ok},
-              ui::Answer::Ok);
-    child<QAction>(okno, "itmEksportuj")->trigger();
-}
-
-TEST(CsvExportStatistics, OpponentsBalancesAndScorersAreExportedAsShown) {
+TEST(CsvExportStatistics, EveryStatisticsListIsExportedAsShown) {
     SampleDiary d;
     const FixedClock zegar(QDate(2026, 12, 7));
-    {
-        frmStatystykiMecze okno;
-        QTreeWidget* lista = child<QTreeWidget>(okno, "lstKluby");
-        clickHeader(lista, 3);
-        const QString plik = d.dir() + u"/kluby.csv"_s;
-        Script s;
-        zapiszJako(s, plik, u"statystyki-mecze-2026-12-07.csv"_s);
-        eksportListy(*lista)->trigger();
-        s.verify();
-        EXPECT_EQ(odczytaj(plik), pokazane(lista));
+    const auto plik = [&](const char* nazwa) { return d.dir() + u'/' + QLatin1String(nazwa); };
 
-        const QString bilans = d.dir() + u"/bilans.csv"_s;
-        zapiszJako(s, bilans, u"bilans-2026-12-07.csv"_s);
-        eksportListy(*child<QGroupBox>(okno, "fraBilansWyj"))->trigger();
-        s.verify();
-        const auto wiersze = odczytaj(bilans);
-        ASSERT_EQ(wiersze.size(), 5u);
-        EXPECT_EQ(wiersze[0], (QStringList{u"Bilans"_s, u"Zwycięstwa"_s, u"Zwycięstwa %"_s,
-                                           u"Remisy"_s, u"Remisy %"_s, u"Porażki"_s, u"Porażki %"_s,
-                                           u"Razem"_s, u"Razem %"_s}));
-        for (int p = 0; p < 4; ++p) {
-            const char* panele[] = {"fraBilans", "fraBilansDom", "fraBilansWyj", "fraBilansNeu"};
-            QStringList oczekiwany{child<QGroupBox>(okno, panele[p])->title()};
-            for (int r = 0; r < 4; ++r) {
-                oczekiwany << labelText(okno, u"lblLiczba_%1_%2"_s.arg(p).arg(r))
-                           << labelText(okno, u"lblProcent_%1_%2"_s.arg(p).arg(r));
-            }
-            EXPECT_EQ(wiersze[static_cast<size_t>(p) + 1], oczekiwany);
+    frmStatystykiMecze mecze;
+    QTreeWidget* kluby = child<QTreeWidget>(mecze, "lstKluby");
+    clickHeader(kluby, 3);
+    EXPECT_EQ(eksportuj(menuListy(*kluby), plik("kluby.csv"), u"statystyki-mecze-2026-12-07.csv"_s),
+              pokazane(kluby));
+    const auto bilans = eksportuj(menuListy(*child<QGroupBox>(mecze, "fraBilansWyj")),
+                                  plik("bilans.csv"), u"bilans-2026-12-07.csv"_s);
+    ASSERT_EQ(bilans.size(), 5u);
+    EXPECT_EQ(bilans[0], qs({"Bilans", "Zwycięstwa", "Zwycięstwa %", "Remisy", "Remisy %",
+                             "Porażki", "Porażki %", "Razem", "Razem %"}));
+    const char* panele[] = {"fraBilans", "fraBilansDom", "fraBilansWyj", "fraBilansNeu"};
+    for (int p = 0; p < 4; ++p) {
+        QStringList oczekiwany{child<QGroupBox>(mecze, panele[p])->title()};
+        for (int r = 0; r < 4; ++r) {
+            oczekiwany << labelText(mecze, u"lblLiczba_%1_%2"_s.arg(p).arg(r))
+                       << labelText(mecze, u"lblProcent_%1_%2"_s.arg(p).arg(r));
         }
+        EXPECT_EQ(bilans[p + 1], oczekiwany);
     }
-    {
-        frmStatystykiPilkarze okno;
-        QTreeWidget* lista = child<QTreeWidget>(okno, "lstGracze");
-        const QString plik = d.dir() + u"/gracze.csv"_s;
-        Script s;
-        zapiszJako(s, plik, u"statystyki-pilkarze-2026-12-07.csv"_s);
-        eksportListy(*lista)->trigger();
-        s.verify();
-        const auto wiersze = odczytaj(plik);
-        EXPECT_EQ(wiersze, pokazane(lista));
-        EXPECT_EQ(wiersze[0], (QStringList{u"Piłkarz"_s, u"Gole"_s}));
-    }
-}
 
-TEST(CsvExportStatistics, OnePlayersGoalsAreExportedAsShown) {
-    SampleDiary d;
-    frmBramkiPilkarza okno(nullptr, 1, u"(1, 2, 3)"_s, u"('D', 'W', 'N')"_s, QString());
-    QTreeWidget* lista = child<QTreeWidget>(okno, "lstBramki");
-    const QString plik = d.dir() + u"/bramki.csv"_s;
-    Script s;
-    s.file(u"Eksportuj do CSV"_s, plik);
-    eksportListy(*lista)->trigger();
-    s.verify();
-    const auto wiersze = odczytaj(plik);
-    EXPECT_EQ(wiersze, pokazane(lista));
-    ASSERT_EQ(wiersze.size(), 3u);
-    EXPECT_EQ(wiersze[1][1], u"2001-08-05"_s);
-}
+    frmStatystykiPilkarze pilkarze;
+    QTreeWidget* gracze = child<QTreeWidget>(pilkarze, "lstGracze");
+    EXPECT_EQ(
+        eksportuj(menuListy(*gracze), plik("gracze.csv"), u"statystyki-pilkarze-2026-12-07.csv"_s),
+        pokazane(gracze));
 
-TEST(CsvExportStatistics, TheRecordsAreExportedAsShown) {
-    SampleDiary d;
-    const FixedClock zegar(QDate(2026, 12, 7));
-    frmRekordy okno;
-    QTreeWidget* lista = child<QTreeWidget>(okno, "lstRekordy");
-    const QString plik = d.dir() + u"/rekordy.csv"_s;
-    Script s;
-    zapiszJako(s, plik, u"rekordy-2026-12-07.csv"_s);
-    eksportListy(*lista)->trigger();
-    s.verify();
-    const auto wiersze = odczytaj(plik);
-    EXPECT_EQ(wiersze, pokazane(lista));
-    ASSERT_GT(wiersze.size(), 8u);
-    EXPECT_EQ(wiersze[1][0], u"Najwyższe zwycięstwo"_s);
+    frmBramkiPilkarza pilkarz(nullptr, 1, u"(1, 2, 3)"_s, u"('D', 'W', 'N')"_s, QString());
+    QTreeWidget* bramki = child<QTreeWidget>(pilkarz, "lstBramki");
+    EXPECT_EQ(
+        eksportuj(menuListy(*bramki), plik("bramki.csv"), u"bramki-pilkarza-2026-12-07.csv"_s),
+        pokazane(bramki));
+
+    frmRekordy rekordy;
+    QTreeWidget* lista = child<QTreeWidget>(rekordy, "lstRekordy");
+    EXPECT_EQ(eksportuj(menuListy(*lista), plik("rekordy.csv"), u"rekordy-2026-12-07.csv"_s),
+              pokazane(lista));
 }

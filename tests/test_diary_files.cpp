@@ -21,7 +21,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -43,9 +42,11 @@ namespace {
 constexpr uid_t kNobody = 65534;
 constexpr gid_t kNogroup = 65534;
 
+// Another process with a write transaction open (a change not yet committed).
+const char kWriting[] = "BEGIN IMMEDIATE; DELETE FROM Mecze WHERE Id_meczu = 1;";
+
 const ui::Message kZajeta{u"Komunikat"_s, u"Baza jest używana przez inny proces !!!"_s,
                           ui::Buttons::RetryCancel, ui::Icon::None, Answer::Retry};
-const QString kUsuniete = u"Dane zostały usunięte."_s;
 
 // The demo diary as Mirvola.mdb of a program's directory.
 class DemoDiary {
@@ -62,10 +63,6 @@ class DemoDiary {
     QTemporaryDir m_dir;
 };
 
-QAction* action(const frmMain& window, const char* name) {
-    return child<QAction>(window, name);
-}
-
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
@@ -73,22 +70,6 @@ QString native(const QString& path) {
 qint64 countIn(const QString& path, const QString& sql) {
     return rowsOf(path, sql).at(0).at(0).toLongLong();
 }
-
-// Answers every box the way a user who wants the command done does, keeping the texts.
-struct Consenting {
-    Script script;
-    QStringList texts;
-    Consenting() {
-        script.intercept = [this](const ui::Message& m) -> std::optional<Answer> {
-            texts << m.title + u" | "_s + m.text;
-            return m.buttons == ui::Buttons::YesNo ? Answer::Yes : Answer::Ok;
-        };
-    }
-};
-
-}  // namespace
-
-namespace {
 
 // Copies the diary of `from` into `to` while a write to it is half done: the copy has a hot
 // journal, as a crash in the middle of a write leaves it.
@@ -109,6 +90,32 @@ void copyInTheMiddleOfAWrite(const QString& from, const QString& to) {
     sqlite3_close(db);
 }
 
+QString damagedQuestion(const QString& path, const QString& what) {
+    return u"Plik %1 jest uszkodzony: nie przeszedł sprawdzenia spójności (%2).\n\nCzy naprawić "
+           "bazę danych?\nProgram przepisze do nowego pliku wszystko, co da się z niego "
+           "odczytać, a uszkodzony plik zachowa obok."_s.arg(native(path), what);
+}
+
+qint64 officialMatches(const QString& path) {
+    return countIn(path,
+                   u"SELECT count(*) FROM Mecze JOIN Rozgrywki USING (Id_rozgrywki) WHERE "
+                   "Oficjalny"_s);
+}
+
+// The operation runner as the user of the diary: nobody where the test runs as root.
+QStringList runAsUser(const QString& operation, const QString& dir) {
+    const RunnerExit exit = runRunner(
+        {operation, dir}, ::geteuid() != 0 ? QStringList()
+                                           : qs({"setpriv", "--reuid=65534", "--regid=65534",
+                                                 "--clear-groups", "env", "HOME=/tmp"}));
+    EXPECT_EQ(exit.exitCode, 0) << exit.errors.toStdString();
+    return exit.reported();
+}
+
+bool noOtherUser() {
+    return ::geteuid() == 0 && QStandardPaths::findExecutable(u"setpriv"_s).isEmpty();
+}
+
 }  // namespace
 
 // ---- rights and place ---------------------------------------------------------------------
@@ -125,12 +132,12 @@ TEST(DiaryRights, CommandsThatRebuildTheDiaryKeepModeAndOwner) {
         ASSERT_EQ(::chown(QFile::encodeName(d.path()).constData(), uid, gid), 0);
         ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0600), 0);
         const ino_t before = statOf(d.path()).st_ino;
-        Consenting user;
+        User user;
         frmMain window;
         if (QLatin1String(command) == "itmNaprawa"_L1) {
             damageMatches(d.path());
         }
-        action(window, command)->trigger();
+        child<QAction>(window, command)->trigger();
         EXPECT_NE(statOf(d.path()).st_ino, before) << "the file was not rebuilt";
         EXPECT_EQ(statOf(d.path()).st_mode & 07777, 0600u);
         EXPECT_EQ(statOf(d.path()).st_uid, uid);
@@ -138,43 +145,19 @@ TEST(DiaryRights, CommandsThatRebuildTheDiaryKeepModeAndOwner) {
     }
 }
 
-namespace {
-
-// The operation runner as another user, who may read the diary but not write it.
-QStringList runAsNobody(const QString& operation, const QString& dir) {
-    QProcess process;
-    const QString runner = qEnvironmentVariable("MIRVOLA_RUNNER");
-    if (::geteuid() == 0) {
-        process.start(u"setpriv"_s, {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
-                                     u"env"_s, u"HOME=/tmp"_s, runner, operation, dir});
-    } else {
-        process.start(runner, {operation, dir});
-    }
-    EXPECT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    QStringList lines;
-    for (QString line : QString::fromUtf8(process.readAllStandardOutput()).split(u'\n')) {
-        if (line.startsWith(u"success "_s) || line.startsWith(u"error "_s)) {
-            lines << line.replace(u"\\n"_s, u"\n"_s);
-        }
-    }
-    return lines;
-}
-
-}  // namespace
-
 // A write-protected diary: deleting is refused, compaction is refused with a clear message and
-// never lifts the protection, and the next delete is refused again.
-TEST(DiaryRights, AWriteProtectedDiaryStaysProtected) {
-    if (::geteuid() == 0 && QStandardPaths::findExecutable(u"setpriv"_s).isEmpty()) {
+// never lifts the protection, and the next delete is refused again. Made private again, it
+// stays private and his through a compaction.
+TEST(DiaryRights, AWriteProtectedDiaryStaysProtectedAndAPrivateOneHis) {
+    if (noOtherUser()) {
         GTEST_SKIP() << "running as root without setpriv: no user who cannot write the file";
     }
     // The user's own folder and file; he protected the file himself.
     DemoDiary d;
-    if (::geteuid() == 0) {
-        for (const QString& file : {d.dir(), d.path()}) {
-            ASSERT_EQ(::chown(QFile::encodeName(file).constData(), kNobody, kNogroup), 0);
-        }
+    const uid_t uid = ::geteuid() == 0 ? kNobody : ::geteuid();
+    const gid_t gid = ::geteuid() == 0 ? kNogroup : ::getegid();
+    for (const QString& file : {d.dir(), d.path()}) {
+        ASSERT_EQ(::chown(QFile::encodeName(file).constData(), uid, gid), 0);
     }
     ASSERT_EQ(::chmod(QFile::encodeName(d.dir()).constData(), 0755), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0444), 0);
@@ -183,22 +166,30 @@ TEST(DiaryRights, AWriteProtectedDiaryStaysProtected) {
         u"error Wystąpił błąd numer 3027\nNie można zapisać zmian: baza danych jest tylko do "
         "odczytu."_s;
 
-    EXPECT_EQ(runAsNobody(u"usuniecie-meczu"_s, d.dir()), QStringList{refused});
-    EXPECT_EQ(runAsNobody(u"defragmentacja"_s, d.dir()),
+    EXPECT_EQ(runAsUser(u"usuniecie-meczu"_s, d.dir()), QStringList{refused});
+    EXPECT_EQ(runAsUser(u"defragmentacja"_s, d.dir()),
               QStringList{u"error Wystąpił błąd numer 3027\nPlik '%1' jest tylko do odczytu, "
                           "więc nie można przeprowadzić jego defragmentacji. Uprawnienia pliku "
                           "pozostały bez zmian; jeśli dziennik ma być zmieniany, przywróć prawo "
                           "zapisu do pliku."_s.arg(native(d.path()))});
-    EXPECT_EQ(runAsNobody(u"usuniecie-meczow"_s, d.dir()), QStringList{refused});
-    EXPECT_EQ(runAsNobody(u"usuniecie-meczu"_s, d.dir()), QStringList{refused});
+    EXPECT_EQ(runAsUser(u"usuniecie-meczow"_s, d.dir()), QStringList{refused});
+    EXPECT_EQ(runAsUser(u"usuniecie-meczu"_s, d.dir()), QStringList{refused});
     EXPECT_EQ(statOf(d.path()).st_mode & 07777, 0444u);
     EXPECT_EQ(fileBytes(d.path()), bytes);
     EXPECT_EQ(filesIn(d.dir()), qs({"Mirvola.mdb"}));
+
+    ASSERT_EQ(::chmod(QFile::encodeName(d.dir()).constData(), 0700), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0640), 0);
+    EXPECT_EQ(runAsUser(u"defragmentacja"_s, d.dir()),
+              QStringList{u"success Defragmentacja zakończyła się pomyślnie."_s});
+    EXPECT_EQ(statOf(d.path()).st_mode & 07777, 0640u);
+    EXPECT_EQ(statOf(d.path()).st_uid, uid);
+    EXPECT_EQ(statOf(d.path()).st_gid, gid);
 }
 
 // A diary the user may not read at all: the start-up says so and touches nothing.
 TEST(DiaryRights, AnUnreadableDiaryIsNamed) {
-    if (::geteuid() == 0 && QStandardPaths::findExecutable(u"setpriv"_s).isEmpty()) {
+    if (noOtherUser()) {
         GTEST_SKIP() << "running as root without setpriv: no user who cannot read the file";
     }
     DemoDiary d;
@@ -208,7 +199,7 @@ TEST(DiaryRights, AnUnreadableDiaryIsNamed) {
     const QString refused =
         u"error Nie można odczytać pliku %1: brak uprawnień.\nSprawdź uprawnienia do pliku i stan "
         "dysku, a potem uruchom program ponownie."_s;
-    EXPECT_EQ(runAsNobody(u"start"_s, d.dir()), QStringList{refused.arg(native(d.path()))});
+    EXPECT_EQ(runAsUser(u"start"_s, d.dir()), QStringList{refused.arg(native(d.path()))});
     EXPECT_EQ(fileBytes(d.path()), bytes);
 
     // A write cut short, which only a user who may write the file can undo.
@@ -220,30 +211,9 @@ TEST(DiaryRights, AnUnreadableDiaryIsNamed) {
     ASSERT_EQ(::chmod(QFile::encodeName(copy).constData(), 0444), 0);
     const QByteArray half = fileBytes(copy);
     const QByteArray journal = fileBytes(copy + u"-journal"_s);
-    EXPECT_EQ(runAsNobody(u"start"_s, crashed.path()), QStringList{refused.arg(native(copy))});
+    EXPECT_EQ(runAsUser(u"start"_s, crashed.path()), QStringList{refused.arg(native(copy))});
     EXPECT_EQ(fileBytes(copy), half);
     EXPECT_EQ(fileBytes(copy + u"-journal"_s), journal);
-}
-
-// The same user's own private diary, compacted by him: it stays his and private.
-TEST(DiaryRights, AnUnprivilegedUsersPrivateDiaryStaysHis) {
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "needs root to set up another user's folder";
-    }
-    if (QStandardPaths::findExecutable(u"setpriv"_s).isEmpty()) {
-        GTEST_SKIP() << "no setpriv to run as another user";
-    }
-    DemoDiary d;
-    ASSERT_EQ(::chmod(QFile::encodeName(d.dir()).constData(), 0700), 0);
-    for (const QString& file : {d.dir(), d.path()}) {
-        ASSERT_EQ(::chown(QFile::encodeName(file).constData(), kNobody, kNogroup), 0);
-    }
-    ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0640), 0);
-    EXPECT_EQ(runAsNobody(u"defragmentacja"_s, d.dir()),
-              QStringList{u"success Defragmentacja zakończyła się pomyślnie."_s});
-    EXPECT_EQ(statOf(d.path()).st_mode & 07777, 0640u);
-    EXPECT_EQ(statOf(d.path()).st_uid, kNobody);
-    EXPECT_EQ(statOf(d.path()).st_gid, kNogroup);
 }
 
 // Mirvola.mdb -> ../Dokumenty/Mecze.mdb: every command that rebuilds the file rebuilds the
@@ -265,55 +235,46 @@ TEST(DiaryPlace, ALinkedDiaryStaysLinkedThroughEveryCommand) {
         EXPECT_EQ(filesIn(program), qs({"Mirvola.mdb"}));
     };
     frmMain window;
-    Consenting user;
-    action(window, "itmDefragmentacja")->trigger();
+    User user;
+    child<QAction>(window, "itmDefragmentacja")->trigger();
     stillLinked();
     EXPECT_EQ(filesIn(documents), qs({"Mecze.mdb"}));
 
     auto* list = child<QTreeWidget>(window, "lstMecze");
     list->setCurrentItem(list->topLevelItem(0));
-    action(window, "sitmZaznaczony")->trigger();
+    child<QAction>(window, "sitmZaznaczony")->trigger();
     EXPECT_EQ(countIn(target, u"SELECT count(*) FROM Mecze"_s), matches - 1);
+    const int listed = list->topLevelItemCount();
 
+    // The repair from the menu tells what it lost and refills the list.
     damageMatches(target);
-    action(window, "itmNaprawa")->trigger();
+    child<QAction>(window, "itmNaprawa")->trigger();
     stillLinked();
+    EXPECT_TRUE(user.shown.all.last().startsWith(
+        u"Komunikat | Baza danych została naprawiona.\n\nMecze: "_s))
+        << user.shown.all.last().toStdString();
+    EXPECT_LT(list->topLevelItemCount(), listed);
+    EXPECT_EQ(list->topLevelItemCount(), officialMatches(target));
     EXPECT_EQ(engine::checkDatabase(target), u"ok"_s);
     EXPECT_EQ(filesIn(documents), qs({"Mecze.mdb", "Mecze.mdb.uszkodzona"}));
 
-    action(window, "itmUsunWszystko")->trigger();
+    child<QAction>(window, "itmUsunWszystko")->trigger();
     stillLinked();
     EXPECT_EQ(countIn(target, u"SELECT count(*) FROM Gracze"_s), 0);
-    EXPECT_EQ(user.texts.filter(u"Wystąpił błąd"_s), QStringList());
+    EXPECT_EQ(user.shown.errors, QStringList());
 
     // A copy left over beside the target is never moved over it.
     QFile leftOver(documents + u"/KopiaMecze.mdb"_s);
     ASSERT_TRUE(leftOver.open(QIODevice::WriteOnly));
     leftOver.close();
     const QByteArray bytes = fileBytes(target);
-    action(window, "itmDefragmentacja")->trigger();
-    EXPECT_TRUE(user.texts.last().startsWith(u"Komunikat | Wystąpił błąd numer 3204\n"_s))
-        << user.texts.last().toStdString();
+    child<QAction>(window, "itmDefragmentacja")->trigger();
+    EXPECT_TRUE(user.shown.all.last().startsWith(u"Komunikat | Wystąpił błąd numer 3204\n"_s))
+        << user.shown.all.last().toStdString();
     EXPECT_EQ(fileBytes(target), bytes);
 }
 
 // ---- the start-up --------------------------------------------------------------------------
-
-namespace {
-
-QString damagedQuestion(const QString& path, const QString& what) {
-    return u"Plik %1 jest uszkodzony: nie przeszedł sprawdzenia spójności (%2).\n\nCzy naprawić "
-           "bazę danych?\nProgram przepisze do nowego pliku wszystko, co da się z niego "
-           "odczytać, a uszkodzony plik zachowa obok."_s.arg(native(path), what);
-}
-
-qint64 officialMatches(const QString& path) {
-    return countIn(path,
-                   u"SELECT count(*) FROM Mecze JOIN Rozgrywki USING (Id_rozgrywki) WHERE "
-                   "Oficjalny"_s);
-}
-
-}  // namespace
 
 // A damaged diary is never written without the user's word; with it, the repair says what it
 // saved and what it lost, and the list shows what is left.
@@ -363,23 +324,6 @@ TEST(DiaryStart, ADamagedDiaryIsRepairedOnlyWithTheUsersWord) {
               officialMatches(d.path()));
 }
 
-// Naprawa from the menu tells the same truth and refills the list.
-TEST(DiaryStart, RepairFromTheMenuRefillsTheList) {
-    DemoDiary d;
-    frmMain window;
-    auto* list = child<QTreeWidget>(window, "lstMecze");
-    const int shown = list->topLevelItemCount();
-    damageMatches(d.path());
-    Consenting user;
-    action(window, "itmNaprawa")->trigger();
-    ASSERT_EQ(user.texts.size(), 2);
-    EXPECT_TRUE(
-        user.texts[1].startsWith(u"Komunikat | Baza danych została naprawiona.\n\nMecze: "_s))
-        << user.texts[1].toStdString();
-    EXPECT_LT(list->topLevelItemCount(), shown);
-    EXPECT_EQ(list->topLevelItemCount(), officialMatches(d.path()));
-}
-
 // 4 KiB zeroed a third of the way in: the start-up finds it instead of opening without a word.
 TEST(DiaryStart, AZeroedBlockIsFoundAndRepaired) {
     DemoDiary d;
@@ -390,28 +334,17 @@ TEST(DiaryStart, AZeroedBlockIsFoundAndRepaired) {
         file.seek(file.size() / 3 / 4096 * 4096);
         file.write(QByteArray(4096, '\0'));
     }
-    Consenting user;
+    User user;
     frmMain window;
     EXPECT_FALSE(window.koniecProgramu());
-    ASSERT_EQ(user.texts.size(), 2) << user.texts.join(u" / "_s).toStdString();
-    EXPECT_TRUE(user.texts[0].startsWith(u"Pytanie | Plik "_s)) << user.texts[0].toStdString();
+    ASSERT_EQ(user.shown.all.size(), 2) << user.shown.all.join(u" / "_s).toStdString();
+    EXPECT_TRUE(user.shown.all[0].startsWith(u"Pytanie | Plik "_s))
+        << user.shown.all[0].toStdString();
     EXPECT_EQ(engine::checkDatabase(d.path()), u"ok"_s);
     // An index page: every row is still there.
-    EXPECT_TRUE(user.texts[1].startsWith(u"Info | Baza danych została naprawiona."_s));
+    EXPECT_TRUE(user.shown.all[1].startsWith(u"Info | Baza danych została naprawiona."_s));
     EXPECT_EQ(dumpDiary(d.path()), rows);
 }
-
-namespace {
-
-QByteArray pictureBytes() {
-    QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
-    for (int i = 0; i < 4000; ++i) {
-        png.append(static_cast<char>((i * 37) % 251));
-    }
-    return png;
-}
-
-}  // namespace
 
 // Files that are no diary, or no longer one this program may touch: a message saying what is
 // wrong and what to do, the program ends, and not a byte changes.
@@ -437,6 +370,10 @@ TEST(DiaryStart, HostileAndForeignFilesAreNamedAndLeftUntouched) {
     for (int i = 0; i < 8192; ++i) {
         middle[middle.size() / 2 - 4096 + i] = static_cast<char>((i * 131) % 256);
     }
+    QByteArray picture("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    for (int i = 0; i < 4000; ++i) {
+        picture.append(static_cast<char>((i * 37) % 251));
+    }
     QByteArray header = demo;
     header.replace(0, 100, QByteArray(100, '\x11'));
 
@@ -448,7 +385,7 @@ TEST(DiaryStart, HostileAndForeignFilesAreNamedAndLeftUntouched) {
         {"empty", QByteArray(),
          notice(u"Plik %1 jest pusty: nie zawiera żadnych danych.\nPrzywróć dziennik z kopii "
                 "zapasowej."_s.arg(file))},
-        {"picture", pictureBytes(), notice(noDatabase)},
+        {"picture", picture, notice(noDatabase)},
         {"first page destroyed", header, notice(noDatabase)},
         {"newer diary", newer,
          notice(u"Plik %1 zapisała nowsza wersja programu Mirvola (układ bazy danych w wersji 2, "
@@ -496,13 +433,6 @@ TEST(DiaryStart, AnInterruptedWriteIsUndoneAtStart) {
 
 // ---- another process holding the diary ---------------------------------------------------
 
-namespace {
-
-// Another process with a write transaction open (a change not yet committed).
-const char kWriting[] = "BEGIN IMMEDIATE; DELETE FROM Mecze WHERE Id_meczu = 1;";
-
-}  // namespace
-
 TEST(DiaryHeld, TheStartWaitsForTheUsersRetry) {
     DemoDiary d;
     {
@@ -546,72 +476,55 @@ TEST(DiaryHeld, TheStartWaitsForTheUsersRetry) {
 // success once the other process has let go.
 TEST(DiaryHeld, ChangesWaitForTheOtherProcess) {
     DemoDiary d;
-    ui::setClock([] { return QDateTime(QDate(2010, 6, 1), QTime(12, 0)); });
+    FixedClock clock(QDate(2010, 6, 1));
     const QStringList rows = dumpDiary(d.path());
-    auto writer = std::make_unique<OtherProcess>(d.path(), kWriting);
-    if (!writer->holds()) {
+    OtherProcess writer(d.path(), kWriting);
+    if (!writer.holds()) {
         GTEST_SKIP() << "no sqlite3 shell to hold the file";
     }
-    const QString held =
-        u"Wystąpił błąd numer 3356\nBaza danych jest używana przez inny proces."
-        "\n\nDane nie zostały zapisane."_s;
+    const ui::Message held{u"Błąd"_s,
+                           u"Wystąpił błąd numer 3356\nBaza danych jest używana przez inny proces."
+                           "\n\nDane nie zostały zapisane."_s,
+                           ui::Buttons::Ok, ui::Icon::Critical};
+    const ui::Message saved = info(u"Dane zostały zapisane."_s);
     Mirvola::blnPoprawa = Mirvola::True;
     Mirvola::dblIdMeczu = 2;
     frmMecz editor;
     editor.show();
     child<QPlainTextEdit>(editor, "txtKomentarz")->setPlainText(u"Po meczu"_s);
-    {
-        Script s;
-        s.message(question(u"Czy dane są poprawne?"_s), Answer::Yes);
-        s.message({u"Błąd"_s, held, ui::Buttons::Ok, ui::Icon::Critical}, Answer::Ok);
-        child<QPushButton>(editor, "cmdOK")->click();
-    }
-    EXPECT_TRUE(editor.isVisible()) << "the editor keeps the data for another try";
-
     Mirvola::blnPoprawa = Mirvola::False;
     frmSlowniki dictionaries;
-    {
-        Script s;
-        s.input(u"Kluby - dopisanie"_s, u"Podaj nowy klub (maksymalnie 21 znaków)"_s,
-                u"Odra Opole"_s);
-        s.message(question(u"Czy zapisać następujące dane?\n\nOdra Opole"_s), Answer::Yes);
-        s.message({u"Błąd"_s, held, ui::Buttons::Ok, ui::Icon::Critical}, Answer::Ok);
-        child<QPushButton>(dictionaries, "cmdDodaj")->click();
-    }
     frmMain window;
-    {
-        Script s;
-        s.message(question(u"Czy przeprowadzić defragmentację bazy danych?"_s), Answer::Yes);
-        s.message(kZajeta, Answer::Cancel);
-        action(window, "itmDefragmentacja")->trigger();
-    }
-    writer->release();
-    EXPECT_EQ(dumpDiary(d.path()), rows);
-
-    {
-        Script s;
-        s.message(question(u"Czy dane są poprawne?"_s), Answer::Yes);
-        s.message(info(u"Dane zostały zapisane."_s), Answer::Ok);
-        child<QPushButton>(editor, "cmdOK")->click();
+    for (const bool released : {false, true}) {
+        SCOPED_TRACE(released ? "released" : "held");
+        {
+            Script s;
+            s.message(question(u"Czy dane są poprawne?"_s), Answer::Yes);
+            s.message(released ? saved : held, Answer::Ok);
+            child<QPushButton>(editor, "cmdOK")->click();
+        }
+        EXPECT_TRUE(released || editor.isVisible()) << "the editor keeps the data for another try";
+        {
+            Script s;
+            s.input(u"Kluby - dopisanie"_s, u"Podaj nowy klub (maksymalnie 21 znaków)"_s,
+                    u"Odra Opole"_s);
+            s.message(question(u"Czy zapisać następujące dane?\n\nOdra Opole"_s), Answer::Yes);
+            s.message(released ? saved : held, Answer::Ok);
+            child<QPushButton>(dictionaries, "cmdDodaj")->click();
+        }
+        {
+            Script s;
+            s.message(question(u"Czy przeprowadzić defragmentację bazy danych?"_s), Answer::Yes);
+            s.message(released ? info(u"Defragmentacja zakończyła się pomyślnie."_s) : kZajeta,
+                      released ? Answer::Ok : Answer::Cancel);
+            child<QAction>(window, "itmDefragmentacja")->trigger();
+        }
+        writer.release();
+        EXPECT_EQ(dumpDiary(d.path()) == rows, !released);
     }
     EXPECT_EQ(countIn(d.path(),
                       u"SELECT count(*) FROM Mecze WHERE Id_meczu = 2 AND "
                       "Komentarz = 'Po meczu'"_s),
               1);
-    {
-        Script s;
-        s.input(u"Kluby - dopisanie"_s, u"Podaj nowy klub (maksymalnie 21 znaków)"_s,
-                u"Odra Opole"_s);
-        s.message(question(u"Czy zapisać następujące dane?\n\nOdra Opole"_s), Answer::Yes);
-        s.message(info(u"Dane zostały zapisane."_s), Answer::Ok);
-        child<QPushButton>(dictionaries, "cmdDodaj")->click();
-    }
     EXPECT_EQ(countIn(d.path(), u"SELECT count(*) FROM Kluby WHERE Druzyna = 'Odra Opole'"_s), 1);
-    {
-        Script s;
-        s.message(question(u"Czy przeprowadzić defragmentację bazy danych?"_s), Answer::Yes);
-        s.message(info(u"Defragmentacja zakończyła się pomyślnie."_s), Answer::Ok);
-        action(window, "itmDefragmentacja")->trigger();
-    }
-    ui::setClock({});
 }

@@ -30,12 +30,11 @@ namespace err = engine::err;
 
 namespace {
 
+const QString kClubs = u"SELECT Druzyna FROM Kluby ORDER BY Id_klubu"_s;
+
 QStringList clubs(const QString& path) {
-    const auto rs = Database::open(path)->openRecordset(
-        u"SELECT Druzyna FROM Kluby ORDER BY "
-        u"Id_klubu"_s);
     QStringList names;
-    for (; !rs->eof(); rs->moveNext()) {
+    for (const auto rs = Database::open(path)->openRecordset(kClubs); !rs->eof(); rs->moveNext()) {
         names << rs->value(0).toString();
     }
     return names;
@@ -55,16 +54,6 @@ bool takenExclusively(const QString& path) {
     return taken;
 }
 
-// A diary with other contents, put in place of `path` in one rename as another program's
-// compaction does it.
-void replaceWithAnotherDiary(const QString& path, const QString& club) {
-    const QString other = path + u".nowy"_s;
-    engine::createDatabase(other);
-    rowsOf(other, u"INSERT INTO Kluby (Druzyna) VALUES ('"_s + club + u"')"_s);
-    ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()),
-              0);
-}
-
 // Files of this process open at `path`.
 int openFiles(const QString& path) {
     int count = 0;
@@ -75,13 +64,16 @@ int openFiles(const QString& path) {
     return count;
 }
 
-TEST(ConnectionPool, IdleConnectionsHoldNoLock) {
+TEST(ConnectionPool, IdleConnectionsAreKeptHoldNoLockAndCanAllBeClosed) {
     SampleDiary diary;
-    EXPECT_EQ(clubs(diary.path()).size(), 4);
+    {
+        const auto viewer = Database::open(diary.path());
+        EXPECT_EQ(clubs(diary.path()).size(), 4);
+    }
+    EXPECT_EQ(openFiles(diary.path()), 2) << "the viewer's connection and the shared one wait";
     addClub(diary.path(), u"Górnik"_s);
     {
-        const auto db = Database::open(diary.path());
-        const auto table = db->openRecordset(u"Kluby"_s);
+        const auto table = Database::open(diary.path())->openRecordset(u"Kluby"_s);
         table->addNew();
         table->setValue(1, u"Ruch"_s);
         table->update();
@@ -94,6 +86,8 @@ TEST(ConnectionPool, IdleConnectionsHoldNoLock) {
     engine::Workspace::rollback();
     EXPECT_TRUE(takenExclusively(diary.path()));
     EXPECT_EQ(clubs(diary.path()).size(), 6);
+    engine::Connection::closeAllIdle();
+    EXPECT_EQ(openFiles(diary.path()), 0);
 }
 
 TEST(ConnectionPool, WholeFileOperationsAreNotHeldUpAndLeaveNoStaleConnection) {
@@ -102,9 +96,8 @@ TEST(ConnectionPool, WholeFileOperationsAreNotHeldUpAndLeaveNoStaleConnection) {
     clubs(diary.path());
     addClub(diary.path(), u"Górnik"_s);
     {
-        const auto held = Database::open(diary.path());
-        EXPECT_EQ(errorOf([&] { engine::compactDatabase(diary.path(), copy); }), err::FileInUse)
-            << "a connection in use still counts";
+        const auto held = Database::open(diary.path());  // a connection in use still counts
+        EXPECT_EQ(errorOf([&] { engine::compactDatabase(diary.path(), copy); }), err::FileInUse);
     }
     engine::compactDatabase(diary.path(), copy);
     engine::replaceFileAtomically(copy, diary.path());
@@ -112,32 +105,31 @@ TEST(ConnectionPool, WholeFileOperationsAreNotHeldUpAndLeaveNoStaleConnection) {
     // Reads and writes reach the compacted file, the one now at the path.
     EXPECT_EQ(clubs(diary.path()).size(), 5);
     addClub(diary.path(), u"Ruch"_s);
-    EXPECT_EQ(diary.column(u"SELECT Druzyna FROM Kluby ORDER BY Id_klubu"_s).last(), u"Ruch"_s);
+    EXPECT_EQ(diary.column(kClubs).last(), u"Ruch"_s);
     engine::repairDatabase(diary.path());
     EXPECT_EQ(clubs(diary.path()).size(), 6);
-}
-
-TEST(ConnectionPool, IdleConnectionsCanAllBeClosed) {
-    SampleDiary diary;
-    {
-        const auto viewer = Database::open(diary.path());
-        clubs(diary.path());
-    }
-    EXPECT_EQ(openFiles(diary.path()), 2) << "the viewer's connection and the shared one wait";
-    engine::Connection::closeAllIdle();
-    EXPECT_EQ(openFiles(diary.path()), 0);
 }
 
 TEST(ConnectionPool, AFileReplacedByAnotherProgramIsOpenedAfresh) {
     SampleDiary diary;
     EXPECT_EQ(clubs(diary.path()).size(), 4);
     addClub(diary.path(), u"Górnik"_s);
-    replaceWithAnotherDiary(diary.path(), u"Nowy klub"_s);
+    // Another diary put in place in one rename, as another program's compaction does it.
+    const QString other = diary.path() + u".nowy"_s;
+    engine::createDatabase(other);
+    rowsOf(other, u"INSERT INTO Kluby (Druzyna) VALUES ('Nowy klub')"_s);
+    ASSERT_EQ(
+        ::rename(QFile::encodeName(other).constData(), QFile::encodeName(diary.path()).constData()),
+        0);
     EXPECT_EQ(clubs(diary.path()), QStringList{u"Nowy klub"_s});
     // A write lands in the new file, not in the unlinked old one.
     addClub(diary.path(), u"Ruch"_s);
-    EXPECT_EQ(diary.column(u"SELECT Druzyna FROM Kluby ORDER BY Id_klubu"_s),
-              (QStringList{u"Nowy klub"_s, u"Ruch"_s}));
+    EXPECT_EQ(diary.column(kClubs), (QStringList{u"Nowy klub"_s, u"Ruch"_s}));
+    // Another connection's rows and schema change: the same query, prepared before, sees them.
+    diary.exec(
+        u"INSERT INTO Kluby (Druzyna) VALUES ('Cudzy'); CREATE INDEX Kluby_x ON Kluby "
+        u"(Druzyna, Id_klubu);"_s);
+    EXPECT_EQ(clubs(diary.path()).last(), u"Cudzy"_s);
 }
 
 TEST(ConnectionPool, AMissingOrDamagedFileIsReportedAsOnOpening) {
@@ -151,50 +143,33 @@ TEST(ConnectionPool, AMissingOrDamagedFileIsReportedAsOnOpening) {
     SampleDiary second;
     clubs(second.path());
     const QString foreign = second.dir() + u"/obcy.db"_s;
-    {
-        sqlite3* db = nullptr;
-        sqlite3_open(QFile::encodeName(foreign).constData(), &db);
-        for (int i = 0; i < 20; ++i) {
-            sqlite3_exec(db,
-                         "CREATE TABLE IF NOT EXISTS Kluby (Id_klubu INTEGER, Druzyna TEXT);"
-                         "INSERT INTO Kluby VALUES (1, 'obcy')",
-                         nullptr, nullptr, nullptr);
-        }
-        sqlite3_close(db);
-    }
-    {
-        QFile file(second.path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(fileBytes(foreign));
-    }
+    sqlite3* db = nullptr;
+    sqlite3_open(QFile::encodeName(foreign).constData(), &db);
+    sqlite3_exec(db,
+                 "CREATE TABLE Kluby (Id_klubu INTEGER, Druzyna TEXT);"
+                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20) "
+                 "INSERT INTO Kluby SELECT 1, 'obcy' FROM n",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QFile file(second.path());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(fileBytes(foreign));
+    file.close();
     EXPECT_EQ(errorOf([&] { clubs(second.path()); }), err::NotADatabase);
 }
 
-TEST(ConnectionPool, ChangesByOtherConnectionsAreSeen) {
-    SampleDiary diary;
-    EXPECT_EQ(clubs(diary.path()).size(), 4);
-    diary.exec(
-        u"INSERT INTO Kluby (Druzyna) VALUES ('Cudzy'); CREATE INDEX Kluby_x ON Kluby "
-        u"(Druzyna, Id_klubu);"_s);
-    EXPECT_EQ(clubs(diary.path()).last(), u"Cudzy"_s)
-        << "the same query, prepared before the schema changed";
-}
-
-// Run by an unprivileged user, for whom a read-only file refuses writes (root may write it).
-void readOnlyFileRefusesWrites() {
-    SampleDiary diary;
-    addClub(diary.path(), u"Górnik"_s);
-    ASSERT_EQ(::chmod(QFile::encodeName(diary.path()).constData(), 0444), 0);
-    EXPECT_EQ(errorOf([&] { addClub(diary.path(), u"Ruch"_s); }), err::ReadOnly);
-    EXPECT_EQ(clubs(diary.path()).size(), 5) << "and can still be read";
-    ASSERT_EQ(::chmod(QFile::encodeName(diary.path()).constData(), 0644), 0);
-    addClub(diary.path(), u"Ruch"_s);
-    EXPECT_EQ(clubs(diary.path()).size(), 6) << "writable again, it takes writes again";
-}
-
+// Run by an unprivileged user, for whom a read-only file refuses writes (root may write it);
+// root runs this test again as such a user.
 TEST(ConnectionPool, AFileMadeReadOnlyRefusesWritesAsOnOpening) {
     if (::geteuid() != 0) {
-        readOnlyFileRefusesWrites();
+        SampleDiary diary;
+        addClub(diary.path(), u"Górnik"_s);
+        ASSERT_EQ(::chmod(QFile::encodeName(diary.path()).constData(), 0444), 0);
+        EXPECT_EQ(errorOf([&] { addClub(diary.path(), u"Ruch"_s); }), err::ReadOnly);
+        EXPECT_EQ(clubs(diary.path()).size(), 5) << "and can still be read";
+        ASSERT_EQ(::chmod(QFile::encodeName(diary.path()).constData(), 0644), 0);
+        addClub(diary.path(), u"Ruch"_s);
+        EXPECT_EQ(clubs(diary.path()).size(), 6) << "writable again, it takes writes again";
         return;
     }
     const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);

@@ -12,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace Qt::StringLiterals;
 
 using engine::Database;
@@ -25,22 +23,29 @@ namespace {
 class RecordsetTest : public ::testing::Test {
   protected:
     void SetUp() override { db = Database::open(diary.path()); }
+
+    // The first column of every row, read through the engine.
+    QStringList values(const QString& sql) const {
+        QStringList result;
+        for (const auto rs = db->openRecordset(sql); !rs->eof(); rs->moveNext()) {
+            result << rs->value(0).toString();
+        }
+        return result;
+    }
+
     SampleDiary diary;
     std::unique_ptr<Database> db;
 };
 
-TEST_F(RecordsetTest, EmptyResultIsAtBothEndsAtOnce) {
-    const auto rs = db->openRecordset(u"SELECT * FROM Mecze WHERE Id_meczu = 99"_s);
-    EXPECT_EQ(rs->recordCount(), 0);
-    EXPECT_TRUE(rs->eof());
-    EXPECT_TRUE(rs->bof());
-    EXPECT_EQ(rs->absolutePosition(), -1);
-    EXPECT_EQ(errorOf([&] { rs->value(0); }), err::NoCurrentRecord);
-    EXPECT_EQ(errorOf([&] { rs->moveNext(); }), err::NoCurrentRecord);
-    EXPECT_EQ(errorOf([&] { rs->moveFirst(); }), err::NoCurrentRecord);
-}
-
 TEST_F(RecordsetTest, MovesBothWaysAndReportsPastEitherEnd) {
+    const auto empty = db->openRecordset(u"SELECT * FROM Mecze WHERE Id_meczu = 99"_s);
+    EXPECT_EQ(empty->recordCount(), 0);
+    EXPECT_TRUE(empty->eof() && empty->bof());
+    EXPECT_EQ(empty->absolutePosition(), -1);
+    EXPECT_EQ(errorOf([&] { empty->value(0); }), err::NoCurrentRecord);
+    EXPECT_EQ(errorOf([&] { empty->moveNext(); }), err::NoCurrentRecord);
+    EXPECT_EQ(errorOf([&] { empty->moveFirst(); }), err::NoCurrentRecord);
+
     const auto rs = db->openRecordset(u"SELECT * FROM Mecze ORDER BY Id_meczu"_s);
     ASSERT_EQ(rs->recordCount(), 5);
     EXPECT_EQ(rs->absolutePosition(), 0);
@@ -66,8 +71,7 @@ TEST_F(RecordsetTest, ValuesByNameAndPositionWithTheirTypes) {
         names << rs->fieldName(i);
     }
     EXPECT_EQ(names.join(u','),
-              u"Id_meczu,Id_sezonu,Data,Gdzie,Id_klubu,Wyn1,Wyn2,"
-              "Id_rozgrywki,Komentarz"_s);
+              u"Id_meczu,Id_sezonu,Data,Gdzie,Id_klubu,Wyn1,Wyn2,Id_rozgrywki,Komentarz"_s);
     EXPECT_EQ(rs->value(0).typeId(), QMetaType::LongLong);
     EXPECT_EQ(rs->value(u"data"_s), QVariant(QDate(2002, 9, 1)));
     EXPECT_EQ(rs->value(u"GDZIE"_s).toString(), u"N"_s);
@@ -83,9 +87,12 @@ TEST_F(RecordsetTest, ValuesByNameAndPositionWithTheirTypes) {
     EXPECT_EQ(flags->value(2), QVariant(qlonglong(-1)));
     flags->moveLast();
     EXPECT_EQ(flags->value(u"Oficjalny"_s), QVariant(qlonglong(0)));
+    EXPECT_EQ(db->openRecordset(u"SELECT 9223372036854775808 AS Duza"_s)->value(0).typeId(),
+              QMetaType::Double);
 }
 
-TEST_F(RecordsetTest, BareTableNameOpensTheTableForAdding) {
+TEST_F(RecordsetTest, AddEditAndCancelWriteThroughOnlyWhereUpdatable) {
+    // A bare table name opens the table for adding.
     const auto rs = db->openRecordset(u"Kluby"_s);
     EXPECT_EQ(rs->recordCount(), 4);
     ASSERT_TRUE(rs->updatable());
@@ -96,8 +103,7 @@ TEST_F(RecordsetTest, BareTableNameOpensTheTableForAdding) {
     EXPECT_EQ(rs->absolutePosition(), 0) << "the current row stays where it was";
     rs->moveToLastModified();
     EXPECT_EQ(rs->value(u"Id_klubu"_s), QVariant(qlonglong(5)));
-    EXPECT_EQ(diary.value(u"SELECT Druzyna FROM Kluby WHERE Id_klubu = 5"_s).toString(),
-              u"Górnik Zabrze"_s);
+    EXPECT_EQ(diary.value(u"SELECT Druzyna FROM Kluby WHERE Id_klubu = 5"_s), u"Górnik Zabrze"_s);
 
     // Columns not written take the table's defaults: a new competition is official.
     const auto competitions = db->openRecordset(u"Rozgrywki"_s);
@@ -106,49 +112,49 @@ TEST_F(RecordsetTest, BareTableNameOpensTheTableForAdding) {
     competitions->update();
     competitions->moveToLastModified();
     EXPECT_EQ(competitions->value(2), QVariant(qlonglong(-1)));
-}
 
-TEST_F(RecordsetTest, EditWritesBackAndCancelDiscards) {
-    const auto rs = db->openRecordset(u"SELECT * FROM Mecze WHERE Id_meczu = 2"_s);
-    rs->edit();
-    rs->setValue(u"Wyn1"_s, 3);
-    rs->setValue(u"Komentarz"_s, QVariant());
-    EXPECT_EQ(rs->value(u"Wyn1"_s).toInt(), 3) << "the edited value reads back";
-    rs->update();
-    EXPECT_EQ(diary.rows(u"SELECT Wyn1, Wyn2, Komentarz FROM Mecze WHERE Id_meczu = 2"_s)
-                  .front()
-                  .join(u','),
-              u"3,2,NULL"_s);
-
-    rs->edit();
-    rs->setValue(u"Wyn2"_s, 9);
-    rs->cancelUpdate();
-    EXPECT_EQ(rs->value(u"Wyn2"_s).toInt(), 2);
+    const auto match = db->openRecordset(u"SELECT * FROM Mecze WHERE Id_meczu = 2"_s);
+    match->edit();
+    match->setValue(u"Wyn1"_s, 3);
+    match->setValue(u"Komentarz"_s, QVariant());
+    EXPECT_EQ(match->value(u"Wyn1"_s).toInt(), 3) << "the edited value reads back";
+    match->update();
+    EXPECT_EQ(diary.rows(u"SELECT Wyn1, Wyn2, Komentarz FROM Mecze WHERE Id_meczu = 2"_s).front(),
+              qs({"3", "2", "NULL"}));
+    match->edit();
+    match->setValue(u"Wyn2"_s, 9);
+    match->cancelUpdate();
+    EXPECT_EQ(match->value(u"Wyn2"_s).toInt(), 2);
     EXPECT_EQ(diary.value(u"SELECT Wyn2 FROM Mecze WHERE Id_meczu = 2"_s).toInt(), 2);
-    EXPECT_EQ(errorOf([&] { rs->update(); }), err::CannotUpdate);
-    EXPECT_EQ(errorOf([&] { rs->setValue(0, 1); }), err::CannotUpdate);
+    EXPECT_EQ(errorOf([&] { match->update(); }), err::CannotUpdate);
+    EXPECT_EQ(errorOf([&] { match->setValue(0, 1); }), err::CannotUpdate);
 
     // A condition in the program's dialect keeps the recordset updatable.
     const auto columns = db->openRecordset(
-        u"SELECT Id_klubu, Druzyna FROM Kluby WHERE Druzyna = 'LEGIA' AND Id_klubu "
-        "In (1, 2)"_s);
+        u"SELECT Id_klubu, Druzyna FROM Kluby WHERE Druzyna = 'LEGIA' AND Id_klubu In (1, 2)"_s);
     ASSERT_EQ(columns->recordCount(), 1);
     ASSERT_TRUE(columns->updatable());
     columns->edit();
     columns->setValue(1, u"Legia Warszawa"_s);
     columns->update();
-    EXPECT_EQ(diary.value(u"SELECT Druzyna FROM Kluby WHERE Id_klubu = 1"_s).toString(),
-              u"Legia Warszawa"_s);
+    EXPECT_EQ(diary.value(u"SELECT Druzyna FROM Kluby WHERE Id_klubu = 1"_s), u"Legia Warszawa"_s);
 
     const auto joined = db->openRecordset(
         u"SELECT Mecze.Id_meczu, Kluby.Druzyna FROM Mecze LEFT JOIN Kluby ON "
         "Kluby.Id_klubu = Mecze.Id_klubu"_s);
     EXPECT_FALSE(joined->updatable());
     EXPECT_EQ(errorOf([&] { joined->addNew(); }), err::ReadOnly);
+    db->execute(u"UPDATE Mecze SET Wyn2 = 4 WHERE Id_meczu = 3"_s);
+    EXPECT_EQ(db->recordsAffected(), 1);
+    EXPECT_EQ(diary.value(u"SELECT Wyn2 FROM Mecze WHERE Id_meczu = 3"_s).toString(), u"4"_s);
 }
 
+// Positioning on a number compares as SQLite does: a text never equals a number, a real one
+// equals a whole one of the same value; texts ignore case.
 TEST_F(RecordsetTest, FindFirstMovesToTheMatchOrReportsNoMatch) {
-    const auto rs = db->openRecordset(u"SELECT * FROM Mecze ORDER BY Id_meczu"_s);
+    const auto rs = db->openRecordset(
+        u"SELECT Id_meczu, Gdzie, Id_klubu, Wyn1 & '' AS Tekst, Wyn1 / 1 AS Liczba FROM Mecze "
+        u"ORDER BY Id_meczu"_s);
     rs->moveNext();
     rs->findFirst(u"Id_meczu = 4"_s);
     EXPECT_FALSE(rs->noMatch());
@@ -156,52 +162,8 @@ TEST_F(RecordsetTest, FindFirstMovesToTheMatchOrReportsNoMatch) {
     rs->findFirst(u"Id_meczu = 99"_s);
     EXPECT_TRUE(rs->noMatch());
     EXPECT_EQ(rs->absolutePosition(), 3);
-    rs->findFirst(u"Gdzie = 'w' AND Id_klubu = 1"_s);  // texts ignore case
+    rs->findFirst(u"Gdzie = 'w' AND Id_klubu = 1"_s);
     EXPECT_EQ(rs->value(0).toLongLong(), 5);
-}
-
-// Ids and other numbers go to SQLite as parameters of a shared statement; a number after
-// ORDER BY still names a result column.
-TEST_F(RecordsetTest, NumbersMeanWhatSQLiteMakesOfThem) {
-    const auto column = [&](const QString& sql) {
-        QStringList values;
-        for (const auto rs = db->openRecordset(sql); !rs->eof(); rs->moveNext()) {
-            values << rs->value(0).toString();
-        }
-        return values;
-    };
-    EXPECT_EQ(column(u"SELECT Druzyna, Id_klubu FROM Kluby ORDER BY 2 DESC"_s),
-              (QStringList{u"O'Higgins"_s, u"Łódzki KS"_s, u"Wisła"_s, u"Legia"_s}));
-    EXPECT_EQ(column(u"SELECT Druzyna, Id_klubu FROM Kluby ORDER BY 1 DESC"_s),
-              (QStringList{u"Wisła"_s, u"O'Higgins"_s, u"Łódzki KS"_s, u"Legia"_s}));
-    EXPECT_EQ(column(u"SELECT Id_meczu FROM Mecze WHERE Wyn1 = 2 AND Id_klubu = 1"_s),
-              QStringList{u"1"_s});
-    EXPECT_EQ(column(u"SELECT Id_meczu FROM Mecze WHERE Wyn1 = 1 AND Id_klubu = 2"_s),
-              QStringList{u"2"_s});
-    EXPECT_EQ(column(u"SELECT Id_meczu FROM Mecze WHERE Wyn1 / 2 = 1.5"_s), QStringList{u"4"_s});
-    // In lists, also with Null in them, select the rows SQLite's own In selects.
-    for (const QString& condition :
-         {u"Wyn1 In (0, 2, 3)"_s, u"Wyn1 Not In (0, 2, 3)"_s, u"Wyn1 Not In (0, 2, Null)"_s,
-          u"Gdzie In ('d', 'N', 'x', 'y')"_s, u"Wyn1 In (1, 2) Or Wyn2 In (1, 2, 3)"_s}) {
-        QString native = condition;
-        native.replace(u"Null"_s, u"NULL"_s).replace(u"'d'"_s, u"'D'"_s);
-        EXPECT_EQ(
-            column(u"SELECT Id_meczu FROM Mecze WHERE "_s + condition + u" ORDER BY Id_meczu"_s),
-            diary.column(u"SELECT Id_meczu FROM Mecze WHERE "_s + native + u" ORDER BY Id_meczu"_s))
-            << condition.toStdString();
-    }
-    const auto big = db->openRecordset(u"SELECT 9223372036854775808 AS Duza"_s);
-    EXPECT_EQ(big->value(0).typeId(), QMetaType::Double);
-    db->execute(u"UPDATE Mecze SET Wyn2 = 4 WHERE Id_meczu = 3"_s);
-    EXPECT_EQ(db->recordsAffected(), 1);
-    EXPECT_EQ(diary.value(u"SELECT Wyn2 FROM Mecze WHERE Id_meczu = 3"_s).toString(), u"4"_s);
-}
-
-// Positioning on a number compares as SQLite does: a text never equals a number, a real one
-// equals a whole one of the same value.
-TEST_F(RecordsetTest, FindFirstComparesNumbersAsSQLiteDoes) {
-    const auto rs = db->openRecordset(
-        u"SELECT Id_meczu, Wyn1 & '' AS Tekst, Wyn1 / 1 AS Liczba FROM Mecze ORDER BY Id_meczu"_s);
     rs->findFirst(u"Tekst = 3"_s);
     EXPECT_TRUE(rs->noMatch());
     rs->findFirst(u"Liczba = 3"_s);
@@ -210,6 +172,36 @@ TEST_F(RecordsetTest, FindFirstComparesNumbersAsSQLiteDoes) {
     EXPECT_EQ(rs->absolutePosition(), 1);
     rs->findFirst(u"Tekst = '1'"_s);
     EXPECT_EQ(rs->value(u"Id_meczu"_s).toLongLong(), 2);
+}
+
+// Ids and other numbers go to SQLite as parameters of a shared statement; a number after
+// ORDER BY still names a result column.
+TEST_F(RecordsetTest, NumbersMeanWhatSQLiteMakesOfThem) {
+    const struct {
+        QString sql;
+        QStringList expected;
+    } cases[] = {
+        {u"SELECT Druzyna, Id_klubu FROM Kluby ORDER BY 2 DESC"_s,
+         qs({"O'Higgins", "Łódzki KS", "Wisła", "Legia"})},
+        {u"SELECT Druzyna, Id_klubu FROM Kluby ORDER BY 1 DESC"_s,
+         qs({"Wisła", "O'Higgins", "Łódzki KS", "Legia"})},
+        {u"SELECT Id_meczu FROM Mecze WHERE Wyn1 = 2 AND Id_klubu = 1"_s, qs({"1"})},
+        {u"SELECT Id_meczu FROM Mecze WHERE Wyn1 = 1 AND Id_klubu = 2"_s, qs({"2"})},
+        {u"SELECT Id_meczu FROM Mecze WHERE Wyn1 / 2 = 1.5"_s, qs({"4"})},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(values(c.sql), c.expected) << c.sql.toStdString();
+    }
+    // In lists, also with Null in them, select the rows SQLite's own In selects.
+    for (const QString& condition :
+         {u"Wyn1 In (0, 2, 3)"_s, u"Wyn1 Not In (0, 2, 3)"_s, u"Wyn1 Not In (0, 2, Null)"_s,
+          u"Gdzie In ('d', 'N', 'x', 'y')"_s, u"Wyn1 In (1, 2) Or Wyn2 In (1, 2, 3)"_s}) {
+        QString native = condition;
+        native.replace(u"Null"_s, u"NULL"_s).replace(u"'d'"_s, u"'D'"_s);
+        EXPECT_EQ(values(u"SELECT Id_meczu FROM Mecze WHERE "_s + condition + u" ORDER BY 1"_s),
+                  diary.column(u"SELECT Id_meczu FROM Mecze WHERE "_s + native + u" ORDER BY 1"_s))
+            << condition.toStdString();
+    }
 }
 
 // A long result (a lifetime diary's lists hold a quarter of a million values and more) with
@@ -229,16 +221,13 @@ SELECT printf('20%d-0%d-1%d', i % 10, 1 + i % 9, i % 10), char(65 + i % 26),
 FROM n;
 UPDATE Mecze SET Komentarz = replace(hex(zeroblob(35000)), '0', 'ś') WHERE Id_meczu = 1500;
 )SQL"_s);
-    const QString order = u" FROM Mecze ORDER BY Gdzie DESC, Id_meczu"_s;
-    const auto rs = Database::open(diary.path())
-                        ->openRecordset(
-                            u"SELECT Id_meczu, Data, Gdzie, Wyn1, Komentarz, Wyn1 + "
-                            u"0.5 AS Pol"_s +
-                            order);
-    const std::vector<QStringList> expected =
-        diary.rows(u"SELECT Id_meczu, Data, Gdzie, Wyn1, Komentarz, Wyn1 + 0.5"_s + order);
-    ASSERT_EQ(rs->recordCount(), static_cast<int>(expected.size()));
+    const QString sql =
+        u"SELECT Id_meczu, Data, Gdzie, Wyn1, Komentarz, Wyn1 + 0.5 AS Pol FROM "
+        u"Mecze ORDER BY Gdzie DESC, Id_meczu"_s;
+    const auto rs = Database::open(diary.path())->openRecordset(sql);
+    const std::vector<QStringList> expected = diary.rows(sql);
     ASSERT_EQ(expected.size(), 50000u);
+    ASSERT_EQ(rs->recordCount(), 50000);
     for (const QStringList& row : expected) {
         QStringList values;
         for (int i = 0; i < rs->fieldCount(); ++i) {
@@ -331,42 +320,39 @@ TEST_F(RecordsetTest, UnknownTablesAndStatementsWithoutRowsAreErrors) {
 
 TEST(OpeningTest, RefusesMissingForeignAndNonDatabaseFiles) {
     Diary diary;
-    const QString dir = diary.dir();
-    const QString missing = dir + u"/Brak.mdb"_s;
-    try {
-        Database::open(missing);
-        FAIL() << "opened a missing file";
-    } catch (const engine::Error& e) {
-        EXPECT_EQ(e.number(), err::FileNotFound);
-        EXPECT_EQ(e.description(), u"Nie można odnaleźć pliku '"_s + missing + u"'."_s);
-    }
-    EXPECT_FALSE(QFileInfo::exists(missing)) << "opening must never create the file";
-
-    const auto writeFile = [&](const QString& name, const QByteArray& bytes) {
-        QFile file(dir + u'/' + name);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
-    };
-    const QString text = writeFile(u"tekst.mdb"_s, QByteArray(5000, 'x'));
-    const QString empty = writeFile(u"pusty.mdb"_s, {});
-    const QString foreign = dir + u"/obcy.db"_s;
-    {
-        sqlite3* raw = nullptr;
-        sqlite3_open(foreign.toUtf8().constData(), &raw);
-        sqlite3_exec(raw, "CREATE TABLE t (x)", nullptr, nullptr, nullptr);
-        sqlite3_close(raw);
-    }
-    for (const QString& path : {text, empty, foreign}) {
-        const QByteArray before = fileBytes(path);
+    const auto refusal = [](const QString& path) {
         try {
             Database::open(path);
             ADD_FAILURE() << "opened " << path.toStdString();
         } catch (const engine::Error& e) {
-            EXPECT_EQ(e.number(), err::NotADatabase) << path.toStdString();
-            EXPECT_TRUE(e.description().contains(path));
+            return e;
         }
-        EXPECT_EQ(fileBytes(path), before) << "the file must stay untouched";
+        return engine::Error(0, QString());
+    };
+    const QString missing = diary.dir() + u"/Brak.mdb"_s;
+    const engine::Error e = refusal(missing);
+    EXPECT_EQ(e.number(), err::FileNotFound);
+    EXPECT_EQ(e.description(), u"Nie można odnaleźć pliku '"_s + missing + u"'."_s);
+    EXPECT_FALSE(QFileInfo::exists(missing)) << "opening must never create the file";
+
+    // A text, an empty file and another program's SQLite database.
+    const QString sqliteFile = diary.dir() + u"/inny.sqlite"_s;
+    sqlite3* raw = nullptr;
+    sqlite3_open(sqliteFile.toUtf8().constData(), &raw);
+    sqlite3_exec(raw, "CREATE TABLE t (x)", nullptr, nullptr, nullptr);
+    sqlite3_close(raw);
+    for (const auto& [name, bytes] :
+         {std::pair{u"tekst.mdb"_s, QByteArray(5000, 'x')}, std::pair{u"pusty.mdb"_s, QByteArray()},
+          std::pair{u"obcy.db"_s, fileBytes(sqliteFile)}}) {
+        const QString path = diary.dir() + u'/' + name;
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        const engine::Error refused = refusal(path);
+        EXPECT_EQ(refused.number(), err::NotADatabase) << name.toStdString();
+        EXPECT_TRUE(refused.description().contains(path));
+        EXPECT_EQ(fileBytes(path), bytes) << "the file must stay untouched";
     }
 }
 

@@ -42,26 +42,20 @@ void sprawdzPolecenia(const frmMain& okno, bool saMecze) {
     EXPECT_EQ(lista(okno)->isVisibleTo(&okno), saMecze);
 }
 
-void wstawKomentarz(const Diary& d, int id, const QString& komentarz) {
-    d.exec(u"UPDATE Mecze SET Komentarz = %1 WHERE Id_meczu = %2"_s.arg(komentarz).arg(id));
-}
-
 }  // namespace
 
-TEST(frmMainStart, FillsOfficialMatchesNewestFirstInColumnsThatFit) {
+TEST(frmMainStart, FillsOfficialMatchesNewestFirstInColumnsThatFitAndAsksOnExit) {
     SampleDiary d;
+    ui::setClock([] { return QDateTime(QDate(2002, 5, 5), QTime(17, 45, 10)); });
     frmMain okno;
     ASSERT_FALSE(okno.koniecProgramu());
     EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "2", "1"}));
-    EXPECT_EQ(kolumna(okno, kNr), qs({"   4.", "   3.", "   2.", "   1."}));
-    EXPECT_EQ(kolumna(okno, kSezon), qs({"2002/03", "2002/03", "2001/02", "2001/02"}));
-    EXPECT_EQ(kolumna(okno, kData), qs({"2003-04-20", "2003-03-15", "2002-05-05", "2001-08-05"}));
-    EXPECT_EQ(kolumna(okno, kMecz), qs({"Legia - Mirvola Wendrow", "Mirvola Wendrow - O'Higgins",
-                                        "Wisła - Mirvola Wendrow", "Mirvola Wendrow - Legia"}));
     // A match without a score shows the bare colon.
-    EXPECT_EQ(kolumna(okno, kWynik), qs({":", "3:3", "1:2", "2:1"}));
-    EXPECT_EQ(kolumna(okno, 6), qs({"Liga", "Puchar", "Liga", "Liga"}));
-    EXPECT_EQ(kolumna(okno, kKomentarz), qs({"", "", "", "Pierwszy mecz"}));
+    EXPECT_EQ(rows(lista(okno)),
+              qs({"   4.|2002/03|2003-04-20|Legia - Mirvola Wendrow|:|Liga|",
+                  "   3.|2002/03|2003-03-15|Mirvola Wendrow - O'Higgins|3:3|Puchar|",
+                  "   2.|2001/02|2002-05-05|Wisła - Mirvola Wendrow|1:2|Liga|",
+                  "   1.|2001/02|2001-08-05|Mirvola Wendrow - Legia|2:1|Liga|Pierwszy mecz"}));
 
     // The widths follow the twips of the old window, widened alike for a wider font so that
     // the texts still fit.
@@ -86,265 +80,6 @@ TEST(frmMainStart, FillsOfficialMatchesNewestFirstInColumnsThatFit) {
     sprawdzPolecenia(okno, true);
     okno.show();
     screenshot(okno, u"frmMain"_s);
-}
-
-TEST(frmMainStart, MissingDiaryIsReportedAndTheProgramEndsWithoutTheExitQuestion) {
-    QTemporaryDir katalog;
-    Mirvola::UstawKatalogProgramu(katalog.path());
-    Script s;
-    s.message(notice(u"Brak pliku Mirvola.mdb !!!"_s), ui::Answer::Ok);
-    frmMain okno;
-    EXPECT_TRUE(okno.koniecProgramu());
-    s.verify();
-    okno.show();
-    EXPECT_TRUE(okno.close());  // no question: the script expects none
-    EXPECT_FALSE(QFile::exists(katalog.path() + u"/Mirvola.mdb"_s));
-}
-
-TEST(frmMainStart, ForeignFilesAreNamedAndLeftUntouched) {
-    Diary d;
-    const QString tekst = u"Plik %1 nie jest bazą danych programu Mirvola !!!\n"_s.arg(
-        QDir::toNativeSeparators(d.path()));
-    const auto sprawdz = [&](const QString& dalej, const QByteArray& przed) {
-        Script s;
-        s.message(notice(tekst + dalej), ui::Answer::Ok);
-        frmMain okno;
-        EXPECT_TRUE(okno.koniecProgramu());
-        s.verify();
-        EXPECT_TRUE(okno.close());
-        EXPECT_EQ(fileBytes(d.path()), przed);
-    };
-
-    QFile::remove(d.path());
-    {
-        QFile plik(d.path());
-        ASSERT_TRUE(plik.open(QIODevice::WriteOnly));
-        plik.write("To nie jest baza danych, tylko list do kibiców.\n");
-    }
-    sprawdz(
-        u"Nie jest to plik bazy danych albo jego początek został zniszczony, a tego nie da "
-        "się naprawić. Przywróć dziennik z kopii zapasowej."_s,
-        fileBytes(d.path()));
-
-    // A real SQLite file, but not a diary.
-    QFile::remove(d.path());
-    sqlite3* db = nullptr;
-    sqlite3_open(d.path().toUtf8().constData(), &db);
-    sqlite3_exec(db, "CREATE TABLE Notatki (Tekst TEXT); INSERT INTO Notatki VALUES ('x');",
-                 nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    sprawdz(
-        u"To baza danych innego programu. Program jej nie zmienia; umieść w tym miejscu plik "
-        "dziennika."_s,
-        fileBytes(d.path()));
-}
-
-TEST(frmMainStart, ExitQuestionOnEveryWayOfClosing) {
-    Diary d;
-    frmMain okno;
-    okno.show();
-    const ui::Message pytanie{u"Koniec programu Mirvola"_s, u"Jesteś pewien ?"_s,
-                              ui::Buttons::YesNo, ui::Icon::Question, ui::Answer::Yes};
-    Script s;
-    s.message(pytanie, ui::Answer::No);
-    s.message(pytanie, ui::Answer::No);
-    s.message(pytanie, ui::Answer::Yes);
-    EXPECT_FALSE(okno.close());
-    EXPECT_TRUE(okno.isVisible());
-    akcja(okno, "itmKoniec")->trigger();
-    EXPECT_TRUE(okno.isVisible());
-    akcja(okno, "itmKoniec")->trigger();
-    EXPECT_FALSE(okno.isVisible());
-}
-
-TEST(frmMainLista, NumberingCountsTheListedRowsUnderEachFilter) {
-    SampleDiary d;
-    frmMain okno;
-    QAction* oficjalne = akcja(okno, "itmTylkoOficjalne");
-    QAction* nieoficjalne = akcja(okno, "itmTylkoNieoficjalne");
-
-    nieoficjalne->trigger();  // unchecks the other item
-    EXPECT_TRUE(okno.tylkoNieoficjalne());
-    EXPECT_FALSE(okno.tylkoOficjalne());
-    EXPECT_EQ(kolumna(okno, 0), qs({"3"}));
-    EXPECT_EQ(kolumna(okno, kNr), qs({"   1."}));
-
-    nieoficjalne->trigger();  // a checked item unchecked: everything
-    EXPECT_FALSE(okno.tylkoNieoficjalne());
-    EXPECT_FALSE(okno.tylkoOficjalne());
-    EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "3", "2", "1"}));
-    EXPECT_EQ(kolumna(okno, kNr), qs({"   5.", "   4.", "   3.", "   2.", "   1."}));
-
-    nieoficjalne->trigger();
-    oficjalne->trigger();
-    EXPECT_TRUE(okno.tylkoOficjalne());
-    EXPECT_FALSE(okno.tylkoNieoficjalne());
-    EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "2", "1"}));
-
-    // Wide numbers keep one blank.
-    dopiszMecze(d, 1000, 100);
-    akcja(okno, "itmOdswiez")->trigger();
-    EXPECT_EQ(kolumna(okno, kNr).mid(0, 2), qs({" 1004.", " 1003."}));
-    EXPECT_EQ(kolumna(okno, kNr).mid(1004 - 100, 2), qs({" 100.", "  99."}));
-    EXPECT_EQ(kolumna(okno, kNr).mid(1004 - 10, 2), qs({"  10.", "   9."}));
-}
-
-TEST(frmMainLista, NoMatchHidesTheListAndDisablesItsCommands) {
-    SampleDiary d;
-    d.exec(u"DELETE FROM Mecze WHERE Id_meczu = 3"_s);  // the only unofficial one
-    frmMain okno;
-    okno.show();
-    sprawdzPolecenia(okno, true);
-
-    akcja(okno, "itmTylkoNieoficjalne")->trigger();
-    EXPECT_EQ(lista(okno)->topLevelItemCount(), 0);
-    sprawdzPolecenia(okno, false);
-
-    akcja(okno, "itmTylkoNieoficjalne")->trigger();
-    EXPECT_EQ(lista(okno)->topLevelItemCount(), 4);
-    sprawdzPolecenia(okno, true);
-    EXPECT_TRUE(lista(okno)->isVisible());
-
-    // An empty diary starts in the same state.
-    Diary pusty;
-    frmMain drugie;
-    ASSERT_FALSE(drugie.koniecProgramu());
-    sprawdzPolecenia(drugie, false);
-}
-
-TEST(frmMainLista, CommentColumnLeavesRoomForTheScrollBarFrom23Rows) {
-    Diary d;
-    dopiszMecze(d, 22);
-    frmMain okno;
-    QTreeWidget* l = lista(okno);
-    EXPECT_EQ(l->header()->sectionSize(kKomentarz), okno.szerokoscKolumny(2000));
-    dopiszMecze(d, 1, 23);
-    akcja(okno, "itmOdswiez")->trigger();
-    EXPECT_EQ(l->topLevelItemCount(), 23);
-    EXPECT_EQ(l->header()->sectionSize(kKomentarz), okno.szerokoscKolumny(1750));
-}
-
-TEST(frmMainLista, CommentTooltips) {
-    Diary d;
-    dopiszMecze(d, 6);
-    const QString siedemdziesiatSiedem = QString(77, QLatin1Char('x'));
-    const QString siedemdziesiatSzesc = QString(76, QLatin1Char('y'));
-    wstawKomentarz(d, 6, u"'Pierwsza linia' || char(13) || char(10) || 'druga'"_s);
-    wstawKomentarz(d, 5, QLatin1Char('\'') + siedemdziesiatSiedem + QLatin1Char('\''));
-    wstawKomentarz(d, 4, QLatin1Char('\'') + siedemdziesiatSzesc + QLatin1Char('\''));
-    wstawKomentarz(d, 3, u"'   '"_s);
-    wstawKomentarz(d, 2, u"NULL"_s);
-    // Line feeds do not count towards the 76 characters.
-    wstawKomentarz(d, 1,
-                   u"'%1' || char(10) || '%2'"_s.arg(QString(70, QLatin1Char('a')),
-                                                     QString(6, QLatin1Char('b'))));
-    frmMain okno;
-    QTreeWidget* l = lista(okno);
-    ASSERT_EQ(l->topLevelItemCount(), 6);
-    const auto podpowiedz = [&](int wiersz) {
-        return l->topLevelItem(wiersz)->toolTip(kKomentarz);
-    };
-    EXPECT_EQ(l->topLevelItem(0)->text(kKomentarz), u"Pierwsza linia\r\ndruga"_s);
-    EXPECT_EQ(podpowiedz(0), u"Pierwsza linia\rdruga"_s);
-    EXPECT_EQ(podpowiedz(1), QString(76, QLatin1Char('x')) + u"..."_s);
-    EXPECT_EQ(podpowiedz(2), siedemdziesiatSzesc);
-    EXPECT_EQ(podpowiedz(3), QString());
-    EXPECT_EQ(l->topLevelItem(4)->text(kKomentarz), QString());
-    EXPECT_EQ(podpowiedz(4), QString());
-    EXPECT_EQ(podpowiedz(5), QString(70, QLatin1Char('a')) + QString(6, QLatin1Char('b')));
-    EXPECT_EQ(l->topLevelItem(0)->toolTip(kMecz), QString());
-}
-
-TEST(frmMainLista, OddRowsDoNotStopTheFill) {
-    SampleDiary d;
-    d.exec(
-        u"DELETE FROM Sezony WHERE Id_sezonu = 2;"
-        "INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, "
-        "Wyn2, Id_rozgrywki) VALUES (6, 1, '2001-09-01', 'D', 99, 1, 0, 1),"
-        "(7, 1, '2001-09-02', 'D', 1, 1, 0, 99);"_s);
-    frmMain okno;
-    ASSERT_FALSE(okno.koniecProgramu());
-    // Missing club or competition: not listed; missing season: listed last, empty season.
-    EXPECT_EQ(kolumna(okno, 0), qs({"2", "1", "5", "4"}));
-    EXPECT_EQ(kolumna(okno, kSezon), qs({"2001/02", "2001/02", "", ""}));
-    EXPECT_EQ(kolumna(okno, kNr), qs({"   4.", "   3.", "   2.", "   1."}));
-}
-
-TEST(frmMainLista, HeaderSortingAndRefresh) {
-    SampleDiary d;
-    frmMain okno;
-    okno.show();
-    akcja(okno, "itmTylkoOficjalne")->trigger();  // all five
-    const QStringList kolejnoscZapytania = kolumna(okno, 0);
-    ASSERT_EQ(kolejnoscZapytania, qs({"5", "4", "3", "2", "1"}));
-
-    clickHeader(lista(okno), kMecz);
-    EXPECT_EQ(kolumna(okno, kMecz), qs({"Legia - Mirvola Wendrow", "Mirvola Wendrow - Legia",
-                                        "Mirvola Wendrow - Łódzki KS",
-                                        "Mirvola Wendrow - O'Higgins", "Wisła - Mirvola Wendrow"}));
-    clickHeader(lista(okno), kMecz);
-    EXPECT_EQ(kolumna(okno, kMecz).first(), u"Wisła - Mirvola Wendrow"_s);
-    EXPECT_EQ(kolumna(okno, kMecz).last(), u"Legia - Mirvola Wendrow"_s);
-    EXPECT_EQ(okno.focusWidget(), lista(okno));
-
-    // Another column sorts ascending; dates in calendar order.
-    clickHeader(lista(okno), kData);
-    EXPECT_EQ(kolumna(okno, 0), qs({"1", "2", "3", "4", "5"}));
-    clickHeader(lista(okno), kData);
-    EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "3", "2", "1"}));
-    clickHeader(lista(okno), kWynik);
-    EXPECT_EQ(kolumna(okno, kWynik), qs({":", "0:0", "1:2", "2:1", "3:3"}));
-
-    akcja(okno, "itmOdswiez")->trigger();
-    EXPECT_EQ(kolumna(okno, 0), kolejnoscZapytania);
-    // After Refresh the first click sorts ascending again, even on the column sorted before.
-    clickHeader(lista(okno), kWynik);
-    EXPECT_EQ(kolumna(okno, kWynik).first(), u":"_s);
-}
-
-TEST(frmMainLista, NumbersSortByValuePast999) {
-    Diary d;
-    dopiszMecze(d, 1001);
-    frmMain okno;
-    okno.show();
-    clickHeader(lista(okno), kNr);
-    QStringList numery = kolumna(okno, kNr);
-    EXPECT_EQ(numery.mid(0, 2), qs({"   1.", "   2."}));
-    EXPECT_EQ(numery.mid(998, 3), qs({" 999.", " 1000.", " 1001."}));
-    clickHeader(lista(okno), kNr);
-    numery = kolumna(okno, kNr);
-    EXPECT_EQ(numery.mid(0, 3), qs({" 1001.", " 1000.", " 999."}));
-    EXPECT_EQ(numery.last(), u"   1."_s);
-}
-
-TEST(frmMainLista, TagRowIsSelectedAndScrolledIntoView) {
-    Diary d;
-    dopiszMecze(d, 200);
-    frmMain okno;
-    okno.show();
-    QTreeWidget* l = lista(okno);
-    okno.setTag(u"7"_s);
-    okno.WypelnijListe();
-    okno.ZaznaczWierszZnacznika();
-    ASSERT_NE(l->currentItem(), nullptr);
-    EXPECT_EQ(l->currentItem()->text(0), u"7"_s);
-    EXPECT_TRUE(l->currentItem()->isSelected());
-    EXPECT_TRUE(l->viewport()->rect().intersects(l->visualItemRect(l->currentItem())));
-    EXPECT_EQ(l->selectedItems().size(), 1);
-
-    // "1" is no prefix match for "17" or "100": the whole text must agree.
-    d.exec(u"DELETE FROM Mecze WHERE Id_meczu = 1"_s);
-    okno.setTag(u"1"_s);
-    okno.WypelnijListe();
-    okno.ZaznaczWierszZnacznika();
-    EXPECT_EQ(l->currentItem()->text(0), u"200"_s);
-}
-
-TEST(frmMainOkno, IconsStatusBarAndAbout) {
-    SampleDiary d;
-    ui::setClock([] { return QDateTime(QDate(2002, 5, 5), QTime(17, 45, 10)); });
-    frmMain okno;
-    okno.show();
     for (const QAction* a : child<QToolBar>(okno, "tlbMain")->actions()) {
         EXPECT_TRUE(a->isSeparator() || !a->icon().pixmap(24, 24).isNull())
             << a->objectName().toStdString();
@@ -368,4 +103,211 @@ TEST(frmMainOkno, IconsStatusBarAndAbout) {
     Script s;
     s.modal(u"frmAbout"_s);
     akcja(okno, "itmOProgramie")->trigger();
+
+    // The exit question on every way of closing.
+    const ui::Message pytanie{u"Koniec programu Mirvola"_s, u"Jesteś pewien ?"_s,
+                              ui::Buttons::YesNo, ui::Icon::Question, ui::Answer::Yes};
+    s.message(pytanie, ui::Answer::No);
+    s.message(pytanie, ui::Answer::No);
+    s.message(pytanie, ui::Answer::Yes);
+    EXPECT_FALSE(okno.close());
+    EXPECT_TRUE(okno.isVisible());
+    akcja(okno, "itmKoniec")->trigger();
+    EXPECT_TRUE(okno.isVisible());
+    akcja(okno, "itmKoniec")->trigger();
+    EXPECT_FALSE(okno.isVisible());
+}
+
+TEST(frmMainStart, MissingDiaryIsReportedAndTheProgramEndsWithoutTheExitQuestion) {
+    QTemporaryDir katalog;
+    Mirvola::UstawKatalogProgramu(katalog.path());
+    Script s;
+    s.message(notice(u"Brak pliku Mirvola.mdb !!!"_s), ui::Answer::Ok);
+    frmMain okno;
+    EXPECT_TRUE(okno.koniecProgramu());
+    s.verify();
+    okno.show();
+    EXPECT_TRUE(okno.close());  // no question: the script expects none
+    EXPECT_FALSE(QFile::exists(katalog.path() + u"/Mirvola.mdb"_s));
+}
+
+// A text file or a damaged one is named as no database by the diary start tests; a real
+// SQLite file of another program has a message of its own.
+TEST(frmMainStart, AnotherProgramsDatabaseIsNamedAndLeftUntouched) {
+    Diary d;
+    QFile::remove(d.path());
+    sqlite3* db = nullptr;
+    sqlite3_open(d.path().toUtf8().constData(), &db);
+    sqlite3_exec(db, "CREATE TABLE Notatki (Tekst TEXT); INSERT INTO Notatki VALUES ('x');",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    const QByteArray przed = fileBytes(d.path());
+    Script s;
+    s.message(
+        notice(u"Plik %1 nie jest bazą danych programu Mirvola !!!\nTo baza danych innego "
+               "programu. Program jej nie zmienia; umieść w tym miejscu plik dziennika."_s.arg(
+                   QDir::toNativeSeparators(d.path()))),
+        ui::Answer::Ok);
+    frmMain okno;
+    EXPECT_TRUE(okno.koniecProgramu());
+    s.verify();
+    EXPECT_TRUE(okno.close());
+    EXPECT_EQ(fileBytes(d.path()), przed);
+}
+
+TEST(frmMainLista, FiltersNumberingSortingAndNoMatchHidingTheList) {
+    SampleDiary d;
+    frmMain okno;
+    okno.show();
+    sprawdzPolecenia(okno, true);
+    QAction* oficjalne = akcja(okno, "itmTylkoOficjalne");
+    QAction* nieoficjalne = akcja(okno, "itmTylkoNieoficjalne");
+
+    nieoficjalne->trigger();  // unchecks the other item
+    EXPECT_TRUE(okno.tylkoNieoficjalne());
+    EXPECT_FALSE(okno.tylkoOficjalne());
+    EXPECT_EQ(kolumna(okno, 0), qs({"3"}));
+    EXPECT_EQ(kolumna(okno, kNr), qs({"   1."}));
+
+    nieoficjalne->trigger();  // a checked item unchecked: everything
+    EXPECT_FALSE(okno.tylkoNieoficjalne());
+    EXPECT_FALSE(okno.tylkoOficjalne());
+    EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "3", "2", "1"}));
+    EXPECT_EQ(kolumna(okno, kNr), qs({"   5.", "   4.", "   3.", "   2.", "   1."}));
+
+    // Header sorting, undone by Refresh.
+    clickHeader(lista(okno), kMecz);
+    EXPECT_EQ(kolumna(okno, kMecz), qs({"Legia - Mirvola Wendrow", "Mirvola Wendrow - Legia",
+                                        "Mirvola Wendrow - Łódzki KS",
+                                        "Mirvola Wendrow - O'Higgins", "Wisła - Mirvola Wendrow"}));
+    clickHeader(lista(okno), kMecz);
+    EXPECT_EQ(kolumna(okno, kMecz).first(), u"Wisła - Mirvola Wendrow"_s);
+    EXPECT_EQ(kolumna(okno, kMecz).last(), u"Legia - Mirvola Wendrow"_s);
+    EXPECT_EQ(okno.focusWidget(), lista(okno));
+
+    // Another column sorts ascending; dates in calendar order.
+    clickHeader(lista(okno), kData);
+    EXPECT_EQ(kolumna(okno, 0), qs({"1", "2", "3", "4", "5"}));
+    clickHeader(lista(okno), kData);
+    EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "3", "2", "1"}));
+    clickHeader(lista(okno), kWynik);
+    EXPECT_EQ(kolumna(okno, kWynik), qs({":", "0:0", "1:2", "2:1", "3:3"}));
+
+    akcja(okno, "itmOdswiez")->trigger();
+    EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "3", "2", "1"}));
+    // After Refresh the first click sorts ascending again, even on the column sorted before.
+    clickHeader(lista(okno), kWynik);
+    EXPECT_EQ(kolumna(okno, kWynik).first(), u":"_s);
+
+    nieoficjalne->trigger();
+    oficjalne->trigger();
+    EXPECT_TRUE(okno.tylkoOficjalne());
+    EXPECT_FALSE(okno.tylkoNieoficjalne());
+    EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "2", "1"}));
+
+    // No match left under the filter hides the list and disables its commands.
+    d.exec(u"DELETE FROM Mecze WHERE Id_meczu = 3"_s);  // the only unofficial one
+    nieoficjalne->trigger();
+    EXPECT_EQ(lista(okno)->topLevelItemCount(), 0);
+    sprawdzPolecenia(okno, false);
+    nieoficjalne->trigger();
+    EXPECT_EQ(lista(okno)->topLevelItemCount(), 4);
+    sprawdzPolecenia(okno, true);
+    EXPECT_TRUE(lista(okno)->isVisible());
+
+    // Wide numbers keep one blank and sort by value.
+    dopiszMecze(d, 1000, 100);
+    akcja(okno, "itmOdswiez")->trigger();
+    QStringList numery = kolumna(okno, kNr);
+    EXPECT_EQ(numery.mid(0, 2), qs({" 1004.", " 1003."}));
+    EXPECT_EQ(numery.mid(1004 - 100, 2), qs({" 100.", "  99."}));
+    EXPECT_EQ(numery.mid(1004 - 10, 2), qs({"  10.", "   9."}));
+    clickHeader(lista(okno), kNr);
+    numery = kolumna(okno, kNr);
+    EXPECT_EQ(numery.mid(0, 2), qs({"   1.", "   2."}));
+    EXPECT_EQ(numery.mid(998, 3), qs({" 999.", " 1000.", " 1001."}));
+    clickHeader(lista(okno), kNr);
+    EXPECT_EQ(kolumna(okno, kNr).mid(3, 3), qs({" 1001.", " 1000.", " 999."}));
+
+    // An empty diary starts in the same state.
+    Diary pusty;
+    frmMain drugie;
+    ASSERT_FALSE(drugie.koniecProgramu());
+    sprawdzPolecenia(drugie, false);
+}
+
+TEST(frmMainLista, ScrollBarRoomFrom23RowsAndTheTagRowSelectedInView) {
+    Diary d;
+    dopiszMecze(d, 22);
+    frmMain okno;
+    okno.show();
+    QTreeWidget* l = lista(okno);
+    EXPECT_EQ(l->header()->sectionSize(kKomentarz), okno.szerokoscKolumny(2000));
+    dopiszMecze(d, 1, 23);
+    akcja(okno, "itmOdswiez")->trigger();
+    EXPECT_EQ(l->topLevelItemCount(), 23);
+    EXPECT_EQ(l->header()->sectionSize(kKomentarz), okno.szerokoscKolumny(1750));
+
+    // The tag's row is selected and scrolled into view.
+    dopiszMecze(d, 177, 24);
+    okno.setTag(u"7"_s);
+    okno.WypelnijListe();
+    okno.ZaznaczWierszZnacznika();
+    ASSERT_NE(l->currentItem(), nullptr);
+    EXPECT_EQ(l->currentItem()->text(0), u"7"_s);
+    EXPECT_TRUE(l->currentItem()->isSelected());
+    EXPECT_TRUE(l->viewport()->rect().intersects(l->visualItemRect(l->currentItem())));
+    EXPECT_EQ(l->selectedItems().size(), 1);
+
+    // "1" is no prefix match for "17" or "100": the whole text must agree.
+    d.exec(u"DELETE FROM Mecze WHERE Id_meczu = 1"_s);
+    okno.setTag(u"1"_s);
+    okno.WypelnijListe();
+    okno.ZaznaczWierszZnacznika();
+    EXPECT_EQ(l->currentItem()->text(0), u"200"_s);
+}
+
+TEST(frmMainLista, CommentTooltips) {
+    Diary d;
+    dopiszMecze(d, 6);
+    // Line feeds do not count towards the 76 characters.
+    const QString komentarze[] = {
+        u"'%1' || char(10) || '%2'"_s.arg(QString(70, u'a'), QString(6, u'b')),
+        u"NULL"_s,
+        u"'   '"_s,
+        u"'%1'"_s.arg(QString(76, u'y')),
+        u"'%1'"_s.arg(QString(77, u'x')),
+        u"'Pierwsza linia' || char(13) || char(10) || 'druga'"_s};
+    for (int id = 1; id <= 6; ++id) {
+        d.exec(u"UPDATE Mecze SET Komentarz = %1 WHERE Id_meczu = %2"_s.arg(komentarze[id - 1])
+                   .arg(id));
+    }
+    frmMain okno;
+    QTreeWidget* l = lista(okno);
+    ASSERT_EQ(l->topLevelItemCount(), 6);
+    QStringList podpowiedzi;
+    for (int wiersz = 0; wiersz < 6; ++wiersz) {
+        podpowiedzi << l->topLevelItem(wiersz)->toolTip(kKomentarz);
+    }
+    EXPECT_EQ(podpowiedzi, (QStringList{u"Pierwsza linia\rdruga"_s, QString(76, u'x') + u"..."_s,
+                                        QString(76, u'y'), QString(), QString(),
+                                        QString(70, u'a') + QString(6, u'b')}));
+    EXPECT_EQ(l->topLevelItem(0)->text(kKomentarz), u"Pierwsza linia\r\ndruga"_s);
+    EXPECT_EQ(l->topLevelItem(4)->text(kKomentarz), QString());
+    EXPECT_EQ(l->topLevelItem(0)->toolTip(kMecz), QString());
+}
+
+TEST(frmMainLista, OddRowsDoNotStopTheFill) {
+    SampleDiary d;
+    d.exec(
+        u"DELETE FROM Sezony WHERE Id_sezonu = 2;"
+        "INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, "
+        "Wyn2, Id_rozgrywki) VALUES (6, 1, '2001-09-01', 'D', 99, 1, 0, 1),"
+        "(7, 1, '2001-09-02', 'D', 1, 1, 0, 99);"_s);
+    frmMain okno;
+    ASSERT_FALSE(okno.koniecProgramu());
+    // Missing club or competition: not listed; missing season: listed last, empty season.
+    EXPECT_EQ(kolumna(okno, 0), qs({"2", "1", "5", "4"}));
+    EXPECT_EQ(kolumna(okno, kSezon), qs({"2001/02", "2001/02", "", ""}));
+    EXPECT_EQ(kolumna(okno, kNr), qs({"   4.", "   3.", "   2.", "   1."}));
 }

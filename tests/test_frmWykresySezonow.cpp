@@ -11,30 +11,21 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QImage>
-#include <QLegendMarker>
 #include <QLineSeries>
-#include <QListWidget>
 #include <QPushButton>
 #include <QStackedBarSeries>
 #include <QTabWidget>
-#include <QTest>
 #include <QValueAxis>
 
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-
 using namespace testing_support;
 
 namespace {
 
-QChartView* view(const QWidget& w, const char* name) {
-    return child<QChartView>(w, name);
-}
-
 QStringList seasons(const QChart* chart) {
-    const auto axes = chart->axes(Qt::Horizontal);
-    auto* axis = axes.isEmpty() ? nullptr : qobject_cast<QBarCategoryAxis*>(axes.first());
+    auto* axis = qobject_cast<QBarCategoryAxis*>(chart->axes(Qt::Horizontal).value(0));
     return axis ? axis->categories() : QStringList{u"no season axis"_s};
 }
 
@@ -44,110 +35,130 @@ QString axisTitles(const QChart* chart) {
            chart->axes(Qt::Vertical).value(0)->titleText();
 }
 
+// The top of the axis up the side and its number of ticks, as "max/ticks".
+QString upTheSide(const QChart* chart) {
+    const auto* up = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+    return up ? u"%1/%2"_s.arg(up->max()).arg(up->tickCount()) : u"no value axis"_s;
+}
+
 // Every bar set and line as "name: v1 v2 ...".
 QStringList data(const QChart* chart) {
     QStringList result;
     for (QAbstractSeries* series : chart->series()) {
         if (auto* bars = qobject_cast<QAbstractBarSeries*>(series)) {
             for (const QBarSet* set : bars->barSets()) {
-                QStringList values;
+                QString text = set->label() + u':';
                 for (int i = 0; i < set->count(); ++i) {
-                    values << QString::number(set->at(i));
+                    text += u' ' + QString::number(set->at(i));
                 }
-                result << set->label() + u": "_s + values.join(u' ');
+                result << text;
             }
         } else if (auto* line = qobject_cast<QLineSeries*>(series)) {
-            QStringList values;
+            QString text = line->name() + u':';
             for (const QPointF& p : line->points()) {
-                values << QString::number(p.y());
+                text += u' ' + QString::number(p.y());
             }
-            result << line->name() + u": "_s + values.join(u' ');
+            result << text;
         }
     }
     return result;
 }
 
-QStringList legend(const QChart* chart) {
-    QStringList result;
-    for (const QLegendMarker* marker : chart->legend()->markers()) {
-        result << marker->label();
-    }
-    return result;
-}
-
-// The middle of bar `index` of `set` as a point of the chart view's viewport.
-QPoint barCentre(const QChartView* v, QAbstractBarSeries* series, const QBarSet* set, int index) {
+// The middle of bar `index` of the `n`-th set of a stacked series, in the view's viewport.
+QPoint barCentre(const QChartView* v, QAbstractBarSeries* series, int n, int index) {
     qreal below = 0;
-    for (const QBarSet* s : series->barSets()) {
-        if (s == set) {
-            break;
-        }
-        below += s->at(index);
+    for (int s = 0; s < n; ++s) {
+        below += series->barSets()[s]->at(index);
     }
-    const QPointF inChart =
-        v->chart()->mapToPosition(QPointF(index, below + set->at(index) / 2), series);
+    const QPointF inChart = v->chart()->mapToPosition(
+        QPointF(index, below + series->barSets()[n]->at(index) / 2), series);
     return v->mapFromScene(v->chart()->mapToScene(inChart));
 }
 
 }  // namespace
 
-TEST(frmWykresySezonow, OneChartPerTabOverEverySeasonOldestFirst) {
+// One session: the charts over every season, a bar's number on hovering, saving a chart, and
+// the filters.
+TEST(frmWykresySezonow, ChartsPerSeasonFollowTheFiltersAndAreSavedAsPng) {
     SampleDiary d;
     frmWykresySezonow w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     EXPECT_EQ(w.windowTitle(), u"Wykresy sezonów"_s);
     QTabWidget* tabs = child<QTabWidget>(w, "tabWykresy");
     ASSERT_EQ(tabs->count(), 3);
-    EXPECT_EQ(tabs->tabText(0), u"Wyniki"_s);
-    EXPECT_EQ(tabs->tabText(1), u"Bramki"_s);
-    EXPECT_EQ(tabs->tabText(2), u"Mecze"_s);
+    EXPECT_EQ(QStringList({tabs->tabText(0), tabs->tabText(1), tabs->tabText(2)}),
+              qs({"Wyniki", "Bramki", "Mecze"}));
+    const auto chart = [&](const char* name) { return child<QChartView>(w, name)->chart(); };
 
     // Every competition: 2001/02 holds the two wins 2:1 and (away) 1:2; 2002/03 the friendly
     // 0:0, the 3:3 and a match without a score.
-    const QChart* results = view(w, "chtWyniki")->chart();
-    EXPECT_EQ(seasons(results), qs({"2001/02", "2002/03"}));
-    EXPECT_EQ(axisTitles(results), u"Sezon / Liczba meczów"_s);
-    EXPECT_EQ(data(results), qs({"Zwycięstwa: 2 0", "Remisy: 0 2", "Porażki: 0 0"}));
-    EXPECT_TRUE(qobject_cast<QStackedBarSeries*>(results->series().value(0)));
-    EXPECT_EQ(legend(results), qs({"Zwycięstwa", "Remisy", "Porażki"}));
-
-    const QChart* goals = view(w, "chtBramki")->chart();
-    EXPECT_EQ(seasons(goals), qs({"2001/02", "2002/03"}));
-    EXPECT_EQ(axisTitles(goals), u"Sezon / Liczba bramek"_s);
-    EXPECT_EQ(data(goals), qs({"Bramki zdobyte: 4 3", "Bramki stracone: 2 3"}));
-    EXPECT_EQ(legend(goals), qs({"Bramki zdobyte", "Bramki stracone"}));
-
-    const QChart* matches = view(w, "chtMecze")->chart();
-    EXPECT_EQ(axisTitles(matches), u"Sezon / Liczba meczów"_s);
-    EXPECT_EQ(data(matches), qs({"Mecze: 2 3"}));
-
-    // Whole numbers up the side.
-    const auto* up = qobject_cast<QValueAxis*>(matches->axes(Qt::Vertical).value(0));
-    ASSERT_NE(up, nullptr);
-    EXPECT_EQ(up->max(), 3);
-    EXPECT_EQ(up->tickCount(), 4);
-
-    w.resize(w.sizeHint());
+    EXPECT_EQ(seasons(chart("chtWyniki")), qs({"2001/02", "2002/03"}));
+    EXPECT_EQ(axisTitles(chart("chtWyniki")), u"Sezon / Liczba meczów"_s);
+    EXPECT_EQ(data(chart("chtWyniki")), qs({"Zwycięstwa: 2 0", "Remisy: 0 2", "Porażki: 0 0"}));
+    EXPECT_TRUE(qobject_cast<QStackedBarSeries*>(chart("chtWyniki")->series().value(0)));
+    EXPECT_EQ(seasons(chart("chtBramki")), qs({"2001/02", "2002/03"}));
+    EXPECT_EQ(axisTitles(chart("chtBramki")), u"Sezon / Liczba bramek"_s);
+    EXPECT_EQ(data(chart("chtBramki")), qs({"Bramki zdobyte: 4 3", "Bramki stracone: 2 3"}));
+    EXPECT_EQ(axisTitles(chart("chtMecze")), u"Sezon / Liczba meczów"_s);
+    EXPECT_EQ(data(chart("chtMecze")), qs({"Mecze: 2 3"}));
+    EXPECT_EQ(upTheSide(chart("chtMecze")), u"3/4"_s);  // whole numbers up the side
     screenshot(w, u"season-charts"_s);
-}
 
-TEST(frmWykresySezonow, FiltersRedrawEveryChart) {
-    SampleDiary d;
-    frmWykresySezonow w;
+    QChartView* v = child<QChartView>(w, "chtWyniki");
+    auto* series = qobject_cast<QAbstractBarSeries*>(v->chart()->series().value(0));
+    ASSERT_NE(series, nullptr);
+    QTest::mouseMove(v->viewport(), barCentre(v, series, 1, 1));
+    EXPECT_EQ(v->toolTip(), u"Remisy (2002/03): 2"_s);
+    QTest::mouseMove(v->viewport(), barCentre(v, series, 0, 0));
+    EXPECT_EQ(v->toolTip(), u"Zwycięstwa (2001/02): 2"_s);
+    QTest::mouseMove(v->viewport(), QPoint(2, 2));  // off every bar
+    EXPECT_TRUE(v->toolTip().isEmpty());
+
+    // Saving: Cancel writes nothing; the chart of the tab shown is written; a name without the
+    // extension is kept as chosen; a failure is reported and leaves no file.
+    QPushButton* save = child<QPushButton>(w, "cmdZapisz");
+    EXPECT_EQ(save->text(), u"&Zapisz obraz..."_s);
+    const QString results = d.dir() + u"/wyniki.png"_s;
+    const QString goals = d.dir() + u"/bramki"_s;
+    const QString failed = d.dir() + u"/brak/wyniki.png"_s;
+    Script s;
+    s.file(u"Zapisz obraz"_s, std::nullopt);
+    s.file(u"Zapisz obraz"_s, results, [](const ui::FileRequest& r) {
+        EXPECT_EQ(r.mode, ui::FileMode::Save);
+        EXPECT_EQ(r.suggestedName, u"wyniki-sezonow.png"_s);
+        EXPECT_EQ(r.filter, u"Obrazy PNG (*.png)"_s);
+    });
+    save->click();
+    save->click();
+    s.verify();
+    EXPECT_EQ(filesIn(d.dir()), qs({"Mirvola.mdb", "wyniki.png"}));
+    EXPECT_TRUE(fileBytes(results).startsWith("\x89PNG\r\n\x1a\n"));
+    EXPECT_EQ(QImage(results).size(), v->grab().size());
+    tabs->setCurrentIndex(1);
+    s.file(u"Zapisz obraz"_s, goals,
+           [](const ui::FileRequest& r) { EXPECT_EQ(r.suggestedName, u"bramki-sezonow.png"_s); });
+    s.file(u"Zapisz obraz"_s, failed);
+    s.collectErrors();
+    save->click();
+    save->click();
+    s.verify();
+    EXPECT_TRUE(fileBytes(goals).startsWith("\x89PNG"));
+    EXPECT_NE(fileBytes(goals), fileBytes(results));
+    ASSERT_EQ(s.errors().size(), 1);
+    EXPECT_TRUE(
+        s.errors()[0].startsWith(u"Nie udało się zapisać obrazu w pliku "_s + failed + u'.'));
+    EXPECT_FALSE(QFile::exists(failed));
+
     child<QListWidget>(w, "lstRozgr")->item(0)->setCheckState(Qt::Unchecked);  // no league
-    EXPECT_EQ(seasons(view(w, "chtMecze")->chart()), qs({"2002/03"}));
-    EXPECT_EQ(data(view(w, "chtWyniki")->chart()),
-              qs({"Zwycięstwa: 0", "Remisy: 2", "Porażki: 0"}));
-
+    EXPECT_EQ(seasons(chart("chtMecze")), qs({"2002/03"}));
+    EXPECT_EQ(data(chart("chtWyniki")), qs({"Zwycięstwa: 0", "Remisy: 2", "Porażki: 0"}));
     child<QCheckBox>(w, "chkOpcja_2")->click();  // not the friendly on neutral ground
-    EXPECT_EQ(data(view(w, "chtBramki")->chart()), qs({"Bramki zdobyte: 3", "Bramki stracone: 3"}));
-
+    EXPECT_EQ(data(chart("chtBramki")), qs({"Bramki zdobyte: 3", "Bramki stracone: 3"}));
     child<QCheckBox>(w, "chkOpcja_0")->click();  // nothing left
     for (const char* name : {"chtWyniki", "chtBramki", "chtMecze"}) {
-        const QChart* chart = view(w, name)->chart();
-        EXPECT_TRUE(seasons(chart).isEmpty()) << name;
-        const auto* up = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
-        ASSERT_NE(up, nullptr);
-        EXPECT_EQ(up->max(), 1) << name;
+        EXPECT_TRUE(seasons(chart(name)).isEmpty()) << name;
+        EXPECT_EQ(upTheSide(chart(name)), u"1/2"_s) << name;
     }
 }
 
@@ -161,79 +172,7 @@ TEST(frmWykresySezonow, TheStepUpTheSideKeepsTenTicksAtMost) {
         "INSERT INTO Mecze (Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki) "
         "SELECT 1, '2010-08-01', 'D', 1, 7, 0, 1 FROM n;"_s);
     frmWykresySezonow w;
-    const auto axis = [&](const char* name) {
-        return qobject_cast<QValueAxis*>(view(w, name)->chart()->axes(Qt::Vertical).value(0));
-    };
     // 23 matches: steps of 5 up to 25; 161 goals: steps of 20 up to 180.
-    EXPECT_EQ(axis("chtMecze")->max(), 25);
-    EXPECT_EQ(axis("chtMecze")->tickCount(), 6);
-    EXPECT_EQ(axis("chtBramki")->max(), 180);
-    EXPECT_EQ(axis("chtBramki")->tickCount(), 10);
-}
-
-TEST(frmWykresySezonow, HoveringABarShowsItsNumber) {
-    SampleDiary d;
-    frmWykresySezonow w;
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QChartView* v = view(w, "chtWyniki");
-    auto* series = qobject_cast<QAbstractBarSeries*>(v->chart()->series().value(0));
-    ASSERT_NE(series, nullptr);
-
-    QTest::mouseMove(v->viewport(), barCentre(v, series, series->barSets()[1], 1));
-    EXPECT_EQ(v->toolTip(), u"Remisy (2002/03): 2"_s);
-    QTest::mouseMove(v->viewport(), barCentre(v, series, series->barSets()[0], 0));
-    EXPECT_EQ(v->toolTip(), u"Zwycięstwa (2001/02): 2"_s);
-    QTest::mouseMove(v->viewport(), QPoint(2, 2));  // off every bar
-    EXPECT_TRUE(v->toolTip().isEmpty());
-}
-
-TEST(frmWykresySezonow, SaveWritesTheCurrentChartAsThePngChosen) {
-    SampleDiary d;
-    frmWykresySezonow w;
-    w.show();
-    QPushButton* save = child<QPushButton>(w, "cmdZapisz");
-    EXPECT_EQ(save->text(), u"&Zapisz obraz..."_s);
-    Script s;
-
-    // Cancel writes nothing.
-    s.file(u"Zapisz obraz"_s, std::nullopt);
-    save->click();
-    s.verify();
-
-    const QString results = d.dir() + u"/wyniki.png"_s;
-    s.file(u"Zapisz obraz"_s, results, [](const ui::FileRequest& r) {
-        EXPECT_EQ(r.mode, ui::FileMode::Save);
-        EXPECT_EQ(r.suggestedName, u"wyniki-sezonow.png"_s);
-        EXPECT_EQ(r.filter, u"Obrazy PNG (*.png)"_s);
-    });
-    save->click();
-    s.verify();
-    EXPECT_TRUE(fileBytes(results).startsWith("\x89PNG\r\n\x1a\n"));
-    const QImage image(results);
-    EXPECT_EQ(image.size(), view(w, "chtWyniki")->grab().size());
-
-    // The chart of the tab shown; a name without the extension is kept as chosen.
-    child<QTabWidget>(w, "tabWykresy")->setCurrentIndex(1);
-    const QString goals = d.dir() + u"/bramki"_s;
-    s.file(u"Zapisz obraz"_s, goals,
-           [](const ui::FileRequest& r) { EXPECT_EQ(r.suggestedName, u"bramki-sezonow.png"_s); });
-    save->click();
-    s.verify();
-    EXPECT_TRUE(fileBytes(goals).startsWith("\x89PNG"));
-    EXPECT_NE(fileBytes(goals), fileBytes(results));
-}
-
-TEST(frmWykresySezonow, AFailedSaveIsReportedAndLeavesNoFile) {
-    SampleDiary d;
-    frmWykresySezonow w;
-    const QString path = d.dir() + u"/brak/wyniki.png"_s;
-    Script s;
-    s.collectErrors();
-    s.file(u"Zapisz obraz"_s, path);
-    child<QPushButton>(w, "cmdZapisz")->click();
-    ASSERT_EQ(s.errors().size(), 1);
-    EXPECT_TRUE(s.errors()[0].startsWith(u"Nie udało się zapisać obrazu w pliku "_s + path + u'.'))
-        << s.errors()[0].toStdString();
-    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(upTheSide(child<QChartView>(w, "chtMecze")->chart()), u"25/6"_s);
+    EXPECT_EQ(upTheSide(child<QChartView>(w, "chtBramki")->chart()), u"180/10"_s);
 }

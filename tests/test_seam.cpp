@@ -17,80 +17,54 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 using testing_support::Script;
 
-// Every window test answers its boxes through the seam; these check that the script cannot
-// pass a test silently.
-TEST(Seam, UnexpectedBoxFailsTheTest) {
+// The failure messages that `f` reports, caught instead of failing this test.
+std::vector<std::string> failuresOf(const std::function<void()>& f) {
     ::testing::TestPartResultArray failures;
     {
         ::testing::ScopedFakeTestPartResultReporter reporter(
             ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
-        Script s;  // expects nothing
+        f();
+    }
+    std::vector<std::string> messages;
+    for (int i = 0; i < failures.size(); ++i) {
+        messages.push_back(failures.GetTestPartResult(i).message());
+    }
+    return messages;
+}
+
+// Every window test answers its boxes through the seam; the script cannot pass a test silently.
+TEST(Seam, UnexpectedBoxOrUnusedExpectationFailsTheTest) {
+    const auto unexpected = failuresOf([] {
+        Script s;
         EXPECT_EQ(ui::messageBox(nullptr, u"Pytanie"_s, u"Czy dodać?"_s, ui::Buttons::YesNo,
                                  ui::Icon::Question),
                   ui::Answer::No);
-    }
-    ASSERT_EQ(failures.size(), 1);
-    EXPECT_NE(std::string(failures.GetTestPartResult(0).message()).find("unexpected message box"),
-              std::string::npos);
-}
-
-TEST(Seam, UnusedExpectationFailsTheTest) {
-    ::testing::TestPartResultArray failures;
-    {
-        ::testing::ScopedFakeTestPartResultReporter reporter(
-            ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
-        Script s;
-        s.message(u"Info"_s, u"Dane zostały zapisane."_s);
-    }
-    EXPECT_EQ(failures.size(), 1);
-}
-
-TEST(Seam, ClockCanBeFixed) {
-    const QDateTime fixed(QDate(2003, 5, 4), QTime(12, 0));
-    ui::setClock([fixed] { return fixed; });
-    EXPECT_EQ(ui::today(), QDate(2003, 5, 4));
-    ui::setClock({});
-    EXPECT_EQ(ui::today(), QDate::currentDate());
-}
-
-// The buttons' texts of a real box (no handler installed) of the given kind.
-QStringList realButtonTexts(ui::Buttons buttons) {
-    QStringList texts;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        for (QAbstractButton* button : box->buttons()) {
-            texts << button->text().remove(u'&');
-        }
-        box->reject();
     });
-    ui::messageBox(nullptr, u"Pytanie"_s, u"?"_s, buttons, ui::Icon::Question);
-    texts.sort();
-    return texts;
+    ASSERT_EQ(unexpected.size(), 1u);
+    EXPECT_NE(unexpected[0].find("unexpected message box"), std::string::npos);
+    EXPECT_EQ(failuresOf([] { Script().message(u"Info"_s, u"Dane zostały zapisane."_s); }).size(),
+              1u);
 }
 
-TEST(Seam, RealBoxesSpeakPolish) {
-    EXPECT_EQ(realButtonTexts(ui::Buttons::YesNo), (QStringList{u"Nie"_s, u"Tak"_s}));
-    EXPECT_EQ(realButtonTexts(ui::Buttons::OkCancel), (QStringList{u"Anuluj"_s, u"OK"_s}));
-    const QStringList retry = realButtonTexts(ui::Buttons::RetryCancel);
-    ASSERT_EQ(retry.size(), 2);
-    EXPECT_EQ(retry[0], u"Anuluj"_s);
-    EXPECT_TRUE(retry[1].startsWith(u"Ponów"_s)) << retry[1].toStdString();
-}
-
-// What a real box showed: where, how wide, its text and how the text is read.
+// What a real box showed: where, its text, how the text is read and its buttons' texts.
 struct RealBox {
     QRect frame;
     QString text;
     Qt::TextFormat format = Qt::AutoText;
+    QStringList buttons;
 };
 
 // Shows a real box (no handler installed) over `parent` and records it.
-RealBox realBox(QWidget* parent, const QString& title, const QString& text) {
+RealBox realBox(QWidget* parent, const QString& title, const QString& text,
+                ui::Buttons buttons = ui::Buttons::YesNo) {
     RealBox seen;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -100,9 +74,13 @@ RealBox realBox(QWidget* parent, const QString& title, const QString& text) {
         ASSERT_NE(label, nullptr);
         seen.text = label->text();
         seen.format = label->textFormat();
+        for (QAbstractButton* button : box->buttons()) {
+            seen.buttons << button->text().remove(u'&');
+        }
+        seen.buttons.sort();
         box->reject();
     });
-    ui::messageBox(parent, title, text, ui::Buttons::YesNo, ui::Icon::Question);
+    ui::messageBox(parent, title, text, buttons, ui::Icon::Question);
     return seen;
 }
 
@@ -112,9 +90,17 @@ int titleBarNeeds(const QString& title) {
            4 * QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
 }
 
-TEST(Seam, RealBoxesFitTheirTitleKeepDatesWholeAndShowTextAsTyped) {
+TEST(Seam, RealBoxesSpeakPolishFitTheirTitleKeepDatesWholeAndShowTextAsTyped) {
     const QString title = u"Koniec programu Mirvola"_s;
-    EXPECT_GE(realBox(nullptr, title, u"Jesteś pewien ?"_s).frame.width(), titleBarNeeds(title));
+    const RealBox yesNo = realBox(nullptr, title, u"Jesteś pewien ?"_s);
+    EXPECT_GE(yesNo.frame.width(), titleBarNeeds(title));
+    EXPECT_EQ(yesNo.buttons, (QStringList{u"Nie"_s, u"Tak"_s}));
+    EXPECT_EQ(realBox(nullptr, u"Info"_s, u"?"_s, ui::Buttons::OkCancel).buttons,
+              (QStringList{u"Anuluj"_s, u"OK"_s}));
+    const QStringList retry =
+        realBox(nullptr, u"Komunikat"_s, u"?"_s, ui::Buttons::RetryCancel).buttons;
+    EXPECT_TRUE(retry.size() == 2 && retry[0] == u"Anuluj"_s && retry[1].startsWith(u"Ponów"_s))
+        << retry.join(u',').toStdString();
 
     const RealBox question =
         realBox(nullptr, u"Pytanie"_s,
@@ -209,18 +195,14 @@ TEST(Seam, ScriptAnswersATinyWindow) {
     EXPECT_EQ(w.polecenie(), u"bez pliku"_s);
 }
 
-TEST(Toolkit, MatchCountsTakeThePolishFormOfTheNoun) {
-    EXPECT_EQ(ui::liczbaMeczow(0), u"0 meczów"_s);
-    EXPECT_EQ(ui::liczbaMeczow(1), u"1 mecz"_s);
-    EXPECT_EQ(ui::liczbaMeczow(4), u"4 mecze"_s);
-    EXPECT_EQ(ui::liczbaMeczow(5), u"5 meczów"_s);
-    EXPECT_EQ(ui::liczbaMeczow(12), u"12 meczów"_s);
-    EXPECT_EQ(ui::liczbaMeczow(22), u"22 mecze"_s);
-    EXPECT_EQ(ui::liczbaMeczow(114), u"114 meczów"_s);
-    EXPECT_EQ(ui::liczbaMeczow(1002), u"1002 mecze"_s);
-}
-
-TEST(Toolkit, PolishDatesAndErrorText) {
+TEST(Toolkit, PolishNumbersDatesAndErrorText) {
+    // Match counts take the Polish form of the noun.
+    for (const auto& [count, text] :
+         {std::pair{0, u"0 meczów"_s}, std::pair{1, u"1 mecz"_s}, std::pair{4, u"4 mecze"_s},
+          std::pair{5, u"5 meczów"_s}, std::pair{12, u"12 meczów"_s}, std::pair{22, u"22 mecze"_s},
+          std::pair{114, u"114 meczów"_s}, std::pair{1002, u"1002 mecze"_s}}) {
+        EXPECT_EQ(ui::liczbaMeczow(count), text);
+    }
     EXPECT_EQ(ui::dataSlownie(QDate(2002, 5, 5)), u"5 maja 2002"_s);
     EXPECT_EQ(ui::dataSlownie(QDate(1999, 9, 30)), u"30 września 1999"_s);
     EXPECT_EQ(ui::dzienTygodnia(QDate(2002, 5, 5)), u"niedziela"_s);
@@ -228,6 +210,5 @@ TEST(Toolkit, PolishDatesAndErrorText) {
     const engine::Error e(3022, u"Powtórzona wartość."_s);
     EXPECT_EQ(ui::tekstBledu(e), u"Wystąpił błąd numer 3022\nPowtórzona wartość."_s);
     EXPECT_EQ(ui::tekstBledu(e, true),
-              u"Wystąpił błąd numer 3022\nPowtórzona wartość.\n\n"
-              "Dane nie zostały zapisane."_s);
+              u"Wystąpił błąd numer 3022\nPowtórzona wartość.\n\nDane nie zostały zapisane."_s);
 }

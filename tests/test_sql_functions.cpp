@@ -1,84 +1,23 @@
 // The old engine's SQL semantics, executed: every text goes through the translator and runs on
 // a real diary file with the program's schema and the registered functions.
-#include "data/engine/Error.h"
 #include "data/engine/SqlFunctions.h"
 #include "data/engine/SqlTranslator.h"
 #include "support/Diary.h"
 #include "support/Widgets.h"
 
-#include <QStringList>
-
 #include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
+#include <span>
+#include <tuple>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// A diary on a raw connection that has the SQL functions registered.
-class SqlDb {
-  public:
-    SqlDb() {
-        EXPECT_EQ(sqlite3_open(m_diary.path().toUtf8().constData(), &m_db), SQLITE_OK);
-        engine::registerSqlFunctions(m_db);
-    }
-    ~SqlDb() { sqlite3_close(m_db); }
-
-    void execPlain(const QString& sql) const {
-        char* error = nullptr;
-        if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-            ADD_FAILURE() << error << "\n" << sql.toStdString();
-            sqlite3_free(error);
-        }
-    }
-
-    // Translates an old-dialect text and runs it; each value as text, "NULL" for Null.
-    std::vector<QStringList> rows(const QString& oldSql) const {
-        return testing_support::rowsOf(m_db, engine::SqlTranslator::translate(oldSql));
-    }
-
-    // The first column of every row, joined by '|'.
-    QString column(const QString& oldSql) const {
-        QStringList values;
-        for (const QStringList& row : rows(oldSql)) {
-            values << row.value(0);
-        }
-        return values.join(u'|');
-    }
-
-    QStringList columnNames(const QString& oldSql) const {
-        const QString sql = engine::SqlTranslator::translate(oldSql);
-        sqlite3_stmt* stmt = nullptr;
-        QStringList names;
-        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) == SQLITE_OK) {
-            for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-                names << QString::fromUtf8(sqlite3_column_name(stmt, i));
-            }
-        }
-        sqlite3_finalize(stmt);
-        return names;
-    }
-
-    // Runs a translated text that SQLite must refuse; returns SQLite's message.
-    QString failure(const QString& oldSql) const {
-        const QString sql = engine::SqlTranslator::translate(oldSql);
-        char* error = nullptr;
-        const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-        const QString message = QString::fromUtf8(error ? error : "");
-        sqlite3_free(error);
-        EXPECT_NE(rc, SQLITE_OK) << sql.toStdString();
-        return message;
-    }
-
-  private:
-    testing_support::Diary m_diary;
-    sqlite3* m_db = nullptr;
-};
-
-// Old-dialect queries and the first column of their rows, joined by '|'.
+// An old-dialect query and the first column of its rows, joined by '|'.
 struct Case {
     const char16_t* sql;
     const char16_t* expected;
@@ -86,9 +25,9 @@ struct Case {
 
 class SqlFunctions : public ::testing::Test {
   protected:
-    void SetUp() override {
-        db.execPlain(
-            uR"(BEGIN;
+    SqlFunctions() {
+        diary.exec(
+            uR"(
 INSERT INTO Gracze (Id_gracza, Imie, Nazwisko, Przydomek) VALUES
   (1, 'Jan', 'Kowalski', 'Kowal'), (2, 'Adam', 'Nowak', NULL), (3, NULL, NULL, 'Ronaldinho'),
   (4, 'Piotr', 'Żuk', NULL), (5, 'Zenon', 'Łata', NULL), (6, 'Ewa', 'Lis', NULL),
@@ -99,22 +38,47 @@ INSERT INTO Rozgrywki (Id_rozgrywki, Nazwa, Oficjalny) VALUES (1, 'Liga', -1), (
 INSERT INTO Kluby (Id_klubu, Druzyna) VALUES (1, 'Legia'), (2, 'Wisła');
 INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki)
   VALUES (1, 1, '2002-09-01', 'D', 1, 2, 1, 1), (2, 1, '2003-03-31', 'W', 2, 1, 2, 1),
-  (3, 3, '2001-10-10', 'N', 1, 0, 0, 2), (4, 2, '1999-08-08', 'W', 2, NULL, NULL, 1);
-COMMIT;)"_s);
+  (3, 3, '2001-10-10', 'N', 1, 0, 0, 2), (4, 2, '1999-08-08', 'W', 2, NULL, NULL, 1);)"_s);
+        EXPECT_EQ(sqlite3_open(diary.path().toUtf8().constData(), &db), SQLITE_OK);
+        engine::registerSqlFunctions(db);
+    }
+    ~SqlFunctions() override { sqlite3_close(db); }
+
+    // Translates an old-dialect text and runs it; each value as text, "NULL" for Null.
+    std::vector<QStringList> rows(const QString& oldSql) const {
+        return testing_support::rowsOf(db, engine::SqlTranslator::translate(oldSql));
+    }
+
+    QString column(const QString& oldSql) const {
+        QStringList values;
+        for (const QStringList& row : rows(oldSql)) {
+            values << row.value(0);
+        }
+        return values.join(u'|');
     }
 
     void check(std::initializer_list<Case> cases) const {
         for (const Case& c : cases) {
-            EXPECT_EQ(db.column(QString::fromUtf16(c.sql)), QString::fromUtf16(c.expected))
+            EXPECT_EQ(column(QString::fromUtf16(c.sql)), QString::fromUtf16(c.expected))
                 << QString::fromUtf16(c.sql).toStdString();
         }
     }
 
-    SqlDb db;
+    // Each value, pattern and whether the value is Like the pattern.
+    void checkLike(std::span<const std::tuple<QString, QString, bool>> cases) const {
+        for (const auto& [value, pattern, match] : cases) {
+            const QString sql = u"SELECT IIf('%1' Like '%2', 'T', 'F')"_s.arg(value, pattern);
+            EXPECT_EQ(column(sql), match ? u"T"_s : u"F"_s) << sql.toStdString();
+        }
+    }
+
+    testing_support::Diary diary;
+    sqlite3* db = nullptr;
 };
 
-TEST_F(SqlFunctions, ConcatenationCountsNullAsEmptyAndBindsBelowArithmetic) {
+TEST_F(SqlFunctions, OperatorsFunctionsNullsAndDates) {
     check({
+        // Concatenation counts Null as empty and binds below arithmetic.
         {u"SELECT 'a' & 1+2", u"a3"},
         {u"SELECT 2*3 & 'x' & 10/4", u"6x2.5"},
         {u"SELECT Null & 'x'", u"x"},
@@ -126,11 +90,7 @@ TEST_F(SqlFunctions, ConcatenationCountsNullAsEmptyAndBindsBelowArithmetic) {
         // Scores join without decimals, a missing score counts as empty text.
         {u"SELECT Wyn1 & ':' & Wyn2 AS Wynik FROM Mecze ORDER BY Id_meczu", u"2:1|1:2|0:0|:"},
         {u"SELECT 1.5 & '|' & 3.0", u"1.5|3"},
-    });
-}
-
-TEST_F(SqlFunctions, IIfIsNullAndTrueFalse) {
-    check({
+        // IIf, IsNull, True and False.
         {u"SELECT IIf(1 > 2, 'tak', 'nie')", u"nie"},
         {u"SELECT IIf(Null, 'tak', 'nie')", u"nie"},
         {u"SELECT IIf(True, 'tak', 'nie')", u"tak"},
@@ -151,11 +111,7 @@ TEST_F(SqlFunctions, IIfIsNullAndTrueFalse) {
          u"Sparing|Liga"},
         {u"SELECT Nazwa FROM Rozgrywki WHERE Oficjalny = False", u"Sparing"},
         {u"SELECT Nazwa FROM Rozgrywki WHERE Not Oficjalny = True", u"Sparing"},
-    });
-}
-
-TEST_F(SqlFunctions, TrimCountAggregatesAndNullTests) {
-    check({
+        // Trim, Count, In, Between and Null tests.
         {u"SELECT '[' & Trim('  a b  ') & ']'", u"[a b]"},
         {u"SELECT Count(*) FROM Mecze", u"4"},
         {u"SELECT Count(Wyn1) FROM Mecze", u"3"},
@@ -169,24 +125,40 @@ TEST_F(SqlFunctions, TrimCountAggregatesAndNullTests) {
         {u"SELECT Count(*) FROM Gracze WHERE Przydomek <> Null", u"0"},
         {u"SELECT Count(*) FROM Gracze WHERE Not (Przydomek = Null)", u"0"},
         {u"SELECT Count(*) FROM Mecze WHERE Wyn1 > Wyn2 Or Wyn1 <= Wyn2", u"3"},
-    });
-    EXPECT_EQ(db.rows(u"SELECT Sum(Wyn1), Min(Data), Max(Data), Avg(Wyn2) FROM Mecze"_s).at(0),
-              (QStringList{u"3"_s, u"1999-08-08"_s, u"2003-03-31"_s, u"1.0"_s}));
-}
-
-TEST_F(SqlFunctions, DateLiterals) {
-    check({
+        // Date literals.
         {u"SELECT Id_meczu FROM Mecze WHERE Data = #2003-03-31#", u"2"},
         {u"SELECT Id_meczu FROM Mecze WHERE Data = #2003/03/31#", u"2"},
         {u"SELECT Id_meczu FROM Mecze WHERE Data = #3/31/2003#", u"2"},
         {u"SELECT Id_meczu FROM Mecze WHERE Data = #2003-3-31#", u"2"},
         {u"SELECT Id_meczu FROM Mecze WHERE Data < #2002-01-01# ORDER BY Data", u"4|3"},
     });
+    EXPECT_EQ(rows(u"SELECT Sum(Wyn1), Min(Data), Max(Data), Avg(Wyn2) FROM Mecze"_s).at(0),
+              (QStringList{u"3"_s, u"1999-08-08"_s, u"2003-03-31"_s, u"1.0"_s}));
+}
+
+TEST_F(SqlFunctions, TextsCompareAndSortInThePolishWayIgnoringCase) {
+    check({
+        {u"SELECT Imie FROM Gracze WHERE Nazwisko = 'kowalski'", u"Jan"},
+        {u"SELECT Imie FROM Gracze WHERE Nazwisko = 'ŻUK'", u"Piotr"},
+        {u"SELECT Imie FROM Gracze WHERE Nazwisko = 'łącki'", u"Ignacy"},
+        {u"SELECT Imie FROM Gracze WHERE Nazwisko = 'Zuk'", u""},
+        {u"SELECT Id_rozgrywki FROM Rozgrywki WHERE Nazwa = 'LIGA'", u"1"},
+        {u"SELECT Id_meczu FROM Mecze WHERE Gdzie In ('d', 'n') ORDER BY 1", u"1|3"},
+        // A concatenated text compares the same way.
+        {u"SELECT Id_gracza FROM Gracze WHERE Imie & ' ' & Nazwisko = 'PIOTR żuk'", u"4"},
+        // ORDER BY follows the Polish alphabet.
+        {u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Is Not Null ORDER BY Nazwisko, Imie",
+         u"Kowalski|Lis|Łata|ŁĄCKI|Nowak|Nowak|Sowa|Śliwa|zając|Źrebiec|Żuk"},
+        {u"SELECT Sezon FROM Sezony ORDER BY Sezon DESC", u"2002/03|2001/02|1999/00"},
+        {u"SELECT Wyn1 FROM Mecze WHERE Wyn1 Is Not Null ORDER BY Wyn1 DESC", u"2|1|0"},
+        // A result column named by its alias.
+        {u"SELECT Nazwisko & Imie AS N FROM Gracze WHERE Nazwisko Like 'Ł*' ORDER BY N DESC",
+         u"ŁĄCKIIgnacy|ŁataZenon"},
+    });
 }
 
 TEST_F(SqlFunctions, LikeWithTheOldWildcards) {
-    // Value, pattern and whether they match.
-    const std::tuple<QString, QString, bool> cases[] = {
+    const std::tuple<QString, QString, bool> wildcards[] = {
         {u"Kowalski"_s, u"*wal*"_s, true},   {u"Kowalski"_s, u"kow*"_s, true},
         {u"Kowalski"_s, u"*walk*"_s, false}, {u"abc"_s, u"a?c"_s, true},
         {u"abbc"_s, u"a?c"_s, false},        {u"a1c"_s, u"a#c"_s, true},
@@ -200,22 +172,10 @@ TEST_F(SqlFunctions, LikeWithTheOldWildcards) {
         {u"cma"_s, u"ćma"_s, false},         {u""_s, u"*"_s, true},
         {u"aXbXc"_s, u"a*c"_s, true},        {u"abcabd"_s, u"*abd"_s, true},
     };
-    for (const auto& [value, pattern, match] : cases) {
-        EXPECT_EQ(
-            db.column(u"SELECT IIf('"_s + value + u"' Like '"_s + pattern + u"', 'T', 'F')"_s),
-            match ? u"T"_s : u"F"_s)
-            << value.toStdString() << " Like " << pattern.toStdString();
-    }
-    check({
-        {u"SELECT Null Like '*'", u"NULL"},
-        {u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Not Like '*a*' ORDER BY Nazwisko",
-         u"Lis|ŁĄCKI|Źrebiec|Żuk"},
-    });
-}
-
-TEST_F(SqlFunctions, UnclosedBracketIsALiteralAndTheWildcardsAfterItStillWork) {
-    // What a user may type into a filter box, put between the filter's two stars.
-    const std::tuple<QString, QString, bool> cases[] = {
+    checkLike(wildcards);
+    // An unclosed bracket is a literal and the wildcards after it still work: what a user may
+    // type into a filter box, put between the filter's two stars.
+    const std::tuple<QString, QString, bool> unclosed[] = {
         {u"a[b"_s, u"*[*"_s, true},          {u"ab"_s, u"*[*"_s, false},
         {u"x[ab"_s, u"*[ab*"_s, true},       {u"xab"_s, u"*[ab*"_s, false},
         {u"[1]"_s, u"*[#*"_s, true},         {u"[x]"_s, u"*[#*"_s, false},
@@ -223,74 +183,56 @@ TEST_F(SqlFunctions, UnclosedBracketIsALiteralAndTheWildcardsAfterItStillWork) {
         {u"a[b]c[d"_s, u"*[b]c[*"_s, false}, {u"abc[d"_s, u"*[b]c[*"_s, true},
         {u"Ż[ó"_s, u"ż[Ó"_s, true},          {u"[[["_s, u"[[*"_s, true},
     };
-    for (const auto& [value, pattern, match] : cases) {
-        EXPECT_EQ(
-            db.column(u"SELECT IIf('"_s + value + u"' Like '"_s + pattern + u"', 'T', 'F')"_s),
-            match ? u"T"_s : u"F"_s)
-            << value.toStdString() << " Like " << pattern.toStdString();
-    }
-    check({{u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Like '*[ab*'", u""}});
-}
-
-TEST_F(SqlFunctions, TextEqualityIgnoresCaseWithPolishLetters) {
+    checkLike(unclosed);
     check({
-        {u"SELECT Imie FROM Gracze WHERE Nazwisko = 'kowalski'", u"Jan"},
-        {u"SELECT Imie FROM Gracze WHERE Nazwisko = 'ŻUK'", u"Piotr"},
-        {u"SELECT Imie FROM Gracze WHERE Nazwisko = 'łącki'", u"Ignacy"},
-        {u"SELECT Imie FROM Gracze WHERE Nazwisko = 'Zuk'", u""},
-        {u"SELECT Id_rozgrywki FROM Rozgrywki WHERE Nazwa = 'LIGA'", u"1"},
-        {u"SELECT Id_meczu FROM Mecze WHERE Gdzie In ('d', 'n') ORDER BY 1", u"1|3"},
-        // A concatenated text compares the same way.
-        {u"SELECT Id_gracza FROM Gracze WHERE Imie & ' ' & Nazwisko = 'PIOTR żuk'", u"4"},
+        {u"SELECT Null Like '*'", u"NULL"},
+        {u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Not Like '*a*' ORDER BY Nazwisko",
+         u"Lis|ŁĄCKI|Źrebiec|Żuk"},
+        {u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Like '*[ab*'", u""},
     });
 }
 
-TEST_F(SqlFunctions, OrderByFollowsThePolishAlphabetIgnoringCase) {
-    check({
-        {u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Is Not Null ORDER BY Nazwisko, Imie",
-         u"Kowalski|Lis|Łata|ŁĄCKI|Nowak|Nowak|Sowa|Śliwa|zając|Źrebiec|Żuk"},
-        {u"SELECT Sezon FROM Sezony ORDER BY Sezon DESC", u"2002/03|2001/02|1999/00"},
-        {u"SELECT Wyn1 FROM Mecze WHERE Wyn1 Is Not Null ORDER BY Wyn1 DESC", u"2|1|0"},
-        // A result column named by its alias.
-        {u"SELECT Nazwisko & Imie AS N FROM Gracze WHERE Nazwisko Like 'Ł*' ORDER BY N DESC",
-         u"ŁĄCKIIgnacy|ŁataZenon"},
-    });
-}
-
-TEST_F(SqlFunctions, SelectStarDistinctAndGroupBy) {
-    EXPECT_EQ(db.columnNames(u"SELECT * FROM Mecze WHERE Id_meczu = 1"_s),
+TEST_F(SqlFunctions, SelectStarDistinctGroupByActionsAndBracketedNames) {
+    sqlite3_stmt* stmt = nullptr;
+    const auto columnNames = [&](const QString& oldSql) {
+        const QByteArray sql = engine::SqlTranslator::translate(oldSql).toUtf8();
+        sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
+        QStringList names;
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+            names << QString::fromUtf8(sqlite3_column_name(stmt, i));
+        }
+        sqlite3_finalize(stmt);
+        return names;
+    };
+    EXPECT_EQ(columnNames(u"SELECT * FROM Mecze WHERE Id_meczu = 1"_s),
               (QStringList{u"Id_meczu"_s, u"Id_sezonu"_s, u"Data"_s, u"Gdzie"_s, u"Id_klubu"_s,
                            u"Wyn1"_s, u"Wyn2"_s, u"Id_rozgrywki"_s, u"Komentarz"_s}));
-    EXPECT_EQ(db.columnNames(u"SELECT Mecze.Id_meczu, Wyn1 & ':' & Wyn2, Count(*) FROM Mecze "
-                             u"GROUP BY Mecze.Id_meczu, Wyn1, Wyn2"_s),
+    EXPECT_EQ(columnNames(u"SELECT Mecze.Id_meczu, Wyn1 & ':' & Wyn2, Count(*) FROM Mecze "
+                          u"GROUP BY Mecze.Id_meczu, Wyn1, Wyn2"_s),
               (QStringList{u"Id_meczu"_s, u"Expr1000"_s, u"Expr1001"_s}));
-    EXPECT_EQ(db.column(u"SELECT DISTINCT Imie FROM Gracze WHERE Nazwisko = 'Nowak'"_s), u"Adam"_s);
-    EXPECT_EQ(db.rows(u"SELECT Gdzie, Count(*) AS Ile FROM Mecze GROUP BY Gdzie "
-                      u"HAVING Count(*) > 0 ORDER BY Count(*) DESC, Gdzie"_s),
+    EXPECT_EQ(rows(u"SELECT Gdzie, Count(*) AS Ile FROM Mecze GROUP BY Gdzie "
+                   u"HAVING Count(*) > 0 ORDER BY Count(*) DESC, Gdzie"_s),
               (std::vector<QStringList>{{u"W"_s, u"2"_s}, {u"D"_s, u"1"_s}, {u"N"_s, u"1"_s}}));
-}
-
-TEST_F(SqlFunctions, ActionQueries) {
-    db.rows(u"INSERT INTO Kluby (Druzyna) VALUES ('Górnik')"_s);
-    db.rows(u"UPDATE Kluby SET Kluby.Druzyna = 'Górnik ' & 'Zabrze' WHERE Druzyna = 'górnik'"_s);
-    EXPECT_EQ(db.column(u"SELECT Druzyna FROM Kluby WHERE Id_klubu = 3"_s), u"Górnik Zabrze"_s);
-    db.rows(
+    rows(u"INSERT INTO Kluby (Druzyna) VALUES ('Górnik')"_s);
+    rows(u"UPDATE Kluby SET Kluby.Druzyna = 'Górnik ' & 'Zabrze' WHERE Druzyna = 'górnik'"_s);
+    rows(
         u"INSERT INTO Rozgrywki (Nazwa, Oficjalny) SELECT Druzyna, False FROM Kluby "
         u"WHERE Id_klubu = 3"_s);
-    EXPECT_EQ(db.column(u"SELECT Oficjalny FROM Rozgrywki WHERE Nazwa = 'górnik zabrze'"_s),
-              u"0"_s);
-    db.rows(u"DELETE * FROM Kluby WHERE Id_klubu = 3"_s);
-    db.rows(u"DELETE FROM Mecze WHERE Data = #1999-08-08#"_s);
-    EXPECT_EQ(db.column(u"SELECT Count(*) FROM Kluby"_s), u"2"_s);
-    EXPECT_EQ(db.column(u"SELECT Count(*) FROM Mecze"_s), u"3"_s);
-}
-
-TEST_F(SqlFunctions, BracketedNamesAndUnknownNames) {
-    EXPECT_EQ(db.column(u"SELECT [Gracze].[Nazwisko] AS [Nazwisko gracza] FROM [Gracze] "
-                        u"WHERE [Id_gracza] = 2"_s),
-              u"Nowak"_s);
+    check({
+        {u"SELECT DISTINCT Imie FROM Gracze WHERE Nazwisko = 'Nowak'", u"Adam"},
+        {u"SELECT Druzyna FROM Kluby WHERE Id_klubu = 3", u"Górnik Zabrze"},
+        {u"SELECT Oficjalny FROM Rozgrywki WHERE Nazwa = 'górnik zabrze'", u"0"},
+        {u"SELECT [Gracze].[Nazwisko] AS [Nazwisko gracza] FROM [Gracze] WHERE [Id_gracza] = 2",
+         u"Nowak"},
+    });
+    rows(u"DELETE * FROM Kluby WHERE Id_klubu = 3"_s);
+    rows(u"DELETE FROM Mecze WHERE Data = #1999-08-08#"_s);
+    check({{u"SELECT Count(*) FROM Kluby", u"2"}, {u"SELECT Count(*) FROM Mecze", u"3"}});
     // A misspelt bracketed name is an error, never a text constant.
-    EXPECT_FALSE(db.failure(u"SELECT [Nazwsko] FROM Gracze"_s).isEmpty());
+    const QByteArray misspelt =
+        engine::SqlTranslator::translate(u"SELECT [Nazwsko] FROM Gracze"_s).toUtf8();
+    EXPECT_NE(sqlite3_prepare_v2(db, misspelt.constData(), -1, &stmt, nullptr), SQLITE_OK);
+    sqlite3_finalize(stmt);
 }
 
 TEST(ComparePolish, CollationOrder) {

@@ -21,15 +21,7 @@
 #include <cstdio>
 
 using namespace testing_support;
-
-namespace {
-
-void print(const char* kind, QString text) {
-    text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-    std::printf("%s %s\n", kind, text.toUtf8().constData());
-}
-
-}  // namespace
+using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -67,14 +59,11 @@ int main(int argc, char** argv) {
         std::raise(SIGKILL);
     }
     std::printf("calls %d\n", calls);
-    for (const QString& text : shown.all) {
-        print("shown", text);
-    }
-    for (const QString& text : shown.successes) {
-        print("success", text);
-    }
-    for (const QString& text : shown.errors) {
-        print("error", text);
+    for (const auto& [kind, texts] :
+         {std::pair{"shown", shown.all}, {"success", shown.successes}, {"error", shown.errors}}) {
+        for (QString text : texts) {
+            std::printf("%s %s\n", kind, text.replace(u'\n', u"\\n"_s).toUtf8().constData());
+        }
     }
     return 0;
 }

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
+#include <map>
 
 namespace testing_support {
 namespace {
@@ -55,119 +55,61 @@ sqlite3_vfs* root() {
     return vfs;
 }
 
-// A file of the shim: the default VFS's file follows it in the same allocation.
-struct ShimFile {
-    sqlite3_file base;
+// The shim's files are the default VFS's own, with their methods swapped for a copy that
+// fails writes, syncs and truncations; what the shim needs of a file follows it.
+struct Extra {
     const char* name;  // SQLite keeps the name alive while the file is open
-    sqlite3_file* real() { return reinterpret_cast<sqlite3_file*>(this + 1); }
+    const sqlite3_io_methods* real;
 };
 
-sqlite3_file* real(sqlite3_file* file) {
-    return reinterpret_cast<ShimFile*>(file)->real();
+int extraOffset() {
+    return (root()->szOsFile + 7) / 8 * 8;
 }
 
-const char* nameOf(sqlite3_file* file) {
-    return reinterpret_cast<ShimFile*>(file)->name;
+Extra& extra(sqlite3_file* file) {
+    return *reinterpret_cast<Extra*>(reinterpret_cast<char*>(file) + extraOffset());
 }
 
-int shimClose(sqlite3_file* f) {
-    return real(f)->pMethods->xClose(real(f));
-}
-int shimRead(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
-    return real(f)->pMethods->xRead(real(f), buffer, amount, offset);
-}
 int shimWrite(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset) {
-    if (failNow(Faults::Kind::Write, plan().counts.writes, nameOf(f))) {
+    if (failNow(Faults::Kind::Write, plan().counts.writes, extra(f).name)) {
         return plan().kind == Faults::Kind::Full ? SQLITE_FULL : SQLITE_IOERR_WRITE;
     }
-    return real(f)->pMethods->xWrite(real(f), buffer, amount, offset);
+    return extra(f).real->xWrite(f, buffer, amount, offset);
 }
 int shimTruncate(sqlite3_file* f, sqlite3_int64 size) {
-    if (failNow(Faults::Kind::Truncate, plan().counts.truncates, nameOf(f))) {
+    if (failNow(Faults::Kind::Truncate, plan().counts.truncates, extra(f).name)) {
         return SQLITE_IOERR_TRUNCATE;
     }
-    return real(f)->pMethods->xTruncate(real(f), size);
+    return extra(f).real->xTruncate(f, size);
 }
 int shimSync(sqlite3_file* f, int flags) {
-    if (failNow(Faults::Kind::Sync, plan().counts.syncs, nameOf(f))) {
+    if (failNow(Faults::Kind::Sync, plan().counts.syncs, extra(f).name)) {
         return SQLITE_IOERR_FSYNC;
     }
-    return real(f)->pMethods->xSync(real(f), flags);
-}
-int shimFileSize(sqlite3_file* f, sqlite3_int64* size) {
-    return real(f)->pMethods->xFileSize(real(f), size);
-}
-int shimLock(sqlite3_file* f, int lock) {
-    return real(f)->pMethods->xLock(real(f), lock);
-}
-int shimUnlock(sqlite3_file* f, int lock) {
-    return real(f)->pMethods->xUnlock(real(f), lock);
-}
-int shimCheckReservedLock(sqlite3_file* f, int* out) {
-    return real(f)->pMethods->xCheckReservedLock(real(f), out);
-}
-int shimFileControl(sqlite3_file* f, int op, void* arg) {
-    return real(f)->pMethods->xFileControl(real(f), op, arg);
-}
-int shimSectorSize(sqlite3_file* f) {
-    return real(f)->pMethods->xSectorSize(real(f));
-}
-int shimDeviceCharacteristics(sqlite3_file* f) {
-    return real(f)->pMethods->xDeviceCharacteristics(real(f));
-}
-int shimShmMap(sqlite3_file* f, int region, int size, int extend, void volatile** out) {
-    return real(f)->pMethods->xShmMap(real(f), region, size, extend, out);
-}
-int shimShmLock(sqlite3_file* f, int offset, int n, int flags) {
-    return real(f)->pMethods->xShmLock(real(f), offset, n, flags);
-}
-void shimShmBarrier(sqlite3_file* f) {
-    real(f)->pMethods->xShmBarrier(real(f));
-}
-int shimShmUnmap(sqlite3_file* f, int deleteFlag) {
-    return real(f)->pMethods->xShmUnmap(real(f), deleteFlag);
-}
-int shimFetch(sqlite3_file* f, sqlite3_int64 offset, int amount, void** out) {
-    return real(f)->pMethods->xFetch(real(f), offset, amount, out);
-}
-int shimUnfetch(sqlite3_file* f, sqlite3_int64 offset, void* page) {
-    return real(f)->pMethods->xUnfetch(real(f), offset, page);
+    return extra(f).real->xSync(f, flags);
 }
 
-const sqlite3_io_methods kMethods = {
-    3,
-    shimClose,
-    shimRead,
-    shimWrite,
-    shimTruncate,
-    shimSync,
-    shimFileSize,
-    shimLock,
-    shimUnlock,
-    shimCheckReservedLock,
-    shimFileControl,
-    shimSectorSize,
-    shimDeviceCharacteristics,
-    shimShmMap,
-    shimShmLock,
-    shimShmBarrier,
-    shimShmUnmap,
-    shimFetch,
-    shimUnfetch,
-};
+// The default VFS gives main files and journals different methods: one copy of each.
+const sqlite3_io_methods* shimMethods(const sqlite3_io_methods* real) {
+    static std::map<const sqlite3_io_methods*, sqlite3_io_methods> copies;
+    auto [it, added] = copies.try_emplace(real, *real);
+    if (added) {
+        it->second.xWrite = shimWrite;
+        it->second.xTruncate = shimTruncate;
+        it->second.xSync = shimSync;
+    }
+    return &it->second;
+}
 
 int shimOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {
     file->pMethods = nullptr;
-    reinterpret_cast<ShimFile*>(file)->name = name;
     if (failNow(Faults::Kind::Open, plan().counts.opens, name)) {
         return SQLITE_CANTOPEN;
     }
-    sqlite3_file* inner = reinterpret_cast<ShimFile*>(file)->real();
-    const int rc = root()->xOpen(root(), name, inner, flags, outFlags);
-    if (inner->pMethods != nullptr) {
-        // The default VFS's files are of version 3; a smaller one would lack what the shim
-        // passes on, and SQLite asks for those only of files that have them.
-        file->pMethods = &kMethods;
+    const int rc = root()->xOpen(root(), name, file, flags, outFlags);
+    if (file->pMethods != nullptr) {
+        extra(file) = {name, file->pMethods};
+        file->pMethods = shimMethods(file->pMethods);
     }
     return rc;
 }
@@ -178,60 +120,16 @@ int shimDelete(sqlite3_vfs*, const char* name, int syncDir) {
     }
     return root()->xDelete(root(), name, syncDir);
 }
-int shimAccess(sqlite3_vfs*, const char* name, int flags, int* out) {
-    return root()->xAccess(root(), name, flags, out);
-}
-int shimFullPathname(sqlite3_vfs*, const char* name, int size, char* out) {
-    return root()->xFullPathname(root(), name, size, out);
-}
-void* shimDlOpen(sqlite3_vfs*, const char* name) {
-    return root()->xDlOpen(root(), name);
-}
-void shimDlError(sqlite3_vfs*, int size, char* out) {
-    root()->xDlError(root(), size, out);
-}
-void (*shimDlSym(sqlite3_vfs*, void* handle, const char* symbol))(void) {
-    return root()->xDlSym(root(), handle, symbol);
-}
-void shimDlClose(sqlite3_vfs*, void* handle) {
-    root()->xDlClose(root(), handle);
-}
-int shimRandomness(sqlite3_vfs*, int size, char* out) {
-    return root()->xRandomness(root(), size, out);
-}
-int shimSleep(sqlite3_vfs*, int microseconds) {
-    return root()->xSleep(root(), microseconds);
-}
-int shimCurrentTime(sqlite3_vfs*, double* out) {
-    return root()->xCurrentTime(root(), out);
-}
-int shimGetLastError(sqlite3_vfs*, int size, char* out) {
-    return root()->xGetLastError(root(), size, out);
-}
-int shimCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out) {
-    return root()->xCurrentTimeInt64(root(), out);
-}
 
 void registerShim() {
+    // Everything but opening and deleting is the default VFS's own.
     static sqlite3_vfs shim = [] {
-        sqlite3_vfs v{};
-        v.iVersion = 2;
-        v.szOsFile = static_cast<int>(sizeof(ShimFile)) + root()->szOsFile;
-        v.mxPathname = root()->mxPathname;
+        sqlite3_vfs v = *root();
+        v.pNext = nullptr;
+        v.szOsFile = extraOffset() + static_cast<int>(sizeof(Extra));
         v.zName = kVfsName;
         v.xOpen = shimOpen;
         v.xDelete = shimDelete;
-        v.xAccess = shimAccess;
-        v.xFullPathname = shimFullPathname;
-        v.xDlOpen = shimDlOpen;
-        v.xDlError = shimDlError;
-        v.xDlSym = shimDlSym;
-        v.xDlClose = shimDlClose;
-        v.xRandomness = shimRandomness;
-        v.xSleep = shimSleep;
-        v.xCurrentTime = shimCurrentTime;
-        v.xGetLastError = shimGetLastError;
-        v.xCurrentTimeInt64 = shimCurrentTimeInt64;
         return v;
     }();
     static const bool registered = sqlite3_vfs_register(&shim, 0) == SQLITE_OK;
@@ -302,25 +200,9 @@ void Faults::killBeforeCall(int n) {
 }
 
 QString Faults::name(Kind kind) {
-    switch (kind) {
-        case Kind::None:
-            return QStringLiteral("none");
-        case Kind::Write:
-            return QStringLiteral("write");
-        case Kind::Sync:
-            return QStringLiteral("sync");
-        case Kind::Truncate:
-            return QStringLiteral("truncate");
-        case Kind::Open:
-            return QStringLiteral("open");
-        case Kind::Delete:
-            return QStringLiteral("delete");
-        case Kind::Full:
-            return QStringLiteral("disk-full");
-        case Kind::FileStep:
-            return QStringLiteral("file-step");
-    }
-    return QString();
+    static const char* const names[] = {"none", "write",  "sync",      "truncate",
+                                        "open", "delete", "disk-full", "file-step"};
+    return QString::fromLatin1(names[static_cast<int>(kind)]);
 }
 
 }  // namespace testing_support

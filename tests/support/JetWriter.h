@@ -12,10 +12,10 @@
 // written from the file format as mdbtools documents it (its HACKING.md): a header page, the
 // catalog table MSysObjects on page 2, one table definition page per table, data pages, long
 // value pages for memos and the usage maps that list a table's data pages. It writes no indexes,
-// queries or relationships: a reader that scans tables needs none. mdbtools' own command-line
-// tools check what it writes (test_jet_writer), so the reader under test does not vouch for it.
-// Errors of the caller (a value the column cannot hold, a table too wide) throw
-// std::runtime_error.
+// queries, relationships or Jet 3 rows over 256 bytes (their jump tables): reading an old diary
+// needs none. mdbtools' own command-line tools check what it writes (test_jet_writer), so the
+// reader under test does not vouch for it. Errors of the caller (a value the column cannot hold,
+// a table too wide) throw std::runtime_error.
 namespace jetfile {
 
 enum class Version { Jet3, Jet4 };
@@ -29,7 +29,6 @@ enum class Type : unsigned char {
     Double = 0x07,
     DateTime = 0x08,
     Text = 0x0a,
-    Ole = 0x0b,
     Memo = 0x0c,
 };
 
@@ -37,12 +36,12 @@ struct Column {
     QString name;
     Type type = Type::Long;
     int size = 50;  // texts: the most characters; the other types have a size of their own
-    bool autoNumber = false;
 };
 
 // Values: whole numbers for Byte, Integer and Long, bool (or -1/0) for Bool, double, QDate for
 // DateTime (or a double: days since 30 December 1899 with the time of day as a fraction),
-// QString for Text and Memo, QByteArray for Ole; a null QVariant is Null.
+// QString for Text and Memo; a null QVariant is Null. Memos over 64 bytes go to long value
+// pages (a chain of rows when they do not fit one page).
 struct Table {
     QString name;
     std::vector<Column> columns;
@@ -59,9 +58,6 @@ struct Options {
     // Jet 4 texts in the compressed form (one byte per character below U+0100) where that is
     // shorter; otherwise plain UTF-16.
     bool compressedText = false;
-    // Memos of up to this many bytes stay inside their row; longer ones go to long value pages
-    // (one row when they fit a page, else a chain of rows over several pages).
-    int inlineMemoBytes = 64;
     // Usage maps that point to separate bitmap pages, as big tables need, also for small ones.
     bool indirectUsageMaps = false;
     // The code page the header names (Jet 3 texts are always written in Windows-1250).

@@ -1,8 +1,9 @@
 #include "support/Operations.h"
 
 #include "data/DemoDiary.h"
-
 #include "data/Mirvola.h"
+#include "data/engine/DiaryCheck.h"
+#include "data/engine/FileOps.h"
 #include "forms/frmGracz.h"
 #include "forms/frmMain.h"
 #include "forms/frmMecz.h"
@@ -13,18 +14,19 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
 
-#include <sqlite3.h>
-
+#include <csignal>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -132,31 +134,20 @@ std::unique_ptr<frmSlowniki> dictionaries(Tab tab) {
     return window;
 }
 
-Operation addEntry(const QString& name, Tab tab, const QString& value) {
-    return {name, false, false, [tab, value](User& user, const std::function<void()>& start) {
+// Adds (cmdDodaj), renames (cmdPopraw) or deletes (cmdUsun) an entry of a dictionary; a change
+// concerns its first entry.
+Operation entry(const QString& name, Tab tab, const QString& button, const QString& value = {}) {
+    return {name, false, false,
+            [tab, button, value](User& user, const std::function<void()>& start) {
                 const auto window = dictionaries(tab);
-                user.type({value});
+                if (button != u"cmdDodaj"_s) {
+                    find<QListWidget>(*window, u"lstDane"_s)->setCurrentRow(0);
+                }
+                if (!value.isNull()) {
+                    user.type({value});
+                }
                 start();
-                click(*window, u"cmdDodaj"_s);
-            }};
-}
-
-Operation renameEntry(const QString& name, Tab tab, const QString& value) {
-    return {name, false, false, [tab, value](User& user, const std::function<void()>& start) {
-                const auto window = dictionaries(tab);
-                find<QListWidget>(*window, u"lstDane"_s)->setCurrentRow(0);
-                user.type({value});
-                start();
-                click(*window, u"cmdPopraw"_s);
-            }};
-}
-
-Operation deleteEntry(const QString& name, Tab tab) {
-    return {name, false, false, [tab](User&, const std::function<void()>& start) {
-                const auto window = dictionaries(tab);
-                find<QListWidget>(*window, u"lstDane"_s)->setCurrentRow(0);
-                start();
-                click(*window, u"cmdUsun"_s);
+                click(*window, button);
             }};
 }
 
@@ -183,18 +174,18 @@ std::vector<Operation> allOperations() {
         {u"poprawa-meczu"_s, false, false, editedMatch},
         {u"usuniecie-meczu"_s, false, false, deleteMatch},
         {u"usuniecie-meczow"_s, false, true, command(u"sitmWszystkie"_s)},
-        addEntry(u"dopisanie-klubu"_s, kKluby, u"Odra Opole"_s),
-        renameEntry(u"zmiana-klubu"_s, kKluby, u"Zmieniony Klub"_s),
-        deleteEntry(u"usuniecie-klubu"_s, kKluby),
-        addEntry(u"dopisanie-rozgrywek"_s, kRozgrywki, u"Puchar Ligi"_s),
-        renameEntry(u"zmiana-rozgrywek"_s, kRozgrywki, u"Ekstraklasa"_s),
-        deleteEntry(u"usuniecie-rozgrywek"_s, kRozgrywki),
-        addEntry(u"dopisanie-sezonu"_s, kSezony, u"2010/11"_s),
-        renameEntry(u"zmiana-sezonu"_s, kSezony, u"1800/01"_s),
-        deleteEntry(u"usuniecie-sezonu"_s, kSezony),
-        addEntry(u"dopisanie-rodzaju-gola"_s, kRodzajeGoli, u"przewrotka"_s),
-        renameEntry(u"zmiana-rodzaju-gola"_s, kRodzajeGoli, u"strzał"_s),
-        deleteEntry(u"usuniecie-rodzaju-gola"_s, kRodzajeGoli),
+        entry(u"dopisanie-klubu"_s, kKluby, u"cmdDodaj"_s, u"Odra Opole"_s),
+        entry(u"zmiana-klubu"_s, kKluby, u"cmdPopraw"_s, u"Zmieniony Klub"_s),
+        entry(u"usuniecie-klubu"_s, kKluby, u"cmdUsun"_s),
+        entry(u"dopisanie-rozgrywek"_s, kRozgrywki, u"cmdDodaj"_s, u"Puchar Ligi"_s),
+        entry(u"zmiana-rozgrywek"_s, kRozgrywki, u"cmdPopraw"_s, u"Ekstraklasa"_s),
+        entry(u"usuniecie-rozgrywek"_s, kRozgrywki, u"cmdUsun"_s),
+        entry(u"dopisanie-sezonu"_s, kSezony, u"cmdDodaj"_s, u"2010/11"_s),
+        entry(u"zmiana-sezonu"_s, kSezony, u"cmdPopraw"_s, u"1800/01"_s),
+        entry(u"usuniecie-sezonu"_s, kSezony, u"cmdUsun"_s),
+        entry(u"dopisanie-rodzaju-gola"_s, kRodzajeGoli, u"cmdDodaj"_s, u"przewrotka"_s),
+        entry(u"zmiana-rodzaju-gola"_s, kRodzajeGoli, u"cmdPopraw"_s, u"strzał"_s),
+        entry(u"usuniecie-rodzaju-gola"_s, kRodzajeGoli, u"cmdUsun"_s),
         {u"dopisanie-gracza"_s, false, false,
          [](User&, const std::function<void()>& start) {
              player(std::nullopt, {u"Jan"_s, u"Testowy"_s, QString()}, start);
@@ -203,7 +194,7 @@ std::vector<Operation> allOperations() {
          [](User&, const std::function<void()>& start) {
              player(1, {u"Adam"_s, u"Zmieniony"_s, u"Nowy"_s}, start);
          }},
-        deleteEntry(u"usuniecie-gracza"_s, kGracze),
+        entry(u"usuniecie-gracza"_s, kGracze, u"cmdUsun"_s),
         {u"defragmentacja"_s, false, false, command(u"itmDefragmentacja"_s)},
         {u"naprawa"_s, true, false, repairFromMenu},
         {u"naprawa-przy-starcie"_s, true, false, repairAtStart},
@@ -309,23 +300,12 @@ void setOperationClock() {
 }
 
 void damageMatches(const QString& path) {
-    int page = 0;
-    {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* statement = nullptr;
-        // The middle leaf page of the matches: neither the first nor the last rows.
-        sqlite3_prepare_v2(db,
-                           "SELECT pageno FROM dbstat WHERE name = 'Mecze' AND pagetype = "
-                           "'leaf' ORDER BY pageno LIMIT 1 OFFSET (SELECT count(*) / 2 FROM "
-                           "dbstat WHERE name = 'Mecze' AND pagetype = 'leaf')",
-                           -1, &statement, nullptr);
-        if (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
-            page = sqlite3_column_int(statement, 0);
-        }
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-    }
+    // The middle leaf page of the matches: neither the first nor the last rows.
+    const auto pages = rowsOf(path,
+                              u"SELECT pageno FROM dbstat WHERE name = 'Mecze' AND pagetype = "
+                              "'leaf' ORDER BY pageno LIMIT 1 OFFSET (SELECT count(*) / 2 FROM "
+                              "dbstat WHERE name = 'Mecze' AND pagetype = 'leaf')"_s);
+    const int page = pages.empty() ? 0 : pages[0].value(0).toInt();
     if (page < 2) {
         qFatal("no page of matches in %s", qPrintable(path));
     }
@@ -336,6 +316,91 @@ void damageMatches(const QString& path) {
     // Page header and cell pointers stay; the cells themselves become noise.
     file.seek((page - 1) * qint64(4096) + 100);
     file.write(QByteArray(3000, '\x5a'));
+}
+
+QString startingDiary(const Operation& operation, const Originals& originals, const QString& dir) {
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    const QString path = dir + u"/Mirvola.mdb"_s;
+    // The menu's repair damages the diary itself, once its window is open.
+    QFile::copy(
+        operation.damaged && operation.name != u"naprawa"_s ? originals.damaged : originals.sound,
+        path);
+    return path;
+}
+
+Held heldRows(const Operation& operation, const Originals& originals, const QString& path,
+              const QStringList& after, QString& problem) {
+    if (operation.damaged && fileBytes(path) == originals.damagedBytes) {
+        return Held::Before;
+    }
+    if (const engine::Examination found = engine::examineDiary(path);
+        found.condition != engine::Condition::Sound) {
+        problem = u"the next start finds: "_s + engine::describeExamination(found);
+        return Held::Neither;
+    }
+    if (engine::checkDatabase(path) != u"ok"_s) {
+        problem = u"the integrity check fails"_s;
+        return Held::Neither;
+    }
+    const QStringList rows = dumpDiary(path);
+    if (rows == after) {
+        return Held::After;
+    }
+    if (!operation.damaged && rows == originals.soundRows) {
+        return Held::Before;
+    }
+    problem = u"rows lost or changed"_s;
+    return Held::Neither;
+}
+
+QStringList strayFiles(const QString& dir, bool damagedCopies) {
+    QStringList stray;
+    for (const QString& name : filesIn(dir)) {
+        if (name != u"Mirvola.mdb"_s &&
+            !(damagedCopies && name.startsWith(u"Mirvola.mdb.uszkodzona"_s))) {
+            stray << name;
+        }
+    }
+    return stray;
+}
+
+int RunnerExit::calls() const {
+    for (const QString& line : output.split(u'\n')) {
+        if (line.startsWith(u"calls "_s)) {
+            return line.mid(6).toInt();
+        }
+    }
+    return 0;
+}
+
+QStringList RunnerExit::reported() const {
+    QStringList lines;
+    for (QString line : output.split(u'\n')) {
+        if (line.startsWith(u"success "_s) || line.startsWith(u"error "_s)) {
+            lines << line.replace(u"\\n"_s, u"\n"_s);
+        }
+    }
+    return lines;
+}
+
+RunnerExit runRunner(const QStringList& args, const QStringList& prefix) {
+    const QString runner = qEnvironmentVariable("MIRVOLA_RUNNER");
+    QProcess process;
+    if (prefix.isEmpty()) {
+        process.start(runner, args);
+    } else {
+        process.start(prefix.first(), prefix.mid(1) + QStringList{runner} + args);
+    }
+    RunnerExit exit;
+    if (runner.isEmpty() || !process.waitForFinished(120000)) {
+        return exit;
+    }
+    exit.killed = process.exitStatus() == QProcess::CrashExit && process.exitCode() == SIGKILL;
+    exit.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    exit.output = QString::fromUtf8(process.readAllStandardOutput());
+    exit.errors = QString::fromUtf8(process.readAllStandardError());
+    return exit;
 }
 
 }  // namespace testing_support

@@ -85,4 +85,31 @@ struct Originals {
 // check and a repair loses that page's matches and their goals.
 void damageMatches(const QString& path);
 
+// Makes `dir` afresh with the diary the operation starts from as its Mirvola.mdb; returns its
+// path.
+QString startingDiary(const Operation& operation, const Originals& originals, const QString& dir);
+
+// What the next start of the program finds in the diary `path` after a run of the operation:
+// all the rows of before, all those of `after`, or neither (then `problem` says what is wrong).
+enum class Held { Before, After, Neither };
+Held heldRows(const Operation& operation, const Originals& originals, const QString& path,
+              const QStringList& after, QString& problem);
+
+// The files in `dir` besides the diary and, where `damagedCopies`, the damaged files a repair
+// keeps beside it.
+QStringList strayFiles(const QString& dir, bool damagedCopies);
+
+// The operation runner (tests/helpers) in a process of its own, started through `prefix` when
+// it is given (e.g. setpriv, to run as another user).
+struct RunnerExit {
+    bool killed = false;  // by SIGKILL
+    int exitCode = -1;
+    QString output;
+    QString errors;  // its standard error
+    int calls() const;
+    // Its "success ..." and "error ..." lines, line feeds restored.
+    QStringList reported() const;
+};
+RunnerExit runRunner(const QStringList& args, const QStringList& prefix = {});
+
 }  // namespace testing_support
