@@ -47,24 +47,18 @@ QString natywna(const QString& sciezka) {
 template <class F>
 auto Wykonaj(frmMain* okno, const QString& bladPoczatek, F&& krok)
     -> std::optional<decltype(krok())> {
-    for (;;) {
-        try {
+    std::optional<decltype(krok())> wynik;
+    ui::wykonajPonawiajac(
+        okno,
+        [&] {
             const ui::Hourglass klepsydra;
-            return krok();
-        } catch (const engine::Error& e) {
-            if (e.number() == engine::err::FileInUse &&
-                ui::messageBox(okno, ui::tytul::kKomunikat,
-                               QStringLiteral("Baza jest używana przez inny proces !!!"),
-                               Buttons::RetryCancel, Icon::None) == Answer::Retry) {
-                continue;
-            }
-            if (e.number() != engine::err::FileInUse) {
-                ui::messageBox(okno, ui::tytul::kBlad, bladPoczatek + e.description(), Buttons::Ok,
-                               Icon::Critical);
-            }
-            return std::nullopt;
-        }
-    }
+            wynik = krok();
+        },
+        [&](const engine::Error& e) {
+            ui::messageBox(okno, ui::tytul::kBlad, bladPoczatek + e.description(), Buttons::Ok,
+                           Icon::Critical);
+        });
+    return wynik;
 }
 
 }  // namespace
