@@ -3,6 +3,7 @@
 #include "data/Backup.h"
 #include "data/Mirvola.h"
 #include "data/engine/Error.h"
+#include "data/engine/FileOps.h"
 #include "forms/Dialogs.h"
 #include "forms/Toolkit.h"
 #include "forms/frmMain.h"
@@ -25,17 +26,9 @@ const QString kTytulPrzywracania = QStringLiteral("Przywróć z kopii");
 
 // The name the current diary would be kept under now: the first free one.
 QString nazwaZachowanego() {
-    const QFileInfo baza(Mirvola::SciezkaBazy());
-    const QString plik =
-        baza.canonicalFilePath().isEmpty() ? baza.absoluteFilePath() : baza.canonicalFilePath();
-    QString nazwa;
-    for (int n = 1; n < 1000; ++n) {
-        nazwa = backup::keptName(plik, n);
-        if (!QFileInfo::exists(nazwa)) {
-            break;
-        }
-    }
-    return QFileInfo(nazwa).fileName();
+    const QString plik = engine::realFile(Mirvola::SciezkaBazy());
+    return QFileInfo(engine::firstFreeName([&](int n) { return backup::keptName(plik, n); }))
+        .fileName();
 }
 
 QString natywna(const QString& sciezka) {

@@ -306,6 +306,17 @@ void vacuumInto(Connection& connection, const QString& copy) {
 
 }  // namespace
 
+QString firstFreeName(const std::function<QString(int)>& nameFor) {
+    QString name;
+    for (int n = 1; n < 1000; ++n) {
+        name = nameFor(n);
+        if (!QFileInfo::exists(name)) {
+            break;
+        }
+    }
+    return name;
+}
+
 QString realFile(const QString& path) {
     const QFileInfo info(path);
     if (info.isSymLink()) {
