@@ -21,11 +21,8 @@ namespace {
 
 using engine::Connection;
 using engine::Error;
+using engine::quotedPath;
 using engine::Statement;
-
-QString quoted(const QString& path) {
-    return u'\'' + QDir::toNativeSeparators(path) + u'\'';
-}
 
 QString text(sqlite3_stmt* statement, int column) {
     return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)));
@@ -61,22 +58,16 @@ const Layout& diaryLayout() {
     return layout;
 }
 
-qint64 rowCount(const Connection& connection, const QString& table) {
-    Statement count(connection, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table));
-    count.step();
-    return sqlite3_column_int64(count.get(), 0);
-}
-
 std::map<QString, qint64> rowCounts(const Connection& connection) {
     std::map<QString, qint64> counts;
     for (const auto& [table, columns] : diaryLayout()) {
-        counts[table] = rowCount(connection, table);
+        counts[table] = engine::files::rowCount(connection, table);
     }
     return counts;
 }
 
 Error notADiary(const QString& path, const QString& why) {
-    return Error(engine::err::NotADatabase, QStringLiteral("Plik ") + quoted(path) +
+    return Error(engine::err::NotADatabase, QStringLiteral("Plik ") + quotedPath(path) +
                                                 QStringLiteral(" nie jest kopią dziennika "
                                                                "programu Mirvola: ") +
                                                 why);
@@ -99,7 +90,7 @@ void checkDiary(const Connection& connection, const QString& path) {
     }
     const QString check = engine::checkDatabase(path);
     if (check != QStringLiteral("ok")) {
-        throw Error(engine::err::Corrupt, QStringLiteral("Plik ") + quoted(path) +
+        throw Error(engine::err::Corrupt, QStringLiteral("Plik ") + quotedPath(path) +
                                               QStringLiteral(" jest uszkodzony: ") + check);
     }
 }
@@ -126,7 +117,7 @@ void verifyCopy(const QString& copy, const std::map<QString, qint64>& expected) 
     const auto connection = Connection::open(copy, Connection::Mode::ReadOnly);
     checkDiary(*connection, copy);
     if (rowCounts(*connection) != expected) {
-        throw Error(engine::err::Corrupt, QStringLiteral("Kopia ") + quoted(copy) +
+        throw Error(engine::err::Corrupt, QStringLiteral("Kopia ") + quotedPath(copy) +
                                               QStringLiteral(" nie zawiera wszystkich wierszy "
                                                              "dziennika."));
     }
@@ -175,7 +166,7 @@ QString createBackup(const QString& diaryPath, const QString& folder, const QDat
     const std::map<QString, qint64> counts = rowCounts(*diary);
     if (!QDir().mkpath(folder)) {
         throw Error(engine::err::CannotOpen,
-                    QStringLiteral("Nie można utworzyć katalogu ") + quoted(folder) + u'.');
+                    QStringLiteral("Nie można utworzyć katalogu ") + quotedPath(folder) + u'.');
     }
     const QDir dir(folder);
     for (int n = 1; n < 1000; ++n) {
@@ -198,7 +189,7 @@ QString createBackup(const QString& diaryPath, const QString& folder, const QDat
         return target;
     }
     throw Error(engine::err::DestinationExists,
-                QStringLiteral("W katalogu ") + quoted(folder) +
+                QStringLiteral("W katalogu ") + quotedPath(folder) +
                     QStringLiteral(" nie ma już wolnej nazwy dla kopii z tego dnia."));
 }
 
@@ -213,7 +204,7 @@ BackupInfo checkBackup(const QString& backupPath) {
         throw;
     }
     checkDiary(*connection, backupPath);
-    return {rowCount(*connection, QStringLiteral("Mecze"))};
+    return {engine::files::rowCount(*connection, QStringLiteral("Mecze"))};
 }
 
 QString restoreBackup(const QString& backupPath, const QString& diaryPath) {
@@ -222,7 +213,7 @@ QString restoreBackup(const QString& backupPath, const QString& diaryPath) {
     const QString diaryFile = engine::realFile(diaryPath);
     if (!QFileInfo::exists(diaryFile)) {
         throw Error(engine::err::FileNotFound,
-                    QStringLiteral("Nie można odnaleźć pliku ") + quoted(diaryPath) + u'.');
+                    QStringLiteral("Nie można odnaleźć pliku ") + quotedPath(diaryPath) + u'.');
     }
     engine::files::refuseReadOnly(diaryFile,
                                   QStringLiteral("nie można go zastąpić kopią zapasową"));

@@ -2,6 +2,7 @@
 
 #include "data/engine/Connection.h"
 #include "data/engine/Error.h"
+#include "data/engine/FileBuild.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,9 +21,7 @@
 namespace csv {
 namespace {
 
-QString quoted(const QString& path) {
-    return u'\'' + QDir::toNativeSeparators(path) + u'\'';
-}
+using engine::quotedPath;
 
 bool needsQuotes(const QString& field) {
     for (const QChar c : field) {
@@ -60,7 +59,7 @@ QString reason(int code) {
 
 engine::Error writeError(const QString& path, int code) {
     return engine::Error(engine::err::DiskError, QStringLiteral("Nie można zapisać pliku ") +
-                                                     quoted(path) + QStringLiteral(": ") +
+                                                     quotedPath(path) + QStringLiteral(": ") +
                                                      reason(code) + u'.');
 }
 
@@ -81,22 +80,10 @@ QString cell(sqlite3_stmt* statement, int column) {
     }
 }
 
-QStringList tableNames(const engine::Connection& connection) {
-    engine::Statement list(connection,
-                           QByteArrayLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
-                                             "AND name NOT LIKE 'sqlite_%' ORDER BY rowid"));
-    QStringList names;
-    while (list.step()) {
-        names << cell(list.get(), 0);
-    }
-    return names;
-}
-
 Table readTable(const engine::Connection& connection, const QString& name) {
-    QString escaped = name;
-    escaped.replace(u'"', QStringLiteral("\"\""));
-    engine::Statement select(connection,
-                             QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(escaped));
+    engine::Statement select(connection, QStringLiteral("SELECT * FROM ") +
+                                             engine::files::quotedName(name) +
+                                             QStringLiteral(" ORDER BY rowid"));
     Table table;
     const int columns = sqlite3_column_count(select.get());
     for (int i = 0; i < columns; ++i) {
@@ -176,7 +163,7 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 QStringList exportDiary(const QString& diaryPath, const QString& dir, bool overwrite) {
     const auto connection = engine::Connection::open(diaryPath, engine::Connection::Mode::ReadOnly);
-    const QStringList tables = tableNames(*connection);
+    const QStringList tables = engine::files::tableNames(*connection);
     const QDir folder(dir);
     QStringList paths;
     for (const QString& table : tables) {
@@ -187,13 +174,14 @@ QStringList exportDiary(const QString& diaryPath, const QString& dir, bool overw
             if (QFileInfo::exists(path)) {
                 throw engine::Error(
                     engine::err::DestinationExists,
-                    QStringLiteral("Plik ") + quoted(path) + QStringLiteral(" już istnieje."));
+                    QStringLiteral("Plik ") + quotedPath(path) + QStringLiteral(" już istnieje."));
             }
         }
     }
     if (!QDir().mkpath(dir)) {
-        throw engine::Error(engine::err::CannotOpen,
-                            QStringLiteral("Nie można utworzyć katalogu ") + quoted(dir) + u'.');
+        throw engine::Error(
+            engine::err::CannotOpen,
+            QStringLiteral("Nie można utworzyć katalogu ") + quotedPath(dir) + u'.');
     }
     for (qsizetype i = 0; i < tables.size(); ++i) {
         writeFile(paths[i], encode(readTable(*connection, tables[i])));

@@ -71,12 +71,6 @@ qint64 fill(engine::Connection& db, const OldDiary& diary, const Progress& progr
     return dropped;
 }
 
-qint64 rowCount(const engine::Connection& db, const QString& table) {
-    engine::Statement count(db, QStringLiteral("SELECT count(*) FROM ") + table);
-    count.step();
-    return sqlite3_column_int64(count.get(), 0);
-}
-
 // The written file must pass the integrity check and hold every row of the old one.
 void verify(const QString& path, const OldDiary& diary, ImportResult& result) {
     const QString problems = engine::checkDatabase(path);
@@ -86,7 +80,7 @@ void verify(const QString& path, const OldDiary& diary, ImportResult& result) {
     }
     const auto db = engine::Connection::open(path, engine::Connection::Mode::ReadOnly);
     for (const Table& table : diary.tables) {
-        const qint64 written = rowCount(*db, table.name);
+        const qint64 written = engine::files::rowCount(*db, table.name);
         qint64 expected = static_cast<qint64>(table.rows.size());
         if (table.name == QStringLiteral("Bramki")) {
             expected -= result.droppedGoals;

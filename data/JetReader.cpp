@@ -16,6 +16,7 @@
 #include <optional>
 
 using engine::Error;
+using engine::quotedPath;
 namespace err = engine::err;
 
 namespace jet {
@@ -130,10 +131,6 @@ qint64 pageSizeOf(Format format) {
     return format == Format::Jet3 ? 2048 : 4096;
 }
 
-QString quoted(const QString& path) {
-    return u'\'' + QDir::toNativeSeparators(path) + u'\'';
-}
-
 bool startsLikeJet(const QByteArray& head, const QByteArray& magic) {
     return head.size() >= 0x15 && head[0] == '\0' && head.mid(4, magic.size()) == magic;
 }
@@ -184,13 +181,13 @@ bool hasPassword(QByteArray head, Format format) {
 }
 
 Error damaged(const QString& path, const QString& detail) {
-    return Error(err::Corrupt, QStringLiteral("Plik ") + quoted(path) +
+    return Error(err::Corrupt, QStringLiteral("Plik ") + quotedPath(path) +
                                    QStringLiteral(" jest uszkodzony lub niekompletny: ") + detail +
                                    u'.');
 }
 
 Error notADiary(int number, const QString& path, const QString& detail) {
-    return Error(number, QStringLiteral("Plik ") + quoted(path) +
+    return Error(number, QStringLiteral("Plik ") + quotedPath(path) +
                              QStringLiteral(" nie jest dziennikiem dawnej wersji programu "
                                             "Mirvola: ") +
                              detail + u'.');
@@ -201,33 +198,33 @@ Format checkHeader(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) {
         throw Error(err::FileNotFound,
-                    QStringLiteral("Nie można odnaleźć pliku ") + quoted(path) + u'.');
+                    QStringLiteral("Nie można odnaleźć pliku ") + quotedPath(path) + u'.');
     }
     QFile file(path);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
         throw Error(err::CannotOpen,
-                    QStringLiteral("Nie można otworzyć pliku ") + quoted(path) + u'.');
+                    QStringLiteral("Nie można otworzyć pliku ") + quotedPath(path) + u'.');
     }
     if (info.size() == 0) {
         throw Error(err::NotADatabase,
-                    QStringLiteral("Plik ") + quoted(path) + QStringLiteral(" jest pusty."));
+                    QStringLiteral("Plik ") + quotedPath(path) + QStringLiteral(" jest pusty."));
     }
     const QByteArray head = file.read(kHeaderBytes);
     if (startsLikeJet(head, kAceMagic)) {
-        throw Error(err::NotADatabase, QStringLiteral("Plik ") + quoted(path) +
+        throw Error(err::NotADatabase, QStringLiteral("Plik ") + quotedPath(path) +
                                            QStringLiteral(" zapisano w nowszym formacie "
                                                           "(Access 2007 lub późniejszy), "
                                                           "którego program nie odczytuje."));
     }
     if (!startsLikeJet(head, kJetMagic)) {
-        throw Error(err::NotADatabase, QStringLiteral("Plik ") + quoted(path) +
+        throw Error(err::NotADatabase, QStringLiteral("Plik ") + quotedPath(path) +
                                            QStringLiteral(" nie jest dziennikiem dawnej wersji "
                                                           "programu Mirvola (plikiem bazy "
                                                           "danych Jet)."));
     }
     const int version = static_cast<unsigned char>(head[0x14]);
     if (version > 1) {
-        throw Error(err::NotADatabase, QStringLiteral("Plik ") + quoted(path) +
+        throw Error(err::NotADatabase, QStringLiteral("Plik ") + quotedPath(path) +
                                            QStringLiteral(" zapisano w nowszym formacie bazy "
                                                           "danych, którego program nie "
                                                           "odczytuje."));
@@ -242,7 +239,7 @@ Format checkHeader(const QString& path) {
     }
     if (hasPassword(head, format)) {
         throw Error(err::InvalidPassword,
-                    QStringLiteral("Plik ") + quoted(path) +
+                    QStringLiteral("Plik ") + quotedPath(path) +
                         QStringLiteral(" jest chroniony hasłem, a program nie odczytuje takich "
                                        "plików. Usuń hasło bazy danych (np. w programie "
                                        "Microsoft Access) i spróbuj ponownie."));
@@ -437,7 +434,7 @@ struct JetReader::Private {
 
     Error wrongValue(const OpenTable& table, size_t column, qint64 row, const QString& what) const {
         return Error(err::ConversionError,
-                     QStringLiteral("Pliku ") + quoted(path) +
+                     QStringLiteral("Pliku ") + quotedPath(path) +
                          QStringLiteral(" nie można przenieść: w tabeli '%1', wierszu %2, "
                                         "kolumna '%3' %4.")
                              .arg(QLatin1String(table.wanted->name))

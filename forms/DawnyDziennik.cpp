@@ -3,6 +3,7 @@
 #include "data/JetImport.h"
 #include "data/Mirvola.h"
 #include "data/engine/Error.h"
+#include "data/engine/FileOps.h"
 #include "forms/Dialogs.h"
 #include "forms/Toolkit.h"
 #include "forms/frmMain.h"
@@ -34,16 +35,11 @@ QString nazwaPliku(const QString& sciezka) {
     return QFileInfo(sciezka).fileName();
 }
 
-// The name under which the file would be kept now: the first free one.
+// The name under which the file would be kept now: the first free one beside the real file.
 QString nazwaZachowanego(const QString& sciezka, const QString& znacznik) {
-    QString nazwa;
-    for (int n = 1; n < 1000; ++n) {
-        nazwa = jet::keptName(sciezka, znacznik, n);
-        if (!QFileInfo::exists(nazwa)) {
-            break;
-        }
-    }
-    return nazwaPliku(nazwa);
+    const QString plik = engine::realFile(sciezka);
+    return nazwaPliku(
+        engine::firstFreeName([&](int n) { return jet::keptName(plik, znacznik, n); }));
 }
 
 QString pominieteBramki(const jet::ImportResult& wynik) {

@@ -3,6 +3,7 @@
 #include "data/Backup.h"
 #include "data/Mirvola.h"
 #include "data/engine/Error.h"
+#include "data/engine/FileOps.h"
 #include "forms/Dialogs.h"
 #include "forms/Toolkit.h"
 #include "forms/frmMain.h"
@@ -25,17 +26,9 @@ const QString kTytulPrzywracania = QStringLiteral("Przywróć z kopii");
 
 // The name the current diary would be kept under now: the first free one.
 QString nazwaZachowanego() {
-    const QFileInfo baza(Mirvola::SciezkaBazy());
-    const QString plik =
-        baza.canonicalFilePath().isEmpty() ? baza.absoluteFilePath() : baza.canonicalFilePath();
-    QString nazwa;
-    for (int n = 1; n < 1000; ++n) {
-        nazwa = backup::keptName(plik, n);
-        if (!QFileInfo::exists(nazwa)) {
-            break;
-        }
-    }
-    return QFileInfo(nazwa).fileName();
+    const QString plik = engine::realFile(Mirvola::SciezkaBazy());
+    return QFileInfo(engine::firstFreeName([&](int n) { return backup::keptName(plik, n); }))
+        .fileName();
 }
 
 QString natywna(const QString& sciezka) {
@@ -47,24 +40,18 @@ QString natywna(const QString& sciezka) {
 template <class F>
 auto Wykonaj(frmMain* okno, const QString& bladPoczatek, F&& krok)
     -> std::optional<decltype(krok())> {
-    for (;;) {
-        try {
+    std::optional<decltype(krok())> wynik;
+    ui::wykonajPonawiajac(
+        okno,
+        [&] {
             const ui::Hourglass klepsydra;
-            return krok();
-        } catch (const engine::Error& e) {
-            if (e.number() == engine::err::FileInUse &&
-                ui::messageBox(okno, ui::tytul::kKomunikat,
-                               QStringLiteral("Baza jest używana przez inny proces !!!"),
-                               Buttons::RetryCancel, Icon::None) == Answer::Retry) {
-                continue;
-            }
-            if (e.number() != engine::err::FileInUse) {
-                ui::messageBox(okno, ui::tytul::kBlad, bladPoczatek + e.description(), Buttons::Ok,
-                               Icon::Critical);
-            }
-            return std::nullopt;
-        }
-    }
+            wynik = krok();
+        },
+        [&](const engine::Error& e) {
+            ui::messageBox(okno, ui::tytul::kBlad, bladPoczatek + e.description(), Buttons::Ok,
+                           Icon::Critical);
+        });
+    return wynik;
 }
 
 }  // namespace

@@ -172,4 +172,28 @@ void pokazBlad(QWidget* parent, const engine::Error& e, bool niezapisane) {
     messageBox(parent, ui::tytul::kBlad, tekstBledu(e, niezapisane), Buttons::Ok, Icon::Critical);
 }
 
+bool ponowicGdyZajeta(QWidget* parent) {
+    return messageBox(parent, tytul::kKomunikat,
+                      QStringLiteral("Baza jest używana przez inny proces !!!"),
+                      Buttons::RetryCancel, Icon::None) == Answer::Retry;
+}
+
+bool wykonajPonawiajac(QWidget* parent, const std::function<void()>& krok,
+                       const std::function<void(const engine::Error&)>& naBlad) {
+    for (;;) {
+        try {
+            krok();
+            return true;
+        } catch (const engine::Error& e) {
+            if (e.number() != engine::err::FileInUse) {
+                naBlad(e);
+                return false;
+            }
+            if (!ponowicGdyZajeta(parent)) {
+                return false;
+            }
+        }
+    }
+}
+
 }  // namespace ui

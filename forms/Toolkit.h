@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
+
 class QComboBox;
 class QEvent;
 class QWidget;
@@ -68,6 +70,15 @@ QString tekstBledu(const engine::Error& e, bool niezapisane = false);
 
 // Shows tekstBledu(e) titled "Błąd" with the critical icon.
 void pokazBlad(QWidget* parent, const engine::Error& e, bool niezapisane = false);
+
+// Another process holds the diary: the program's Retry/Cancel question. True for Retry.
+bool ponowicGdyZajeta(QWidget* parent);
+
+// Runs a step that needs the diary to itself. While another process holds it, the Retry/Cancel
+// question, and Retry runs the step again; any other engine error goes to naBlad. False when
+// the step did not complete.
+bool wykonajPonawiajac(QWidget* parent, const std::function<void()>& krok,
+                       const std::function<void(const engine::Error&)>& naBlad);
 
 // Runs one command of a window. An engine error that the command does not handle itself ends
 // the command with the standard error message instead of escaping into the event loop.

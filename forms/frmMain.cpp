@@ -133,8 +133,6 @@ class JednaLinia : public QStyledItemDelegate {
     }
 };
 
-const QString kZajeta = QStringLiteral("Baza jest używana przez inny proces !!!");
-
 // A row of the match list. A lifetime diary lists tens of thousands of matches, so a row keeps
 // only its texts: the alignment of its cells, the number it sorts by and the comment's tooltip
 // follow from them when the list asks.
@@ -403,8 +401,7 @@ bool frmMain::BazaGotowa() {
             case engine::Condition::Sound:
                 return true;
             case engine::Condition::InUse:
-                if (ui::messageBox(this, ui::tytul::kKomunikat, kZajeta, Buttons::RetryCancel,
-                                   Icon::None) == Answer::Retry) {
+                if (ui::ponowicGdyZajeta(this)) {
                     continue;
                 }
                 return false;
@@ -731,27 +728,18 @@ void frmMain::sitmWszystkie_Click() {
 // Retry/Cancel question, and Retry runs the same step again; any other error is reported.
 // False when the command has to end.
 bool frmMain::WykonajKrok(const std::function<void()>& krok) {
-    for (;;) {
-        try {
+    return ui::wykonajPonawiajac(
+        this,
+        [&] {
             const ui::Hourglass klepsydra;
             krok();
-            return true;
-        } catch (const engine::Error& e) {
-            if (e.number() == engine::err::FileInUse) {
-                if (ui::messageBox(this, ui::tytul::kKomunikat,
-                                   QStringLiteral("Baza jest używana przez inny proces !!!"),
-                                   Buttons::RetryCancel, Icon::None) == Answer::Retry) {
-                    continue;
-                }
-                return false;
-            }
+        },
+        [this](const engine::Error& e) {
             ui::messageBox(
                 this, ui::tytul::kKomunikat,
                 QStringLiteral("Wystąpił błąd numer %1\n%2").arg(e.number()).arg(e.description()),
                 Buttons::Ok, Icon::Exclamation);
-            return false;
-        }
-    }
+        });
 }
 
 // The compacted copy replaces the diary in one rename, so a crash at any moment leaves either
@@ -780,21 +768,8 @@ bool frmMain::Napraw() {
 // and Retry runs the change again; any other error gets the standard error message. False when
 // the change was not made.
 bool frmMain::Zmien(const std::function<void()>& zmiana) {
-    for (;;) {
-        try {
-            zmiana();
-            return true;
-        } catch (const engine::Error& e) {
-            if (e.number() != engine::err::FileInUse) {
-                ui::pokazBlad(this, e);
-                return false;
-            }
-            if (ui::messageBox(this, ui::tytul::kKomunikat, kZajeta, Buttons::RetryCancel,
-                               Icon::None) != Answer::Retry) {
-                return false;
-            }
-        }
-    }
+    return ui::wykonajPonawiajac(this, zmiana,
+                                 [this](const engine::Error& e) { ui::pokazBlad(this, e); });
 }
 
 void frmMain::itmDefragmentacja_Click() {

@@ -46,10 +46,6 @@ QHash<QString, int>& openConnections() {
     return *counts;
 }
 
-QString quoted(const QString& path) {
-    return u'\'' + QDir::toNativeSeparators(path) + u'\'';
-}
-
 struct RawHandle {
     sqlite3* db = nullptr;
     ~RawHandle() { sqlite3_close_v2(db); }
@@ -63,16 +59,16 @@ void checkApplicationId(const Connection& connection, const QString& path) {
         row = query.step();
     } catch (const Error& e) {
         if (e.number() == err::NotADatabase) {
-            throw Error(
-                err::NotADatabase,
-                QStringLiteral("Plik ") + quoted(path) + QStringLiteral(" nie jest bazą danych."),
-                e.sqliteCode(), QString());
+            throw Error(err::NotADatabase,
+                        QStringLiteral("Plik ") + quotedPath(path) +
+                            QStringLiteral(" nie jest bazą danych."),
+                        e.sqliteCode(), QString());
         }
         throw;
     }
     if (!row || sqlite3_column_int(query.get(), 0) != kApplicationId) {
         throw Error(err::NotADatabase,
-                    QStringLiteral("Plik ") + quoted(path) +
+                    QStringLiteral("Plik ") + quotedPath(path) +
                         QStringLiteral(" nie jest bazą danych programu Mirvola."));
     }
 }
@@ -273,11 +269,11 @@ std::shared_ptr<Connection> Connection::open(const QString& path, Mode mode) {
     const QFileInfo info(path);
     if (!info.exists()) {
         throw Error(err::FileNotFound,
-                    QStringLiteral("Nie można odnaleźć pliku ") + quoted(path) + u'.');
+                    QStringLiteral("Nie można odnaleźć pliku ") + quotedPath(path) + u'.');
     }
     if (!info.isFile()) {
-        throw Error(err::CannotOpen, QStringLiteral("Nie można otworzyć pliku ") + quoted(path) +
-                                         QStringLiteral(": to nie jest plik."));
+        throw Error(err::CannotOpen, QStringLiteral("Nie można otworzyć pliku ") +
+                                         quotedPath(path) + QStringLiteral(": to nie jest plik."));
     }
     // Never SQLITE_OPEN_CREATE: a diary that vanished must not come back empty.
     const int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
@@ -286,10 +282,10 @@ std::shared_ptr<Connection> Connection::open(const QString& path, Mode mode) {
     if (rc != SQLITE_OK) {
         if (!QFileInfo::exists(path)) {
             throw Error(err::FileNotFound,
-                        QStringLiteral("Nie można odnaleźć pliku ") + quoted(path) + u'.');
+                        QStringLiteral("Nie można odnaleźć pliku ") + quotedPath(path) + u'.');
         }
         throw Error(err::CannotOpen,
-                    QStringLiteral("Nie można otworzyć pliku ") + quoted(path) + u'.');
+                    QStringLiteral("Nie można otworzyć pliku ") + quotedPath(path) + u'.');
     }
     std::shared_ptr<Connection> connection(new Connection(raw.release(), canonical(path)));
     sqlite3* db = connection->handle();
@@ -311,7 +307,7 @@ std::shared_ptr<Connection> Connection::openNew(const QString& path) {
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &raw.db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, vfsName()) != SQLITE_OK) {
         throw Error(err::CannotOpen,
-                    QStringLiteral("Nie można utworzyć pliku ") + quoted(path) + u'.');
+                    QStringLiteral("Nie można utworzyć pliku ") + quotedPath(path) + u'.');
     }
     std::shared_ptr<Connection> connection(new Connection(raw.release(), canonical(path)));
     sqlite3_extended_result_codes(connection->handle(), 1);

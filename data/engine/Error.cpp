@@ -1,5 +1,7 @@
 #include "data/engine/Error.h"
 
+#include <QDir>
+
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -105,6 +107,10 @@ std::pair<int, QString> describe(int resultCode, const QString& sqliteMessage) {
 }  // namespace
 
 // The user reads these in the program's messages, so they are not the C library's English.
+QString quotedPath(const QString& path) {
+    return u'\'' + QDir::toNativeSeparators(path) + u'\'';
+}
+
 QString systemErrorText(int code) {
     switch (code) {
         case EACCES:

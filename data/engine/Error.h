@@ -58,6 +58,9 @@ class Error : public std::exception {
     std::string m_what;
 };
 
+// A file's path as messages name it: quoted, with the system's separators.
+QString quotedPath(const QString& path);
+
 // The reason of a failed system call (errno) in Polish, e.g. "brak uprawnień".
 QString systemErrorText(int code);
 

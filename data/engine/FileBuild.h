@@ -43,7 +43,6 @@ bool perform(FileStep step, const QString& path, F&& action) {
     return action() == 0;
 }
 
-QString quoted(const QString& path);
 Error diskError(const QString& what, const QString& path, int code);
 void syncFile(const QString& path);
 void syncFolderOf(const QString& path);
@@ -136,7 +135,7 @@ class BuildFile {
 
     static Error destinationExists(const QString& path) {
         return Error(err::DestinationExists,
-                     QStringLiteral("Plik ") + quoted(path) + QStringLiteral(" już istnieje."));
+                     QStringLiteral("Plik ") + quotedPath(path) + QStringLiteral(" już istnieje."));
     }
 
   private:
@@ -159,11 +158,11 @@ void sweepLeftovers(const QString& diary);
 void refuseReadOnly(const QString& real, const QString& refusal);
 QByteArray schemaText();
 void lockExclusively(Connection& connection);
-QStringList singleColumn(Connection& connection, const QString& sql);
-QStringList tableNames(Connection& connection);
+QStringList singleColumn(const Connection& connection, const QString& sql);
+QStringList tableNames(const Connection& connection);
 QString quotedName(const QString& name);
 QString quotedText(const QString& text);
-qint64 rowCount(Connection& connection, const QString& table);
+qint64 rowCount(const Connection& connection, const QString& table);
 QStringList problems(Connection& connection);
 
 }  // namespace files

@@ -28,13 +28,9 @@ FileStepHook& stepHook() {
     return hook;
 }
 
-QString quoted(const QString& path) {
-    return u'\'' + QDir::toNativeSeparators(path) + u'\'';
-}
-
 Error diskError(const QString& what, const QString& path, int code) {
     return Error(err::DiskError,
-                 what + quoted(path) + QStringLiteral(": ") + systemErrorText(code) + u'.');
+                 what + quotedPath(path) + QStringLiteral(": ") + systemErrorText(code) + u'.');
 }
 
 // Flushes a file to the disk, so that a rename that follows never publishes a file whose
@@ -178,7 +174,7 @@ void refuseReadOnly(const QString& real, const QString& refusal) {
     if (::access(QFile::encodeName(real).constData(), W_OK) != 0 &&
         (errno == EACCES || errno == EROFS || errno == EPERM)) {
         throw Error(err::ReadOnly,
-                    QStringLiteral("Plik ") + quoted(real) +
+                    QStringLiteral("Plik ") + quotedPath(real) +
                         QStringLiteral(" jest tylko do "
                                        "odczytu, więc ") +
                         refusal +
@@ -207,7 +203,7 @@ void lockExclusively(Connection& connection) {
     connection.exec("COMMIT");
 }
 
-QStringList singleColumn(Connection& connection, const QString& sql) {
+QStringList singleColumn(const Connection& connection, const QString& sql) {
     Statement statement(connection, sql);
     QStringList values;
     while (statement.step()) {
@@ -217,7 +213,7 @@ QStringList singleColumn(Connection& connection, const QString& sql) {
     return values;
 }
 
-QStringList tableNames(Connection& connection) {
+QStringList tableNames(const Connection& connection) {
     return singleColumn(connection, QStringLiteral("SELECT name FROM sqlite_master WHERE type = "
                                                    "'table' AND name NOT LIKE 'sqlite_%' ORDER "
                                                    "BY rowid"));
@@ -233,7 +229,7 @@ QString quotedText(const QString& text) {
     return u'\'' + copy.replace(u'\'', QStringLiteral("''")) + u'\'';
 }
 
-qint64 rowCount(Connection& connection, const QString& table) {
+qint64 rowCount(const Connection& connection, const QString& table) {
     Statement count(connection, QStringLiteral("SELECT count(*) FROM ") + quotedName(table));
     count.step();
     return sqlite3_column_int64(count.get(), 0);
@@ -309,6 +305,17 @@ void vacuumInto(Connection& connection, const QString& copy) {
 }
 
 }  // namespace
+
+QString firstFreeName(const std::function<QString(int)>& nameFor) {
+    QString name;
+    for (int n = 1; n < 1000; ++n) {
+        name = nameFor(n);
+        if (!QFileInfo::exists(name)) {
+            break;
+        }
+    }
+    return name;
+}
 
 QString realFile(const QString& path) {
     const QFileInfo info(path);

@@ -17,6 +17,10 @@ namespace engine {
 // The file behind `path`: the final target of a symbolic link, else `path` itself (absolute).
 QString realFile(const QString& path);
 
+// The first of nameFor(1), nameFor(2), ... that no file has now: the name under which a file
+// kept aside would be found (the keeping itself takes the first free name at that moment).
+QString firstFreeName(const std::function<QString(int)>& nameFor);
+
 // Writes a compacted copy of `source` into the new file `destination`; a destination that
 // exists already is err::DestinationExists.
 void compactDatabase(const QString& source, const QString& destination);

@@ -238,14 +238,14 @@ RepairReport repairDatabase(const QString& path) {
         }
     }
     if (copied == 0) {
-        throw Error(err::Corrupt, QStringLiteral("Pliku ") + quoted(real) +
+        throw Error(err::Corrupt, QStringLiteral("Pliku ") + quotedPath(real) +
                                       QStringLiteral(" nie da się naprawić: nie udało się "
                                                      "odczytać z niego żadnych danych."));
     }
     {
         const auto check = Connection::open(built.path(), Connection::Mode::ReadOnly);
         if (!problems(*check).isEmpty()) {
-            throw Error(err::Corrupt, QStringLiteral("Pliku ") + quoted(real) +
+            throw Error(err::Corrupt, QStringLiteral("Pliku ") + quotedPath(real) +
                                           QStringLiteral(" nie da się naprawić: odtworzona "
                                                          "baza danych nie przeszła "
                                                          "sprawdzenia."));
