@@ -112,7 +112,6 @@ TEST(ConnectionPool, WholeFileOperationsAreNotHeldUpAndLeaveNoStaleConnection) {
 
 TEST(ConnectionPool, AFileReplacedByAnotherProgramIsOpenedAfresh) {
     SampleDiary diary;
-    EXPECT_EQ(clubs(diary.path()).size(), 4);
     addClub(diary.path(), u"Górnik"_s);
     // Another diary put in place in one rename, as another program's compaction does it.
     const QString other = diary.path() + u".nowy"_s;
@@ -125,11 +124,6 @@ TEST(ConnectionPool, AFileReplacedByAnotherProgramIsOpenedAfresh) {
     // A write lands in the new file, not in the unlinked old one.
     addClub(diary.path(), u"Ruch"_s);
     EXPECT_EQ(diary.column(kClubs), (QStringList{u"Nowy klub"_s, u"Ruch"_s}));
-    // Another connection's rows and schema change: the same query, prepared before, sees them.
-    diary.exec(
-        u"INSERT INTO Kluby (Druzyna) VALUES ('Cudzy'); CREATE INDEX Kluby_x ON Kluby "
-        u"(Druzyna, Id_klubu);"_s);
-    EXPECT_EQ(clubs(diary.path()).last(), u"Cudzy"_s);
 }
 
 TEST(ConnectionPool, AMissingOrDamagedFileIsReportedAsOnOpening) {
