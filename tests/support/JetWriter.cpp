@@ -41,6 +41,11 @@ QByteArray le(quint64 value, int bytes) {
     return out;
 }
 
+// A Jet date: days since 30 December 1899.
+double jetDate(const QDate& date) {
+    return static_cast<double>(QDate(1899, 12, 30).daysTo(date));
+}
+
 // ---- the two formats ----------------------------------------------------------------------
 
 struct Format {
@@ -497,21 +502,13 @@ class Writer {
 
 }  // namespace
 
-QByteArray jetBytes(const std::vector<Table>& tables, const Options& options) {
-    return Writer(options).write(tables);
-}
-
 void writeJetFile(const QString& path, const std::vector<Table>& tables, const Options& options) {
-    const QByteArray bytes = jetBytes(tables, options);
+    const QByteArray bytes = Writer(options).write(tables);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size()) {
         fail(u"cannot write %1"_s.arg(path));
     }
-}
-
-double jetDate(const QDate& date) {
-    return static_cast<double>(QDate(1899, 12, 30).daysTo(date));
 }
 
 std::vector<Table> oldDiaryLayout() {

@@ -64,11 +64,7 @@ struct Options {
     int codePage = 1250;
 };
 
-QByteArray jetBytes(const std::vector<Table>& tables, const Options& options);
 void writeJetFile(const QString& path, const std::vector<Table>& tables, const Options& options);
-
-// A Jet date: days since 30 December 1899.
-double jetDate(const QDate& date);
 
 // The seven tables of the old program's diary, with the column types the old file had, empty.
 std::vector<Table> oldDiaryLayout();
