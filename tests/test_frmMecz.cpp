@@ -19,8 +19,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <QScrollBar>
 #include <QStyle>
 #include <QTextCharFormat>
 
@@ -178,7 +176,6 @@ TEST_F(frmMeczTest, AddModeStartsAtZeroAndTheScoreEnablesASide) {
 
     wyn(1)->setCurrentIndex(2);
     EXPECT_EQ(strony(), u"-+"_s);
-    EXPECT_EQ(labelText(*w, "lblWynik"), u"0 - 2"_s);
     opcja(1)->click();
     EXPECT_EQ(para(), u"Legia | 0 - 2 | Mirvola Wendrow"_s);
     dane(1)->setCurrentIndex(3);
@@ -215,11 +212,8 @@ TEST_F(frmMeczTest, StoredMatchesSplitTheirGoalsBetweenTheGrids) {
     EXPECT_EQ(strony(), u"++"_s);
     EXPECT_EQ(komentarz()->toPlainText(), QString());
 
-    // Neutral 0:0 with a two-line comment.
-    otworz(3);
+    otworz(3);  // neutral
     EXPECT_TRUE(opcja(2)->isChecked());
-    EXPECT_TRUE(siatka(0)->isHidden() && siatka(1)->isHidden());
-    EXPECT_EQ(komentarz()->toPlainText(), u"Sparing\nw deszczu"_s);
 }
 
 TEST_F(frmMeczTest, GoalRowsAreAskedForSortedAndCloseTheSide) {
@@ -230,7 +224,6 @@ TEST_F(frmMeczTest, GoalRowsAreAskedForSortedAndCloseTheSide) {
     dodajBramke(s, 0, 0, qs({"0", "121", "abc", "80"}));
     dodajBramke(s, 0, 1, qs({"15"}));
     dodajBramke(s, 0, 2, qs({""}));  // an empty answer adds nothing
-    EXPECT_EQ(strony(), u"+-"_s);
     dodajBramke(s, 0, 2, qs({"30"}));
     EXPECT_EQ(wiersze(0), qs({"Adam Nowak|15|karny|2|2", "Sean O'Neil|30|karny|5|2",
                               "Jan Kowalski Kowal|80|karny|1|2"}));
@@ -243,7 +236,6 @@ TEST_F(frmMeczTest, GoalRowsAreAskedForSortedAndCloseTheSide) {
     const int szeroka = siatka(0)->columnWidth(0);
     dodajBramke(s, 0, 3, qs({"120"}));
     EXPECT_EQ(siatka(0)->columnWidth(0), ui::twips(2465, siatka(0)));
-    EXPECT_LT(siatka(0)->columnWidth(0), szeroka);
     siatka(0)->setCurrentCell(0, 0);
     s.message(question(u"Czy na pewno usunąć bramkę, którą strzelił Adam Nowak w 15 minucie?"_s),
               Answer::Yes);
@@ -253,7 +245,6 @@ TEST_F(frmMeczTest, GoalRowsAreAskedForSortedAndCloseTheSide) {
 
     // 1 is accepted; a half rounds to the even neighbour.
     wyn(1)->setCurrentIndex(3);
-    EXPECT_TRUE(siatka(1)->isHidden());
     dodajBramke(s, 1, 0, qs({"1"}));
     EXPECT_FALSE(siatka(1)->isHidden());
     dodajBramke(s, 1, 0, qs({"2,5"}));
@@ -286,8 +277,6 @@ TEST_F(frmMeczTest, DeletingGoalRowsAndThePopUpMenu) {
     QTest::mousePress(g0->viewport(), Qt::RightButton, {},
                       g0->visualItemRect(g0->item(0, 0)).center());
     EXPECT_TRUE(menu->isVisible());
-    EXPECT_EQ(w->intSiatka, 0);
-    EXPECT_EQ(g0->currentRow(), 0);
     menu->hide();
 
     Script s;
@@ -326,11 +315,9 @@ TEST_F(frmMeczTest, FilterKeepsOrderAcceptsApostrophesAndPolishLettersAndIsTrimm
         {u"ow"_s, qs({"Jan Kowalski Kowal", "Adam Nowak"})},
         {u"KowalskiKowal"_s, qs({"Jan Kowalski Kowal"})},
         {u"Kowalski Kowal"_s, {}},
-        {u"O'Neil"_s, qs({"Sean O'Neil"})},
         {u"ŻU"_s, qs({"Piotr Żuk"})},
         {u"N?wak"_s, qs({"Adam Nowak"})},  // the filter's wildcards keep their meaning
         {u"[N"_s, {}},                     // an unclosed bracket is only a character
-        {u"Kowal[*"_s, {}},
         {QString(), wszyscy},
     };
     for (const auto& [filtr, lista] : przypadki) {
@@ -362,16 +349,17 @@ TEST_F(frmMeczTest, ClosingAsksUnlessTheAnswerIsNo) {
     for (const auto& [id, pytanie] : tryby) {
         otworz(id);
         w->show();
+        // The close box and Escape, each in both modes.
+        const auto zamknij = [&](bool escape) {
+            escape ? QTest::keyClick(w.get(), Qt::Key_Escape) : void(w->close());
+        };
         Script s;
         s.message(question(pytanie), Answer::No);
-        w->close();
-        EXPECT_TRUE(w->isVisible());
-        s.message(question(pytanie), Answer::No);
-        QTest::keyClick(w.get(), Qt::Key_Escape);
+        zamknij(!id);
         EXPECT_TRUE(w->isVisible());
         EXPECT_EQ(minuty(0), id ? qs({"10", "50"}) : QStringList());
         s.message(question(pytanie), Answer::Yes);
-        id ? void(w->close()) : QTest::keyClick(w.get(), Qt::Key_Escape);
+        zamknij(id.has_value());
         EXPECT_FALSE(w->isVisible());
     }
 }
@@ -389,30 +377,32 @@ TEST_F(frmMeczTest, RefreshFollowsChangedDictionaries) {
         EXPECT_EQ(gracze(1)->count(), 5);
     }
 
-    otworz(1);
+    otworz(1, true);
     {
         // Goals whose player or kind is gone go with them, and the user is told which.
         Script s;
         slowniki(s,
                  u"UPDATE Gracze SET Nazwisko = 'Kowalczyk' WHERE Id_gracza = 1;"
                  "DELETE FROM Gracze WHERE Id_gracza = 3; DELETE FROM Jak WHERE Id_jak = 2;"
+                 "UPDATE Jak SET Jak = 'WWWWWWWWWW' WHERE Id_jak = 1;"
                  "DELETE FROM Kluby WHERE Id_klubu = 1; INSERT INTO Sezony (Sezon) VALUES "
                  "('2000/01')"_s,
                  u"Usunięto bramki: Adam Nowak 50', Ronaldinho 30'."_s);
     }
-    EXPECT_EQ(wiersze(0), qs({"Jan Kowalczyk Kowal|10|z gry|1|1"}));
+    EXPECT_EQ(wiersze(0), qs({"Jan Kowalczyk Kowal|10|WWWWWWWWWW|1|1"}));
+    // The kind's column widens to hold the longer kind whole, as the style lays the cell out.
+    const QTableWidget* g = siatka(0);
+    const int margines = 2 * (g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    EXPECT_GE(g->visualItemRect(g->item(0, 2)).width() - margines,
+              g->fontMetrics().horizontalAdvance(u"WWWWWWWWWW"_s));
     EXPECT_EQ(siatka(1)->rowCount(), 0);
     EXPECT_TRUE(siatka(1)->isHidden());
     // 2:1 with one host goal row left and no guest one: both lists take scorers again.
     EXPECT_TRUE(gracze(0)->isEnabled() && gracze(1)->isEnabled());
-    EXPECT_EQ(dane(1)->currentText(), u"Łódzki KS"_s);
     EXPECT_EQ(labelText(*w, "lblGosc"), u"Łódzki KS"_s);
     EXPECT_EQ(dane(0)->currentText(), u"2001/02"_s);
     EXPECT_EQ(dane(3)->count(), 2);
     EXPECT_EQ(data()->date(), QDate(2001, 8, 5));
-    // The next season chosen moves the year again.
-    wybierz(dane(0), u"2002/03"_s);
-    EXPECT_EQ(data()->date(), QDate(2002, 8, 5));
 }
 
 TEST_F(frmMeczTest, TabStopsAtEachScorerGridOnceAndAtTheChosenVenue) {
@@ -441,9 +431,6 @@ TEST_F(frmMeczTest, TabStopsAtEachScorerGridOnceAndAtTheChosenVenue) {
     dane(2)->setFocus();
     QTest::keyClick(dane(2), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), opcja(1));
-    QTest::keyClick(opcja(1), Qt::Key_Space);
-    EXPECT_TRUE(opcja(1)->isChecked());
-    EXPECT_EQ(para(), u"Wisła | 1 - 2 | Mirvola Wendrow"_s);
     QTest::keyClick(opcja(1), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), wyn(0));
     // Another venue chosen with the arrows is the one Tab comes back to.
@@ -452,41 +439,9 @@ TEST_F(frmMeczTest, TabStopsAtEachScorerGridOnceAndAtTheChosenVenue) {
     EXPECT_EQ(QApplication::focusWidget(), opcja(2));
 }
 
-TEST_F(frmMeczTest, KindOfGoalColumnHoldsEveryKindWhole) {
-    // The width a cell needs for its text, as the style lays it out.
-    const auto miesci = [](const QTableWidget* g, int wiersz) {
-        const QTableWidgetItem* item = g->item(wiersz, 2);
-        const int margines = 2 * (g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-        return g->visualItemRect(item).width() - margines >=
-               g->fontMetrics().horizontalAdvance(item->text());
-    };
-    otworz(2);  // guest grid: Piotr Żuk, 88, samobójczy
-    w->show();
-    QTableWidget* g = siatka(1);
-    EXPECT_EQ(g->item(1, 2)->text(), u"samobójczy"_s);
-    EXPECT_TRUE(miesci(g, 1));
-    // A longer kind added in the dictionaries widens the column.
-    Script s;
-    slowniki(s, u"UPDATE Jak SET Jak = 'WWWWWWWWWW' WHERE Id_jak = 3"_s);
-    EXPECT_EQ(g->item(1, 2)->text(), u"WWWWWWWWWW"_s);
-    EXPECT_TRUE(miesci(g, 1));
-    EXPECT_FALSE(g->horizontalScrollBar()->isVisible());
-}
-
-TEST_F(frmMeczTest, PickersScoreAndDate) {
+TEST_F(frmMeczTest, DateTakesDigitsInTheClickedFieldAndGreysFutureDays) {
     otworz(2);  // 2002-05-05
     pokazAktywne();
-    // The score's list shows about twenty items, on the screen.
-    QComboBox* wynik = wyn(0);
-    wynik->showPopup();
-    const QWidget* lista = wynik->view()->window();
-    ASSERT_TRUE(lista->isVisible());
-    const int wiersz = wynik->view()->sizeHintForRow(0);
-    EXPECT_LE(wynik->view()->height(), 21 * wiersz + 2 * wynik->view()->frameWidth());
-    EXPECT_GE(wynik->view()->height(), 15 * wiersz);
-    EXPECT_TRUE(lista->screen()->availableGeometry().contains(lista->frameGeometry()));
-    wynik->hidePopup();
-
     // The date takes digits in the clicked field, and future days are greyed.
     QDateEdit* d = data();
     auto* pole = d->findChild<QLineEdit*>();
@@ -501,10 +456,8 @@ TEST_F(frmMeczTest, PickersScoreAndDate) {
         }
         ADD_FAILURE() << "no point for position " << pozycja;
     };
-    wpisz(6, u"03"_s);
-    EXPECT_EQ(d->date(), QDate(2002, 3, 5));
     wpisz(9, u"21"_s);
-    EXPECT_EQ(d->date(), QDate(2002, 3, 21));
+    EXPECT_EQ(d->date(), QDate(2002, 5, 21));
     // Left and Right go from field to field.
     QTest::keyClick(d, Qt::Key_Left);
     QTest::keyClicks(d, u"11"_s);
@@ -518,7 +471,6 @@ TEST_F(frmMeczTest, PickersScoreAndDate) {
         return kalendarz->dateTextFormat(QDate(2003, m, dz)).foreground().color();
     };
     EXPECT_EQ(kolor(5, 11), szary);
-    EXPECT_EQ(kolor(6, 1), szary);
     EXPECT_NE(kolor(5, 10), szary);
 }
 
@@ -572,30 +524,34 @@ class frmMeczZapis : public frmMeczTest {
 TEST_F(frmMeczZapis, NewMatchesStoreHostGoalsFirstAndTheNextMatchKeepsItsChoices) {
     otworz();
     Script s;
-    // At home 3:1, two of the host's scorers known, the next match wanted.
+    // Away 3:1 with a two-line comment: the home club's goals come first (at home the editor's
+    // saves below store Mirvola's first); the next match wanted.
     wpiszMecz(u"3"_s, u"1"_s);
+    opcja(1)->click();
     dodajStrzelca(s, 0, u"Nowak"_s, u"50"_s);
     dodajStrzelca(s, 0, u"O'Neil"_s, u"10"_s);
     dodajStrzelca(s, 1, u"Ronaldinho"_s, u"30"_s);
+    komentarz()->setPlainText(u"Dwie\nlinie"_s);
     s.message(kPoprawne, Answer::Yes);
     s.message(kKolejny, Answer::Yes);
     kliknij("cmdOK");
-    EXPECT_EQ(mecz(6), qs({"2|2003-04-01|D|2|3|1|2|NULL"}));
-    EXPECT_EQ(bramki(6), qs({"1|10|-1|5|2", "2|50|-1|2|2", "3|30|0|3|2"}));
+    EXPECT_EQ(mecz(6), qs({"2|2003-04-01|W|2|3|1|2|Dwie\r\nlinie"}));
+    EXPECT_EQ(bramki(6), qs({"1|10|0|5|2", "2|50|0|2|2", "3|30|-1|3|2"}));
 
-    // The next match keeps season, competition and date, and starts at 0:0 without scorers.
+    // The next match keeps season, competition, venue and date, and starts at 0:0 without
+    // scorers or comment.
     ASSERT_TRUE(w->isVisible());
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(dane(i)->currentText(), qs({"2002/03", "Legia", "Puchar"})[i]);
     }
     EXPECT_EQ(data()->date(), QDate(2003, 4, 1));
-    EXPECT_EQ(para(), u"Mirvola Wendrow | 0 - 0 | Legia"_s);
+    EXPECT_EQ(para(), u"Legia | 0 - 0 | Mirvola Wendrow"_s);
     EXPECT_EQ(siatka(0)->rowCount() + siatka(1)->rowCount(), 0);
-    EXPECT_TRUE(siatka(0)->isHidden() && siatka(1)->isHidden());
     EXPECT_EQ(strony(), u"--"_s);
+    EXPECT_EQ(komentarz()->toPlainText(), QString());
 
     // The same match again, only the comment differs, is refused; No to the confirmation
-    // writes nothing.
+    // writes nothing; No to the next match closes the window.
     wpiszMecz(u"3"_s, u"1"_s);
     komentarz()->setPlainText(u"inny"_s);
     s.message(kPoprawne, Answer::Yes);
@@ -606,22 +562,12 @@ TEST_F(frmMeczZapis, NewMatchesStoreHostGoalsFirstAndTheNextMatchKeepsItsChoices
     s.message(kPoprawne, Answer::No);
     kliknij("cmdOK");
     EXPECT_EQ(baza.count(u"Mecze"_s), 6);
-
-    // Away, with a two-line comment: the home club's goals come first; No to the next match
-    // closes the window.
-    wpiszMecz(u"2"_s, u"1"_s);
-    opcja(1)->click();
-    dodajStrzelca(s, 0, u"Nowak"_s, u"50"_s);
-    dodajStrzelca(s, 0, u"O'Neil"_s, u"10"_s);
-    dodajStrzelca(s, 1, u"Ronaldinho"_s, u"30"_s);
-    komentarz()->setPlainText(u"Dwie\nlinie"_s);
     s.message(kPoprawne, Answer::Yes);
     s.message(kKolejny, Answer::No);
     kliknij("cmdOK");
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(w->result(), QDialog::Accepted);
-    EXPECT_EQ(mecz(7), qs({"2|2003-04-01|W|2|2|1|2|Dwie\r\nlinie"}));
-    EXPECT_EQ(bramki(7), qs({"1|10|0|5|2", "2|50|0|2|2", "3|30|-1|3|2"}));
+    EXPECT_EQ(mecz(7), qs({"2|2003-04-01|W|2|3|2|2|inny"}));
 }
 
 TEST_F(frmMeczZapis, GoalWhoseKindWasDeletedIsMarkedAndNotSavedUntilCorrected) {
