@@ -82,12 +82,10 @@ class HostileText : public ::testing::Test {
 }  // namespace
 
 TEST_F(HostileText, DictionaryNamesAreStoredAsCutAndFoundAgain) {
+    // The competitions take the same path as the kinds of goal, with a longer limit.
     const Dictionary dictionaries[] = {
         {0, "Kluby", "Druzyna", 21, u"Kluby - dopisanie"_s,
          u"Podaj nowy klub (maksymalnie 21 znaków)"_s, QString()},
-        {2, "Rozgrywki", "Nazwa", 18, u"Rozgrywki - dopisanie"_s,
-         u"Podaj nowy rodzaj rozgrywek (maksymalnie 18 znaków)"_s,
-         u"Czy są to rozgrywki oficjalne?"_s},
         {4, "Jak", "Jak", 10, u"Rodzaje goli - dopisanie"_s,
          u"Podaj nowy rodzaj gola (maksymalnie 10 znaków)"_s, u"Czy jest to gol samobójczy?"_s},
     };
