@@ -40,7 +40,7 @@ const Originals& originals() {
     return o;
 }
 
-class Crashes : public ::testing::TestWithParam<QString> {
+class Crashes : public ::testing::TestWithParam<Operation> {
   protected:
     void SetUp() override { setOperationClock(); }
     void TearDown() override {
@@ -51,11 +51,11 @@ class Crashes : public ::testing::TestWithParam<QString> {
 };
 
 TEST_P(Crashes, NextStartFindsTheRowsOfBeforeOrAfter) {
-    const Operation* operation = findOperation(GetParam());
-    ASSERT_TRUE(operation && work.isValid());
+    const Operation& operation = GetParam();
+    ASSERT_TRUE(work.isValid());
     const QString reference = work.path() + u"/wzor"_s;
-    startingDiary(*operation, originals(), reference);
-    const RunnerExit clean = runRunner({operation->name, reference});
+    startingDiary(operation, originals(), reference);
+    const RunnerExit clean = runRunner({operation.name, reference});
     const int calls = clean.calls();
     ASSERT_TRUE(clean.exitCode == 0 && !clean.output.contains(u"\nerror "_s) && calls > 0)
         << clean.output.toStdString() << clean.errors.toStdString();
@@ -64,21 +64,21 @@ TEST_P(Crashes, NextStartFindsTheRowsOfBeforeOrAfter) {
     int counts[3] = {};  // by Held: before, after, neither
     for (int moment = 0; moment < moments(); ++moment) {
         const std::uint64_t seed =
-            splitmix(qHash(operation->name) * 1000003ULL + static_cast<std::uint64_t>(moment));
+            splitmix(qHash(operation.name) * 1000003ULL + static_cast<std::uint64_t>(moment));
         // One past the last call is the moment right after the operation.
         const int kill = 1 + static_cast<int>(seed % static_cast<std::uint64_t>(calls + 1));
-        const std::string trace = u"%1, seed %2: killed before call %3 of %4"_s.arg(operation->name)
+        const std::string trace = u"%1, seed %2: killed before call %3 of %4"_s.arg(operation.name)
                                       .arg(seed)
                                       .arg(kill)
                                       .arg(calls)
                                       .toStdString();
         const QString dir = work.path() + u"/proba"_s;
-        const QString path = startingDiary(*operation, originals(), dir);
-        const RunnerExit crashed = runRunner({operation->name, dir, QString::number(kill)});
+        const QString path = startingDiary(operation, originals(), dir);
+        const RunnerExit crashed = runRunner({operation.name, dir, QString::number(kill)});
         ASSERT_TRUE(crashed.killed) << trace << "\n" << crashed.output.toStdString();
 
         QString problem;
-        const Held held = heldRows(*operation, originals(), path, after, problem);
+        const Held held = heldRows(operation, originals(), path, after, problem);
         ++counts[static_cast<int>(held)];
         if (held == Held::Neither) {
             ADD_FAILURE() << trace << ": " << problem.toStdString();
@@ -101,10 +101,10 @@ TEST_P(Crashes, NextStartFindsTheRowsOfBeforeOrAfter) {
     std::printf(
         "%s: %d crashes, %d found the rows of before, %d of after, %d lost or changed "
         "a row\n",
-        qPrintable(operation->name), moments(), counts[0], counts[1], counts[2]);
+        qPrintable(operation.name), moments(), counts[0], counts[1], counts[2]);
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations, Crashes, ::testing::ValuesIn(operationNames()),
-                         [](const auto& info) { return operationTestName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Operations, Crashes, ::testing::ValuesIn(operations()),
+                         [](const auto& info) { return info.param.name.toStdString(); });
 
 }  // namespace

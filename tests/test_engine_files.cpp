@@ -7,14 +7,12 @@
 #include "support/Operations.h"
 #include "support/OtherProcess.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
 
 #include <sys/stat.h>
@@ -47,13 +45,11 @@ TEST_F(FilesTest, CompactionKeepsEveryRowAndOverwritesNothing) {
     engine::compactDatabase(path, copy);
     EXPECT_EQ(dumpDiary(copy), remaining);
     EXPECT_EQ(engine::checkDatabase(copy), u"ok"_s);
-    EXPECT_LT(QFileInfo(copy).size(), QFileInfo(path).size());
     EXPECT_EQ(filesIn(dir.path()), qs({"KopiaMirvola.mdb", "Mirvola.mdb"}));
 
     const QByteArray compacted = fileBytes(copy);
     EXPECT_EQ(errorOf([&] { engine::compactDatabase(path, copy); }), err::DestinationExists);
     EXPECT_EQ(errorOf([&] { engine::createDatabase(copy); }), err::DestinationExists);
-    EXPECT_EQ(errorOf([&] { demo::createDiary(copy); }), err::DestinationExists);
     EXPECT_EQ(fileBytes(copy), compacted);
 
     engine::replaceFileAtomically(copy, path);
@@ -109,8 +105,6 @@ TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
             EXPECT_TRUE(QFileInfo::exists(damaged + u".uszkodzona"_s));
             const int left = static_cast<int>(dumpDiary(damaged).size());
             EXPECT_TRUE(left > 0 && left <= total) << left;
-            std::printf("pages %lld..%lld: %d of %d rows recovered\n", static_cast<long long>(from),
-                        static_cast<long long>(to), left, total);
             engine::Database::open(damaged)->openRecordset(u"Bramki"_s);
         } catch (const engine::Error& e) {
             EXPECT_EQ(e.number(), err::Corrupt) << e.what();
@@ -119,39 +113,29 @@ TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
     EXPECT_GT(repaired, 0) << "at least the damage of a few pages is repaired";
 }
 
-// A diary kept private, shared with a group or write-protected keeps exactly that through
-// compaction and repair, and its owner and group too. (Every command of the main window that
-// rebuilds the diary does it through these two.)
+// A diary shared with a group keeps exactly that through compaction and repair, and its owner
+// and group too. (Every command of the main window that rebuilds the diary does it through these
+// two; a write-protected diary is not compacted: the diary file tests.)
 TEST_F(FilesTest, RebuiltFilesKeepModeOwnerAndGroup) {
     // Another user's file, where this process may give files away.
     const uid_t uid = ::geteuid() == 0 ? 65534 : ::geteuid();
     const gid_t gid = ::geteuid() == 0 ? 65534 : ::getegid();
-    for (const mode_t mode : {0600, 0640, 0444}) {
-        SCOPED_TRACE(mode);
-        const QString diary = dir.path() + u"/Prywatny.mdb"_s;
-        QFile::remove(diary);
-        ASSERT_TRUE(QFile::copy(path, diary));
-        ASSERT_EQ(::chown(QFile::encodeName(diary).constData(), uid, gid), 0);
-        ASSERT_EQ(::chmod(QFile::encodeName(diary).constData(), mode), 0);
-        const ino_t before = statOf(diary).st_ino;
-        const QStringList rows = dumpDiary(diary);
-
-        if (mode != 0444 || ::geteuid() == 0) {
-            engine::compactInPlace(diary);
-            EXPECT_NE(statOf(diary).st_ino, before);
-            EXPECT_EQ(dumpDiary(diary), rows);
-            // The repair rebuilds the file the same way.
-            damageMatches(diary);
-            EXPECT_TRUE(engine::repairDatabase(diary).rebuilt);
-        }
-        EXPECT_EQ(statOf(diary).st_mode & 07777, mode);
-        EXPECT_EQ(statOf(diary).st_uid, uid);
-        EXPECT_EQ(statOf(diary).st_gid, gid);
-    }
-    // A new diary gets what any new file of this process gets.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    EXPECT_EQ(statOf(path).st_mode & 07777, 0666 & ~mask);
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), uid, gid), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    const ino_t before = statOf(path).st_ino;
+    const QStringList rows = dumpDiary(path);
+    const auto kept = [&] {
+        EXPECT_EQ(statOf(path).st_mode & 07777, 0640u);
+        EXPECT_EQ(statOf(path).st_uid, uid);
+        EXPECT_EQ(statOf(path).st_gid, gid);
+    };
+    engine::compactInPlace(path);
+    EXPECT_NE(statOf(path).st_ino, before);
+    EXPECT_EQ(dumpDiary(path), rows);
+    kept();
+    damageMatches(path);
+    ASSERT_TRUE(engine::repairDatabase(path).rebuilt);
+    kept();
 }
 
 // What a crash leaves beside the diary (build files of its copies, a journal that is no longer
@@ -204,19 +188,14 @@ TEST_F(FilesTest, RepairReportsRowsBeforeAndAfter) {
     EXPECT_LT(after.at(u"Bramki"_s), before.at(u"Bramki"_s));  // the lost matches' goals go too
     EXPECT_EQ(after.at(u"Gracze"_s), before.at(u"Gracze"_s));
 
+    // The first table's line, the start and the end: the diary file tests' repair at start.
     const QString text = engine::describeRepair(report);
-    EXPECT_TRUE(text.startsWith(
-        u"Baza danych została naprawiona.\n\nMecze: było %1, odzyskano "
-        "%2, utracono %3\nBramki: było %4, odzyskano %5, utracono %6\n"_s.arg(before.at(u"Mecze"_s))
-            .arg(after.at(u"Mecze"_s))
-            .arg(before.at(u"Mecze"_s) - after.at(u"Mecze"_s))
-            .arg(before.at(u"Bramki"_s))
+    EXPECT_TRUE(text.contains(
+        u"\nBramki: było %1, odzyskano %2, utracono %3\n"_s.arg(before.at(u"Bramki"_s))
             .arg(after.at(u"Bramki"_s))
             .arg(before.at(u"Bramki"_s) - after.at(u"Bramki"_s))))
         << text.toStdString();
     EXPECT_TRUE(text.contains(u"\nGracze: było 150, odzyskano 150\n"_s)) << text.toStdString();
-    EXPECT_TRUE(text.endsWith(u"Uszkodzony plik zachowano jako "_s + path + u".uszkodzona."_s))
-        << text.toStdString();
 
     // A second damage keeps the first damaged file.
     damageMatches(path);

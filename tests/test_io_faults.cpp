@@ -11,7 +11,6 @@
 #include "support/Operations.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -32,7 +31,6 @@ const Originals& originals() {
 struct Outcome {
     Shown shown;
     bool fired = false;
-    QString failedFile;
     Faults::Counts counts;
 };
 
@@ -43,7 +41,7 @@ Outcome runOnce(const Operation& operation, const QString& dir, Kind kind, int n
     Faults faults(kind, n);
     User user;
     operation.run(user, [&] { faults.arm(); });
-    return {user.shown, faults.fired(), QFileInfo(faults.failedFile()).fileName(), faults.counts()};
+    return {user.shown, faults.fired(), faults.counts()};
 }
 
 // What is wrong with a run, as the next start of the program sees the diary; empty when sound.
@@ -85,7 +83,7 @@ struct Totals {
     }
 } totals;
 
-class IoFaults : public ::testing::TestWithParam<QString> {
+class IoFaults : public ::testing::TestWithParam<Operation> {
   protected:
     void SetUp() override { setOperationClock(); }
     void TearDown() override { ui::setClock({}); }
@@ -93,11 +91,11 @@ class IoFaults : public ::testing::TestWithParam<QString> {
 };
 
 TEST_P(IoFaults, DiaryHoldsItsRowsBeforeOrAfterAndTheUserIsTold) {
-    const Operation* operation = findOperation(GetParam());
-    ASSERT_TRUE(operation && work.isValid());
+    const Operation& operation = GetParam();
+    ASSERT_TRUE(work.isValid());
     // Without a fault: the rows after, and how many calls of each kind there are to fail.
     const QString reference = work.path() + u"/wzor"_s;
-    const Outcome clean = runOnce(*operation, reference, Kind::None, 0);
+    const Outcome clean = runOnce(operation, reference, Kind::None, 0);
     ASSERT_TRUE(clean.shown.errors.isEmpty() && !clean.shown.successes.isEmpty())
         << clean.shown.all.join(u" / "_s).toStdString();
     const QStringList after = dumpDiary(reference + u"/Mirvola.mdb"_s);
@@ -109,14 +107,14 @@ TEST_P(IoFaults, DiaryHoldsItsRowsBeforeOrAfterAndTheUserIsTold) {
         // One more than the calls counted: that run must complete without a fault.
         for (int n = 1; n <= clean.counts.of(kind) + 1; ++n) {
             const QString dir = work.path() + u"/%1-%2"_s.arg(Faults::name(kind)).arg(n);
-            const Outcome run = runOnce(*operation, dir, kind, n);
+            const Outcome run = runOnce(operation, dir, kind, n);
             Held held = Held::Neither;
-            const QString problem = problemOf(*operation, dir, after, run, held);
+            const QString problem = problemOf(operation, dir, after, run, held);
             ++runs;
             fired += run.fired ? 1 : 0;
             if (!problem.isEmpty()) {
-                ADD_FAILURE() << Faults::name(kind).toStdString() << " #" << n << " ("
-                              << run.failedFile.toStdString() << "): " << problem.toStdString()
+                ADD_FAILURE() << Faults::name(kind).toStdString() << " #" << n << ": "
+                              << problem.toStdString()
                               << "\n  shown: " << run.shown.all.join(u" / "_s).toStdString();
                 ++(held == Held::Neither ? totals.lost : totals.faulty);
             }
@@ -128,11 +126,11 @@ TEST_P(IoFaults, DiaryHoldsItsRowsBeforeOrAfterAndTheUserIsTold) {
     std::printf(
         "%s: %d runs, %d faults fired (calls: %d writes, %d syncs, %d truncations, %d "
         "opens, %d deletions, %d file steps)\n",
-        qPrintable(operation->name), runs, fired, clean.counts.writes, clean.counts.syncs,
+        qPrintable(operation.name), runs, fired, clean.counts.writes, clean.counts.syncs,
         clean.counts.truncates, clean.counts.opens, clean.counts.deletes, clean.counts.fileSteps);
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations, IoFaults, ::testing::ValuesIn(operationNames()),
-                         [](const auto& info) { return operationTestName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Operations, IoFaults, ::testing::ValuesIn(operations()),
+                         [](const auto& info) { return info.param.name.toStdString(); });
 
 }  // namespace

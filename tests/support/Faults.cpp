@@ -20,7 +20,6 @@ struct Plan {
     int n = 0;
     int killAt = 0;
     bool fired = false;
-    QString failed;  // the file of the failed call
     Faults::Counts counts;
 };
 
@@ -29,9 +28,8 @@ Plan& plan() {
     return p;
 }
 
-// Counts one call of `kind` (its counter is `counter`) on `file`; true when this call is to
-// fail.
-bool failNow(Faults::Kind kind, int& counter, const char* file) {
+// Counts one call of `kind` (its counter is `counter`); true when this call is to fail.
+bool failNow(Faults::Kind kind, int& counter) {
     Plan& p = plan();
     if (!p.armed) {
         return false;
@@ -43,9 +41,6 @@ bool failNow(Faults::Kind kind, int& counter, const char* file) {
     const bool fail =
         (p.kind == kind && counter == p.n) ||
         (kind == Faults::Kind::Write && p.kind == Faults::Kind::Full && counter >= p.n);
-    if (fail && !p.fired) {
-        p.failed = QString::fromUtf8(file ? file : "?");
-    }
     p.fired = p.fired || fail;
     return fail;
 }
@@ -56,43 +51,39 @@ sqlite3_vfs* root() {
 }
 
 // The shim's files are the default VFS's own, with their methods swapped for a copy that
-// fails writes, syncs and truncations; what the shim needs of a file follows it.
-struct Extra {
-    const char* name;  // SQLite keeps the name alive while the file is open
-    const sqlite3_io_methods* real;
-};
-
+// fails writes, syncs and truncations; the real methods are kept after the file's own struct.
 int extraOffset() {
     return (root()->szOsFile + 7) / 8 * 8;
 }
 
-Extra& extra(sqlite3_file* file) {
-    return *reinterpret_cast<Extra*>(reinterpret_cast<char*>(file) + extraOffset());
+const sqlite3_io_methods*& real(sqlite3_file* file) {
+    return *reinterpret_cast<const sqlite3_io_methods**>(reinterpret_cast<char*>(file) +
+                                                         extraOffset());
 }
 
 int shimWrite(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset) {
-    if (failNow(Faults::Kind::Write, plan().counts.writes, extra(f).name)) {
+    if (failNow(Faults::Kind::Write, plan().counts.writes)) {
         return plan().kind == Faults::Kind::Full ? SQLITE_FULL : SQLITE_IOERR_WRITE;
     }
-    return extra(f).real->xWrite(f, buffer, amount, offset);
+    return real(f)->xWrite(f, buffer, amount, offset);
 }
 int shimTruncate(sqlite3_file* f, sqlite3_int64 size) {
-    if (failNow(Faults::Kind::Truncate, plan().counts.truncates, extra(f).name)) {
+    if (failNow(Faults::Kind::Truncate, plan().counts.truncates)) {
         return SQLITE_IOERR_TRUNCATE;
     }
-    return extra(f).real->xTruncate(f, size);
+    return real(f)->xTruncate(f, size);
 }
 int shimSync(sqlite3_file* f, int flags) {
-    if (failNow(Faults::Kind::Sync, plan().counts.syncs, extra(f).name)) {
+    if (failNow(Faults::Kind::Sync, plan().counts.syncs)) {
         return SQLITE_IOERR_FSYNC;
     }
-    return extra(f).real->xSync(f, flags);
+    return real(f)->xSync(f, flags);
 }
 
 // The default VFS gives main files and journals different methods: one copy of each.
-const sqlite3_io_methods* shimMethods(const sqlite3_io_methods* real) {
+const sqlite3_io_methods* shimMethods(const sqlite3_io_methods* methods) {
     static std::map<const sqlite3_io_methods*, sqlite3_io_methods> copies;
-    auto [it, added] = copies.try_emplace(real, *real);
+    auto [it, added] = copies.try_emplace(methods, *methods);
     if (added) {
         it->second.xWrite = shimWrite;
         it->second.xTruncate = shimTruncate;
@@ -103,19 +94,19 @@ const sqlite3_io_methods* shimMethods(const sqlite3_io_methods* real) {
 
 int shimOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {
     file->pMethods = nullptr;
-    if (failNow(Faults::Kind::Open, plan().counts.opens, name)) {
+    if (failNow(Faults::Kind::Open, plan().counts.opens)) {
         return SQLITE_CANTOPEN;
     }
     const int rc = root()->xOpen(root(), name, file, flags, outFlags);
     if (file->pMethods != nullptr) {
-        extra(file) = {name, file->pMethods};
+        real(file) = file->pMethods;
         file->pMethods = shimMethods(file->pMethods);
     }
     return rc;
 }
 
 int shimDelete(sqlite3_vfs*, const char* name, int syncDir) {
-    if (failNow(Faults::Kind::Delete, plan().counts.deletes, name)) {
+    if (failNow(Faults::Kind::Delete, plan().counts.deletes)) {
         return SQLITE_IOERR_DELETE;
     }
     return root()->xDelete(root(), name, syncDir);
@@ -126,7 +117,7 @@ void registerShim() {
     static sqlite3_vfs shim = [] {
         sqlite3_vfs v = *root();
         v.pNext = nullptr;
-        v.szOsFile = extraOffset() + static_cast<int>(sizeof(Extra));
+        v.szOsFile = extraOffset() + static_cast<int>(sizeof(void*));
         v.zName = kVfsName;
         v.xOpen = shimOpen;
         v.xDelete = shimDelete;
@@ -136,9 +127,8 @@ void registerShim() {
     (void)registered;
 }
 
-int fileStep(engine::FileStep, const QString& path) {
-    return failNow(Faults::Kind::FileStep, plan().counts.fileSteps, path.toUtf8().constData()) ? EIO
-                                                                                               : 0;
+int fileStep(engine::FileStep, const QString&) {
+    return failNow(Faults::Kind::FileStep, plan().counts.fileSteps) ? EIO : 0;
 }
 
 }  // namespace
@@ -173,10 +163,6 @@ void Faults::arm() {
 
 bool Faults::fired() const {
     return plan().fired;
-}
-
-QString Faults::failedFile() const {
-    return plan().failed;
 }
 
 Faults::Counts Faults::counts() const {

@@ -43,8 +43,6 @@ class Faults {
     // before the command under test, neither count nor fail.
     void arm();
     bool fired() const;
-    // The file whose call failed first (for messages).
-    QString failedFile() const;
     Counts counts() const;
 
     // Crash runs: the process kills itself with SIGKILL just before the n-th counted call of

@@ -9,6 +9,7 @@
 #include "forms/frmMecz.h"
 #include "forms/frmSlowniki.h"
 #include "support/Diary.h"
+#include "support/Widgets.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -35,22 +36,13 @@ using namespace Qt::StringLiterals;
 namespace testing_support {
 namespace {
 
-template <class T>
-T* find(const QObject& parent, const QString& name) {
-    T* found = parent.findChild<T*>(name);
-    if (found == nullptr) {
-        qFatal("no control %s", qPrintable(name));
-    }
-    return found;
-}
-
 void choose(const QWidget& window, const QString& combo, const QString& text) {
-    auto* box = find<QComboBox>(window, combo);
+    auto* box = child<QComboBox>(window, combo);
     box->setCurrentIndex(box->findText(text));
 }
 
 void click(const QWidget& window, const QString& button) {
-    find<QPushButton>(window, button)->click();
+    child<QPushButton>(window, button)->click();
 }
 
 // ---- the match editor
@@ -62,7 +54,7 @@ std::unique_ptr<frmMecz> editor(std::optional<double> match) {
 }
 
 void goal(User& user, frmMecz& window, int side, int row, const QString& minute) {
-    auto* players = find<QListWidget>(window, u"lstGracze_%1"_s.arg(side));
+    auto* players = child<QListWidget>(window, u"lstGracze_%1"_s.arg(side));
     players->setCurrentRow(row);
     user.type({minute});
     QTest::keyClick(players, Qt::Key_Return);
@@ -71,23 +63,23 @@ void goal(User& user, frmMecz& window, int side, int row, const QString& minute)
 void newMatch(User& user, const std::function<void()>& start) {
     const auto window = editor(std::nullopt);
     choose(*window, u"cboDane_0"_s, u"2009/10"_s);
-    find<QComboBox>(*window, u"cboDane_1"_s)->setCurrentIndex(0);
+    child<QComboBox>(*window, "cboDane_1")->setCurrentIndex(0);
     choose(*window, u"cboDane_2"_s, u"Liga"_s);
-    find<QDateEdit>(*window, u"DTPDataMeczu"_s)->setDate(QDate(2010, 5, 30));
-    find<QRadioButton>(*window, u"optWybor_0"_s)->setChecked(true);
+    child<QDateEdit>(*window, "DTPDataMeczu")->setDate(QDate(2010, 5, 30));
+    child<QRadioButton>(*window, "optWybor_0")->setChecked(true);
     choose(*window, u"cboWyn_0"_s, u"2"_s);
     choose(*window, u"cboWyn_1"_s, u"1"_s);
     goal(user, *window, 0, 0, u"10"_s);
     goal(user, *window, 0, 1, u"50"_s);
     goal(user, *window, 1, 0, u"30"_s);
-    find<QPlainTextEdit>(*window, u"txtKomentarz"_s)->setPlainText(u"Nowy mecz"_s);
+    child<QPlainTextEdit>(*window, "txtKomentarz")->setPlainText(u"Nowy mecz"_s);
     start();
     click(*window, u"cmdOK"_s);
 }
 
 void editedMatch(User&, const std::function<void()>& start) {
     const auto window = editor(1);
-    find<QPlainTextEdit>(*window, u"txtKomentarz"_s)->setPlainText(u"Poprawiony komentarz"_s);
+    child<QPlainTextEdit>(*window, "txtKomentarz")->setPlainText(u"Poprawiony komentarz"_s);
     start();
     click(*window, u"cmdOK"_s);
 }
@@ -104,7 +96,7 @@ Run command(const QString& action, const std::function<void(frmMain&)>& prepare 
             prepare(window);
         }
         start();
-        find<QAction>(window, action)->trigger();
+        child<QAction>(window, action)->trigger();
     };
 }
 
@@ -120,7 +112,7 @@ enum Tab { kKluby, kGracze, kRozgrywki, kSezony, kRodzajeGoli };
 std::unique_ptr<frmSlowniki> dictionaries(Tab tab) {
     Mirvola::blnPoprawa = Mirvola::False;
     auto window = std::make_unique<frmSlowniki>();
-    find<QTabWidget>(*window, u"tstSlowniki"_s)->setCurrentIndex(tab);
+    child<QTabWidget>(*window, "tstSlowniki")->setCurrentIndex(tab);
     return window;
 }
 
@@ -131,7 +123,7 @@ Operation entry(const QString& name, Tab tab, const QString& button, const QStri
             [tab, button, value](User& user, const std::function<void()>& start) {
                 const auto window = dictionaries(tab);
                 if (button != u"cmdDodaj"_s) {
-                    find<QListWidget>(*window, u"lstDane"_s)->setCurrentRow(0);
+                    child<QListWidget>(*window, "lstDane")->setCurrentRow(0);
                 }
                 if (!value.isNull()) {
                     user.type({value});
@@ -147,7 +139,7 @@ Run player(std::optional<double> id, const QStringList& names) {
         frmGracz window(id.has_value());
         const char* const boxes[] = {"txtImie", "txtNazwisko", "txtPrzydomek"};
         for (int i = 0; i < 3; ++i) {
-            find<QLineEdit>(window, QLatin1String(boxes[i]))->setText(names.value(i));
+            child<QLineEdit>(window, QLatin1String(boxes[i]))->setText(names.value(i));
         }
         start();
         click(window, u"cmdOK"_s);
@@ -156,36 +148,36 @@ Run player(std::optional<double> id, const QStringList& names) {
 
 std::vector<Operation> allOperations() {
     return {
-        {u"nowy-mecz"_s, false, false, newMatch},
-        {u"poprawa-meczu"_s, false, false, editedMatch},
-        {u"usuniecie-meczu"_s, false, false,
+        {u"nowy_mecz"_s, false, false, newMatch},
+        {u"poprawa_meczu"_s, false, false, editedMatch},
+        {u"usuniecie_meczu"_s, false, false,
          command(u"sitmZaznaczony"_s,
                  [](frmMain& window) {
-                     auto* list = find<QTreeWidget>(window, u"lstMecze"_s);
+                     auto* list = child<QTreeWidget>(window, "lstMecze");
                      list->setCurrentItem(list->topLevelItem(0));
                  })},
-        {u"usuniecie-meczow"_s, false, true, command(u"sitmWszystkie"_s)},
-        entry(u"dopisanie-klubu"_s, kKluby, u"cmdDodaj"_s, u"Odra Opole"_s),
-        entry(u"zmiana-klubu"_s, kKluby, u"cmdPopraw"_s, u"Zmieniony Klub"_s),
-        entry(u"usuniecie-klubu"_s, kKluby, u"cmdUsun"_s),
-        entry(u"dopisanie-rozgrywek"_s, kRozgrywki, u"cmdDodaj"_s, u"Puchar Ligi"_s),
-        entry(u"zmiana-rozgrywek"_s, kRozgrywki, u"cmdPopraw"_s, u"Ekstraklasa"_s),
-        entry(u"usuniecie-rozgrywek"_s, kRozgrywki, u"cmdUsun"_s),
-        entry(u"dopisanie-sezonu"_s, kSezony, u"cmdDodaj"_s, u"2010/11"_s),
-        entry(u"zmiana-sezonu"_s, kSezony, u"cmdPopraw"_s, u"1800/01"_s),
-        entry(u"usuniecie-sezonu"_s, kSezony, u"cmdUsun"_s),
-        entry(u"dopisanie-rodzaju-gola"_s, kRodzajeGoli, u"cmdDodaj"_s, u"przewrotka"_s),
-        entry(u"zmiana-rodzaju-gola"_s, kRodzajeGoli, u"cmdPopraw"_s, u"strzał"_s),
-        entry(u"usuniecie-rodzaju-gola"_s, kRodzajeGoli, u"cmdUsun"_s),
-        {u"dopisanie-gracza"_s, false, false,
+        {u"usuniecie_meczow"_s, false, true, command(u"sitmWszystkie"_s)},
+        entry(u"dopisanie_klubu"_s, kKluby, u"cmdDodaj"_s, u"Odra Opole"_s),
+        entry(u"zmiana_klubu"_s, kKluby, u"cmdPopraw"_s, u"Zmieniony Klub"_s),
+        entry(u"usuniecie_klubu"_s, kKluby, u"cmdUsun"_s),
+        entry(u"dopisanie_rozgrywek"_s, kRozgrywki, u"cmdDodaj"_s, u"Puchar Ligi"_s),
+        entry(u"zmiana_rozgrywek"_s, kRozgrywki, u"cmdPopraw"_s, u"Ekstraklasa"_s),
+        entry(u"usuniecie_rozgrywek"_s, kRozgrywki, u"cmdUsun"_s),
+        entry(u"dopisanie_sezonu"_s, kSezony, u"cmdDodaj"_s, u"2010/11"_s),
+        entry(u"zmiana_sezonu"_s, kSezony, u"cmdPopraw"_s, u"1800/01"_s),
+        entry(u"usuniecie_sezonu"_s, kSezony, u"cmdUsun"_s),
+        entry(u"dopisanie_rodzaju_gola"_s, kRodzajeGoli, u"cmdDodaj"_s, u"przewrotka"_s),
+        entry(u"zmiana_rodzaju_gola"_s, kRodzajeGoli, u"cmdPopraw"_s, u"strzał"_s),
+        entry(u"usuniecie_rodzaju_gola"_s, kRodzajeGoli, u"cmdUsun"_s),
+        {u"dopisanie_gracza"_s, false, false,
          player(std::nullopt, {u"Jan"_s, u"Testowy"_s, QString()})},
-        {u"zmiana-gracza"_s, false, false, player(1, {u"Adam"_s, u"Zmieniony"_s, u"Nowy"_s})},
-        entry(u"usuniecie-gracza"_s, kGracze, u"cmdUsun"_s),
+        {u"zmiana_gracza"_s, false, false, player(1, {u"Adam"_s, u"Zmieniony"_s, u"Nowy"_s})},
+        entry(u"usuniecie_gracza"_s, kGracze, u"cmdUsun"_s),
         {u"defragmentacja"_s, false, false, command(u"itmDefragmentacja"_s)},
         {u"naprawa"_s, true, false,
          command(u"itmNaprawa"_s, [](frmMain&) { damageMatches(Mirvola::SciezkaBazy()); })},
-        {u"naprawa-przy-starcie"_s, true, false, repairAtStart},
-        {u"usuniecie-wszystkiego"_s, false, true, command(u"itmUsunWszystko"_s)},
+        {u"naprawa_przy_starcie"_s, true, false, repairAtStart},
+        {u"usuniecie_wszystkiego"_s, false, true, command(u"itmUsunWszystko"_s)},
     };
 }
 
@@ -258,19 +250,6 @@ Originals::Originals(int scale) {
     damageMatches(damaged);
     soundRows = dumpDiary(sound);
     damagedBytes = fileBytes(damaged);
-}
-
-QStringList operationNames() {
-    QStringList names;
-    for (const Operation& operation : operations()) {
-        names << operation.name;
-    }
-    return names;
-}
-
-std::string operationTestName(const QString& name) {
-    QString copy = name;
-    return copy.replace(u'-', u'_').toStdString();
 }
 
 const Operation* findOperation(const QString& name) {

@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -56,14 +57,15 @@ struct Operation {
     std::function<void(User& user, const std::function<void()>& start)> run;
 };
 
+// Named as a test is named, the operation in a test's failure.
+inline void PrintTo(const Operation& operation, std::ostream* out) {
+    *out << operation.name.toStdString();
+}
+
 // Saving a new match with goals, saving an edited match, deleting one match, deleting all
 // matches, every dictionary change, compaction, repair (from the menu and at start) and
 // deleting everything.
 const std::vector<Operation>& operations();
-// Their names, to run one test per operation.
-QStringList operationNames();
-// A test's name for an operation's name (test names take no '-').
-std::string operationTestName(const QString& name);
 // The operation of that name; null when there is none.
 const Operation* findOperation(const QString& name);
 
