@@ -113,15 +113,6 @@ class frmMeczTest : public ::testing::Test {
         ASSERT_EQ(gracze(strona)->count(), 1) << filtr.toStdString();
         dodajBramke(s, strona, 0, {minuta});
     }
-    // The dictionaries window changes the diary by `sql` while it is open over the editor;
-    // `usuniete` is the notice of the goal rows that went with it.
-    void slowniki(Script& s, const QString& sql, const QString& usuniete = {}) {
-        s.modal(u"frmSlowniki"_s, [this, sql](QDialog*) { baza.exec(sql); });
-        if (!usuniete.isEmpty()) {
-            s.message(info(usuniete), Answer::Ok);
-        }
-        kliknij("cmdSlowniki");
-    }
 
     void otworz(std::optional<double> idMeczu = std::nullopt, bool pokaz = false) {
         Mirvola::blnPoprawa = idMeczu ? Mirvola::True : Mirvola::False;
@@ -379,15 +370,19 @@ TEST_F(frmMeczTest, RefreshFollowsChangedDictionaries) {
 
     otworz(1, true);
     {
-        // Goals whose player or kind is gone go with them, and the user is told which.
+        // The dictionaries window changes the diary while it is open over the editor. Goals
+        // whose player or kind is gone go with them, and the user is told which.
         Script s;
-        slowniki(s,
-                 u"UPDATE Gracze SET Nazwisko = 'Kowalczyk' WHERE Id_gracza = 1;"
-                 "DELETE FROM Gracze WHERE Id_gracza = 3; DELETE FROM Jak WHERE Id_jak = 2;"
-                 "UPDATE Jak SET Jak = 'WWWWWWWWWW' WHERE Id_jak = 1;"
-                 "DELETE FROM Kluby WHERE Id_klubu = 1; INSERT INTO Sezony (Sezon) VALUES "
-                 "('2000/01')"_s,
-                 u"Usunięto bramki: Adam Nowak 50', Ronaldinho 30'."_s);
+        s.modal(u"frmSlowniki"_s, [this](QDialog*) {
+            baza.exec(
+                u"UPDATE Gracze SET Nazwisko = 'Kowalczyk' WHERE Id_gracza = 1;"
+                "DELETE FROM Gracze WHERE Id_gracza = 3; DELETE FROM Jak WHERE Id_jak = 2;"
+                "UPDATE Jak SET Jak = 'WWWWWWWWWW' WHERE Id_jak = 1;"
+                "DELETE FROM Kluby WHERE Id_klubu = 1; INSERT INTO Sezony (Sezon) VALUES "
+                "('2000/01')"_s);
+        });
+        s.message(info(u"Usunięto bramki: Adam Nowak 50', Ronaldinho 30'."_s), Answer::Ok);
+        kliknij("cmdSlowniki");
     }
     EXPECT_EQ(wiersze(0), qs({"Jan Kowalczyk Kowal|10|WWWWWWWWWW|1|1"}));
     // The kind's column widens to hold the longer kind whole, as the style lays the cell out.
