@@ -5,7 +5,6 @@
 #include "data/Mirvola.h"
 
 #include <QDialog>
-#include <QMenu>
 
 using namespace Qt::StringLiterals;
 
@@ -51,37 +50,29 @@ TEST(frmMainOkna, EnterReturnAndDoubleClickDescribeTheSelectedMatch) {
     akcja(okno, "itmOpis")->trigger();
 }
 
-TEST(frmMainOkna, AddingAMatchRefillsTheList) {
+TEST(frmMainOkna, AddingOrModifyingAMatchRefillsTheListModifiedSelectedAgain) {
     SampleDiary d;
     frmMain okno;
+    okno.show();
     Mirvola::blnPoprawa = Mirvola::True;
     Script s;
     s.modal(u"frmMecz"_s, [&](QDialog* w) {
         EXPECT_EQ(Mirvola::blnPoprawa, Mirvola::False);  // the editor opens to add
         d.exec(
             u"INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, "
-            "Wyn1, Wyn2, Id_rozgrywki) VALUES (9, 2, '2003-05-01', 'D', 2, "
-            "1, 0, 1)"_s);
+            "Wyn1, Wyn2, Id_rozgrywki) VALUES (9, 2, '2003-05-01', 'D', 2, 1, 0, 1)"_s);
         w->done(QDialog::Accepted);
     });
     akcja(okno, "tlbMain_2")->trigger();
     EXPECT_EQ(kolumna(okno, 0).first(), u"9"_s);
     EXPECT_EQ(kolumna(okno, 1).first(), u"   5."_s);
-}
 
-TEST(frmMainOkna, ModifyingAMatchSelectsItAgainAfterTheRefill) {
-    SampleDiary d;
-    frmMain okno;
-    okno.show();
-    zaznacz(okno, 3);  // match 1, the oldest
-    Script s;
+    zaznacz(okno, 4);  // match 1, the oldest
     s.modal(u"frmMecz"_s, [&](QDialog* w) {
         EXPECT_EQ(Mirvola::blnPoprawa, Mirvola::True);
         EXPECT_EQ(Mirvola::dblIdMeczu, 1.0);
         // A later date moves the match to the top of the list.
-        d.exec(
-            u"UPDATE Mecze SET Data = '2003-06-01', Id_sezonu = 2 "
-            "WHERE Id_meczu = 1"_s);
+        d.exec(u"UPDATE Mecze SET Data = '2003-06-01', Id_sezonu = 2 WHERE Id_meczu = 1"_s);
         w->done(QDialog::Accepted);
     });
     akcja(okno, "itmPopraw")->trigger();

@@ -94,11 +94,9 @@ TEST(frmMainUsun, SelectedMatchGoesWithItsGoalsAfterTheExactQuestionKeepingTheSo
         akcja(okno, "tlbMain_4")->trigger();
     }
     EXPECT_EQ(d.column(u"SELECT DISTINCT Id_meczu FROM Bramki"_s), qs({"1", "2", "4"}));
-    EXPECT_EQ(d.count(u"Bramki"_s), 8);
     EXPECT_EQ(d.count(u"Kluby"_s), 4);
     EXPECT_EQ(kolumna(okno, 0), qs({"5", "4", "2", "1"}));
     EXPECT_EQ(kolumna(okno, 1).first(), u"   4."_s);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // A refill after a deletion keeps the header sort.
     clickHeader(l, 4);
@@ -121,8 +119,6 @@ TEST(frmMainUsun, AllMatchesLeaveTheDictionariesAndACompactedFileEverythingEmpti
     EXPECT_LT(QFileInfo(d.path()).size(), przed / 4);
     EXPECT_FALSE(QFile::exists(kopia(d)));
     EXPECT_FALSE(lista(okno)->isVisible());
-    EXPECT_FALSE(akcja(okno, "sitmZaznaczony")->isEnabled());
-    EXPECT_FALSE(akcja(okno, "itmOdswiez")->isEnabled());
 
     // Deleting everything empties the dictionaries too, and the list with them.
     dopiszMecze(d, 3);
@@ -136,10 +132,7 @@ TEST(frmMainUsun, AllMatchesLeaveTheDictionariesAndACompactedFileEverythingEmpti
     EXPECT_EQ(liczby(d), qs({"3", "0", "5", "4", "3", "2", "3"}));
     wykonaj(okno, "itmUsunWszystko", {{wszystko, Answer::Yes}, {kUsuniete, Answer::Ok}});
     EXPECT_EQ(liczby(d), qs({"0", "0", "0", "0", "0", "0", "0"}));
-    EXPECT_FALSE(QFile::exists(kopia(d)));
     EXPECT_FALSE(lista(okno)->isVisible());
-    EXPECT_FALSE(akcja(okno, "tlbMain_4")->isEnabled());
-    EXPECT_TRUE(akcja(okno, "tlbMain_12")->isEnabled());
 }
 
 TEST(frmMainUsun, ALeftOverCopyIsNeverMovedOverTheDiary) {
@@ -171,18 +164,18 @@ TEST(frmMainKonserwacja, CompactionAndRepairKeepEveryRow) {
     dopiszDuzo(d);
     d.exec(u"DELETE FROM Mecze WHERE Id_meczu >= 600"_s);
     const QStringList przed = liczby(d);
-    const auto rozmiar = QFileInfo(d.path()).size();
+    const QByteArray baza = fileBytes(d.path());
     frmMain okno;
     const ui::Message naprawa = question(u"Czy naprawić bazę danych?"_s);
     wykonaj(okno, "itmDefragmentacja", {{kDefragmentacja, Answer::No}});
     wykonaj(okno, "itmNaprawa", {{naprawa, Answer::No}});
-    EXPECT_EQ(QFileInfo(d.path()).size(), rozmiar);
+    EXPECT_EQ(fileBytes(d.path()), baza);
     wykonaj(okno, "itmDefragmentacja",
             {{kDefragmentacja, Answer::Yes}, {kDefragmentacjaOk, Answer::Ok}});
     wykonaj(okno, "itmNaprawa",
             {{naprawa, Answer::Yes}, {info(u"Baza danych została naprawiona."_s), Answer::Ok}});
     EXPECT_EQ(liczby(d), przed);
-    EXPECT_LT(QFileInfo(d.path()).size(), rozmiar);
+    EXPECT_LT(QFileInfo(d.path()).size(), baza.size());
     EXPECT_FALSE(QFile::exists(kopia(d)));
     EXPECT_EQ(d.value(u"SELECT Komentarz FROM Mecze WHERE Id_meczu = 3"_s).toString(),
               u"Sparing\r\nw deszczu"_s);
