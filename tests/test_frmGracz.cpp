@@ -121,7 +121,6 @@ TEST_F(GraczTest, ModifiesUnchangedOrToNewNamesButNotToAnotherPlayers) {
         bool zapisze;
     } kroki[] = {
         {3, nullptr, true},
-        {2, "Jan|Kowalski|Kowal", false},
         {1, "Jan|Kowalski|", true},
         // Namesakes save unchanged, and letter case and blanks make no other names ...
         {2, nullptr, true},
