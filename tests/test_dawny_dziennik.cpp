@@ -28,10 +28,9 @@ QString pytanieStartowe(const QString& zachowany) {
            zachowany + u'.';
 }
 
-QString pytanieMenu(const QString& plik, const char* mecze) {
-    return u"Dziennik z pliku "_s + QDir::toNativeSeparators(plik) + u" zawiera "_s +
-           QString::fromUtf8(mecze) +
-           u".\nCzy wczytać go w miejsce bieżącego dziennika?\n\n"
+QString pytanieMenu(const QString& plik) {
+    return u"Dziennik z pliku "_s + QDir::toNativeSeparators(plik) +
+           u" zawiera 6 meczów.\nCzy wczytać go w miejsce bieżącego dziennika?\n\n"
            "Bieżący dziennik zostanie zachowany jako kopia zapasowa Mirvola.poprzedni.mdb obok "
            "niego."_s;
 }
@@ -129,7 +128,7 @@ TEST(DawnyDziennikMenu, AnOldFileReplacesTheDiaryWhichIsKeptBesideIt) {
         EXPECT_EQ(r.directory, biezacy.dir());
         EXPECT_TRUE(r.filter.contains(u"(*.mdb)"_s)) << r.filter.toStdString();
     });
-    s.message(question(pytanieMenu(plik, "6 meczów"), ui::Answer::No), ui::Answer::Yes);
+    s.message(question(pytanieMenu(plik), ui::Answer::No), ui::Answer::Yes);
     s.message(info(u"Dane zostały wczytane.\n"
                    "Poprzedni dziennik zachowano jako Mirvola.poprzedni.mdb."_s),
               ui::Answer::Ok);
@@ -168,7 +167,7 @@ TEST(DawnyDziennikMenu, CancelNieAndABadFileLeaveTheDiaryAlone) {
     s.verify();
 
     s.file(kTytulPliku, plik);
-    s.message(question(pytanieMenu(plik, "6 meczów"), ui::Answer::No), ui::Answer::No);
+    s.message(question(pytanieMenu(plik), ui::Answer::No), ui::Answer::No);
     akcja(okno, "itmWczytajDawnyDziennik")->trigger();
     s.verify();
 

@@ -208,18 +208,6 @@ Layout layoutOf(const Table& table) {
     return layout;
 }
 
-qint64 wholeNumber(const QVariant& value, const Column& column) {
-    const qint64 half = 1LL << (8 * fixedSize(column.type) - 1);
-    const qint64 least = column.type == Type::Byte ? 0 : -half;
-    const qint64 most = column.type == Type::Byte ? 255 : half - 1;
-    bool ok = false;
-    const qint64 n = value.toLongLong(&ok);
-    if (!ok || n < least || n > most) {
-        fail(u"%1 does not fit column %2"_s.arg(value.toString(), column.name));
-    }
-    return n;
-}
-
 class Writer {
   public:
     explicit Writer(const Options& options)
@@ -322,7 +310,7 @@ class Writer {
                 row, at,
                 value.typeId() == QMetaType::QDate ? jetDate(value.toDate()) : value.toDouble());
         } else {
-            put(row, at, wholeNumber(value, column), fixedSize(column.type));
+            put(row, at, value.toLongLong(), fixedSize(column.type));
         }
     }
 

@@ -14,7 +14,7 @@
 // value pages for memos and the usage maps that list a table's data pages. It writes no indexes,
 // queries, relationships or Jet 3 rows over 256 bytes (their jump tables): reading an old diary
 // needs none. mdbtools' own command-line tools check what it writes (test_jet_writer), so the
-// reader under test does not vouch for it. Errors of the caller (a value the column cannot hold,
+// reader under test does not vouch for it. Errors of the caller (a text the column cannot hold,
 // a table too wide) throw std::runtime_error.
 namespace jetfile {
 
