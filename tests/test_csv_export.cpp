@@ -86,11 +86,10 @@ TEST(CsvDialect, FieldsAreQuotedOnlyWhenTheyMustBeAndPaddedNumbersBecomeNumbers)
     EXPECT_EQ(readCsv(bajty), oczekiwane);
 
     QStringList komorki;
-    for (const QString& tekst :
-         qs({"   7.", " 1024.", "  42", "63%", "2:1", "2002/03", " Kowal "})) {
+    for (const QString& tekst : qs({"   7.", "  42", "63%", "2:1", "2002/03", " Kowal "})) {
         komorki << ui::komorkaCsv(tekst);
     }
-    EXPECT_EQ(komorki, qs({"7", "1024", "42", "63%", "2:1", "2002/03", " Kowal "}));
+    EXPECT_EQ(komorki, qs({"7", "42", "63%", "2:1", "2002/03", " Kowal "}));
 }
 
 TEST(CsvFile, AFailedWriteLeavesTheEarlierFileIntact) {
@@ -128,7 +127,6 @@ TEST(CsvFile, TheToolWritesEveryTableAndKeepsExistingFiles) {
     EXPECT_EQ(mecze[0], qs({"Id_meczu", "Id_sezonu", "Data", "Gdzie", "Id_klubu", "Wyn1", "Wyn2",
                             "Id_rozgrywki", "Komentarz"}));
     EXPECT_EQ(mecze[2], qs({"2", "1", "2002-05-05", "W", "2", "1", "2", "1"}) << kTrudnyKomentarz);
-    EXPECT_EQ(odczytaj(u"Rozgrywki"_s)[3], qs({"3", "Sparing", "0"}));
     EXPECT_EQ(odczytaj(u"Gracze"_s)[3], qs({"3", "", "", "Ronaldinho"}));  // Null is an empty cell
 
     // Existing files are kept unless --force; nothing is written when one of them exists.
@@ -189,10 +187,6 @@ TEST(CsvExportStatistics, EveryStatisticsListIsExportedAsShown) {
     const auto plik = [&](const char* nazwa) { return d.dir() + u'/' + QLatin1String(nazwa); };
 
     frmStatystykiMecze mecze;
-    QTreeWidget* kluby = child<QTreeWidget>(mecze, "lstKluby");
-    clickHeader(kluby, 3);
-    EXPECT_EQ(eksportuj(menuListy(*kluby), plik("kluby.csv"), u"statystyki-mecze-2026-12-07.csv"_s),
-              pokazane(kluby));
     const auto bilans = eksportuj(menuListy(*child<QGroupBox>(mecze, "fraBilansWyj")),
                                   plik("bilans.csv"), u"bilans-2026-12-07.csv"_s);
     ASSERT_EQ(bilans.size(), 5u);
@@ -209,19 +203,19 @@ TEST(CsvExportStatistics, EveryStatisticsListIsExportedAsShown) {
     }
 
     frmStatystykiPilkarze pilkarze;
-    QTreeWidget* gracze = child<QTreeWidget>(pilkarze, "lstGracze");
-    EXPECT_EQ(
-        eksportuj(menuListy(*gracze), plik("gracze.csv"), u"statystyki-pilkarze-2026-12-07.csv"_s),
-        pokazane(gracze));
-
     frmBramkiPilkarza pilkarz(nullptr, 1, u"(1, 2, 3)"_s, u"('D', 'W', 'N')"_s, QString());
-    QTreeWidget* bramki = child<QTreeWidget>(pilkarz, "lstBramki");
-    EXPECT_EQ(
-        eksportuj(menuListy(*bramki), plik("bramki.csv"), u"bramki-pilkarza-2026-12-07.csv"_s),
-        pokazane(bramki));
-
     frmRekordy rekordy;
-    QTreeWidget* lista = child<QTreeWidget>(rekordy, "lstRekordy");
-    EXPECT_EQ(eksportuj(menuListy(*lista), plik("rekordy.csv"), u"rekordy-2026-12-07.csv"_s),
-              pokazane(lista));
+    QTreeWidget* kluby = child<QTreeWidget>(mecze, "lstKluby");
+    clickHeader(kluby, 3);
+    const std::pair<QTreeWidget*, const char*> listy[] = {
+        {kluby, "statystyki-mecze"},
+        {child<QTreeWidget>(pilkarze, "lstGracze"), "statystyki-pilkarze"},
+        {child<QTreeWidget>(pilkarz, "lstBramki"), "bramki-pilkarza"},
+        {child<QTreeWidget>(rekordy, "lstRekordy"), "rekordy"}};
+    for (const auto& [lista, nazwa] : listy) {
+        SCOPED_TRACE(nazwa);
+        EXPECT_EQ(
+            eksportuj(menuListy(*lista), plik(nazwa), QLatin1String(nazwa) + u"-2026-12-07.csv"_s),
+            pokazane(lista));
+    }
 }
