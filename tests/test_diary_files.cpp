@@ -111,26 +111,24 @@ bool noOtherUser() {
 
 // ---- rights and place ---------------------------------------------------------------------
 
-// A write-protected diary: deleting is refused, compaction is refused with a clear message and
-// never lifts the protection. Made private again, it stays private and his through a compaction
-// run by him.
-TEST(DiaryRights, AWriteProtectedDiaryStaysProtectedAndAPrivateOneHis) {
+// The user's own diary as he set its rights. Write-protected: deleting is refused, compaction
+// is refused with a clear message and never lifts the protection. Shared with a group: it stays
+// so and his through a compaction he runs. Unreadable, or write-protected in a folder he may not
+// write while a write cut short waits to be undone: the start-up says so and touches nothing.
+TEST(DiaryRights, TheUsersRightsAreKeptAndNamed) {
     if (noOtherUser()) {
-        GTEST_SKIP() << "running as root without setpriv: no user who cannot write the file";
+        GTEST_SKIP() << "running as root without setpriv: no user without rights to the file";
     }
-    // The user's own folder and file; he protected the file himself.
     DemoDiary d;
     for (const QString& file : {d.dir(), d.path()}) {
         ASSERT_EQ(::chown(QFile::encodeName(file).constData(), kUid, kGid), 0);
     }
     ASSERT_EQ(::chmod(QFile::encodeName(d.dir()).constData(), 0755), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0444), 0);
-    const QByteArray bytes = fileBytes(d.path());
-    const QString refused =
-        u"error Wystąpił błąd numer 3027\nNie można zapisać zmian: baza danych jest tylko do "
-        "odczytu."_s;
-
-    EXPECT_EQ(runAsUser(u"usuniecie_meczu"_s, d.dir()), QStringList{refused});
+    QByteArray bytes = fileBytes(d.path());
+    EXPECT_EQ(runAsUser(u"usuniecie_meczu"_s, d.dir()),
+              QStringList{u"error Wystąpił błąd numer 3027\nNie można zapisać zmian: baza danych "
+                          "jest tylko do odczytu."_s});
     EXPECT_EQ(runAsUser(u"defragmentacja"_s, d.dir()),
               QStringList{u"error Wystąpił błąd numer 3027\nPlik '%1' jest tylko do odczytu, "
                           "więc nie można przeprowadzić jego defragmentacji. Uprawnienia pliku "
@@ -140,42 +138,32 @@ TEST(DiaryRights, AWriteProtectedDiaryStaysProtectedAndAPrivateOneHis) {
     EXPECT_EQ(fileBytes(d.path()), bytes);
     EXPECT_EQ(filesIn(d.dir()), qs({"Mirvola.mdb"}));
 
-    ASSERT_EQ(::chmod(QFile::encodeName(d.dir()).constData(), 0700), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0640), 0);
     EXPECT_EQ(runAsUser(u"defragmentacja"_s, d.dir()),
               QStringList{u"success Defragmentacja zakończyła się pomyślnie."_s});
     EXPECT_EQ(statOf(d.path()).st_mode & 07777, 0640u);
     EXPECT_EQ(statOf(d.path()).st_uid, kUid);
     EXPECT_EQ(statOf(d.path()).st_gid, kGid);
-}
 
-// A diary the user may not read at all: the start-up says so and touches nothing.
-TEST(DiaryRights, AnUnreadableDiaryIsNamed) {
-    if (noOtherUser()) {
-        GTEST_SKIP() << "running as root without setpriv: no user who cannot read the file";
-    }
-    DemoDiary d;
-    ASSERT_EQ(::chmod(QFile::encodeName(d.dir()).constData(), 0755), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0200), 0);
-    const QByteArray bytes = fileBytes(d.path());
     const QString refused =
         u"error Nie można odczytać pliku %1: brak uprawnień.\nSprawdź uprawnienia do pliku i stan "
         "dysku, a potem uruchom program ponownie."_s;
-    EXPECT_EQ(runAsUser(u"start"_s, d.dir()), QStringList{refused.arg(native(d.path()))});
-    EXPECT_EQ(fileBytes(d.path()), bytes);
-
-    // A write cut short, which only a user who may write the file can undo.
-    ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0644), 0);
     QTemporaryDir crashed;
     copyInTheMiddleOfAWrite(d.dir(), crashed.path());
     const QString copy = crashed.path() + u"/Mirvola.mdb"_s;
-    ASSERT_EQ(::chmod(QFile::encodeName(crashed.path()).constData(), 0755), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(copy).constData(), 0444), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(crashed.path()).constData(), 0555), 0);
     const QByteArray half = fileBytes(copy);
     const QByteArray journal = fileBytes(copy + u"-journal"_s);
     EXPECT_EQ(runAsUser(u"start"_s, crashed.path()), QStringList{refused.arg(native(copy))});
     EXPECT_EQ(fileBytes(copy), half);
     EXPECT_EQ(fileBytes(copy + u"-journal"_s), journal);
+    ASSERT_EQ(::chmod(QFile::encodeName(crashed.path()).constData(), 0755), 0);
+
+    ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0200), 0);
+    bytes = fileBytes(d.path());
+    EXPECT_EQ(runAsUser(u"start"_s, d.dir()), QStringList{refused.arg(native(d.path()))});
+    EXPECT_EQ(fileBytes(d.path()), bytes);
 }
 
 // Mirvola.mdb -> ../Dokumenty/Mecze.mdb: every command that rebuilds the file rebuilds the

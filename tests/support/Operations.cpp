@@ -15,17 +15,13 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
-#include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTest>
-#include <QTreeWidget>
 
 #include <algorithm>
 #include <csignal>
@@ -67,10 +63,9 @@ void newMatch(User& user, const std::function<void()>& start) {
     choose(*window, u"cboDane_2"_s, u"Liga"_s);
     child<QDateEdit>(*window, "DTPDataMeczu")->setDate(QDate(2010, 5, 30));
     child<QRadioButton>(*window, "optWybor_0")->setChecked(true);
-    choose(*window, u"cboWyn_0"_s, u"2"_s);
+    choose(*window, u"cboWyn_0"_s, u"1"_s);
     choose(*window, u"cboWyn_1"_s, u"1"_s);
     goal(user, *window, 0, 0, u"10"_s);
-    goal(user, *window, 0, 1, u"50"_s);
     goal(user, *window, 1, 0, u"30"_s);
     child<QPlainTextEdit>(*window, "txtKomentarz")->setPlainText(u"Nowy mecz"_s);
     start();
@@ -109,27 +104,22 @@ void repairAtStart(User&, const std::function<void()>& start) {
 
 enum Tab { kKluby, kGracze, kRozgrywki, kSezony, kRodzajeGoli };
 
-std::unique_ptr<frmSlowniki> dictionaries(Tab tab) {
-    Mirvola::blnPoprawa = Mirvola::False;
-    auto window = std::make_unique<frmSlowniki>();
-    child<QTabWidget>(*window, "tstSlowniki")->setCurrentIndex(tab);
-    return window;
-}
-
 // Adds (cmdDodaj), renames (cmdPopraw) or deletes (cmdUsun) an entry of a dictionary; a change
 // concerns its first entry.
 Operation entry(const QString& name, Tab tab, const QString& button, const QString& value = {}) {
     return {name, false, false,
             [tab, button, value](User& user, const std::function<void()>& start) {
-                const auto window = dictionaries(tab);
+                Mirvola::blnPoprawa = Mirvola::False;
+                frmSlowniki window;
+                child<QTabWidget>(window, "tstSlowniki")->setCurrentIndex(tab);
                 if (button != u"cmdDodaj"_s) {
-                    child<QListWidget>(*window, "lstDane")->setCurrentRow(0);
+                    child<QListWidget>(window, "lstDane")->setCurrentRow(0);
                 }
                 if (!value.isNull()) {
                     user.type({value});
                 }
                 start();
-                click(*window, button);
+                click(window, button);
             }};
 }
 
@@ -146,8 +136,10 @@ Run player(std::optional<double> id, const QStringList& names) {
     };
 }
 
-std::vector<Operation> allOperations() {
-    return {
+}  // namespace
+
+const std::vector<Operation>& operations() {
+    static const std::vector<Operation> all = {
         {u"nowy_mecz"_s, false, false, newMatch},
         {u"poprawa_meczu"_s, false, false, editedMatch},
         {u"usuniecie_meczu"_s, false, false,
@@ -179,9 +171,8 @@ std::vector<Operation> allOperations() {
         {u"naprawa_przy_starcie"_s, true, false, repairAtStart},
         {u"usuniecie_wszystkiego"_s, false, true, command(u"itmUsunWszystko"_s)},
     };
+    return all;
 }
-
-}  // namespace
 
 User::User() {
     ui::setHandler(this);
@@ -237,11 +228,6 @@ std::optional<QString> User::file(QWidget*, const ui::FileRequest& request) {
 int User::modal(QDialog* dialog) {
     shown.all << dialog->objectName();
     return QDialog::Rejected;
-}
-
-const std::vector<Operation>& operations() {
-    static const std::vector<Operation> all = allOperations();
-    return all;
 }
 
 Originals::Originals(int scale) {
