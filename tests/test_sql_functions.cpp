@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <span>
-#include <tuple>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
@@ -64,11 +62,12 @@ INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_ro
         }
     }
 
-    // Each value, pattern and whether the value is Like the pattern.
-    void checkLike(std::span<const std::tuple<QString, QString, bool>> cases) const {
-        for (const auto& [value, pattern, match] : cases) {
-            const QString sql = u"SELECT IIf('%1' Like '%2', 'T', 'F')"_s.arg(value, pattern);
-            EXPECT_EQ(column(sql), match ? u"T"_s : u"F"_s) << sql.toStdString();
+    // Each "value pattern T|F": whether the value is Like the pattern.
+    void checkLike(std::initializer_list<const char16_t*> cases) const {
+        for (const char16_t* c : cases) {
+            const QStringList p = QString::fromUtf16(c).split(u' ');
+            const QString sql = u"SELECT IIf('%1' Like '%2', 'T', 'F')"_s.arg(p[0], p[1]);
+            EXPECT_EQ(column(sql), p[2]) << sql.toStdString();
         }
     }
 
@@ -83,7 +82,6 @@ TEST_F(SqlFunctions, OperatorsFunctionsNullsAndDates) {
         {u"SELECT 2*3 & 'x' & 10/4", u"6x2.5"},
         {u"SELECT Null & 'x'", u"x"},
         {u"SELECT Null & Null", u"NULL"},
-        {u"SELECT Null & Null & Null", u"NULL"},
         {u"SELECT Null & Null & 'z' & Null", u"z"},
         // A comparison takes the joined text, not a part of it.
         {u"SELECT IIf('a' & 'b' = 'ab', 1, 0)", u"1"},
@@ -91,38 +89,28 @@ TEST_F(SqlFunctions, OperatorsFunctionsNullsAndDates) {
         {u"SELECT Wyn1 & ':' & Wyn2 AS Wynik FROM Mecze ORDER BY Id_meczu", u"2:1|1:2|0:0|:"},
         {u"SELECT 1.5 & '|' & 3.0", u"1.5|3"},
         // IIf, IsNull, True and False.
-        {u"SELECT IIf(1 > 2, 'tak', 'nie')", u"nie"},
         {u"SELECT IIf(Null, 'tak', 'nie')", u"nie"},
         {u"SELECT IIf(True, 'tak', 'nie')", u"tak"},
         {u"SELECT True", u"-1"},
-        {u"SELECT False", u"0"},
         // A comparison used as a value is the old engine's True.
         {u"SELECT (2 > 1)", u"-1"},
         {u"SELECT IsNull(Null)", u"-1"},
-        {u"SELECT IsNull(5)", u"0"},
         {u"SELECT Przydomek FROM Gracze WHERE IsNull(Nazwisko) = True", u"Ronaldinho"},
-        {u"SELECT Id_gracza FROM Gracze WHERE IsNull(Przydomek) = False ORDER BY Id_gracza",
-         u"1|3|12"},
         // A yes/no column alone as the condition.
         {u"SELECT IIf((Rozgrywki.Oficjalny), 'oficjalne', Nazwa) FROM Rozgrywki ORDER BY "
          u"Id_rozgrywki",
          u"oficjalne|Sparing"},
         {u"SELECT Nazwa FROM Rozgrywki WHERE Oficjalny In (False, True) ORDER BY Nazwa DESC",
          u"Sparing|Liga"},
-        {u"SELECT Nazwa FROM Rozgrywki WHERE Oficjalny = False", u"Sparing"},
         {u"SELECT Nazwa FROM Rozgrywki WHERE Not Oficjalny = True", u"Sparing"},
         // Trim, Count, In, Between and Null tests.
         {u"SELECT '[' & Trim('  a b  ') & ']'", u"[a b]"},
-        {u"SELECT Count(*) FROM Mecze", u"4"},
         {u"SELECT Count(Wyn1) FROM Mecze", u"3"},
         {u"SELECT Count(*) FROM Gracze WHERE Nazwisko Is Not Null", u"11"},
-        {u"SELECT Count(*) FROM Gracze WHERE Nazwisko Is Null", u"1"},
-        {u"SELECT Id_meczu FROM Mecze WHERE Gdzie In ('D','N') ORDER BY 1", u"1|3"},
         {u"SELECT Id_meczu FROM Mecze WHERE Gdzie Not In ('d') ORDER BY 1", u"2|3|4"},
         {u"SELECT Id_meczu FROM Mecze WHERE Wyn1 Between 1 And 2 ORDER BY 1", u"1|2"},
         // Comparisons with Null are never true.
         {u"SELECT Count(*) FROM Gracze WHERE Przydomek = Null", u"0"},
-        {u"SELECT Count(*) FROM Gracze WHERE Przydomek <> Null", u"0"},
         {u"SELECT Count(*) FROM Gracze WHERE Not (Przydomek = Null)", u"0"},
         {u"SELECT Count(*) FROM Mecze WHERE Wyn1 > Wyn2 Or Wyn1 <= Wyn2", u"3"},
         // Date literals.
@@ -139,18 +127,14 @@ TEST_F(SqlFunctions, OperatorsFunctionsNullsAndDates) {
 TEST_F(SqlFunctions, TextsCompareAndSortInThePolishWayIgnoringCase) {
     check({
         {u"SELECT Imie FROM Gracze WHERE Nazwisko = 'kowalski'", u"Jan"},
-        {u"SELECT Imie FROM Gracze WHERE Nazwisko = 'ŻUK'", u"Piotr"},
         {u"SELECT Imie FROM Gracze WHERE Nazwisko = 'łącki'", u"Ignacy"},
         {u"SELECT Imie FROM Gracze WHERE Nazwisko = 'Zuk'", u""},
-        {u"SELECT Id_rozgrywki FROM Rozgrywki WHERE Nazwa = 'LIGA'", u"1"},
-        {u"SELECT Id_meczu FROM Mecze WHERE Gdzie In ('d', 'n') ORDER BY 1", u"1|3"},
         // A concatenated text compares the same way.
         {u"SELECT Id_gracza FROM Gracze WHERE Imie & ' ' & Nazwisko = 'PIOTR żuk'", u"4"},
         // ORDER BY follows the Polish alphabet.
         {u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Is Not Null ORDER BY Nazwisko, Imie",
          u"Kowalski|Lis|Łata|ŁĄCKI|Nowak|Nowak|Sowa|Śliwa|zając|Źrebiec|Żuk"},
         {u"SELECT Sezon FROM Sezony ORDER BY Sezon DESC", u"2002/03|2001/02|1999/00"},
-        {u"SELECT Wyn1 FROM Mecze WHERE Wyn1 Is Not Null ORDER BY Wyn1 DESC", u"2|1|0"},
         // A result column named by its alias.
         {u"SELECT Nazwisko & Imie AS N FROM Gracze WHERE Nazwisko Like 'Ł*' ORDER BY N DESC",
          u"ŁĄCKIIgnacy|ŁataZenon"},
@@ -158,32 +142,15 @@ TEST_F(SqlFunctions, TextsCompareAndSortInThePolishWayIgnoringCase) {
 }
 
 TEST_F(SqlFunctions, LikeWithTheOldWildcards) {
-    const std::tuple<QString, QString, bool> wildcards[] = {
-        {u"Kowalski"_s, u"*wal*"_s, true},   {u"Kowalski"_s, u"kow*"_s, true},
-        {u"Kowalski"_s, u"*walk*"_s, false}, {u"abc"_s, u"a?c"_s, true},
-        {u"abbc"_s, u"a?c"_s, false},        {u"a1c"_s, u"a#c"_s, true},
-        {u"abc"_s, u"a#c"_s, false},         {u"bat"_s, u"[bc]at"_s, true},
-        {u"rat"_s, u"[bc]at"_s, false},      {u"rat"_s, u"[!bc]at"_s, true},
-        {u"cat"_s, u"[!bc]at"_s, false},     {u"Mat"_s, u"[a-z]at"_s, true},
-        {u"łat"_s, u"[a-z]at"_s, true},      {u"1at"_s, u"[a-z]at"_s, false},
-        {u"a*b"_s, u"a[*]b"_s, true},        {u"axb"_s, u"a[*]b"_s, false},
-        {u"2002/03"_s, u"####/##"_s, true},  {u"ŻÓŁW"_s, u"*żół*"_s, true},
-        {u"źdźbło"_s, u"ŹDŹ*"_s, true},      {u"Ćma"_s, u"ć?a"_s, true},
-        {u"cma"_s, u"ćma"_s, false},         {u""_s, u"*"_s, true},
-        {u"aXbXc"_s, u"a*c"_s, true},        {u"abcabd"_s, u"*abd"_s, true},
-    };
-    checkLike(wildcards);
+    checkLike({u"Kowalski *wal* T", u"Kowalski *walk* F", u"abc a?c T", u"abbc a?c F", u"a1c a#c T",
+               u"abc a#c F", u"rat [bc]at F", u"rat [!bc]at T", u"cat [!bc]at F", u"łat [a-z]at T",
+               u"1at [a-z]at F", u"a*b a[*]b T", u"axb a[*]b F", u"ŻÓŁW *żół* T", u"Ćma ć?a T",
+               u"cma ćma F", u" * T", u"abcabd *abd T"});
     // An unclosed bracket is a literal and the wildcards after it still work: what a user may
     // type into a filter box, put between the filter's two stars.
-    const std::tuple<QString, QString, bool> unclosed[] = {
-        {u"a[b"_s, u"*[*"_s, true},          {u"ab"_s, u"*[*"_s, false},
-        {u"x[ab"_s, u"*[ab*"_s, true},       {u"xab"_s, u"*[ab*"_s, false},
-        {u"[1]"_s, u"*[#*"_s, true},         {u"[x]"_s, u"*[#*"_s, false},
-        {u"[ab"_s, u"[a?"_s, true},          {u"[!x"_s, u"*[!*"_s, true},
-        {u"a[b]c[d"_s, u"*[b]c[*"_s, false}, {u"abc[d"_s, u"*[b]c[*"_s, true},
-        {u"Ż[ó"_s, u"ż[Ó"_s, true},          {u"[[["_s, u"[[*"_s, true},
-    };
-    checkLike(unclosed);
+    checkLike({u"a[b *[* T", u"ab *[* F", u"x[ab *[ab* T", u"xab *[ab* F", u"[1] *[#* T",
+               u"[ab [a? T", u"[!x *[!* T", u"a[b]c[d *[b]c[* F", u"abc[d *[b]c[* T",
+               u"Ż[ó ż[Ó T"});
     check({
         {u"SELECT Null Like '*'", u"NULL"},
         {u"SELECT Nazwisko FROM Gracze WHERE Nazwisko Not Like '*a*' ORDER BY Nazwisko",
@@ -249,14 +216,11 @@ TEST(ComparePolish, CollationOrder) {
         EXPECT_GT(cmp(ordered[i + 1], ordered[i]), 0) << ordered[i].toStdString();
     }
     EXPECT_LT(cmp(u"Nowak Adam"_s, u"NowakAdam"_s), 0);
-    EXPECT_LT(cmp(u"2002-09-01"_s, u"2002-10-01"_s), 0);
     EXPECT_LT(cmp(u"Kowal"_s, u"Kowalski"_s), 0);
     EXPECT_EQ(cmp(u"ŻÓŁTY"_s, u"żółty"_s), 0);
-    EXPECT_EQ(cmp(u"Kowalski"_s, u"kOWALSKI"_s), 0);
     // Other diacritics sort with the base letter but are not equal to it.
     EXPECT_LT(cmp(u"cafe"_s, u"café"_s), 0);
     EXPECT_LT(cmp(u"café"_s, u"cafg"_s), 0);
-    EXPECT_LT(cmp(u"Müller"_s, u"Nowak"_s), 0);
     // Malformed UTF-8 still compares without reading past the end.
     const char broken[] = {'a', static_cast<char>(0xC5)};
     EXPECT_NE(engine::comparePolish(broken, 2, "a", 1), 0);
