@@ -7,6 +7,7 @@
 #include "data/JetReader.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
+#include "support/EngineError.h"
 #include "support/OldDiaries.h"
 #include "support/Tool.h"
 
@@ -51,18 +52,6 @@ const struct {
     {"Jet 4, compressed texts", with(Version::Jet4, [](Options& o) { o.compressedText = true; }),
      jet::Format::Jet4},
 };
-
-// The description of the engine error `number`, which `f` must raise.
-QString descriptionOf(const std::function<void()>& f, int number) {
-    try {
-        f();
-    } catch (const engine::Error& e) {
-        EXPECT_EQ(e.number(), number) << e.description().toStdString();
-        return e.description();
-    }
-    ADD_FAILURE() << "no error";
-    return {};
-}
 
 class OldDiaryTest : public ::testing::Test {
   protected:
@@ -271,9 +260,11 @@ TEST_F(OldDiaryTest, BadFilesAreRefusedClearlyAndLeftAlone) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
         const QByteArray hash = fileHash(c.path);
-        const QString error = descriptionOf(
-            [&] { jet::importToNewFile(jet::readOldDiary(c.path), converted); }, c.number);
-        EXPECT_TRUE(error.contains(c.words)) << error.toStdString();
+        const QString error =
+            errorText([&] { jet::importToNewFile(jet::readOldDiary(c.path), converted); });
+        EXPECT_TRUE(error.startsWith(u"Wystąpił błąd numer %1\n"_s.arg(c.number)) &&
+                    error.contains(c.words))
+            << error.toStdString();
         if (c.number != err::DuplicateKey) {
             EXPECT_TRUE(error.contains(QFileInfo(c.path).fileName())) << "names the file";
         }
