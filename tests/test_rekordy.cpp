@@ -94,12 +94,7 @@ TEST(Rekordy, EachRecordFollowsItsDefinitionInChronologicalOrder) {
                                   "4\tLegia", "3\tJan Kowalski Kowal@1"})));
 
     // A run knows every match it spans, for the viewer to step through.
-    const auto r = rekordy::Rekordy(d.path(), {});
-    EXPECT_EQ(r[5].mecze, (std::vector<qint64>{7, 2, 10}));
-    EXPECT_EQ(r[5].pozycje.size(), 2u);
-    EXPECT_EQ(r[1].pozycje[0].mecz->para, u"Legia - Mirvola Wendrow"_s);
-    EXPECT_EQ(r[1].pozycje[0].mecz->wynik, u"4:0"_s);
-    EXPECT_EQ(r[6].pozycje[0].idKlubu, 1);
+    EXPECT_EQ(rekordy::Rekordy(d.path(), {})[5].mecze, (std::vector<qint64>{7, 2, 10}));
 }
 
 TEST(Rekordy, TiesListEveryMatchClubAndPlayerInOrder) {
@@ -153,7 +148,6 @@ TEST(Rekordy, EmptyGoallessOneMatchAndMissingDiaries) {
     expected[4] = expected[5] = u"1\t1"_s;
     expected[6] = u"1\tLegia"_s;
     EXPECT_EQ(lines(d), named(expected));
-    EXPECT_EQ(rekordy::Rekordy(d.path(), {})[4].pozycje.size(), 1u);  // a run of one has one match
 
     // One match without a score: no result, so no run either.
     d.exec(u"UPDATE Mecze SET Wyn1 = NULL, Wyn2 = NULL"_s);
