@@ -154,14 +154,8 @@ TEST(frmStatystykiMecze, FourteenOpponentsNarrowTheNameAndCountsSortByValue) {
     EXPECT_EQ(t->topLevelItem(0)->text(1), u"Klub 101"_s);
 }
 
-TEST(frmStatystykiMecze, EmptyOrMissingDiaryGivesEmptyListsAndZeros) {
+TEST(frmStatystykiMecze, AMissingDiaryIsReportedOnceAndGivesZeros) {
     Diary d;
-    {
-        frmStatystykiMecze w;
-        EXPECT_EQ(competitions(w)->count(), 0);
-        EXPECT_EQ(w.strRozgrywki, u"(0)"_s);
-        EXPECT_EQ(panel(w, 0), kZeros);
-    }
     QFile::remove(d.path());
     Script s;  // one message, not one per query
     s.message(u"Błąd"_s, missingFileMessage(d.path()));
