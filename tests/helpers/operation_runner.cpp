@@ -3,7 +3,6 @@
 // another user's rights.
 //
 //   operation_runner OPERATION FOLDER [KILL_BEFORE_CALL]
-//   operation_runner start FOLDER      (only the program's start)
 //
 // KILL_BEFORE_CALL counts the calls of tests/support/Faults.h; one past the last call kills the
 // process right after the operation. Prints "calls N" (the I/O calls the operation made) and one
@@ -11,7 +10,6 @@
 
 #include "data/Mirvola.h"
 #include "forms/Toolkit.h"
-#include "forms/frmMain.h"
 #include "support/Faults.h"
 #include "support/Operations.h"
 
@@ -28,14 +26,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ui::installToolkit();
     const QStringList args = QApplication::arguments();
-    const Operation start{QStringLiteral("start"), false, false,
-                          [](User&, const std::function<void()>& arm) {
-                              arm();
-                              frmMain window;
-                          }};
-    const Operation* operation = args.size() < 3                      ? nullptr
-                                 : args[1] == QStringLiteral("start") ? &start
-                                                                      : findOperation(args[1]);
+    const Operation* operation = args.size() < 3 ? nullptr : findOperation(args[1]);
     if (operation == nullptr) {
         std::fprintf(stderr, "usage: operation_runner OPERATION FOLDER [KILL_BEFORE_CALL]\n");
         return 2;

@@ -312,12 +312,7 @@ QStringList strayFiles(const QString& dir, bool damagedCopies) {
 }
 
 int RunnerExit::calls() const {
-    for (const QString& line : output.split(u'\n')) {
-        if (line.startsWith(u"calls "_s)) {
-            return line.mid(6).toInt();
-        }
-    }
-    return 0;
+    return output.startsWith(u"calls "_s) ? output.section(u'\n', 0, 0).mid(6).toInt() : 0;
 }
 
 QStringList RunnerExit::reported() const {
@@ -332,12 +327,9 @@ QStringList RunnerExit::reported() const {
 
 RunnerExit runRunner(const QStringList& args, const QStringList& prefix) {
     const QString runner = qEnvironmentVariable("MIRVOLA_RUNNER");
+    const QStringList command = prefix + QStringList{runner} + args;
     QProcess process;
-    if (prefix.isEmpty()) {
-        process.start(runner, args);
-    } else {
-        process.start(prefix.first(), prefix.mid(1) + QStringList{runner} + args);
-    }
+    process.start(command.first(), command.mid(1));
     RunnerExit exit;
     if (runner.isEmpty() || !process.waitForFinished(120000)) {
         return exit;
