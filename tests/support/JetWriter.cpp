@@ -538,9 +538,9 @@ std::vector<Table> oldDiaryTables(const QString& diaryPath) {
         for (const Column& c : t.columns) {
             names << c.name;
         }
-        const QString order = t.name == u"Bramki"_s ? u"Id_meczu, Nr_pozycji"_s : names.first();
+        // By key: the first column, for goals the first two.
         const QByteArray sql =
-            (u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + t.name + u" ORDER BY "_s + order)
+            (u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + t.name + u" ORDER BY 1, 2"_s)
                 .toUtf8();
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(raw, sql.constData(), -1, &statement, nullptr) != SQLITE_OK) {
