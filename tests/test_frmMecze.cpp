@@ -62,7 +62,8 @@ TEST(frmMecze, OpensOnTheMatchAtItsPlaceInSeasonAndDateOrder) {
     fillViewerDiary(d);
     Mirvola::dblIdMeczu = 2;
     frmMecze w(nullptr, true, FiltrMeczow{.blnTylkoOficjalne = true});
-    // Official matches: 1, 6, 2 (2001/02), 7, 4, 5 (2002/03); the friendly 3 is left out.
+    // Official matches: 1, 6, 2 (2001/02), 7, 4, 5 (2002/03); the friendly 3 is the only
+    // unofficial one.
     EXPECT_EQ(labelText(w, "lblMecz"), u"Mecz 3 z 6"_s);
     EXPECT_EQ(buttonStates(w), u"1111"_s);
     EXPECT_EQ(labelText(w, "lblNaglowek"), u"Liga, sezon 2001/02, 5 maja 2002 (niedziela)"_s);
@@ -76,6 +77,11 @@ TEST(frmMecze, OpensOnTheMatchAtItsPlaceInSeasonAndDateOrder) {
                                         u"Piotr Żuk 88'  (samobójczy)"_s}));
     EXPECT_TRUE(comment(w).isEmpty());
     EXPECT_FALSE(child<QLabel>(w, "imgFoto_1")->pixmap().isNull());
+
+    Mirvola::dblIdMeczu = 3;
+    frmMecze unofficial(nullptr, true, FiltrMeczow{.blnTylkoNieoficjalne = true});
+    EXPECT_EQ(labelText(unofficial, "lblMecz"), u"Mecz 1 z 1"_s);
+    EXPECT_EQ(labelText(unofficial, "lblGosc"), u"Łódzki KS"_s);
 }
 
 TEST(frmMecze, StepsThroughTheSelectionWithButtonsAndFocus) {
