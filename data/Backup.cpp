@@ -4,6 +4,7 @@
 #include "data/engine/Error.h"
 #include "data/engine/FileBuild.h"
 #include "data/engine/FileOps.h"
+#include "data/engine/SchemaGuard.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,6 +53,7 @@ const Layout& diaryLayout() {
         sqlite3* raw = nullptr;
         sqlite3_open(":memory:", &raw);
         const std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, &sqlite3_close);
+        engine::guardConnection(db.get(), engine::SchemaTrust::Guarded);
         sqlite3_exec(db.get(), engine::files::schemaText().constData(), nullptr, nullptr, nullptr);
         return layoutOf(db.get());
     }();
@@ -92,6 +94,18 @@ void checkDiary(const Connection& connection, const QString& path) {
     if (check != QStringLiteral("ok")) {
         throw Error(engine::err::Corrupt, QStringLiteral("Plik ") + quotedPath(path) +
                                               QStringLiteral(" jest uszkodzony: ") + check);
+    }
+}
+
+// A file from elsewhere brings rows, never code: a trigger, a view or a CHECK constraint that
+// came with it would run on the next write of the program.
+void refuseForeignCode(const Connection& connection, const QString& path) {
+    const auto objects = engine::objectsProgramDoesNotCreate(connection);
+    if (!objects.empty()) {
+        throw notADiary(path, QStringLiteral("zawiera obiekty, których program nie tworzy, a "
+                                             "które mogłyby zmieniać lub usuwać dane "
+                                             "dziennika: ") +
+                                  engine::describeForeignObjects(objects) + u'.');
     }
 }
 
@@ -204,6 +218,7 @@ BackupInfo checkBackup(const QString& backupPath) {
         throw;
     }
     checkDiary(*connection, backupPath);
+    refuseForeignCode(*connection, backupPath);
     return {engine::files::rowCount(*connection, QStringLiteral("Mecze"))};
 }
 

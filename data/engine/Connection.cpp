@@ -1,6 +1,7 @@
 #include "data/engine/Connection.h"
 
 #include "data/engine/Error.h"
+#include "data/engine/SchemaGuard.h"
 #include "data/engine/SqlFunctions.h"
 
 #include <QDate>
@@ -293,6 +294,8 @@ std::shared_ptr<Connection> Connection::open(const QString& path, Mode mode) {
     // with err::ReadOnly, so the program shows the diary and reports the refused change.
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // Before the first read: a file from elsewhere brings rows, never code that runs here.
+    guardConnection(db, mode == Mode::Salvage ? SchemaTrust::GuardedSalvage : SchemaTrust::Guarded);
     if (mode == Mode::Salvage) {
         connection->exec("PRAGMA writable_schema = ON");
     }
@@ -314,6 +317,8 @@ std::shared_ptr<Connection> Connection::openNew(const QString& path) {
     // Nobody else sees the file before it is complete and flushed as a whole, and a failed
     // build is thrown away: neither a journal nor SQLite's own syncs are of use.
     connection->exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF");
+    // After the journal mode, which the defensive mode would no longer let be switched off.
+    guardConnection(connection->handle(), SchemaTrust::Guarded);
     registerSqlFunctions(connection->handle());
     return connection;
 }
