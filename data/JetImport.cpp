@@ -11,6 +11,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 using engine::Error;
 namespace err = engine::err;
 
@@ -28,16 +30,49 @@ QString rowName(const Table& table, const QVariantList& values) {
     return parts.join(QStringLiteral(", "));
 }
 
+using engine::files::quotedName;
+
+QString quotedNames(const QStringList& names) {
+    QStringList quoted;
+    for (const QString& name : names) {
+        quoted << quotedName(name);
+    }
+    return quoted.join(QStringLiteral(", "));
+}
+
+// The user's own columns into their table, the user's own tables as tables: plain columns of
+// the types SQLite holds, without keys, defaults or constraints of their own.
+void createAdditions(engine::Connection& db, const Table& table) {
+    if (table.addedByUser()) {
+        QStringList columns;
+        for (qsizetype i = 0; i < table.columns.size(); ++i) {
+            columns << quotedName(table.columns[i]) + u' ' + table.addedTypes[i];
+        }
+        db.exec((QStringLiteral("CREATE TABLE ") + quotedName(table.name) + QStringLiteral(" (") +
+                 columns.join(QStringLiteral(", ")) + u')')
+                    .toUtf8()
+                    .constData());
+        return;
+    }
+    for (qsizetype i = table.ownColumns; i < table.columns.size(); ++i) {
+        db.exec((QStringLiteral("ALTER TABLE ") + quotedName(table.name) +
+                 QStringLiteral(" ADD COLUMN ") + quotedName(table.columns[i]) + u' ' +
+                 table.addedTypes[i - table.ownColumns])
+                    .toUtf8()
+                    .constData());
+    }
+}
+
 void insertRows(engine::Connection& db, const Table& table, qint64& done, qint64 total,
                 const Progress& progress) {
     QStringList parameters;
     for (qsizetype i = 1; i <= table.columns.size(); ++i) {
         parameters << u'?' + QString::number(i);
     }
-    engine::Statement insert(
-        db, QStringLiteral("INSERT INTO ") + table.name + QStringLiteral(" (") +
-                table.columns.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
-                parameters.join(QStringLiteral(", ")) + u')');
+    engine::Statement insert(db, QStringLiteral("INSERT INTO ") + quotedName(table.name) +
+                                     QStringLiteral(" (") + quotedNames(table.columns) +
+                                     QStringLiteral(") VALUES (") +
+                                     parameters.join(QStringLiteral(", ")) + u')');
     for (const QVariantList& values : table.rows) {
         insert.reset();
         for (qsizetype i = 0; i < values.size(); ++i) {
@@ -63,12 +98,54 @@ qint64 fill(engine::Connection& db, const OldDiary& diary, const Progress& progr
     qint64 done = 0;
     const qint64 total = diary.rowCount();
     for (const Table& table : diary.tables) {
+        createAdditions(db, table);
         insertRows(db, table, done, total, progress);
     }
     db.exec("DELETE FROM Bramki WHERE Id_meczu NOT IN (SELECT Id_meczu FROM Mecze)");
     const qint64 dropped = sqlite3_changes(db.handle());
     db.exec("COMMIT");
     return dropped;
+}
+
+qint64 valuesIn(const Table& table, qsizetype column) {
+    return std::count_if(table.rows.begin(), table.rows.end(),
+                         [&](const QVariantList& row) { return !row[column].isNull(); });
+}
+
+// Every value of the user's own columns came over; the report counts them.
+void verifyAdditions(const engine::Connection& db, const Table& table, ImportResult& result) {
+    if (table.addedByUser()) {
+        result.added.push_back({table.name, QString(), static_cast<qint64>(table.rows.size())});
+        return;
+    }
+    for (qsizetype i = table.ownColumns; i < table.columns.size(); ++i) {
+        engine::Statement count(db, QStringLiteral("SELECT count(") + quotedName(table.columns[i]) +
+                                        QStringLiteral(") FROM ") + quotedName(table.name));
+        count.step();
+        const qint64 written = sqlite3_column_int64(count.get(), 0);
+        qint64 expected = valuesIn(table, i);
+        if (table.name == QStringLiteral("Bramki")) {
+            expected = written;  // goals of missing matches were left out; counted above
+        }
+        if (written != expected) {
+            throw Error(err::Corrupt, QStringLiteral("Nowy dziennik ma %1 z %2 wartości kolumny "
+                                                     "'%3' tabeli '%4'.")
+                                          .arg(written)
+                                          .arg(expected)
+                                          .arg(table.columns[i], table.name));
+        }
+        result.added.push_back({table.name, table.columns[i], written});
+    }
+}
+
+// "1 wiersz", "2 wiersze", "5 wierszy".
+QString counted(qint64 n, const char* one, const char* few, const char* many) {
+    const qint64 tens = n % 100;
+    const qint64 units = n % 10;
+    const char* word = n == 1                                                 ? one
+                       : units >= 2 && units <= 4 && (tens < 12 || tens > 14) ? few
+                                                                              : many;
+    return QString::number(n) + u' ' + QString::fromUtf8(word);
 }
 
 // The written file must pass the integrity check and hold every row of the old one.
@@ -93,7 +170,9 @@ void verify(const QString& path, const OldDiary& diary, ImportResult& result) {
                                           .arg(table.name));
         }
         result.rows.emplace_back(table.name, written);
+        verifyAdditions(*db, table, result);
     }
+    result.leftBehind = diary.leftBehind;
 }
 
 ImportResult build(const OldDiary& diary, const engine::files::BuildFile& built,
@@ -136,6 +215,35 @@ ImportResult importReplacing(const OldDiary& diary, const QString& target, const
     }
     built.replace(real, attributes);
     return result;
+}
+
+QString additionsReport(const ImportResult& result) {
+    QStringList lines;
+    if (!result.added.empty()) {
+        lines << QStringLiteral(
+            "Przeniesiono także dane dodane do dawnego dziennika przez "
+            "użytkownika:");
+        for (const ImportResult::Added& a : result.added) {
+            lines << (a.column.isEmpty()
+                          ? QStringLiteral("- tabelę %1 (%2)")
+                                .arg(a.table, counted(a.count, "wiersz", "wiersze", "wierszy"))
+                          : QStringLiteral("- kolumnę %1 tabeli %2 (%3)")
+                                .arg(a.column, a.table,
+                                     counted(a.count, "wartość", "wartości", "wartości")));
+        }
+    }
+    if (!result.leftBehind.empty()) {
+        if (!lines.isEmpty()) {
+            lines << QString();
+        }
+        lines << QStringLiteral("Nie przeniesiono:");
+        for (const LeftBehind& l : result.leftBehind) {
+            lines << (l.column.isEmpty() ? QStringLiteral("- tabeli %1: %2").arg(l.table, l.why)
+                                         : QStringLiteral("- kolumny %1 tabeli %2: %3")
+                                               .arg(l.column, l.table, l.why));
+        }
+    }
+    return lines.join(u'\n');
 }
 
 QString keptName(const QString& path, const QString& tag, int n) {

@@ -23,7 +23,22 @@ struct ImportResult {
     qint64 droppedGoals = 0;
     // Where the file that had the target's name was kept (importReplacing), else empty.
     QString keptAs;
+    // What the user had added to the old diary himself and came over: a column of one of the
+    // seven tables (count: its values other than Null), or a table (column empty; count: its
+    // rows).
+    struct Added {
+        QString table;
+        QString column;
+        qint64 count = 0;
+    };
+    std::vector<Added> added;
+    // What could not come over, and why.
+    std::vector<LeftBehind> leftBehind;
 };
+
+// The part of the import's report on what the user had added himself, in Polish: what came over
+// and what did not, with the reason; empty when the old diary held nothing of the user's own.
+QString additionsReport(const ImportResult& result);
 
 // Writes `diary` into the new file `target`; an existing file is never overwritten
 // (err::DestinationExists).

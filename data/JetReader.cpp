@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTime>
+#include <QtEndian>
 
 #include <mdbtools.h>
 
@@ -30,6 +32,9 @@ enum class Kind {
     YesNo,
     Date,
     Text,
+    // Only in columns the user added himself:
+    Fraction,  // any number
+    Moment,    // a day with its time of day
 };
 
 struct WantedColumn {
@@ -87,8 +92,39 @@ bool accepts(Kind kind, int type) {
             return type == MDB_DATETIME;
         case Kind::Text:
             return type == MDB_TEXT || type == MDB_MEMO;
+        case Kind::Fraction:
+        case Kind::Moment:
+            break;  // the diary's own columns have neither
     }
     return false;
+}
+
+// How a column the user added himself comes over: how it is read and its SQL type.
+struct AddedKind {
+    Kind kind;
+    QString sqlType;
+};
+
+std::optional<AddedKind> addedKind(int type) {
+    switch (type) {
+        case MDB_BOOL:
+            return AddedKind{Kind::YesNo, QStringLiteral("BOOLEAN")};
+        case MDB_BYTE:
+        case MDB_INT:
+        case MDB_LONGINT:
+            return AddedKind{Kind::Number, QStringLiteral("INTEGER")};
+        case MDB_FLOAT:
+        case MDB_DOUBLE:
+        case MDB_MONEY:
+            return AddedKind{Kind::Fraction, QStringLiteral("REAL")};
+        case MDB_DATETIME:
+            return AddedKind{Kind::Moment, QStringLiteral("DATETIME")};
+        case MDB_TEXT:
+        case MDB_MEMO:
+            return AddedKind{Kind::Text, QStringLiteral("TEXT")};
+        default:
+            return std::nullopt;
+    }
 }
 
 // The type's name as the old office suite's table designer showed it.
@@ -359,15 +395,23 @@ int storedSize(int type) {
             return 4;
         case MDB_DOUBLE:
         case MDB_DATETIME:
+        case MDB_MONEY:
             return 8;
         default:
             return 0;
     }
 }
 
-// A number as stored in a row, of one of the types accepts() lets through for numbers.
+// A number as stored in a row, of one of the types accepts() or addedKind() lets through for
+// numbers.
 double storedNumber(int type, const MdbField& field) {
     switch (type) {
+        case MDB_MONEY: {
+            // Ten-thousandths, a 64-bit whole number.
+            qint64 units = 0;
+            std::memcpy(&units, field.value, sizeof units);
+            return static_cast<double>(qFromLittleEndian(units)) / 10000.0;
+        }
         case MDB_BYTE:
             return mdb_get_byte(field.value, 0);
         case MDB_INT:
@@ -413,10 +457,17 @@ qint64 OldDiary::rowCount() const {
 // ---- reading ------------------------------------------------------------------------------
 
 struct JetReader::Private {
+    struct ReadColumn {
+        QString name;
+        Kind kind;
+        int position;  // in def->columns
+    };
     struct OpenTable {
-        const WantedTable* wanted;
+        QString name;
         std::unique_ptr<MdbTableDef, FreeTable> def;
-        std::vector<int> columns;  // positions in def->columns, in the order of wanted->columns
+        std::vector<ReadColumn> columns;  // the diary's own first, then the user's
+        qsizetype ownColumns = 0;
+        QStringList addedTypes;
     };
 
     QString path;
@@ -424,9 +475,13 @@ struct JetReader::Private {
     qint64 pages = 0;
     std::unique_ptr<MdbHandle, CloseHandle> mdb;
     std::vector<OpenTable> tables;
+    std::vector<LeftBehind> leftBehind;
     std::vector<char> textBuffer;
 
+    OpenTable readDefinition(MdbCatalogEntry* entry, const QString& name);
     void openTable(const WantedTable& wanted);
+    void addColumns(OpenTable& table, const std::vector<bool>& taken);
+    void openAddedTables();
     QVariant value(const OpenTable& table, size_t column, const MdbField& field, qint64 row);
     std::optional<QString> memo(const MdbField& field);
     QString text(const MdbField& field);
@@ -437,11 +492,22 @@ struct JetReader::Private {
                      QStringLiteral("Pliku ") + quotedPath(path) +
                          QStringLiteral(" nie można przenieść: w tabeli '%1', wierszu %2, "
                                         "kolumna '%3' %4.")
-                             .arg(QLatin1String(table.wanted->name))
+                             .arg(table.name)
                              .arg(row)
-                             .arg(QLatin1String(table.wanted->columns[column].name), what));
+                             .arg(table.columns[column].name, what));
     }
 };
+
+JetReader::Private::OpenTable JetReader::Private::readDefinition(MdbCatalogEntry* entry,
+                                                                 const QString& name) {
+    OpenTable table{
+        name, std::unique_ptr<MdbTableDef, FreeTable>(mdb_read_table(entry)), {}, 0, {}};
+    if (!table.def || !mdb_read_columns(table.def.get()) ||
+        !mapsWithinFile(definitionAt(path, format, entry->table_pg), pages)) {
+        throw damaged(path, QStringLiteral("nie można odczytać opisu tabeli '") + name + u'\'');
+    }
+    return table;
+}
 
 void JetReader::Private::openTable(const WantedTable& wanted) {
     const QString name = QLatin1String(wanted.name);
@@ -449,12 +515,9 @@ void JetReader::Private::openTable(const WantedTable& wanted) {
     if (!entry) {
         throw notADiary(err::TableNotFound, path, QStringLiteral("brak tabeli '") + name + u'\'');
     }
-    OpenTable table{&wanted, std::unique_ptr<MdbTableDef, FreeTable>(mdb_read_table(entry)), {}};
-    if (!table.def || !mdb_read_columns(table.def.get()) ||
-        !mapsWithinFile(definitionAt(path, format, entry->table_pg), pages)) {
-        throw damaged(path, QStringLiteral("nie można odczytać opisu tabeli '") + name + u'\'');
-    }
+    OpenTable table = readDefinition(entry, name);
     const MdbTableDef& def = *table.def;
+    std::vector<bool> taken(def.num_cols, false);
     for (const WantedColumn& needed : wanted.columns) {
         int found = -1;
         for (guint i = 0; i < def.num_cols; ++i) {
@@ -474,9 +537,73 @@ void JetReader::Private::openTable(const WantedTable& wanted) {
                             QStringLiteral("w tabeli '%1' brak kolumny '%2'")
                                 .arg(name, QLatin1String(needed.name)));
         }
-        table.columns.push_back(found);
+        taken[static_cast<size_t>(found)] = true;
+        table.columns.push_back({QLatin1String(needed.name), needed.kind, found});
     }
+    table.ownColumns = static_cast<qsizetype>(table.columns.size());
+    addColumns(table, taken);
     tables.push_back(std::move(table));
+}
+
+// The columns of `table` not `taken` by the diary's own: the user's, in the file's order. One
+// whose values the diary cannot hold is left behind, and the report says so.
+void JetReader::Private::addColumns(OpenTable& table, const std::vector<bool>& taken) {
+    const MdbTableDef& def = *table.def;
+    for (guint i = 0; i < def.num_cols; ++i) {
+        if (taken[i]) {
+            continue;
+        }
+        const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(def.columns, i));
+        const QString name = QString::fromUtf8(column->name);
+        if (const std::optional<AddedKind> kind = addedKind(column->col_type)) {
+            table.columns.push_back({name, kind->kind, static_cast<int>(i)});
+            table.addedTypes << kind->sqlType;
+        } else if (column->col_type == MDB_OLE) {
+            leftBehind.push_back({table.name, name,
+                                  QStringLiteral("obiekt OLE (obraz lub dokument zapisany przez "
+                                                 "inny program), którego dziennik nie "
+                                                 "przechowuje")});
+        } else {
+            leftBehind.push_back({table.name, name,
+                                  QStringLiteral("typ %1, którego dziennik nie przechowuje")
+                                      .arg(typeName(column->col_type))});
+        }
+    }
+}
+
+// Tables the user added to the old diary himself come over as tables of the new one.
+void JetReader::Private::openAddedTables() {
+    for (guint i = 0; i < mdb->num_catalog; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type != MDB_TABLE || !mdb_is_user_table(entry)) {
+            continue;
+        }
+        const QString name = QString::fromUtf8(entry->object_name);
+        const bool diarys =
+            std::any_of(diaryTables().begin(), diaryTables().end(), [&](const WantedTable& t) {
+                return name.compare(QLatin1String(t.name), Qt::CaseInsensitive) == 0;
+            });
+        if (diarys) {
+            continue;
+        }
+        if (name.startsWith(QStringLiteral("sqlite_"), Qt::CaseInsensitive)) {
+            leftBehind.push_back(
+                {name, QString(), QStringLiteral("tę nazwę zastrzega dla siebie baza SQLite")});
+            continue;
+        }
+        OpenTable table = readDefinition(entry, name);
+        const auto reported = leftBehind.size();
+        addColumns(table, std::vector<bool>(table.def->num_cols, false));
+        if (table.columns.empty()) {
+            // The table as a whole, not column by column.
+            leftBehind.resize(reported);
+            leftBehind.push_back({name, QString(),
+                                  QStringLiteral("nie ma w niej kolumny, którą dziennik może "
+                                                 "przechowywać")});
+            continue;
+        }
+        tables.push_back(std::move(table));
+    }
 }
 
 std::optional<QString> JetReader::Private::memo(const MdbField& field) {
@@ -519,8 +646,8 @@ QString JetReader::Private::text(const MdbField& field) {
 QVariant JetReader::Private::value(const OpenTable& table, size_t column, const MdbField& field,
                                    qint64 row) {
     const auto* def = static_cast<MdbColumn*>(
-        g_ptr_array_index(table.def->columns, static_cast<guint>(table.columns[column])));
-    const Kind kind = table.wanted->columns[column].kind;
+        g_ptr_array_index(table.def->columns, static_cast<guint>(table.columns[column].position)));
+    const Kind kind = table.columns[column].kind;
     const int type = def->col_type;
     if (type == MDB_BOOL) {
         // The value is the bit in the null mask.
@@ -533,32 +660,44 @@ QVariant JetReader::Private::value(const OpenTable& table, size_t column, const 
         return kind == Kind::YesNo ? QVariant(qlonglong(0)) : QVariant();
     }
     if (field.siz < storedSize(type)) {
-        throw damaged(path, QStringLiteral("niepełny wiersz %1 tabeli '%2'")
-                                .arg(row)
-                                .arg(QLatin1String(table.wanted->name)));
+        throw damaged(path,
+                      QStringLiteral("niepełny wiersz %1 tabeli '%2'").arg(row).arg(table.name));
     }
     if (kind == Kind::Text && type == MDB_MEMO) {
         const std::optional<QString> whole = memo(field);
         if (!whole) {
             throw damaged(path, QStringLiteral("nie można odczytać całego tekstu w tabeli '%1', "
                                                "wierszu %2, kolumnie '%3'")
-                                    .arg(QLatin1String(table.wanted->name))
+                                    .arg(table.name)
                                     .arg(row)
-                                    .arg(QLatin1String(table.wanted->columns[column].name)));
+                                    .arg(table.columns[column].name));
         }
         return *whole;
     }
     if (kind == Kind::Text) {
         return text(field);
     }
-    if (kind == Kind::Date) {
+    if (kind == Kind::Date || kind == Kind::Moment) {
         const double days = mdb_get_double(field.value, 0);
         if (!std::isfinite(days) || days < kEarliestJetDate || days > kLatestJetDate + 1) {
             throw wrongValue(table, column, row, QStringLiteral("nie zawiera poprawnej daty"));
         }
-        return QDate(1899, 12, 30).addDays(static_cast<qint64>(std::trunc(days)));
+        const double whole = std::trunc(days);
+        const QDate day = QDate(1899, 12, 30).addDays(static_cast<qint64>(whole));
+        if (kind == Kind::Date) {
+            return day;
+        }
+        const auto seconds = std::min<qint64>(std::llround(std::abs(days - whole) * 86400), 86399);
+        return seconds == 0 ? day.toString(Qt::ISODate)
+                            : day.toString(Qt::ISODate) + u' ' +
+                                  QTime(0, 0)
+                                      .addSecs(static_cast<int>(seconds))
+                                      .toString(QStringLiteral("HH:mm:ss"));
     }
     const double number = storedNumber(type, field);
+    if (kind == Kind::Fraction) {
+        return number;
+    }
     if (kind == Kind::YesNo) {
         return qlonglong(number != 0 ? -1 : 0);
     }
@@ -572,10 +711,12 @@ QVariant JetReader::Private::value(const OpenTable& table, size_t column, const 
 Table JetReader::Private::readTable(const OpenTable& table, qint64& done, qint64 total,
                                     const Progress& progress) {
     Table result;
-    result.name = QLatin1String(table.wanted->name);
-    for (const WantedColumn& column : table.wanted->columns) {
-        result.columns << QLatin1String(column.name);
+    result.name = table.name;
+    for (const ReadColumn& column : table.columns) {
+        result.columns << column.name;
     }
+    result.ownColumns = table.ownColumns;
+    result.addedTypes = table.addedTypes;
     MdbTableDef* def = table.def.get();
     MdbHandle* handle = mdb.get();
     std::vector<MdbField> fields(def->num_cols);
@@ -594,7 +735,7 @@ Table JetReader::Private::readTable(const OpenTable& table, qint64& done, qint64
         QVariantList values;
         values.reserve(static_cast<qsizetype>(table.columns.size()));
         for (size_t c = 0; c < table.columns.size(); ++c) {
-            values << value(table, c, fields[static_cast<size_t>(table.columns[c])], row);
+            values << value(table, c, fields[static_cast<size_t>(table.columns[c].position)], row);
         }
         result.rows.push_back(std::move(values));
         ++done;
@@ -630,6 +771,7 @@ JetReader::JetReader(const QString& path) : d(std::make_unique<Private>()) {
     for (const WantedTable& wanted : diaryTables()) {
         d->openTable(wanted);
     }
+    d->openAddedTables();
 }
 
 JetReader::~JetReader() = default;
@@ -654,6 +796,7 @@ OldDiary JetReader::read(const Progress& progress) {
     for (const auto& table : d->tables) {
         diary.tables.push_back(d->readTable(table, done, total, progress));
     }
+    diary.leftBehind = d->leftBehind;
     return diary;
 }
 

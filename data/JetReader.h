@@ -20,21 +20,38 @@ QString formatName(Format format);
 // Whether the file begins like a Jet database. Reads a few bytes: cheap enough for the start-up.
 bool isJetFile(const QString& path);
 
-// One of the old diary's seven tables: its columns in the order of the diary's schema, and its
-// rows with typed values: whole numbers as qlonglong, yes/no as -1 or 0, dates as QDate (the
-// day; the old program stored no times), texts as QString with their line breaks as stored,
-// Null as a null QVariant.
+// A table of the old diary: its columns, and its rows with typed values: whole numbers as
+// qlonglong, yes/no as -1 or 0, the diary's dates as QDate (the day; the old program stored no
+// times), texts as QString with their line breaks as stored, Null as a null QVariant. Of the
+// seven tables, the columns of the diary's schema come first, in its order; columns the user
+// added himself follow. Columns and tables the user added may also hold fractions (double) and
+// days with a time of day (text "yyyy-MM-dd HH:mm:ss", or "yyyy-MM-dd" at midnight).
 struct Table {
     QString name;
     QStringList columns;
     std::vector<QVariantList> rows;
+    // The diary's own columns (the rest, from this position on, the user added); 0 for a table
+    // the user added himself.
+    qsizetype ownColumns = 0;
+    // The SQL type of each column from ownColumns on: BOOLEAN, INTEGER, REAL, DATETIME or TEXT.
+    QStringList addedTypes;
+
+    bool addedByUser() const { return ownColumns == 0; }
+};
+
+// A column or a table of the old file that cannot be brought over, and why (in Polish).
+struct LeftBehind {
+    QString table;
+    QString column;  // empty: the whole table
+    QString why;
 };
 
 struct OldDiary {
     Format format = Format::Jet3;
     // Sezony, Kluby, Rozgrywki, Jak, Gracze, Mecze, Bramki: the dictionaries before the rows
-    // that refer to them.
+    // that refer to them; then the tables the user added himself, in the file's order.
     std::vector<Table> tables;
+    std::vector<LeftBehind> leftBehind;
 
     const Table& table(const QString& name) const;
     qint64 rowCount() const;
@@ -60,8 +77,8 @@ class JetReader {
     Format format() const;
     // The rows the file's table definitions declare (a file closed in a hurry may say 0).
     qint64 declaredRows() const;
-    // Reads all seven tables. A table that yields fewer rows than its definition declares is
-    // damaged.
+    // Reads all seven tables, and the tables the user added. A table that yields fewer rows than
+    // its definition declares is damaged.
     OldDiary read(const Progress& progress = {});
 
   private:

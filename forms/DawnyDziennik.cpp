@@ -75,9 +75,11 @@ auto zPostepem(QWidget* okno, const QString& coZostalo, Praca&& praca)
 
 // `tekst` names with %1 where the file that had the name was kept.
 void pokazWynik(QWidget* okno, const QString& tekst, const jet::ImportResult& wynik) {
+    const QString dodane = jet::additionsReport(wynik);
     ui::messageBox(okno, ui::tytul::kInfo,
-                   tekst.arg(nazwaPliku(wynik.keptAs)) + pominieteBramki(wynik), Buttons::Ok,
-                   Icon::Information);
+                   tekst.arg(nazwaPliku(wynik.keptAs)) + pominieteBramki(wynik) +
+                       (dodane.isEmpty() ? QString() : QStringLiteral("\n\n") + dodane),
+                   Buttons::Ok, Icon::Information);
 }
 
 bool czyWczytac(QWidget* okno, const QString& plik, const jet::OldDiary& dziennik,

@@ -116,4 +116,50 @@ TEST_F(JetWriterTest, MdbtoolsReadsEveryKindOfValueInBothFormats) {
     }
 }
 
+// What a user added to his old diary: his own columns in Mecze, one of them an OLE object, and
+// a table of his own with every other kind of value, read back by mdbtools.
+TEST_F(JetWriterTest, MdbtoolsReadsTheUsersOwnColumnsAndTable) {
+    std::vector<Table> tables = oldDiaryLayout();
+    jetfile::table(tables, u"Mecze"_s).rows = {
+        {2, 1, QDate(2001, 8, 5), u"D"_s, 1, 2, 1, 1, QVariant()},
+        {3, 1, QDate(2001, 8, 12), u"W"_s, 2, 0, 0, 1, u"Remis"_s},
+    };
+    addUserAdditions(tables, 5);
+    for (const auto& [version, name] :
+         {std::pair{Version::Jet3, "JET3"}, {Version::Jet4, "JET4"}}) {
+        SCOPED_TRACE(name);
+        const QString path = dir.filePath(u"Dodatki.mdb"_s);
+        writeJetFile(path, tables, Options(version));
+        EXPECT_EQ(mdbTool(u"mdb-tables"_s, {u"-1"_s, path}).out,
+                  u"Sezony\nKluby\nRozgrywki\nJak\nGracze\nMecze\nBramki\nNotatki\n"_s);
+        const auto hexExport = [&](const QString& table) {
+            const ToolRun run =
+                mdbTool(u"mdb-export"_s, {u"-e"_s, u"-0"_s, u"NULL"_s, u"-b"_s, u"hex"_s, u"-T"_s,
+                                          u"%Y-%m-%d %H:%M:%S"_s, path, table});
+            EXPECT_EQ(run.status, 0) << run.err.toStdString();
+            return run.out;
+        };
+        // "OLE2" and "OLE3" in hex; attendance 200 and Null.
+        EXPECT_EQ(hexExport(u"Mecze"_s),
+                  u"Id_meczu,Id_sezonu,Data,Gdzie,Id_klubu,Wyn1,Wyn2,Id_rozgrywki,Komentarz,"
+                  "Widzowie,Zdjecie\n"
+                  "2,1,\"2001-08-05 00:00:00\",\"D\",1,2,1,1,NULL,200,\"4F4C4532\"\n"
+                  "3,1,\"2001-08-12 00:00:00\",\"W\",2,0,0,1,\"Remis\",NULL,\"4F4C4533\"\n"_s);
+        // Money to four places, a single-precision number, a day with a quarter past six pm,
+        // "skan1" ... in hex.
+        QString notatki = u"Id,Tytul,Tresc,Kiedy,Wazne,Koszt,Ocena,Skan\n"_s;
+        for (int n = 1; n <= 5; ++n) {
+            notatki +=
+                u"%1,\"Notatka %1 – żółć\",%2,\"2000-01-0%3 18:15:00\",%4,%5,%6,"
+                "\"736B616E3%1\"\n"_s.arg(n)
+                    .arg(n == 5 ? u"NULL"_s : u"\"Treść\\r\\nnotatki %1\""_s.arg(n))
+                    .arg(n + 1)
+                    .arg(n % 2)
+                    .arg(QString::number(n * 1.25, 'f', 4))
+                    .arg(n / 2.0);
+        }
+        EXPECT_EQ(hexExport(u"Notatki"_s), notatki);
+    }
+}
+
 }  // namespace

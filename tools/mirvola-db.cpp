@@ -199,6 +199,9 @@ int importOld(const QStringList& args) {
     for (const auto& [table, rows] : result.rows) {
         out += table + u'\t' + QString::number(rows) + u'\n';
     }
+    if (const QString added = jet::additionsReport(result); !added.isEmpty()) {
+        out += u'\n' + added + u'\n';
+    }
     write(stdout, out);
     if (result.droppedGoals > 0) {
         write(stderr, QStringLiteral("mirvola-db: pominięto bramki meczów, których nie ma w "

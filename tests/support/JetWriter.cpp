@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -181,7 +182,7 @@ class RowPages {
 // The bytes of a value in a row's fixed part, by type code: none for Bool, whose value lives in
 // the null mask; -1 for texts and memos, which lie in the variable part.
 int fixedSize(Type type) {
-    constexpr std::array<int, 13> kSizes{-1, 0, 1, 2, 4, -1, -1, 8, 8, -1, -1, -1, -1};
+    constexpr std::array<int, 13> kSizes{-1, 0, 1, 2, 4, 8, 4, 8, 8, -1, -1, -1, -1};
     return kSizes.at(static_cast<size_t>(type));
 }
 
@@ -291,8 +292,13 @@ class Writer {
         return head;
     }
 
-    QByteArray variableValue(const Column& column, const QString& value,
+    QByteArray variableValue(const Column& column, const QVariant& stored,
                              RowPages& longValues) const {
+        if (column.type == Type::Ole) {
+            // Kept like a memo, as bytes.
+            return memo(stored.toByteArray(), longValues);
+        }
+        const QString value = stored.toString();
         if (column.type == Type::Memo) {
             // Only memos of up to 1024 characters may be compressed.
             return memo(text(value, value.size() <= 1024), longValues);
@@ -309,6 +315,14 @@ class Writer {
             putDouble(
                 row, at,
                 value.typeId() == QMetaType::QDate ? jetDate(value.toDate()) : value.toDouble());
+        } else if (column.type == Type::Float) {
+            const float single = value.toFloat();
+            quint32 bits = 0;
+            std::memcpy(&bits, &single, sizeof bits);
+            put(row, at, bits, 4);
+        } else if (column.type == Type::Money) {
+            // Ten-thousandths, as a 64-bit whole number.
+            put(row, at, static_cast<quint64>(std::llround(value.toDouble() * 10000)), 8);
         } else {
             put(row, at, value.toLongLong(), fixedSize(column.type));
         }
@@ -342,7 +356,7 @@ class Writer {
         for (const int i : layout.varColumns) {
             offsets.push_back(static_cast<int>(out.size()));
             if (!values[i].isNull()) {
-                out += variableValue(table.columns[i], values[i].toString(), longValues);
+                out += variableValue(table.columns[i], values[i], longValues);
             }
         }
         offsets.push_back(static_cast<int>(out.size()));  // where the variable part ends
@@ -566,6 +580,36 @@ std::vector<Table> oldDiaryTables(const QString& diaryPath) {
         }
     }
     return tables;
+}
+
+void addUserAdditions(std::vector<Table>& tables, int notes) {
+    Table& mecze = table(tables, u"Mecze"_s);
+    mecze.columns.push_back({u"Widzowie"_s, Type::Long});
+    mecze.columns.push_back({u"Zdjecie"_s, Type::Ole});
+    for (QVariantList& row : mecze.rows) {
+        const qlonglong id = row[0].toLongLong();
+        row << (id == 3 ? QVariant() : QVariant(id * 100));
+        row << QVariant(QByteArray("OLE") + QByteArray::number(id));
+    }
+    Table notatki{u"Notatki"_s,
+                  {{u"Id"_s},
+                   {u"Tytul"_s, Type::Text, 40},
+                   {u"Tresc"_s, Type::Memo},
+                   {u"Kiedy"_s, Type::DateTime},
+                   {u"Wazne"_s, Type::Bool},
+                   {u"Koszt"_s, Type::Money},
+                   {u"Ocena"_s, Type::Float},
+                   {u"Skan"_s, Type::Ole}},
+                  {}};
+    for (int n = 1; n <= notes; ++n) {
+        // Days since 30 December 1899, with a quarter past six in the evening.
+        const double when = 36526 + n + 0.7604166666666666;
+        notatki.rows.push_back({n, u"Notatka %1 – żółć"_s.arg(n),
+                                n % 5 == 0 ? QVariant() : QVariant(u"Treść\r\nnotatki %1"_s.arg(n)),
+                                when, n % 2 == 1, n * 1.25, n / 2.0,
+                                QVariant(QByteArray("skan") + QByteArray::number(n))});
+    }
+    tables.push_back(std::move(notatki));
 }
 
 Table& table(std::vector<Table>& tables, const QString& name) {

@@ -26,9 +26,12 @@ enum class Type : unsigned char {
     Byte = 0x02,
     Integer = 0x03,
     Long = 0x04,
+    Money = 0x05,
+    Float = 0x06,
     Double = 0x07,
     DateTime = 0x08,
     Text = 0x0a,
+    Ole = 0x0b,
     Memo = 0x0c,
 };
 
@@ -40,8 +43,9 @@ struct Column {
 
 // Values: whole numbers for Byte, Integer and Long, bool (or -1/0) for Bool, double, QDate for
 // DateTime (or a double: days since 30 December 1899 with the time of day as a fraction),
-// QString for Text and Memo; a null QVariant is Null. Memos over 64 bytes go to long value
-// pages (a chain of rows when they do not fit one page).
+// QString for Text and Memo, a number for Float and Money (kept to four decimal places),
+// QByteArray for Ole (the object's bytes as stored); a null QVariant is Null. Memos and OLE
+// objects over 64 bytes go to long value pages (a chain of rows when they do not fit one page).
 struct Table {
     QString name;
     std::vector<Column> columns;
@@ -70,6 +74,13 @@ void writeJetFile(const QString& path, const std::vector<Table>& tables, const O
 std::vector<Table> oldDiaryLayout();
 // The same tables holding every row of the SQLite diary `diaryPath`, ordered by key.
 std::vector<Table> oldDiaryTables(const QString& diaryPath);
+// What a user of the old program added to his diary himself: the attendance of every match
+// (Mecze.Widzowie, a whole number: the match's id times 100, Null for match 3), a photo
+// (Mecze.Zdjecie, an OLE object: the bytes "OLE" and the id) and the table Notatki (Id, a
+// text, a memo, a day with a time, a yes/no, a money amount, a single-precision number and an
+// OLE object), of `notes` rows.
+void addUserAdditions(std::vector<Table>& tables, int notes);
+
 // One of `tables` by name; throws when there is none.
 Table& table(std::vector<Table>& tables, const QString& name);
 
