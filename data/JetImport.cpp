@@ -7,11 +7,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QStringList>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 
 using engine::Error;
 namespace err = engine::err;
@@ -107,13 +109,21 @@ qint64 fill(engine::Connection& db, const OldDiary& diary, const Progress& progr
     return dropped;
 }
 
-qint64 valuesIn(const Table& table, qsizetype column) {
-    return std::count_if(table.rows.begin(), table.rows.end(),
-                         [&](const QVariantList& row) { return !row[column].isNull(); });
+// The goals that were written: those of a match the old file holds.
+std::function<bool(const QVariantList&)> writtenRows(const OldDiary& diary, const Table& table) {
+    if (table.name != QStringLiteral("Bramki")) {
+        return [](const QVariantList&) { return true; };
+    }
+    QSet<qlonglong> matches;
+    for (const QVariantList& match : diary.table(QStringLiteral("Mecze")).rows) {
+        matches.insert(match[0].toLongLong());
+    }
+    return [matches](const QVariantList& goal) { return matches.contains(goal[0].toLongLong()); };
 }
 
 // Every value of the user's own columns came over; the report counts them.
-void verifyAdditions(const engine::Connection& db, const Table& table, ImportResult& result) {
+void verifyAdditions(const engine::Connection& db, const OldDiary& diary, const Table& table,
+                     ImportResult& result) {
     if (table.addedByUser()) {
         result.added.push_back({table.name, QString(), static_cast<qint64>(table.rows.size())});
         return;
@@ -123,10 +133,11 @@ void verifyAdditions(const engine::Connection& db, const Table& table, ImportRes
                                         QStringLiteral(") FROM ") + quotedName(table.name));
         count.step();
         const qint64 written = sqlite3_column_int64(count.get(), 0);
-        qint64 expected = valuesIn(table, i);
-        if (table.name == QStringLiteral("Bramki")) {
-            expected = written;  // goals of missing matches were left out; counted above
-        }
+        const auto expected =
+            std::count_if(table.rows.begin(), table.rows.end(),
+                          [&, kept = writtenRows(diary, table)](const QVariantList& row) {
+                              return !row[i].isNull() && kept(row);
+                          });
         if (written != expected) {
             throw Error(err::Corrupt, QStringLiteral("Nowy dziennik ma %1 z %2 wartości kolumny "
                                                      "'%3' tabeli '%4'.")
@@ -170,7 +181,7 @@ void verify(const QString& path, const OldDiary& diary, ImportResult& result) {
                                           .arg(table.name));
         }
         result.rows.emplace_back(table.name, written);
-        verifyAdditions(*db, table, result);
+        verifyAdditions(*db, diary, table, result);
     }
     result.leftBehind = diary.leftBehind;
 }

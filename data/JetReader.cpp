@@ -152,6 +152,12 @@ QString typeName(int type) {
             return QStringLiteral("Nota");
         case MDB_OLE:
             return QStringLiteral("Obiekt OLE");
+        case MDB_REPID:
+            return QStringLiteral("Identyfikator replikacji");
+        case MDB_NUMERIC:
+            return QStringLiteral("Dziesiętne");
+        case MDB_COMPLEX:
+            return QStringLiteral("Załącznik lub wiele wartości");
         default:
             return QStringLiteral("typ %1").arg(type);
     }

@@ -162,3 +162,26 @@ TEST_F(UsersOwnData, TheWindowReportsThemAndWholeFileWorkKeepsThem) {
     EXPECT_EQ(schemaOf(diary), schema) << "restore";
     EXPECT_EQ(everyRow(diary), rows) << "restore";
 }
+
+// A column of the user's own in Bramki counts only the goals that came over: those of a match
+// the old file lacks are left out, with their values.
+TEST_F(UsersOwnData, AColumnOfGoalsCountsTheGoalsThatCameOver) {
+    std::vector<jetfile::Table> tables = jetfile::oldDiaryTables(original.path());
+    jetfile::Table& bramki = jetfile::table(tables, u"Bramki"_s);
+    bramki.rows.push_back({77, 1, true, 1, 5, 1});
+    bramki.rows.push_back({77, 2, false, 2, 6, 1});
+    bramki.columns.push_back({u"Asysta"_s, Type::Long});
+    for (QVariantList& goal : bramki.rows) {
+        goal << goal[3];
+    }
+    jetfile::writeJetFile(file(u"Gole.mdb"_s), tables, {Version::Jet4});
+    const jet::ImportResult result =
+        jet::importToNewFile(jet::readOldDiary(file(u"Gole.mdb"_s)), file(u"Nowy.mdb"_s));
+    EXPECT_EQ(result.droppedGoals, 2);
+    EXPECT_EQ(jet::additionsReport(result),
+              u"Przeniesiono także dane dodane do dawnego dziennika przez użytkownika:\n"
+              "- kolumnę Asysta tabeli Bramki (10 wartości)"_s);
+    EXPECT_EQ(table(file(u"Nowy.mdb"_s), u"SELECT count(*) FROM Bramki WHERE Asysta = Id_gracza"_s)
+                  .front(),
+              qs({"10"}));
+}

@@ -259,6 +259,24 @@ TEST(WholeFileSchema, CompactionBackupAndRestoreKeepTheSchemaAndTheUsersData) {
                 schema.contains(u"application_id=1297499202"_s));
     ASSERT_TRUE(rows.contains(u"Notatki|integer:3|text:Trzecia – żółć|real:-1.0"_s))
         << rows.join(u'\n').toStdString();
+    // What the comparisons must find again, named here once.
+    const auto indexes = [&] {
+        return rowsOf(d.path(),
+                      u"SELECT name FROM sqlite_master WHERE type = 'index' AND sql "
+                      "IS NOT NULL ORDER BY name"_s);
+    };
+    const auto cascade = [&] {
+        return rowsOf(d.path(),
+                      u"SELECT \"table\", \"from\", on_delete FROM "
+                      "pragma_foreign_key_list('Bramki')"_s);
+    };
+    const std::vector<QStringList> ownIndexes{qs({"Bramki_Id_gracza"}), qs({"Jak_Jak"}),
+                                              qs({"Kluby_Druzyna"}),    qs({"Mecze_Id_klubu"}),
+                                              qs({"Mecze_Id_sezonu"}),  qs({"Rozgrywki_Nazwa"}),
+                                              qs({"Sezony_Sezon"})};
+    const std::vector<QStringList> ownCascade{qs({"Mecze", "Id_meczu", "CASCADE"})};
+    ASSERT_EQ(indexes(), ownIndexes);
+    ASSERT_EQ(cascade(), ownCascade);
 
     engine::compactInPlace(d.path());
     EXPECT_EQ(schemaOf(d.path()), schema) << "compaction";
@@ -272,4 +290,6 @@ TEST(WholeFileSchema, CompactionBackupAndRestoreKeepTheSchemaAndTheUsersData) {
     backup::restoreBackup(kopia, d.path());
     EXPECT_EQ(schemaOf(d.path()), schema) << "restore";
     EXPECT_EQ(everyRow(d.path()), rows) << "restore";
+    EXPECT_EQ(indexes(), ownIndexes);
+    EXPECT_EQ(cascade(), ownCascade);
 }
