@@ -8,6 +8,7 @@
 #include "data/JetImport.h"
 #include "data/JetReader.h"
 #include "data/engine/Connection.h"
+#include "data/engine/Database.h"
 #include "data/engine/FileOps.h"
 #include "data/engine/SchemaGuard.h"
 #include "support/OldDiaries.h"
@@ -184,4 +185,33 @@ TEST_F(UsersOwnData, AColumnOfGoalsCountsTheGoalsThatCameOver) {
     EXPECT_EQ(table(file(u"Nowy.mdb"_s), u"SELECT count(*) FROM Bramki WHERE Asysta = Id_gracza"_s)
                   .front(),
               qs({"10"}));
+}
+
+// The match editor's writes go on beside the user's column: a new match leaves it Null, a
+// changed match keeps its value.
+TEST_F(UsersOwnData, TheProgramWritesMatchesBesideTheUsersColumn) {
+    const QString converted = file(u"Nowy.mdb"_s);
+    jet::importToNewFile(jet::readOldDiary(oldFile(Version::Jet4)), converted);
+    const auto db = engine::Database::open(converted);
+    {
+        const auto mecze = db->openRecordset(u"Mecze"_s);
+        mecze->addNew();
+        mecze->setValue(u"Id_sezonu"_s, 1);
+        mecze->setValue(u"Data"_s, QDate(2003, 5, 4));
+        mecze->setValue(u"Gdzie"_s, u"D"_s);
+        mecze->setValue(u"Id_klubu"_s, 1);
+        mecze->update();
+    }
+    {
+        const auto mecz = db->openRecordset(u"SELECT * FROM Mecze WHERE Id_meczu = 1"_s);
+        mecz->edit();
+        mecz->setValue(u"Komentarz"_s, u"zmieniony"_s);
+        mecz->update();
+    }
+    db->close();
+    EXPECT_EQ(
+        table(converted,
+              u"SELECT Id_meczu, Komentarz, Widzowie FROM Mecze "
+              "WHERE Id_meczu IN (1, 10)"_s),
+        (std::vector<QStringList>{qs({"1", "zmieniony", "100"}), qs({"10", "NULL", "NULL"})}));
 }
