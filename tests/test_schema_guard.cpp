@@ -35,9 +35,8 @@ const QString kWyzwalacz =
 const QString kWidok = u"CREATE VIEW v AS SELECT * FROM Bramki"_s;
 
 QStringList described(const QString& path) {
-    const auto connection = engine::Connection::open(path, engine::Connection::Mode::ReadOnly);
     QStringList texts;
-    for (const engine::ForeignObject& object : engine::objectsProgramDoesNotCreate(*connection)) {
+    for (const engine::ForeignObject& object : engine::objectsProgramDoesNotCreate(path)) {
         texts << object.describe();
     }
     texts.sort();

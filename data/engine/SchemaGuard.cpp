@@ -254,6 +254,10 @@ std::vector<ForeignObject> objectsProgramDoesNotCreate(const Connection& connect
     return found;
 }
 
+std::vector<ForeignObject> objectsProgramDoesNotCreate(const QString& path) {
+    return objectsProgramDoesNotCreate(*Connection::open(path, Connection::Mode::ReadOnly));
+}
+
 QString describeForeignObjects(const std::vector<ForeignObject>& objects) {
     QStringList parts;
     for (const ForeignObject& object : objects) {

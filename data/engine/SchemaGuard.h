@@ -59,6 +59,8 @@ struct ForeignObject {
 // (brought over from an old diary, say) are rows, not code, and are not listed. Empty for a
 // diary this program wrote. Reads the schema only.
 std::vector<ForeignObject> objectsProgramDoesNotCreate(const Connection& connection);
+// The same for the file `path`, opened read-only (errors of opening as Connection::open).
+std::vector<ForeignObject> objectsProgramDoesNotCreate(const QString& path);
 
 // The objects joined in the user's words: "wyzwalacz t (tabela Mecze), widok v".
 QString describeForeignObjects(const std::vector<ForeignObject>& objects);
