@@ -1,6 +1,7 @@
 #include "data/JetReader.h"
 
 #include "data/engine/Error.h"
+#include "data/engine/SchemaGuard.h"
 
 #include <QDate>
 #include <QDir>
@@ -595,6 +596,11 @@ void JetReader::Private::openAddedTables() {
         if (name.startsWith(QStringLiteral("sqlite_"), Qt::CaseInsensitive)) {
             leftBehind.push_back(
                 {name, QString(), QStringLiteral("tę nazwę zastrzega dla siebie baza SQLite")});
+            continue;
+        }
+        if (engine::isProgramObjectName(name)) {
+            leftBehind.push_back(
+                {name, QString(), QStringLiteral("tę nazwę nosi w dzienniku indeks programu")});
             continue;
         }
         OpenTable table = readDefinition(entry, name);

@@ -215,3 +215,20 @@ TEST_F(UsersOwnData, TheProgramWritesMatchesBesideTheUsersColumn) {
               "WHERE Id_meczu IN (1, 10)"_s),
         (std::vector<QStringList>{qs({"1", "zmieniony", "100"}), qs({"10", "NULL", "NULL"})}));
 }
+
+// A table of the user's own whose name the new diary already gives to an index, or SQLite
+// keeps for itself, stays behind with the reason; the rest comes over.
+TEST_F(UsersOwnData, ATableWhoseNameIsTakenStaysBehindAndTheRestComes) {
+    std::vector<jetfile::Table> tables = jetfile::oldDiaryTables(original.path());
+    tables.push_back({u"kluby_druzyna"_s, {{u"Id"_s}}, {{1}}});
+    tables.push_back({u"SQLITE_X"_s, {{u"Id"_s}}, {{2}}});
+    jetfile::writeJetFile(file(u"Nazwy.mdb"_s), tables, {Version::Jet3});
+    const jet::ImportResult result =
+        jet::importToNewFile(jet::readOldDiary(file(u"Nazwy.mdb"_s)), file(u"Nowy.mdb"_s));
+    EXPECT_EQ(jet::additionsReport(result),
+              u"Nie przeniesiono:\n"
+              "- tabeli kluby_druzyna: tę nazwę nosi w dzienniku indeks programu\n"
+              "- tabeli SQLITE_X: tę nazwę zastrzega dla siebie baza SQLite"_s);
+    engine::createDatabase(file(u"Pusty.mdb"_s));
+    EXPECT_EQ(schemaOf(file(u"Nowy.mdb"_s)), schemaOf(file(u"Pusty.mdb"_s)));
+}

@@ -9,6 +9,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -252,6 +253,12 @@ std::vector<ForeignObject> objectsProgramDoesNotCreate(const Connection& connect
         }
     }
     return found;
+}
+
+bool isProgramObjectName(const QString& name) {
+    const auto& entries = programSchema().entries;
+    return std::any_of(entries.begin(), entries.end(),
+                       [&](const Entry& entry) { return key(entry.name) == key(name); });
 }
 
 std::vector<ForeignObject> objectsProgramDoesNotCreate(const QString& path) {

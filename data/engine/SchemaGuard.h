@@ -62,6 +62,10 @@ std::vector<ForeignObject> objectsProgramDoesNotCreate(const Connection& connect
 // The same for the file `path`, opened read-only (errors of opening as Connection::open).
 std::vector<ForeignObject> objectsProgramDoesNotCreate(const QString& path);
 
+// Whether the program's schema has an object (table, index) of this name, in any case: a table
+// of the user's own cannot take it.
+bool isProgramObjectName(const QString& name);
+
 // The objects joined in the user's words: "wyzwalacz t (tabela Mecze), widok v".
 QString describeForeignObjects(const std::vector<ForeignObject>& objects);
 
