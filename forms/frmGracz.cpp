@@ -2,6 +2,7 @@
 
 #include "ui_frmGracz.h"
 
+#include "data/Duplikaty.h"
 #include "data/Mirvola.h"
 #include "data/engine/Error.h"
 #include "data/engine/Recordset.h"
@@ -31,14 +32,6 @@ void informacja(QWidget* parent, const QString& tekst) {
 
 QString liczbaSQL(double id) {
     return QString::number(static_cast<qlonglong>(id));
-}
-
-// One condition of the duplicate query: an empty field matches only a Null column.
-QString warunekPola(const QString& strPole, const QString& strWartosc) {
-    if (strWartosc.isEmpty()) {
-        return QStringLiteral("IsNull(") + strPole + QStringLiteral(") = True");
-    }
-    return strPole + QStringLiteral(" = ") + Mirvola::TekstSQL(strWartosc);
 }
 
 QVariant wartoscPola(const QString& tekst) {
@@ -210,12 +203,8 @@ void frmGracz::cmdOK_Click() {
 bool frmGracz::IstniejeTakiGracz() {
     const ui::Hourglass klepsydra;
     const Mirvola::StrazBazy straz;
-    Mirvola::strSQL = QStringLiteral("SELECT * FROM Gracze WHERE ") +
-                      warunekPola(QStringLiteral("Nazwisko"), m_ui->txtNazwisko->text()) +
-                      QStringLiteral(" And ") +
-                      warunekPola(QStringLiteral("Imie"), m_ui->txtImie->text()) +
-                      QStringLiteral(" And ") +
-                      warunekPola(QStringLiteral("Przydomek"), m_ui->txtPrzydomek->text());
+    Mirvola::strSQL = duplikaty::zapytanieGracza(
+        {m_ui->txtImie->text(), m_ui->txtNazwisko->text(), m_ui->txtPrzydomek->text()});
     Mirvola::OtworzBaze(Mirvola::strSQL);
     engine::Recordset& rs = *Mirvola::rsDane;
     bool blnInny = false;

@@ -2,6 +2,7 @@
 
 #include "ui_frmMecz.h"
 
+#include "data/Duplikaty.h"
 #include "data/Mirvola.h"
 #include "data/engine/Workspace.h"
 #include "forms/Dialogs.h"
@@ -916,15 +917,15 @@ QString frmMecz::KodMiejsca() const {
 }
 
 bool frmMecz::CzyDuplikat(const QString& strGdzie) {
-    // A year-month-day literal is read as the same day whatever the locale.
-    Mirvola::strSQL = u"SELECT * FROM Mecze WHERE Id_sezonu = "_s +
-                      QString::number(idNaPozycji(dblIdSezonu, cboDane[0]->currentIndex())) +
-                      u" AND Data = #"_s + m_ui->DTPDataMeczu->date().toString(u"yyyy-MM-dd"_s) +
-                      u"# AND Gdzie = '"_s + strGdzie + u"' AND Id_klubu = "_s +
-                      QString::number(idNaPozycji(dblIdKlubu, cboDane[1]->currentIndex())) +
-                      u" AND Wyn1 = "_s + cboWyn[0]->currentText() + u" AND Wyn2 = "_s +
-                      cboWyn[1]->currentText() + u" AND Id_rozgrywki = "_s +
-                      QString::number(idNaPozycji(dblIdRozgrywki, cboDane[2]->currentIndex()));
+    duplikaty::Mecz mecz;
+    mecz.idSezonu = idNaPozycji(dblIdSezonu, cboDane[0]->currentIndex());
+    mecz.data = m_ui->DTPDataMeczu->date();
+    mecz.gdzie = strGdzie;
+    mecz.idKlubu = idNaPozycji(dblIdKlubu, cboDane[1]->currentIndex());
+    mecz.wyn1 = cboWyn[0]->currentText().toLongLong();
+    mecz.wyn2 = cboWyn[1]->currentText().toLongLong();
+    mecz.idRozgrywki = idNaPozycji(dblIdRozgrywki, cboDane[2]->currentIndex());
+    Mirvola::strSQL = duplikaty::zapytanieMeczu(mecz);
     Mirvola::StrazBazy baza;
     Mirvola::OtworzBaze(Mirvola::strSQL);
     return !Mirvola::rsDane->eof();

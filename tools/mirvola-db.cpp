@@ -3,6 +3,7 @@
 #include "data/Backup.h"
 #include "data/CsvExport.h"
 #include "data/DemoDiary.h"
+#include "data/Dolaczenie.h"
 #include "data/JetImport.h"
 #include "data/JetReader.h"
 #include "data/Rekordy.h"
@@ -231,6 +232,24 @@ int repair(const QStringList& args) {
     }
 }
 
+int merge(const QStringList& args) {
+    const bool dryRun = args.size() > 2;
+    if (dryRun && args[2] != QStringLiteral("--dry-run")) {
+        throw UsageError{QStringLiteral("unknown option ") + args[2]};
+    }
+    if (dryRun) {
+        write(stdout, dolaczenie::przygotuj(args[0], args[1]).linie().join(u'\n') + u'\n');
+        return 0;
+    }
+    const dolaczenie::Wynik wynik = dolaczenie::dolacz(args[0], args[1]);
+    write(stdout, wynik.plan.linie().join(u'\n') + u'\n');
+    write(stdout, wynik.zachowany.isEmpty()
+                      ? QStringLiteral("Nic do dodania: dziennik nie został zmieniony.\n")
+                      : QStringLiteral("Dziennik sprzed dołączenia zachowano w pliku %1\n")
+                            .arg(wynik.zachowany));
+    return 0;
+}
+
 struct Command {
     int minArguments;
     int maxArguments;
@@ -264,6 +283,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("import"), {2, 2, importOld}},
         {QStringLiteral("backup"), {2, 2, backupDiary}},
         {QStringLiteral("repair"), {1, 1, repair}},
+        {QStringLiteral("merge"), {2, 3, merge}},
     };
     // clang-format on
     QStringList args = QCoreApplication::arguments().mid(1);
