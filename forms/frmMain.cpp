@@ -7,6 +7,7 @@
 #include "data/engine/Workspace.h"
 #include "forms/DawnyDziennik.h"
 #include "forms/Dialogs.h"
+#include "forms/DolaczenieMeczow.h"
 #include "forms/KopiaZapasowa.h"
 #include "forms/ListExport.h"
 #include "forms/ListRows.h"
@@ -309,6 +310,8 @@ void frmMain::PolaczPolecenia() {
             [this] { KopiaZapasowa::Przywroc(this); });
     connect(f.itmWczytajDawnyDziennik, &QAction::triggered, this,
             [this] { DawnyDziennik::Wczytaj(this); });
+    connect(f.itmDolaczMecze, &QAction::triggered, this,
+            [this] { DolaczenieMeczow::Dolacz(this); });
     connect(f.itmKoniec, &QAction::triggered, this, &QWidget::close);
     connect(f.itmTylkoOficjalne, &QAction::triggered, this, &frmMain::itmTylkoOficjalne_Click);
     connect(f.itmTylkoNieoficjalne, &QAction::triggered, this,
