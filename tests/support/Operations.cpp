@@ -16,6 +16,7 @@
 #include <QDateEdit>
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -95,6 +96,39 @@ Run command(const QString& action, const std::function<void(frmMain&)>& prepare 
     };
 }
 
+// The diary merged in: the starting diary with one match's score changed (a conflict) and a
+// new club with a match and its goals. Made once, beside the folder of the run.
+QString otherDiary() {
+    const QString diary = Mirvola::SciezkaBazy();
+    const QString path =
+        QFileInfo(QFileInfo(diary).absolutePath()).absolutePath() + u"/dolaczany.mdb"_s;
+    if (!QFile::exists(path)) {
+        const QString building = path + u".tmp"_s;
+        QFile::remove(building);
+        QFile::copy(diary, building);
+        for (const QString& sql :
+             {u"UPDATE Mecze SET Wyn1 = Wyn1 + 1 WHERE Id_meczu = 2"_s,
+              u"INSERT INTO Kluby (Druzyna) VALUES ('Dołączony KS')"_s,
+              u"INSERT INTO Mecze (Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki) "
+              "SELECT 1, '2010-05-29', 'W', max(Id_klubu), 1, 2, 1 FROM Kluby"_s,
+              u"INSERT INTO Bramki (Id_meczu, Nr_pozycji, Czy_Mirvola, Id_gracza, Minuta, Id_jak) "
+              "SELECT max(Id_meczu), 1, 0, 1, 17, 1 FROM Mecze"_s,
+              u"INSERT INTO Bramki (Id_meczu, Nr_pozycji, Czy_Mirvola, Id_gracza, Minuta, Id_jak) "
+              "SELECT max(Id_meczu), 2, -1, 2, 80, 1 FROM Mecze"_s}) {
+            rowsOf(building, sql);
+        }
+        QFile::rename(building, path);
+    }
+    return path;
+}
+
+void merge(User& user, const std::function<void()>& start) {
+    user.choose({otherDiary()});
+    frmMain window;
+    start();
+    child<QAction>(window, u"itmDolaczMecze"_s)->trigger();
+}
+
 void repairAtStart(User&, const std::function<void()>& start) {
     start();
     frmMain window;
@@ -170,6 +204,7 @@ const std::vector<Operation>& operations() {
          command(u"itmNaprawa"_s, [](frmMain&) { damageMatches(Mirvola::SciezkaBazy()); })},
         {u"naprawa_przy_starcie"_s, true, false, repairAtStart},
         {u"usuniecie_wszystkiego"_s, false, true, command(u"itmUsunWszystko"_s)},
+        {u"dolaczenie_meczow"_s, false, false, merge},
     };
     return all;
 }
@@ -220,9 +255,18 @@ std::optional<QString> User::input(QWidget*, const ui::Input& input) {
     return answer;
 }
 
+void User::choose(const QStringList& paths) {
+    m_chosen.insert(m_chosen.end(), paths.begin(), paths.end());
+}
+
 std::optional<QString> User::file(QWidget*, const ui::FileRequest& request) {
     shown.all << request.title;
-    return std::nullopt;
+    if (m_chosen.empty()) {
+        return std::nullopt;
+    }
+    QString path = m_chosen.front();
+    m_chosen.pop_front();
+    return path;
 }
 
 int User::modal(QDialog* dialog) {
@@ -300,11 +344,12 @@ Held heldRows(const Operation& operation, const Originals& originals, const QStr
     return Held::Neither;
 }
 
-QStringList strayFiles(const QString& dir, bool damagedCopies) {
+QStringList strayFiles(const QString& dir, bool keptCopies) {
     QStringList stray;
     for (const QString& name : filesIn(dir)) {
         if (name != u"Mirvola.mdb"_s &&
-            !(damagedCopies && name.startsWith(u"Mirvola.mdb.uszkodzona"_s))) {
+            !(keptCopies && (name.startsWith(u"Mirvola.mdb.uszkodzona"_s) ||
+                             name.startsWith(u"Mirvola.mdb.przed-dolaczeniem"_s)))) {
             stray << name;
         }
     }

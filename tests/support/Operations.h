@@ -33,6 +33,8 @@ class User : public ui::Handler {
 
     // Answers for the coming input boxes, in order; an empty queue answers Cancel.
     void type(const QStringList& answers);
+    // Answers for the coming file dialogs, in order; an empty queue answers Cancel.
+    void choose(const QStringList& paths);
 
     Shown shown;
 
@@ -43,6 +45,7 @@ class User : public ui::Handler {
 
   private:
     std::deque<QString> m_typed;
+    std::deque<QString> m_chosen;
 };
 
 // One operation of the program, driven through its windows on the diary in the program's
@@ -63,8 +66,8 @@ inline void PrintTo(const Operation& operation, std::ostream* out) {
 }
 
 // Saving a new match with goals, saving an edited match, deleting one match, deleting all
-// matches, every dictionary change, compaction, repair (from the menu and at start) and
-// deleting everything.
+// matches, every dictionary change, compaction, repair (from the menu and at start), deleting
+// everything and merging another diary.
 const std::vector<Operation>& operations();
 // The operation of that name; null when there is none.
 const Operation* findOperation(const QString& name);
@@ -97,9 +100,9 @@ enum class Held { Before, After, Neither };
 Held heldRows(const Operation& operation, const Originals& originals, const QString& path,
               const QStringList& after, QString& problem);
 
-// The files in `dir` besides the diary and, where `damagedCopies`, the damaged files a repair
-// keeps beside it.
-QStringList strayFiles(const QString& dir, bool damagedCopies);
+// The files in `dir` besides the diary and, where `keptCopies`, the damaged files a repair
+// keeps beside it and the diary a merge keeps as it was.
+QStringList strayFiles(const QString& dir, bool keptCopies);
 
 // The operation runner (tests/helpers) in a process of its own, started through `prefix` when
 // it is given (e.g. setpriv, to run as another user).
