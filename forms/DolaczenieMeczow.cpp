@@ -24,7 +24,7 @@ const QString kTytul = QStringLiteral("Dołącz mecze z innego dziennika");
 const QString kKluczKatalogu = QStringLiteral("dolaczenie/katalog");
 
 // A message box shows at most this many conflicts and differences; mirvola-db lists them all.
-constexpr qsizetype kPokazaneLinie = 12;
+constexpr qsizetype kPokazaneLinie = 8;
 
 QString natywna(const QString& sciezka) {
     return QDir::toNativeSeparators(sciezka);
@@ -37,7 +37,7 @@ QString nazwaZachowanego() {
         .fileName();
 }
 
-// The plan's lines, with long lists cut for a message box.
+// The plan's lines, with long lists cut for a message box and set apart by a blank line.
 QString opisPlanu(const dolaczenie::Plan& plan) {
     QStringList linie;
     qsizetype wLiscie = 0;
@@ -46,6 +46,9 @@ QString opisPlanu(const dolaczenie::Plan& plan) {
         if (!linia.startsWith(QStringLiteral("- "))) {
             if (pominiete > 0) {
                 linie << QStringLiteral("- ... i jeszcze %1").arg(pominiete);
+            }
+            if (linia.endsWith(u':')) {  // a list's heading
+                linie << QString();
             }
             wLiscie = pominiete = 0;
             linie << linia;

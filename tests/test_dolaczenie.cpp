@@ -441,10 +441,16 @@ TEST(MergeWindow, PreviewThenNoThenYesFromTheMenu) {
     QTreeWidget* mecze = child<QTreeWidget>(okno, "lstMecze");
     child<QAction>(okno, "itmTylkoOficjalne")->trigger();  // every match
     ASSERT_EQ(mecze->topLevelItemCount(), 5);
+    // The lists stand apart from the counts in the box.
+    const auto wOknie = [](QStringList linie) {
+        linie.insert(12, QString());
+        linie.insert(10, QString());
+        return linie.join(u'\n');
+    };
     const QString pytanie =
         u"Dołączenie meczów z pliku\n%1\n(dziennik programu Mirvola):\n\n%2\n\nCzy dołączyć? "
         "Obecny dziennik zostanie zachowany obok jako Mirvola.mdb.przed-dolaczeniem."_s.arg(
-            d.inny, kPlanInnego.join(u'\n'));
+            d.inny, wOknie(kPlanInnego));
     const QByteArray hash = fileHash(d.path());
     Script s;
     s.file(u"Dołącz mecze z innego dziennika"_s, d.inny,
@@ -475,7 +481,7 @@ TEST(MergeWindow, PreviewThenNoThenYesFromTheMenu) {
     s.file(u"Dołącz mecze z innego dziennika"_s, d.inny);
     s.message(info(u"W pliku\n%1\nnie ma nic, czego brakuje w dzienniku.\n\n%2\n\nDziennik nie "
                    "został zmieniony."_s.arg(
-                       d.inny, dolaczenie::przygotuj(d.path(), d.inny).linie().join(u'\n'))),
+                       d.inny, wOknie(dolaczenie::przygotuj(d.path(), d.inny).linie()))),
               ui::Answer::Ok);
     dolacz->trigger();
     s.verify();
