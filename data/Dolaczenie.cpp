@@ -353,22 +353,22 @@ class Planista {
     void konflikt(const Spotkanie& m, const MeczDziennika& jest, bool tenSamWynik) {
         QString linia = duplikaty::dzienMeczu(m.data).toString(Qt::ISODate) + QStringLiteral(", ") +
                         m_nazwyInny(kKluby, m.klub) + QStringLiteral(": ");
-        const auto liczbaBramek = [](const QHash<qint64, std::pair<size_t, size_t>>& z, qint64 id) {
-            return z.value(id, {0, 0}).second;
-        };
-        if (tenSamWynik) {
-            const qint64 idDz = jest.wiersz ? jest.wiersz->id : 0;
+        if (!jest.wiersz) {
+            // Two matches of the other file itself: the first is added, this one is not.
+            linia += QStringLiteral(
+                         "w dołączanym pliku dwa mecze tego dnia; dodany zostanie %1, "
+                         "pominięty %2%3")
+                         .arg(opisMeczu(*jest.zInnego, m_nazwyInny), opisMeczu(m, m_nazwyInny),
+                              tenSamWynik ? QStringLiteral(" (inne bramki)") : QString());
+        } else if (tenSamWynik) {
             linia += QStringLiteral(
                          "ten sam mecz %1, inne bramki (w dzienniku %2, w dołączanym "
                          "pliku %3)")
                          .arg(opisMeczu(m, m_nazwyInny))
-                         .arg(jest.wiersz ? liczbaBramek(m_bramkiDz, idDz)
-                                          : liczbaBramek(m_bramkiInny, jest.zInnego->id))
-                         .arg(liczbaBramek(m_bramkiInny, m.id));
+                         .arg(m_bramkiDz.value(jest.wiersz->id, {0, 0}).second)
+                         .arg(m_bramkiInny.value(m.id, {0, 0}).second);
         } else {
-            const QString wDzienniku = jest.wiersz ? opisMeczu(*jest.wiersz, m_nazwyDz)
-                                                   : opisMeczu(*jest.zInnego, m_nazwyInny);
-            linia += QStringLiteral("w dzienniku ") + wDzienniku +
+            linia += QStringLiteral("w dzienniku ") + opisMeczu(*jest.wiersz, m_nazwyDz) +
                      QStringLiteral(", w dołączanym pliku ") + opisMeczu(m, m_nazwyInny);
         }
         m_plan.konflikty << linia;

@@ -346,6 +346,39 @@ TEST(Merge, TheCraftedCaseGivesExactlyThePlanAndTheResultOfTheRules) {
     EXPECT_EQ(tool({u"merge"_s, d.path(), d.inny, u"--force"_s}).status, 2);
 }
 
+// Goals that differ only in scorer; two matches of the other file on one day against one club.
+TEST(Merge, OtherGoalsOrASecondMatchThatDayAreConflicts) {
+    Skrojony d;
+    wykonaj(d.inny,
+            uR"SQL(DELETE FROM Bramki; DELETE FROM Mecze WHERE Id_meczu <> 53;
+INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki)
+VALUES (61, 5, '2001-08-05', 'D', 14, 2, 1, 21), (62, 5, '2001-08-05', 'D', 14, 0, 0, 21),
+  (63, 5, '2002-05-05', 'W', 12, 1, 2, 21);
+INSERT INTO Kluby (Id_klubu, Druzyna) VALUES (14, 'legia');
+INSERT INTO Gracze (Id_gracza, Imie, Nazwisko, Przydomek) VALUES (43, 'Jan', 'Kowalski', 'Kowal');
+INSERT INTO Bramki (Id_meczu, Nr_pozycji, Czy_Mirvola, Id_gracza, Minuta, Id_jak) VALUES
+  (61, 1, -1, 43, 10, 31), (61, 2, -1, 43, 50, 31), (61, 3, 0, 43, 30, 31),
+  (63, 1, 0, 43, 7, 31), (63, 2, -1, 43, 20, 31), (63, 3, -1, 41, 88, 31);)SQL"_s);
+    const dolaczenie::Plan plan = dolaczenie::przygotuj(d.path(), d.inny);
+    EXPECT_EQ(plan.meczeDoDodania, 0);
+    EXPECT_EQ(plan.meczePominiete, 1);
+    EXPECT_EQ(plan.konflikty,
+              QStringList({u"2001-08-05, legia: ten sam mecz 2:1 u siebie (Liga, 2001/02), inne "
+                           "bramki (w dzienniku 3, w dołączanym pliku 3)"_s,
+                           u"2001-08-05, legia: w dzienniku 2:1 u siebie (Liga, 2001/02), w "
+                           "dołączanym pliku 0:0 u siebie (Liga, 2001/02)"_s,
+                           u"2002-05-05, WISŁA: ten sam mecz 1:2 na wyjeździe (Liga, 2001/02), "
+                           "inne bramki (w dzienniku 3, w dołączanym pliku 3)"_s}));
+
+    // Within the other file: the first match of the day is added, the second is not.
+    wykonaj(d.inny, u"UPDATE Mecze SET Data = '2009-01-01' WHERE Id_meczu IN (61, 62)"_s);
+    const dolaczenie::Plan drugi = dolaczenie::przygotuj(d.path(), d.inny);
+    EXPECT_EQ(drugi.meczeDoDodania, 1);
+    EXPECT_EQ(drugi.konflikty.value(0),
+              u"2009-01-01, legia: w dołączanym pliku dwa mecze tego dnia; dodany zostanie 2:1 u "
+              "siebie (Liga, 2001/02), pominięty 0:0 u siebie (Liga, 2001/02)"_s);
+}
+
 TEST(Merge, TheToolMergesAndNamesTheKeptDiary) {
     Skrojony d;
     QFile(d.path() + u".przed-dolaczeniem"_s).open(QIODevice::WriteOnly);  // taken
@@ -475,6 +508,16 @@ TEST(MergeWindow, PreviewThenNoThenYesFromTheMenu) {
     EXPECT_EQ(mecze->topLevelItemCount(), 6) << "the list refills (the dangling club's match is "
                                                 "not listed, as no club joins it)";
     EXPECT_EQ(d.count(u"Mecze"_s), 7);
+
+    // A file that is no diary: said so, nothing changed.
+    const QString obcy = d.dir() + u"/obcy.mdb"_s;
+    wykonaj(obcy, u"CREATE TABLE Notatki (Tekst TEXT)"_s);
+    s.file(u"Dołącz mecze z innego dziennika"_s, obcy);
+    s.message(notice(u"Plik '%1' nie jest dziennikiem programu Mirvola ani dziennikiem jego "
+                     "dawnej wersji.\nDziennik nie został zmieniony."_s.arg(obcy)),
+              ui::Answer::Ok);
+    dolacz->trigger();
+    s.verify();
 
     // Nothing left to add: said so, nothing changed.
     const QByteArray po = fileHash(d.path());
