@@ -127,10 +127,10 @@ INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_ro
 VALUES (51, 5, '2001-08-05', 'D', 11, 2, 1, 21, 'Pierwszy mecz'),
   (52, 5, '2002-05-05', 'W', 12, 1, 1, 21, NULL),
   (53, 6, '2002-09-01', 'N', 13, 0, 0, 23, 'Sparing'),
-  (54, 6, '2003-05-01', 'D', 99, 1, 0, 22, NULL);
+  (54, 6, '2003-05-01', 'D', 77, 1, 0, 22, NULL);
 INSERT INTO Bramki (Id_meczu, Nr_pozycji, Czy_Mirvola, Id_gracza, Minuta, Id_jak) VALUES
   (51, 1, -1, 42, 10, 31), (51, 2, -1, 41, 50, 31), (52, 1, 0, 41, 60, 31),
-  (54, 1, -1, 42, 5, 98);
+  (54, 1, -1, 42, 5, 9);
 )SQL";
 
 const QStringList kPlanInnego = {
