@@ -15,7 +15,6 @@
 
 #include <sys/stat.h>
 
-#include <optional>
 #include <utility>
 #include <vector>
 
