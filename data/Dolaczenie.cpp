@@ -148,6 +148,14 @@ QStringList Plan::linie() const {
             l << QStringLiteral("- ") + k;
         }
     }
+    if (!obceObiekty.isEmpty()) {
+        l << QStringLiteral(
+            "Obiekty dołączanego pliku, których program nie tworzy (nie zostaną "
+            "przeniesione):");
+        for (const QString& o : obceObiekty) {
+            l << QStringLiteral("- ") + o;
+        }
+    }
     return l;
 }
 

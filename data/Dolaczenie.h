@@ -36,11 +36,14 @@ struct Plan {
     QStringList konflikty;      // one line per conflicting match
     QStringList roznice;        // one line per differing flag
     qint64 pusteOdwolania = 0;  // references to rows the other file does not have
+    // Triggers, views and other schema code of the other file, which stay there: only rows
+    // come over.
+    QStringList obceObiekty;
 
     // Nothing would be added.
     bool pusty() const;
     // The plan in the user's words: one line per kind of change, then the differing flags and
-    // the conflicts, each under a heading line.
+    // the conflicts, each under a heading line, and the other file's schema code left behind.
     QStringList linie() const;
 };
 

@@ -143,6 +143,7 @@ class Planista {
     Planista(const Wiersze& dziennik, const Wiersze& inny)
         : m_dz(dziennik), m_inny(inny), m_nazwyDz(dziennik), m_nazwyInny(inny) {
         m_plan.rodzaj = inny.rodzaj;
+        m_plan.obceObiekty = inny.obceObiekty;
         for (int r = 0; r < kSlownikow; ++r) {
             m_plan.slowniki[static_cast<size_t>(r)].nazwa = kNazwySlownikow[static_cast<size_t>(r)];
         }

@@ -3,6 +3,7 @@
 #include "data/JetReader.h"
 #include "data/engine/DiaryCheck.h"
 #include "data/engine/Error.h"
+#include "data/engine/SchemaGuard.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -207,10 +208,7 @@ Wiersze zDziennika(const QString& path) {
     sqlite3_extended_result_codes(baza.db, 1);
     // Whatever the file defines (views, triggers, functions named in its schema) must not run
     // on this connection: only its rows are wanted.
-    sqlite3_db_config(baza.db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_db_config(baza.db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(baza.db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-    sqlite3_db_config(baza.db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    engine::guardConnection(baza.db, engine::SchemaTrust::Guarded);
     try {
         sprawdzDziennik(baza.db, path);
         Zapytanie poczatek(baza.db, "BEGIN");  // one snapshot of every table
@@ -223,6 +221,9 @@ Wiersze zDziennika(const QString& path) {
     }
     Wiersze w = wczytajZPolaczenia(baza.db);
     w.rodzaj = QStringLiteral("dziennik programu Mirvola");
+    for (const engine::ForeignObject& o : engine::objectsProgramDoesNotCreate(path)) {
+        w.obceObiekty << o.describe();
+    }
     return w;
 }
 

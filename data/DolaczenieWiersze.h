@@ -4,6 +4,7 @@
 // of an old program's file, read in key order.
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <vector>
@@ -55,6 +56,7 @@ struct Wiersze {
     std::vector<Spotkanie> mecze;
     std::vector<Gol> bramki;  // by match, then position
     QString rodzaj;           // what kind of file they came from, in the user's words
+    QStringList obceObiekty;  // what the file's schema holds that the program never creates
 };
 
 // The rows of a diary through an open connection (the caller's transaction, if any).
