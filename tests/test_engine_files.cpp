@@ -181,7 +181,8 @@ TEST_F(FilesTest, RepairReportsRowsBeforeAndAfter) {
     // The first table's line, the start and the end: the diary file tests' repair at start.
     const QString text = engine::describeRepair(report);
     EXPECT_TRUE(text.contains(
-        u"\nBramki: było %1, odzyskano %2, utracono %3\n"_s.arg(before.at(u"Bramki"_s))
+        u"\nBramki: było %1, odzyskano %2, pominięto %3 odwołujących się do utraconych wierszy "
+        "tabeli Mecze\n"_s.arg(before.at(u"Bramki"_s))
             .arg(after.at(u"Bramki"_s))
             .arg(before.at(u"Bramki"_s) - after.at(u"Bramki"_s))))
         << text.toStdString();

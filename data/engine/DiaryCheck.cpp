@@ -231,7 +231,7 @@ Examination fromError(const Error& e, const QString& file) {
             // means that the header is not one of a database.
             return with(e.sqliteCode() == 0 ? Condition::Foreign : Condition::NotADatabase, file);
         case err::Corrupt:
-            return with(Condition::Damaged, file);
+            return damaged(file);
         default: {
             Examination unreadable = with(Condition::Unreadable, file);
             unreadable.systemError = (e.sqliteCode() & 0xff) == SQLITE_IOERR ? EIO : 0;
@@ -267,6 +267,23 @@ Examination examineOpen(const Connection& connection) {
         return examineConnection(connection, connection.path());
     } catch (const Error& e) {
         return fromError(e, connection.path());
+    }
+}
+
+int refusalNumber(const Examination& e) {
+    switch (e.condition) {
+        case Condition::Missing:
+            return err::FileNotFound;
+        case Condition::Empty:
+        case Condition::Damaged:
+            return err::Corrupt;
+        case Condition::InUse:
+            return err::FileInUse;
+        case Condition::NotAFile:
+        case Condition::Unreadable:
+            return err::CannotOpen;
+        default:
+            return err::NotADatabase;
     }
 }
 

@@ -54,6 +54,11 @@ Examination examineOpen(const Connection& connection);
 // text ends where the question of a repair may follow.
 QString describeExamination(const Examination& examination);
 
+// The engine's error number for a file that is no diary to work on (missing, unreadable, not a
+// database, another program's, held by another process, newer); with describeExamination() as
+// its description it is the refusal of every whole-file command.
+int refusalNumber(const Examination& examination);
+
 // What makes a damaged diary fail the check, in the words describeExamination() uses.
 QStringList damageReasons(const Examination& examination);
 

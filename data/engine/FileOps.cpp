@@ -399,8 +399,15 @@ void replaceFileAtomically(const QString& replacement, const QString& target) {
 
 QString checkDatabase(const QString& path) {
     const Examination found = examineDiary(path);
-    return found.condition == Condition::Sound ? QStringLiteral("ok")
-                                               : describeExamination(found);
+    switch (found.condition) {
+        case Condition::Sound:
+            return QStringLiteral("ok");
+        case Condition::Damaged:
+        case Condition::Newer:
+            return describeExamination(found);
+        default:
+            throw Error(refusalNumber(found), describeExamination(found));
+    }
 }
 
 void setFileStepHook(FileStepHook hook) {

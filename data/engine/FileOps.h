@@ -87,7 +87,7 @@ void createDatabase(const QString& path);
 void replaceFileAtomically(const QString& replacement, const QString& target);
 
 // Whether the file is a whole, sound diary of this program (DiaryCheck.h): "ok", or what the
-// start-up would say of it.
+// start-up says of a damaged or newer diary. A file that is no diary at all is an error.
 QString checkDatabase(const QString& path);
 
 // The steps of the whole-file operations that happen outside SQLite.

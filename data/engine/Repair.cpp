@@ -646,14 +646,7 @@ std::vector<TableRows> countRows(Connection& connection) {
 
 // The start's refusal of a file that is not a diary this program may repair.
 Error refusal(const Examination& e) {
-    const int number = e.condition == Condition::Missing       ? err::FileNotFound
-                       : e.condition == Condition::Empty       ? err::Corrupt
-                       : e.condition == Condition::InUse       ? err::FileInUse
-                       : e.condition == Condition::NotAFile ||
-                               e.condition == Condition::Unreadable
-                           ? err::CannotOpen
-                           : err::NotADatabase;
-    return Error(number, describeExamination(e));
+    return Error(refusalNumber(e), describeExamination(e));
 }
 
 }  // namespace
