@@ -716,8 +716,11 @@ RepairReport repairDatabase(const QString& path) {
         built.replace(real, attributesOf(real));
     } catch (const Error&) {
         // The damaged file is still the diary: the second name and the report would mislead.
-        QFile::remove(report.damagedCopy);
-        QFile::remove(reportFile(real));
+        // Once the repaired file has the diary's name, both stay for the next start.
+        if (!built.published()) {
+            QFile::remove(report.damagedCopy);
+            QFile::remove(reportFile(real));
+        }
         throw;
     }
     return report;

@@ -55,6 +55,8 @@ struct Operation {
     // A compaction follows the change; by design its failure is not reported.
     bool silentCompaction = false;
     std::function<void(User& user, const std::function<void()>& start)> run;
+    // The damaged diary has a table and a column of the user's own.
+    bool extended = false;
 };
 
 // Named as a test is named, the operation in a test's failure.
@@ -63,8 +65,8 @@ inline void PrintTo(const Operation& operation, std::ostream* out) {
 }
 
 // Saving a new match with goals, saving an edited match, deleting one match, deleting all
-// matches, every dictionary change, compaction, repair (from the menu and at start) and
-// deleting everything.
+// matches, every dictionary change, compaction, repair (from the menu and at start, also of a
+// diary with a table and a column of the user's own) and deleting everything.
 const std::vector<Operation>& operations();
 // The operation of that name; null when there is none.
 const Operation* findOperation(const QString& name);
@@ -79,8 +81,11 @@ struct Originals {
     QTemporaryDir dir;
     QString sound = dir.path() + QStringLiteral("/demo.mdb");
     QString damaged = dir.path() + QStringLiteral("/uszkodzona.mdb");
+    // The damaged diary with the user's table Notatki and column Mecze.Widzowie.
+    QString extended = dir.path() + QStringLiteral("/rozszerzona.mdb");
     QStringList soundRows;
     QByteArray damagedBytes;
+    QByteArray extendedBytes;
 };
 
 // Overwrites most of one page of match rows, as a failing disk would: the diary fails the
@@ -98,7 +103,7 @@ Held heldRows(const Operation& operation, const Originals& originals, const QStr
               const QStringList& after, QString& problem);
 
 // The files in `dir` besides the diary and, where `damagedCopies`, the damaged files a repair
-// keeps beside it.
+// keeps beside it and its report not yet shown.
 QStringList strayFiles(const QString& dir, bool damagedCopies);
 
 // The operation runner (tests/helpers) in a process of its own, started through `prefix` when
