@@ -132,8 +132,7 @@ TEST_F(RepairTest, ANewerDiaryIsRefusedEverywhereInTheStartsWords) {
 
     EXPECT_EQ(refusalOf([&] { engine::repairDatabase(path); }), words);
     EXPECT_EQ(engine::checkDatabase(path), words);
-    EXPECT_EQ(refusalOf([&] { backup::createBackup(path, backupDir, QDate(2010, 1, 2)); }),
-              words);
+    EXPECT_EQ(refusalOf([&] { backup::createBackup(path, backupDir, QDate(2010, 1, 2)); }), words);
     const ToolRun check = tool({u"check"_s, path});
     EXPECT_EQ(check.status, 1);
     EXPECT_EQ(check.out, words + u'\n');
@@ -182,8 +181,9 @@ TEST_F(RepairTest, AnIncompleteDiaryIsFoundAndRepairedAlike) {
         const engine::Examination found = engine::examineDiary(path);
         EXPECT_EQ(found.condition, engine::Condition::Damaged);
         const QString words = engine::describeExamination(found);
-        EXPECT_EQ(words, u"Plik %1 jest uszkodzony: nie przeszedł sprawdzenia spójności (%2)."_s.arg(
-                             native(path), c.reason));
+        EXPECT_EQ(words,
+                  u"Plik %1 jest uszkodzony: nie przeszedł sprawdzenia spójności (%2)."_s.arg(
+                      native(path), c.reason));
         EXPECT_EQ(engine::checkDatabase(path), words);
         EXPECT_EQ(tool({u"check"_s, path}).out, words + u'\n');
         EXPECT_TRUE(errorText([&] {

@@ -59,8 +59,8 @@ class RepairSweep : public ::testing::Test {
         sound = new QTemporaryDir;
         demo::createDiary(soundPath());
         scanner = new PageScanner(soundPath());
-        for (const QString& table : qs({"Sezony", "Kluby", "Rozgrywki", "Jak", "Gracze", "Mecze",
-                                        "Bramki"})) {
+        for (const QString& table :
+             qs({"Sezony", "Kluby", "Rozgrywki", "Jak", "Gracze", "Mecze", "Bramki"})) {
             for (const QStringList& row :
                  rowsOf(soundPath(), u"SELECT rowid, * FROM "_s + table + u" ORDER BY rowid"_s)) {
                 (*rows)[table][row[0].toLongLong()] = row;
@@ -188,8 +188,8 @@ TEST_F(RepairSweep, EveryIntactRowIsRecoveredAndTheDamagedFileIsNotWritten) {
             runCase(damage, page, totals);
         }
         std::printf("%-8s %6d %12lld %15lld %10d\n", nameOf(damage), totals.cases,
-                    static_cast<long long>(totals.intact),
-                    static_cast<long long>(totals.recovered), totals.unchanged);
+                    static_cast<long long>(totals.intact), static_cast<long long>(totals.recovered),
+                    totals.unchanged);
         EXPECT_EQ(totals.recovered, totals.intact);
         EXPECT_EQ(totals.unchanged, totals.cases);
     }

@@ -172,8 +172,9 @@ QStringList brokenReferences(const Connection& connection) {
     }
     QStringList found;
     for (const auto& [tables, n] : counts) {
-        found << QStringLiteral("wiersze tabeli %1 odwołujące się do nieistniejących wierszy "
-                                "tabeli %2: %3")
+        found << QStringLiteral(
+                     "wiersze tabeli %1 odwołujące się do nieistniejących wierszy "
+                     "tabeli %2: %3")
                      .arg(tables.first, tables.second)
                      .arg(n);
     }

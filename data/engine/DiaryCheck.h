@@ -27,13 +27,13 @@ enum class Condition {
 
 struct Examination {
     Condition condition = Condition::Sound;
-    QString file;               // the real file (the target of a symbolic link)
+    QString file;                   // the real file (the target of a symbolic link)
     bool structureDamaged = false;  // Damaged: the integrity check failed
-    QStringList damagedTables;  // Damaged: the tables whose check failed (may be empty)
-    QStringList missing;        // Damaged: tables and columns of the diary that the file lacks
-    QStringList references;     // Damaged: rows that refer to rows that are not there
-    int version = 0;            // Newer: the file's layout version
-    int systemError = 0;        // Unreadable: errno
+    QStringList damagedTables;      // Damaged: the tables whose check failed (may be empty)
+    QStringList missing;            // Damaged: tables and columns of the diary that the file lacks
+    QStringList references;         // Damaged: rows that refer to rows that are not there
+    int version = 0;                // Newer: the file's layout version
+    int systemError = 0;            // Unreadable: errno
 };
 
 // Looks at the diary without writing into it: opens it read-only, tells what kind of file it

@@ -141,10 +141,10 @@ bool decodeRecord(const QByteArray& payload, int maxColumns, int encoding, Recor
                             std::swap(utf16[i], utf16[i + 1]);
                         }
                     }
-                    value.bytes = QString::fromUtf16(reinterpret_cast<const char16_t*>(
-                                                         utf16.constData()),
-                                                     utf16.size() / 2)
-                                      .toUtf8();
+                    value.bytes =
+                        QString::fromUtf16(reinterpret_cast<const char16_t*>(utf16.constData()),
+                                           utf16.size() / 2)
+                            .toUtf8();
                 }
                 if (!validText(value.bytes)) {
                     return false;
@@ -414,8 +414,8 @@ std::vector<SchemaEntry> Image::schema(bool& complete) const {
     };
     for (const auto& [rowid, record] : tree.rows) {
         SchemaEntry entry{text(record, 0), text(record, 1), text(record, 2), 0, text(record, 4)};
-        if (record.size() > 3 && record[3].kind == Value::Kind::Integer &&
-            record[3].integer > 0 && record[3].integer <= UINT_MAX) {
+        if (record.size() > 3 && record[3].kind == Value::Kind::Integer && record[3].integer > 0 &&
+            record[3].integer <= UINT_MAX) {
             entry.root = static_cast<quint32>(record[3].integer);
         }
         if (entry.type.isEmpty() || entry.name.isEmpty()) {
@@ -432,8 +432,7 @@ std::vector<Tree> Image::strayTrees(const std::set<quint32>& claimed) const {
     std::set<quint32> stray;
     for (quint32 n = 2; n <= m_pageCount; ++n) {
         const int type = kind(n);
-        if ((type == kTableInterior || type == kTableLeaf) && !claimed.count(n) &&
-            !free.count(n)) {
+        if ((type == kTableInterior || type == kTableLeaf) && !claimed.count(n) && !free.count(n)) {
             stray.insert(n);
         }
     }

@@ -141,9 +141,9 @@ Shape shapeOf(const Connection& fresh, const QString& table) {
         const QString type = text(1);
         shape.columns << text(0);
         // SQLite's affinity rules: INT first, then text.
-        shape.text.push_back(!type.contains(u"INT"_s) &&
-                             (type.contains(u"CHAR"_s) || type.contains(u"CLOB"_s) ||
-                              type.contains(u"TEXT"_s)));
+        shape.text.push_back(
+            !type.contains(u"INT"_s) &&
+            (type.contains(u"CHAR"_s) || type.contains(u"CLOB"_s) || type.contains(u"TEXT"_s)));
         shape.notNull.push_back(sqlite3_column_int(columns.get(), 2) != 0);
         if (sqlite3_column_int(columns.get(), 3) > 0) {
             ++keys;
@@ -268,13 +268,12 @@ QStringList createTables(Connection& fresh, const Entries& found, RepairReport& 
         if (!e.sql.isEmpty() && tryExec(fresh, e.sql)) {
             created << e.name;
         } else {
-            report.dropped << QStringLiteral("tabela %1 (nie udało się odczytać jej opisu)")
-                                  .arg(e.name);
+            report.dropped
+                << QStringLiteral("tabela %1 (nie udało się odczytać jej opisu)").arg(e.name);
         }
     }
     for (const pages::SchemaEntry& e : programSchema()) {
-        if (e.type != u"table"_s || created.contains(e.name) ||
-            e.name.startsWith(u"sqlite_"_s)) {
+        if (e.type != u"table"_s || created.contains(e.name) || e.name.startsWith(u"sqlite_"_s)) {
             continue;
         }
         fresh.exec(e.sql.toUtf8().constData());
@@ -286,9 +285,9 @@ QStringList createTables(Connection& fresh, const Entries& found, RepairReport& 
         }
     }
     for (const auto& [table, columns] : diaryLayout()) {
-        const QStringList has = singleColumn(
-            fresh, QStringLiteral("SELECT name FROM pragma_table_info(") + quotedText(table) +
-                       u')');
+        const QStringList has =
+            singleColumn(fresh, QStringLiteral("SELECT name FROM pragma_table_info(") +
+                                    quotedText(table) + u')');
         for (const QString& column : columns) {
             if (has.contains(column)) {
                 continue;
@@ -307,8 +306,8 @@ QStringList createTables(Connection& fresh, const Entries& found, RepairReport& 
                                   sqlite3_column_text(info.get(), 0)));
                 if (sqlite3_column_type(info.get(), 1) != SQLITE_NULL) {
                     sql += QStringLiteral(" DEFAULT ") +
-                           QString::fromUtf8(reinterpret_cast<const char*>(
-                               sqlite3_column_text(info.get(), 1)));
+                           QString::fromUtf8(
+                               reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1)));
                 }
             }
             if (tryExec(fresh, sql)) {
@@ -322,8 +321,8 @@ QStringList createTables(Connection& fresh, const Entries& found, RepairReport& 
 // Gives the trees that no root reached to the damaged tables whose columns their rows fit.
 // Tables of equal shape are told apart by the order they were created in, which the order of
 // their root pages keeps.
-void assignStrays(std::vector<pages::Tree>& strays, std::vector<Table>& tables,
-                  Table& sequence, RepairReport& report) {
+void assignStrays(std::vector<pages::Tree>& strays, std::vector<Table>& tables, Table& sequence,
+                  RepairReport& report) {
     std::vector<Table*> candidates;
     for (Table& table : tables) {
         if (!table.rooted || !table.rootComplete) {
@@ -449,7 +448,7 @@ void createOtherObjects(Connection& fresh, const Entries& found, const QStringLi
     const auto words = [](const QString& type) {
         return type == u"index"_s  ? QStringLiteral("indeks")
                : type == u"view"_s ? QStringLiteral("widok")
-                                    : QStringLiteral("wyzwalacz");
+                                   : QStringLiteral("wyzwalacz");
     };
     QStringList made;
     for (const QString& type : {u"index"_s, u"view"_s, u"trigger"_s}) {
@@ -548,8 +547,9 @@ void rebuild(const pages::Image& image, const QString& built, RepairReport& repo
         Table table;
         table.shape = shapeOf(*fresh, name);
         if (table.shape.withoutRowid) {
-            report.dropped << QStringLiteral("wiersze tabeli %1 (tabela bez identyfikatorów "
-                                             "wierszy)")
+            report.dropped << QStringLiteral(
+                                  "wiersze tabeli %1 (tabela bez identyfikatorów "
+                                  "wierszy)")
                                   .arg(name);
             continue;
         }
@@ -701,8 +701,7 @@ RepairReport repairDatabase(const QString& path) {
                                       QStringLiteral(" nie da się naprawić: nie udało się "
                                                      "odczytać z niego żadnych danych."));
     }
-    if (const Examination check = examineDiary(built.path());
-        check.condition != Condition::Sound) {
+    if (const Examination check = examineDiary(built.path()); check.condition != Condition::Sound) {
         throw Error(err::Corrupt,
                     QStringLiteral("Pliku ") + quotedPath(real) +
                         QStringLiteral(" nie da się naprawić: odtworzona baza danych nie "
@@ -753,9 +752,10 @@ QString describeRepair(const RepairReport& report) {
             }
         }
         if (rows.withoutParent > 0) {
-            text += QStringLiteral(", pominięto %1 odwołujących się do utraconych wierszy tabeli %2")
-                        .arg(rows.withoutParent)
-                        .arg(rows.parent);
+            text +=
+                QStringLiteral(", pominięto %1 odwołujących się do utraconych wierszy tabeli %2")
+                    .arg(rows.withoutParent)
+                    .arg(rows.parent);
         }
     }
     if (!report.added.isEmpty()) {
@@ -765,8 +765,9 @@ QString describeRepair(const RepairReport& report) {
         text += QStringLiteral("\n\nNie odtworzono: ") + report.dropped.join(u", "_s) + u'.';
     }
     if (report.unassigned > 0) {
-        text += QStringLiteral("\n\nWierszy, których nie udało się przypisać do żadnej tabeli: "
-                               "%1.")
+        text += QStringLiteral(
+                    "\n\nWierszy, których nie udało się przypisać do żadnej tabeli: "
+                    "%1.")
                     .arg(report.unassigned);
     }
     text += report.lostRows()

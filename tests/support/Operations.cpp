@@ -281,7 +281,7 @@ QString startingDiary(const Operation& operation, const Originals& originals, co
     QDir().mkpath(dir);
     const QString path = dir + u"/Mirvola.mdb"_s;
     // The menu's repair damages the diary itself, once its window is open.
-    QFile::copy(operation.extended ? originals.extended
+    QFile::copy(operation.extended                                    ? originals.extended
                 : operation.damaged && operation.name != u"naprawa"_s ? originals.damaged
                                                                       : originals.sound,
                 path);
@@ -290,8 +290,8 @@ QString startingDiary(const Operation& operation, const Originals& originals, co
 
 Held heldRows(const Operation& operation, const Originals& originals, const QString& path,
               const QStringList& after, QString& problem) {
-    if (operation.damaged &&
-        fileBytes(path) == (operation.extended ? originals.extendedBytes : originals.damagedBytes)) {
+    if (operation.damaged && fileBytes(path) == (operation.extended ? originals.extendedBytes
+                                                                    : originals.damagedBytes)) {
         return Held::Before;
     }
     if (const engine::Examination found = engine::examineDiary(path);
