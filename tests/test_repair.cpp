@@ -169,7 +169,8 @@ TEST_F(RepairTest, AnIncompleteDiaryIsFoundAndRepairedAlike) {
         {"goal of a missing match",
          u"INSERT INTO Bramki (Id_meczu, Nr_pozycji, Czy_Mirvola) VALUES (9999, 1, 0)"_s,
          u"wiersze tabeli Bramki odwołujące się do nieistniejących wierszy tabeli Mecze: 1"_s,
-         u"pominięto 1 odwołujących się do utraconych wierszy tabeli Mecze"_s},
+         u"1 odwołujących się do utraconych wierszy tabeli Mecze przeniesiono do tabeli "
+         "Odlaczone_Bramki"_s},
     };
     const QString fresh = dir.path() + u"/demo.mdb"_s;
     QFile::copy(path, fresh);

@@ -36,8 +36,8 @@ void compactInPlace(const QString& path);
 // Rows of one table before and after a repair. `before` is how many rows the damaged file
 // shows it held: the rows still readable on its pages, or more when an index of the table
 // still counts more (-1 when a part of the table is lost and nothing counts it).
-// `withoutParent` rows were readable but refer to a row that was lost (goals of a lost match)
-// and are not in the repaired file.
+// `withoutParent` rows were readable but refer to a row that was lost (goals of a lost match):
+// they are kept in the table "Odlaczone_<table>" of the repaired file.
 struct TableRows {
     QString table;
     qint64 before = 0;

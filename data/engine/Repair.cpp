@@ -44,6 +44,10 @@ namespace {
 
 const QString kSequence = QStringLiteral("sqlite_sequence");
 
+QString setAsideTable(const QString& table) {
+    return QStringLiteral("Odlaczone_") + table;
+}
+
 // The damaged file, open for reading only. Opened before SQLite locks the file and closed after
 // SQLite has let it go: closing any descriptor of a file drops this process's locks on it.
 class ReadOnlyFile {
@@ -413,9 +417,10 @@ void insertRows(Connection& fresh, const Table& table) {
     }
 }
 
-// Rows that refer to a lost row (goals of a match that could not be read) cannot stay: the new
-// file must pass the check. They are counted for the report.
-void dropOrphans(Connection& fresh, std::vector<TableRows>& counts) {
+// Rows that refer to a lost row (goals of a match that could not be read) cannot stay where
+// they are: the new file must pass the check. They are readable all the same, so they go
+// into a table of their own beside it ("Odlaczone_Bramki"), where the user finds them.
+void setAsideOrphans(Connection& fresh, std::vector<TableRows>& counts) {
     std::vector<std::tuple<QString, qint64, QString>> orphans;
     {
         Statement references(fresh, QByteArrayLiteral("PRAGMA foreign_key_check"));
@@ -428,6 +433,17 @@ void dropOrphans(Connection& fresh, std::vector<TableRows>& counts) {
         }
     }
     for (const auto& [table, rowid, parent] : orphans) {
+        const QString aside = quotedName(setAsideTable(table));
+        fresh.exec((QStringLiteral("CREATE TABLE IF NOT EXISTS ") + aside +
+                    QStringLiteral(" AS SELECT * FROM ") + quotedName(table) +
+                    QStringLiteral(" WHERE 0"))
+                       .toUtf8()
+                       .constData());
+        Statement move(fresh, QStringLiteral("INSERT INTO ") + aside +
+                                  QStringLiteral(" SELECT * FROM ") + quotedName(table) +
+                                  QStringLiteral(" WHERE rowid = ?1"));
+        move.bind(1, qlonglong(rowid));
+        move.step();
         Statement remove(fresh, QStringLiteral("DELETE FROM ") + quotedName(table) +
                                     QStringLiteral(" WHERE rowid = ?1"));
         remove.bind(1, qlonglong(rowid));
@@ -582,7 +598,7 @@ void rebuild(const pages::Image& image, const QString& built, RepairReport& repo
         insertRows(*fresh, table);
         report.tables.push_back({table.shape.table, 0, 0, 0, QString()});
     }
-    dropOrphans(*fresh, report.tables);
+    setAsideOrphans(*fresh, report.tables);
     createOtherObjects(*fresh, found, names, report);
     restoreSequence(*fresh, sequence, names);
     fresh->exec("COMMIT");
@@ -752,10 +768,11 @@ QString describeRepair(const RepairReport& report) {
             }
         }
         if (rows.withoutParent > 0) {
-            text +=
-                QStringLiteral(", pominięto %1 odwołujących się do utraconych wierszy tabeli %2")
-                    .arg(rows.withoutParent)
-                    .arg(rows.parent);
+            text += QStringLiteral(
+                        ", %1 odwołujących się do utraconych wierszy tabeli %2 przeniesiono do "
+                        "tabeli %3")
+                        .arg(rows.withoutParent)
+                        .arg(rows.parent, setAsideTable(rows.table));
         }
     }
     if (!report.added.isEmpty()) {
