@@ -201,6 +201,44 @@ TEST_F(RepairTest, AnIncompleteDiaryIsFoundAndRepairedAlike) {
     }
 }
 
+// Pages freed by deleted rows still hold them. A repair never brings them back: not when a
+// table's root is lost and its leaves are sought among all pages, nor when the list of free
+// pages is damaged itself.
+TEST_F(RepairTest, RowsDeletedLongAgoStayDeleted) {
+    // A dropped table of the matches' shape leaves whole pages of rows on the free list (where
+    // SQLite does not overwrite what it frees, as other builds of it do not).
+    execOn(path,
+           u"PRAGMA secure_delete = OFF;"
+           "CREATE TABLE Kopia (Id_meczu INTEGER PRIMARY KEY AUTOINCREMENT, Id_sezonu INTEGER, "
+           "Data DATE, Gdzie CHAR(1), Id_klubu INTEGER, Wyn1 INTEGER, Wyn2 INTEGER, "
+           "Id_rozgrywki INTEGER, Komentarz TEXT);"
+           "INSERT INTO Kopia SELECT * FROM Mecze WHERE Id_meczu <= 150;"
+           "PRAGMA foreign_keys = ON; DELETE FROM Mecze WHERE Id_meczu <= 150;"
+           "DROP TABLE Kopia"_s);
+    const QStringList kept = dumpDiary(path);
+    const QByteArray sound = fileBytes(path);
+    const int trunk = sound.mid(32, 4).toHex().toInt(nullptr, 16);
+    ASSERT_GT(trunk, 0) << "no free pages";
+    const int root =
+        one(path, u"SELECT rootpage FROM sqlite_master WHERE name = 'Mecze'"_s).toInt();
+    for (const int page : {root, trunk}) {
+        SCOPED_TRACE(page == root ? "root of Mecze zeroed" : "free list zeroed");
+        QFile::remove(path);
+        QFile::remove(path + u".uszkodzona"_s);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(sound);
+        file.seek(qint64(page - 1) * 4096);
+        file.write(QByteArray(4096, '\0'));
+        file.close();
+        const engine::RepairReport report = engine::repairDatabase(path);
+        ASSERT_TRUE(report.rebuilt);
+        EXPECT_EQ(dumpDiary(path), kept);
+        EXPECT_FALSE(report.lostRows()) << engine::describeRepair(report).toStdString();
+        engine::takeRepairReport(path);
+    }
+}
+
 // The program ends after the repaired file took the diary's place but before the report was
 // shown: the next start shows it, once. A repair that never took the diary's place leaves no
 // report and no second name, and the diary as it was.

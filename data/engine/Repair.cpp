@@ -353,7 +353,11 @@ void assignStrays(std::vector<pages::Tree>& strays, std::vector<Table>& tables, 
             }
         }
         if (!chosen) {
-            report.unassigned += static_cast<qint64>(tree.rows.size());
+            // With every table read whole, a page outside them held rows deleted long ago (a
+            // free page whose list is damaged): they stay deleted.
+            if (!candidates.empty()) {
+                report.unassigned += static_cast<qint64>(tree.rows.size());
+            }
             continue;
         }
         ++chosen->strays;
