@@ -1,6 +1,7 @@
 #include "data/Backup.h"
 
 #include "data/engine/Connection.h"
+#include "data/engine/DiaryCheck.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileBuild.h"
 #include "data/engine/FileOps.h"
@@ -25,44 +26,9 @@ using engine::Error;
 using engine::quotedPath;
 using engine::Statement;
 
-QString text(sqlite3_stmt* statement, int column) {
-    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)));
-}
-
-// Tables with their columns, as a connection sees them.
-using Layout = std::map<QString, QStringList>;
-
-Layout layoutOf(sqlite3* db) {
-    Layout layout;
-    sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT m.name, p.name FROM sqlite_master AS m, pragma_table_info(m.name) "
-                       "AS p WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite_%' ORDER BY "
-                       "m.rowid, p.cid",
-                       -1, &raw, nullptr);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, &sqlite3_finalize);
-    while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
-        layout[text(statement.get(), 0)] << text(statement.get(), 1);
-    }
-    return layout;
-}
-
-// The tables and columns every diary has: those of the schema the program creates.
-const Layout& diaryLayout() {
-    static const Layout layout = [] {
-        sqlite3* raw = nullptr;
-        sqlite3_open(":memory:", &raw);
-        const std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, &sqlite3_close);
-        engine::guardConnection(db.get(), engine::SchemaTrust::Guarded);
-        sqlite3_exec(db.get(), engine::files::schemaText().constData(), nullptr, nullptr, nullptr);
-        return layoutOf(db.get());
-    }();
-    return layout;
-}
-
 std::map<QString, qint64> rowCounts(const Connection& connection) {
     std::map<QString, qint64> counts;
-    for (const auto& [table, columns] : diaryLayout()) {
+    for (const auto& [table, columns] : engine::diaryLayout()) {
         counts[table] = engine::files::rowCount(connection, table);
     }
     return counts;
@@ -75,25 +41,30 @@ Error notADiary(const QString& path, const QString& why) {
                                                 why);
 }
 
-// The seven tables with every column, and a file that passes the integrity check.
-void checkDiary(const Connection& connection, const QString& path) {
-    const Layout found = layoutOf(connection.handle());
-    for (const auto& [table, columns] : diaryLayout()) {
-        const auto it = found.find(table);
-        if (it == found.end()) {
-            throw notADiary(path, QStringLiteral("brak tabeli %1.").arg(table));
-        }
-        for (const QString& column : columns) {
-            if (!it->second.contains(column)) {
-                throw notADiary(path,
-                                QStringLiteral("brak kolumny %1 w tabeli %2.").arg(column, table));
+// A whole, sound diary of this program: the start's own check, in its words.
+void checkDiary(const QString& path) {
+    const engine::Examination found = engine::examineDiary(path);
+    switch (found.condition) {
+        case engine::Condition::Sound:
+            return;
+        case engine::Condition::Damaged:
+            if (!found.missing.isEmpty()) {
+                throw notADiary(path, found.missing.join(QStringLiteral(", ")) + u'.');
             }
-        }
-    }
-    const QString check = engine::checkDatabase(path);
-    if (check != QStringLiteral("ok")) {
-        throw Error(engine::err::Corrupt, QStringLiteral("Plik ") + quotedPath(path) +
-                                              QStringLiteral(" jest uszkodzony: ") + check);
+            throw Error(engine::err::Corrupt,
+                        QStringLiteral("Plik ") + quotedPath(path) +
+                            QStringLiteral(" jest uszkodzony: ") +
+                            engine::damageReasons(found).join(QStringLiteral("; ")) + u'.');
+        case engine::Condition::NotADatabase:
+        case engine::Condition::Foreign:
+        case engine::Condition::Empty:
+            throw notADiary(path, QStringLiteral("to nie jest plik dziennika."));
+        case engine::Condition::InUse:
+            throw Error(engine::err::FileInUse, engine::describeExamination(found));
+        case engine::Condition::Newer:
+            throw Error(engine::err::NotADatabase, engine::describeExamination(found));
+        default:
+            throw Error(engine::err::CannotOpen, engine::describeExamination(found));
     }
 }
 
@@ -128,8 +99,8 @@ void copyDatabase(const Connection& from, const QString& to) {
 
 // The copy is sound and holds the rows the source held when it was taken.
 void verifyCopy(const QString& copy, const std::map<QString, qint64>& expected) {
+    checkDiary(copy);
     const auto connection = Connection::open(copy, Connection::Mode::ReadOnly);
-    checkDiary(*connection, copy);
     if (rowCounts(*connection) != expected) {
         throw Error(engine::err::Corrupt, QStringLiteral("Kopia ") + quotedPath(copy) +
                                               QStringLiteral(" nie zawiera wszystkich wierszy "
@@ -175,6 +146,7 @@ QString keptName(const QString& diaryPath, int n) {
 }
 
 QString createBackup(const QString& diaryPath, const QString& folder, const QDate& day) {
+    checkDiary(diaryPath);
     const auto diary = Connection::open(diaryPath, Connection::Mode::ReadOnly);
     const ReadTransaction snapshot(*diary);
     const std::map<QString, qint64> counts = rowCounts(*diary);
@@ -208,16 +180,8 @@ QString createBackup(const QString& diaryPath, const QString& folder, const QDat
 }
 
 BackupInfo checkBackup(const QString& backupPath) {
-    std::shared_ptr<Connection> connection;
-    try {
-        connection = Connection::open(backupPath, Connection::Mode::ReadOnly);
-    } catch (const Error& e) {
-        if (e.number() == engine::err::NotADatabase) {
-            throw notADiary(backupPath, QStringLiteral("to nie jest plik dziennika."));
-        }
-        throw;
-    }
-    checkDiary(*connection, backupPath);
+    checkDiary(backupPath);
+    const auto connection = Connection::open(backupPath, Connection::Mode::ReadOnly);
     refuseForeignCode(*connection, backupPath);
     return {engine::files::rowCount(*connection, QStringLiteral("Mecze"))};
 }

@@ -402,6 +402,7 @@ bool frmMain::BazaGotowa() {
         const engine::Examination stan = engine::examineDiary(Mirvola::SciezkaBazy());
         switch (stan.condition) {
             case engine::Condition::Sound:
+                PokazZaleglyRaport();
                 return true;
             case engine::Condition::InUse:
                 if (ui::ponowicGdyZajeta(this)) {
@@ -751,6 +752,21 @@ bool frmMain::Defragmentuj() {
     return WykonajKrok([] { engine::compactInPlace(Mirvola::SciezkaBazy()); });
 }
 
+// A repair that replaced the diary just before the program ended (a crash, a kill) left its
+// report beside the diary: the user learns of it at the next start.
+void frmMain::PokazZaleglyRaport() {
+    const QString raport = engine::takeRepairReport(Mirvola::SciezkaBazy());
+    if (raport.isEmpty()) {
+        return;
+    }
+    const bool utracono = !raport.contains(QStringLiteral("Odzyskano wszystkie wiersze."));
+    ui::messageBox(this, utracono ? ui::tytul::kKomunikat : ui::tytul::kInfo,
+                   raport + QStringLiteral("\n\nNaprawa odbyła się, zanim program zakończył "
+                                           "poprzednio pracę; ten raport nie został wtedy "
+                                           "pokazany."),
+                   Buttons::Ok, utracono ? Icon::Exclamation : Icon::Information);
+}
+
 // The repair and its report: what each table held before and after, and where the damaged
 // file was kept. False when the repair failed (the user has been told why).
 bool frmMain::Napraw() {
@@ -759,6 +775,8 @@ bool frmMain::Napraw() {
         return false;
     }
     const QString tekst = engine::describeRepair(raport);
+    // Shown now: the copy kept for a start after a crash goes.
+    engine::takeRepairReport(Mirvola::SciezkaBazy());
     if (raport.rebuilt && raport.lostRows()) {
         ui::messageBox(this, ui::tytul::kKomunikat, tekst, Buttons::Ok, Icon::Exclamation);
     } else {

@@ -97,6 +97,7 @@ class frmMain : public QMainWindow {
     bool WykonajKrok(const std::function<void()>& krok);
     bool Defragmentuj();
     bool Napraw();
+    void PokazZaleglyRaport();
     bool Zmien(const std::function<void()>& zmiana);
 
     std::unique_ptr<Ui::frmMain> m_ui;

@@ -11,6 +11,7 @@
 #include "support/Operations.h"
 
 #include <QAction>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -97,6 +98,8 @@ TEST_P(Crashes, NextStartFindsTheRowsOfBeforeOrAfter) {
                     user.shown.successes.contains(u"Defragmentacja zakończyła się pomyślnie."_s))
             << trace << ": " << user.shown.all.join(u" / "_s).toStdString();
         EXPECT_EQ(strayFiles(dir, true), QStringList()) << trace;
+        EXPECT_FALSE(QFile::exists(dir + u"/Mirvola.mdb.raport-naprawy"_s))
+            << trace << ": the start did not show the repair's report";
     }
     std::printf(
         "%s: %d crashes, %d found the rows of before, %d of after, %d lost or changed "

@@ -250,7 +250,7 @@ TEST(DiaryStart, ADamagedDiaryIsRepairedOnlyWithTheUsersWord) {
     const qint64 left = countIn(d.path(), u"SELECT count(*) FROM Mecze"_s);
     EXPECT_TRUE(
         report.startsWith(u"Baza danych została naprawiona.\n\nMecze: było %1, odzyskano "
-                          "%2, utracono %3\n"_s.arg(matches)
+                          "%2, nie udało się odczytać %3\n"_s.arg(matches)
                               .arg(left)
                               .arg(matches - left)))
         << report.toStdString();
@@ -286,7 +286,10 @@ TEST(DiaryStart, HostileAndForeignFilesAreNamedAndLeftUntouched) {
         {"empty", QByteArray(),
          notice(u"Plik %1 jest pusty: nie zawiera żadnych danych.\nPrzywróć dziennik z kopii "
                 "zapasowej."_s.arg(file))},
-        {"first page destroyed", header, notice(noDatabase)},
+        {"no database", QByteArray(20000, 'x'), notice(noDatabase)},
+        // The pages after the header still hold every row: a repair reads them.
+        {"header destroyed", header,
+         question(damagedQuestion(d.path(), u"uszkodzona jest struktura pliku"_s))},
         {"newer diary", newer,
          notice(u"Plik %1 zapisała nowsza wersja programu Mirvola (układ bazy danych w wersji 2, "
                 "ta wersja programu zna wersje do 1).\nUżyj nowszej wersji programu; ta wersja "

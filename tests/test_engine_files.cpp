@@ -176,12 +176,16 @@ TEST_F(FilesTest, RepairReportsRowsBeforeAndAfter) {
         EXPECT_EQ(rows.before, before.at(rows.table));
         EXPECT_EQ(rows.after, after.at(rows.table));
     }
-    EXPECT_LT(after.at(u"Bramki"_s), before.at(u"Bramki"_s));  // the lost matches' goals go too
+    // The lost matches' goals go to a table of their own.
+    EXPECT_LT(after.at(u"Bramki"_s), before.at(u"Bramki"_s));
+    EXPECT_EQ(rowsOf(path, u"SELECT count(*) FROM Odlaczone_Bramki"_s).at(0).at(0).toLongLong(),
+              before.at(u"Bramki"_s) - after.at(u"Bramki"_s));
 
     // The first table's line, the start and the end: the diary file tests' repair at start.
     const QString text = engine::describeRepair(report);
     EXPECT_TRUE(text.contains(
-        u"\nBramki: było %1, odzyskano %2, utracono %3\n"_s.arg(before.at(u"Bramki"_s))
+        u"\nBramki: było %1, odzyskano %2, %3 odwołujących się do utraconych wierszy tabeli "
+        "Mecze przeniesiono do tabeli Odlaczone_Bramki\n"_s.arg(before.at(u"Bramki"_s))
             .arg(after.at(u"Bramki"_s))
             .arg(before.at(u"Bramki"_s) - after.at(u"Bramki"_s))))
         << text.toStdString();

@@ -188,8 +188,8 @@ TEST_F(ToolTest, DemoIsRealisticAndTheSameEveryTimeAndRepairTellsWhatItSaved) {
     const int left = lines(path, u"SELECT count(*) FROM Mecze"_s).value(0).toInt();
     EXPECT_TRUE(run.out.startsWith(
         u"Plik %1 jest uszkodzony: nie przeszedł sprawdzenia spójności (uszkodzone tabele: "
-        "Mecze).\nBaza danych została naprawiona.\n\nMecze: było 300, odzyskano %2, utracono "
-        "%3\n"_s.arg(path)
+        "Mecze).\nBaza danych została naprawiona.\n\nMecze: było 300, odzyskano %2, nie udało "
+        "się odczytać %3\n"_s.arg(path)
             .arg(left)
             .arg(300 - left)))
         << run.out.toStdString();

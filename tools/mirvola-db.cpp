@@ -223,6 +223,7 @@ int repair(const QStringList& args) {
             write(stdout, engine::describeExamination(found) + u'\n');
             const engine::RepairReport report = engine::repairDatabase(args[0]);
             write(stdout, engine::describeRepair(report) + u'\n');
+            engine::takeRepairReport(args[0]);  // shown now
             return 0;
         }
         default:

@@ -2,7 +2,9 @@
 
 #include "data/engine/Connection.h"
 #include "data/engine/Error.h"
+#include "data/engine/FileBuild.h"
 #include "data/engine/FileOps.h"
+#include "data/engine/PageReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +12,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -21,11 +24,34 @@ namespace {
 
 constexpr char kSqliteHeader[] = "SQLite format 3";  // and its terminating zero: 16 bytes
 
+QString text(sqlite3_stmt* statement, int column) {
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)));
+}
+
 Examination with(Condition condition, const QString& file) {
     Examination e;
     e.condition = condition;
     e.file = file;
     return e;
+}
+
+Examination damaged(const QString& file) {
+    Examination e = with(Condition::Damaged, file);
+    e.structureDamaged = true;
+    return e;
+}
+
+// A file whose first page is gone, but whose other pages still hold rows: a repair can read
+// them.
+bool destroyedHeader(const QString& file) {
+    QFile whole(file);
+    if (whole.size() > (qint64(1) << 31) || !whole.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const pages::Image image(whole.readAll());
+    const std::vector<pages::Tree> trees = image.strayTrees({});
+    return std::any_of(trees.begin(), trees.end(),
+                       [](const pages::Tree& tree) { return !tree.rows.empty(); });
 }
 
 // The file's first bytes say whether it is a database at all, before SQLite is asked.
@@ -50,7 +76,7 @@ Examination examineBytes(const QString& file) {
     }
     if (n < static_cast<ssize_t>(sizeof header) ||
         std::memcmp(header, kSqliteHeader, sizeof header) != 0) {
-        return with(Condition::NotADatabase, file);
+        return destroyedHeader(file) ? damaged(file) : with(Condition::NotADatabase, file);
     }
     return with(Condition::Sound, file);
 }
@@ -60,9 +86,10 @@ int pragmaNumber(const Connection& connection, const char* pragma) {
     return statement.step() ? sqlite3_column_int(statement.get(), 0) : 0;
 }
 
-bool passesQuickCheck(const Connection& connection, const QString& table = QString()) {
+bool passesCheck(const Connection& connection, const QString& table = QString()) {
     try {
-        QString sql = QStringLiteral("PRAGMA quick_check");
+        QString sql = table.isEmpty() ? QStringLiteral("PRAGMA integrity_check")
+                                      : QStringLiteral("PRAGMA quick_check");
         if (!table.isEmpty()) {
             QString name = table;
             sql += QStringLiteral("('") + name.replace(u'\'', QStringLiteral("''")) +
@@ -98,26 +125,92 @@ QStringList damagedTables(const Connection& connection) {
         return damaged;  // the list of tables itself is unreadable
     }
     for (const QString& table : tables) {
-        if (!passesQuickCheck(connection, table)) {
+        if (!passesCheck(connection, table)) {
             damaged << table;
         }
     }
     return damaged;
 }
 
-Examination examineDatabase(const QString& file) {
-    const auto connection = Connection::open(file, Connection::Mode::ReadOnly);
+std::map<QString, QStringList> layoutOf(const Connection& connection) {
+    std::map<QString, QStringList> layout;
+    Statement columns(connection,
+                      QByteArrayLiteral("SELECT m.name, p.name FROM sqlite_master AS m, "
+                                        "pragma_table_info(m.name) AS p WHERE m.type = 'table' "
+                                        "AND m.name NOT LIKE 'sqlite_%' ORDER BY m.rowid, p.cid"));
+    while (columns.step()) {
+        layout[text(columns.get(), 0)] << text(columns.get(), 1);
+    }
+    return layout;
+}
+
+// The program's tables and columns that the file lacks.
+QStringList missingParts(const Connection& connection) {
+    QStringList missing;
+    const std::map<QString, QStringList> found = layoutOf(connection);
+    for (const auto& [table, columns] : diaryLayout()) {
+        const auto it = found.find(table);
+        if (it == found.end()) {
+            missing << QStringLiteral("brak tabeli %1").arg(table);
+            continue;
+        }
+        for (const QString& column : columns) {
+            if (!it->second.contains(column)) {
+                missing << QStringLiteral("brak kolumny %1 w tabeli %2").arg(column, table);
+            }
+        }
+    }
+    return missing;
+}
+
+// Rows that refer to a row that is not there (goals of a lost match), counted by table.
+QStringList brokenReferences(const Connection& connection) {
+    std::map<std::pair<QString, QString>, qint64> counts;
+    Statement references(connection, QByteArrayLiteral("PRAGMA foreign_key_check"));
+    while (references.step()) {
+        ++counts[{text(references.get(), 0), text(references.get(), 2)}];
+    }
+    QStringList found;
+    for (const auto& [tables, n] : counts) {
+        found << QStringLiteral(
+                     "wiersze tabeli %1 odwołujące się do nieistniejących wierszy "
+                     "tabeli %2: %3")
+                     .arg(tables.first, tables.second)
+                     .arg(n);
+    }
+    return found;
+}
+
+Examination examineConnection(const Connection& connectionRef, const QString& file) {
+    const Connection* connection = &connectionRef;
     Examination e = with(Condition::Sound, file);
     e.version = pragmaNumber(*connection, "PRAGMA user_version");
     if (e.version > kNewestSchemaVersion) {
         e.condition = Condition::Newer;
         return e;
     }
-    if (!passesQuickCheck(*connection)) {
-        e.condition = Condition::Damaged;
+    if (!passesCheck(*connection)) {
+        e.structureDamaged = true;
         e.damagedTables = damagedTables(*connection);
+    } else {
+        e.references = brokenReferences(*connection);
+    }
+    try {
+        e.missing = missingParts(*connection);
+    } catch (const Error& error) {
+        if (!e.structureDamaged) {
+            throw;
+        }
+    }
+    if (e.structureDamaged || !e.missing.isEmpty() || !e.references.isEmpty()) {
+        e.condition = Condition::Damaged;
     }
     return e;
+}
+
+Examination examineDatabase(const QString& file) {
+    const auto connection = Connection::open(file, Connection::Mode::ReadOnly);
+    return examineConnection(*connection, file);
 }
 
 // SQLite rolls back an interrupted write only on a connection that may write; a read-only one
@@ -139,7 +232,7 @@ Examination fromError(const Error& e, const QString& file) {
             // means that the header is not one of a database.
             return with(e.sqliteCode() == 0 ? Condition::Foreign : Condition::NotADatabase, file);
         case err::Corrupt:
-            return with(Condition::Damaged, file);
+            return damaged(file);
         default: {
             Examination unreadable = with(Condition::Unreadable, file);
             unreadable.systemError = (e.sqliteCode() & 0xff) == SQLITE_IOERR ? EIO : 0;
@@ -160,6 +253,50 @@ QString native(const QString& path) {
 }
 
 }  // namespace
+
+const std::map<QString, QStringList>& diaryLayout() {
+    static const std::map<QString, QStringList> layout = [] {
+        const auto memory = Connection::openNew(QStringLiteral(":memory:"));
+        memory->exec(files::schemaText().constData());
+        return layoutOf(*memory);
+    }();
+    return layout;
+}
+
+Examination examineOpen(const Connection& connection) {
+    try {
+        return examineConnection(connection, connection.path());
+    } catch (const Error& e) {
+        return fromError(e, connection.path());
+    }
+}
+
+int refusalNumber(const Examination& e) {
+    switch (e.condition) {
+        case Condition::Missing:
+            return err::FileNotFound;
+        case Condition::Empty:
+        case Condition::Damaged:
+            return err::Corrupt;
+        case Condition::InUse:
+            return err::FileInUse;
+        case Condition::NotAFile:
+        case Condition::Unreadable:
+            return err::CannotOpen;
+        default:
+            return err::NotADatabase;
+    }
+}
+
+QStringList damageReasons(const Examination& e) {
+    QStringList reasons;
+    if (e.structureDamaged) {
+        reasons << (e.damagedTables.isEmpty() ? QStringLiteral("uszkodzona jest struktura pliku")
+                                              : QStringLiteral("uszkodzone tabele: ") +
+                                                    e.damagedTables.join(QStringLiteral(", ")));
+    }
+    return reasons + e.missing + e.references;
+}
 
 Examination examineDiary(const QString& path) {
     const QFileInfo info(path);
@@ -232,10 +369,7 @@ QString describeExamination(const Examination& e) {
             return QStringLiteral(
                        "Plik %1 jest uszkodzony: nie przeszedł sprawdzenia "
                        "spójności (%2).")
-                .arg(file, e.damagedTables.isEmpty()
-                               ? QStringLiteral("uszkodzona jest struktura pliku")
-                               : QStringLiteral("uszkodzone tabele: ") +
-                                     e.damagedTables.join(QStringLiteral(", ")));
+                .arg(file, damageReasons(e).join(QStringLiteral("; ")));
         case Condition::InUse:
             return QStringLiteral("Baza jest używana przez inny proces !!!");
     }

@@ -90,6 +90,8 @@ class BuildFile {
     BuildFile& operator=(const BuildFile&) = delete;
 
     const QString& path() const { return m_path; }
+    // Whether the file has taken its name (a failure after that does not undo it).
+    bool published() const { return m_published; }
 
     // Gives the finished file its attributes and the name `target`, replacing the file of
     // that name in one rename.

@@ -1,6 +1,7 @@
 #include "data/engine/FileOps.h"
 
 #include "data/engine/Connection.h"
+#include "data/engine/DiaryCheck.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileBuild.h"
 
@@ -397,9 +398,16 @@ void replaceFileAtomically(const QString& replacement, const QString& target) {
 }
 
 QString checkDatabase(const QString& path) {
-    const auto connection = Connection::open(path, Connection::Mode::ReadOnly);
-    const QStringList found = problems(*connection);
-    return found.isEmpty() ? QStringLiteral("ok") : found.join(u'\n');
+    const Examination found = examineDiary(path);
+    switch (found.condition) {
+        case Condition::Sound:
+            return QStringLiteral("ok");
+        case Condition::Damaged:
+        case Condition::Newer:
+            return describeExamination(found);
+        default:
+            throw Error(refusalNumber(found), describeExamination(found));
+    }
 }
 
 void setFileStepHook(FileStepHook hook) {

@@ -91,6 +91,17 @@ QStringList dumpDiary(const QString& path) {
             lines << name + u'|' + row.join(u'|');
         }
     }
+    // Tables of the user's own go through every operation too.
+    for (const QStringList& table :
+         rowsOf(handle->db,
+                u"SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT "
+                "LIKE 'sqlite_%' AND name NOT IN ('Sezony', 'Kluby', 'Rozgrywki', "
+                "'Jak', 'Gracze', 'Mecze', 'Bramki') ORDER BY name"_s)) {
+        for (const QStringList& row :
+             rowsOf(handle->db, u"SELECT rowid, * FROM \""_s + table[0] + u"\" ORDER BY rowid"_s)) {
+            lines << table[0] + u'|' + row.join(u'|');
+        }
+    }
     return lines;
 }
 

@@ -203,6 +203,7 @@ const std::vector<Operation>& operations() {
         {u"naprawa"_s, true, false,
          command(u"itmNaprawa"_s, [](frmMain&) { damageMatches(Mirvola::SciezkaBazy()); })},
         {u"naprawa_przy_starcie"_s, true, false, repairAtStart},
+        {u"naprawa_z_notatkami"_s, true, false, repairAtStart, true},
         {u"usuniecie_wszystkiego"_s, false, true, command(u"itmUsunWszystko"_s)},
         {u"dolaczenie_meczow"_s, false, false, merge},
     };
@@ -278,8 +279,19 @@ Originals::Originals(int scale) {
     demo::createDiary(sound, scale);
     QFile::copy(sound, damaged);
     damageMatches(damaged);
+    QFile::copy(sound, extended);
+    for (const QString& sql :
+         {u"CREATE TABLE Notatki (Id INTEGER PRIMARY KEY, Tekst TEXT)"_s,
+          u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40) "
+          "INSERT INTO Notatki (Tekst) SELECT 'notatka ' || i FROM n"_s,
+          u"ALTER TABLE Mecze ADD COLUMN Widzowie INTEGER"_s,
+          u"UPDATE Mecze SET Widzowie = 1000 + 7 * Id_meczu"_s}) {
+        rowsOf(extended, sql);
+    }
+    damageMatches(extended);
     soundRows = dumpDiary(sound);
     damagedBytes = fileBytes(damaged);
+    extendedBytes = fileBytes(extended);
 }
 
 const Operation* findOperation(const QString& name) {
@@ -313,15 +325,17 @@ QString startingDiary(const Operation& operation, const Originals& originals, co
     QDir().mkpath(dir);
     const QString path = dir + u"/Mirvola.mdb"_s;
     // The menu's repair damages the diary itself, once its window is open.
-    QFile::copy(
-        operation.damaged && operation.name != u"naprawa"_s ? originals.damaged : originals.sound,
-        path);
+    QFile::copy(operation.extended                                    ? originals.extended
+                : operation.damaged && operation.name != u"naprawa"_s ? originals.damaged
+                                                                      : originals.sound,
+                path);
     return path;
 }
 
 Held heldRows(const Operation& operation, const Originals& originals, const QString& path,
               const QStringList& after, QString& problem) {
-    if (operation.damaged && fileBytes(path) == originals.damagedBytes) {
+    if (operation.damaged && fileBytes(path) == (operation.extended ? originals.extendedBytes
+                                                                    : originals.damagedBytes)) {
         return Held::Before;
     }
     if (const engine::Examination found = engine::examineDiary(path);
@@ -347,9 +361,11 @@ Held heldRows(const Operation& operation, const Originals& originals, const QStr
 QStringList strayFiles(const QString& dir, bool keptCopies) {
     QStringList stray;
     for (const QString& name : filesIn(dir)) {
+        // A repair's report waits beside the diary until the next start shows it.
         if (name != u"Mirvola.mdb"_s &&
             !(keptCopies && (name.startsWith(u"Mirvola.mdb.uszkodzona"_s) ||
-                             name.startsWith(u"Mirvola.mdb.przed-dolaczeniem"_s)))) {
+                             name.startsWith(u"Mirvola.mdb.przed-dolaczeniem"_s) ||
+                             name == u"Mirvola.mdb.raport-naprawy"_s))) {
             stray << name;
         }
     }

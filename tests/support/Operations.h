@@ -58,6 +58,8 @@ struct Operation {
     // A compaction follows the change; by design its failure is not reported.
     bool silentCompaction = false;
     std::function<void(User& user, const std::function<void()>& start)> run;
+    // The damaged diary has a table and a column of the user's own.
+    bool extended = false;
 };
 
 // Named as a test is named, the operation in a test's failure.
@@ -66,8 +68,9 @@ inline void PrintTo(const Operation& operation, std::ostream* out) {
 }
 
 // Saving a new match with goals, saving an edited match, deleting one match, deleting all
-// matches, every dictionary change, compaction, repair (from the menu and at start), deleting
-// everything and merging another diary.
+// matches, every dictionary change, compaction, repair (from the menu and at start, also of a
+// diary with a table and a column of the user's own), deleting everything and merging another
+// diary.
 const std::vector<Operation>& operations();
 // The operation of that name; null when there is none.
 const Operation* findOperation(const QString& name);
@@ -82,8 +85,11 @@ struct Originals {
     QTemporaryDir dir;
     QString sound = dir.path() + QStringLiteral("/demo.mdb");
     QString damaged = dir.path() + QStringLiteral("/uszkodzona.mdb");
+    // The damaged diary with the user's table Notatki and column Mecze.Widzowie.
+    QString extended = dir.path() + QStringLiteral("/rozszerzona.mdb");
     QStringList soundRows;
     QByteArray damagedBytes;
+    QByteArray extendedBytes;
 };
 
 // Overwrites most of one page of match rows, as a failing disk would: the diary fails the
@@ -101,7 +107,7 @@ Held heldRows(const Operation& operation, const Originals& originals, const QStr
               const QStringList& after, QString& problem);
 
 // The files in `dir` besides the diary and, where `keptCopies`, the damaged files a repair
-// keeps beside it and the diary a merge keeps as it was.
+// keeps beside it with its report not yet shown, and the diary a merge keeps as it was.
 QStringList strayFiles(const QString& dir, bool keptCopies);
 
 // The operation runner (tests/helpers) in a process of its own, started through `prefix` when
