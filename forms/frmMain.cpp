@@ -14,6 +14,7 @@
 #include "forms/frmAbout.h"
 #include "forms/frmMecz.h"
 #include "forms/frmMecze.h"
+#include "forms/frmRaport.h"
 #include "forms/frmRekordy.h"
 #include "forms/frmSlowniki.h"
 #include "forms/frmStatystykiMecze.h"
@@ -297,6 +298,12 @@ void frmMain::PolaczPolecenia() {
     }
     polacz(f.itmRekordy, &frmMain::itmRekordy_Click);
     polacz(f.itmWykresySezonow, &frmMain::itmWykresySezonow_Click);
+    connect(f.itmRaport, &QAction::triggered, this, [this] {
+        ui::polecenie(this, [this] {
+            frmRaport okno(this);
+            ui::showModal(&okno);
+        });
+    });
     polacz(f.itmOdswiez, &frmMain::itmOdswiez_Click);
     polacz(f.itmDefragmentacja, &frmMain::itmDefragmentacja_Click);
     polacz(f.itmNaprawa, &frmMain::itmNaprawa_Click);
@@ -327,6 +334,7 @@ void frmMain::PolaczPolecenia() {
                         f.itmStatystykiPilkarze,
                         f.itmRekordy,
                         f.itmWykresySezonow,
+                        f.itmRaport,
                         f.itmEksportuj,
                         f.tlbMain_1,
                         f.tlbMain_3,

@@ -31,6 +31,8 @@ QFont czcionka(double punkty, bool gruba = false, bool kursywa = false) {
     f.setBold(gruba);
     f.setItalic(kursywa);
     f.setKerning(false);  // widths stay sums of the glyphs', so measuring matches drawing
+    // No ligatures: "fi" stays two letters for whoever copies or searches the PDF's text.
+    f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
 }
 
