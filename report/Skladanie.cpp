@@ -225,6 +225,19 @@ double Skladacz::wysokoscWiersza(const Tabela& t, const Wiersz& w, const std::ve
     return h + 2 * odstep;
 }
 
+// The lines of a group (a record with its matches) from its first line `n`; a group taller than
+// half a page may break like any rows.
+double Skladacz::wysokoscGrupy(const Tabela& t, size_t n, const std::vector<double>& szer) const {
+    std::vector<char> zawijane;
+    bool uwagaZawijana = false;
+    double komorek = 0;
+    double h = 0;
+    for (size_t i = n; i < t.wiersze.size() && (i == n || !t.wiersze[i].pierwszyWGrupie); ++i) {
+        h += wysokoscWiersza(t, t.wiersze[i], szer, zawijane, &uwagaZawijana, &komorek);
+    }
+    return h <= (m_dol - m_gora) / 2 ? h : 0;
+}
+
 void Skladacz::tabela(const Tabela& t) {
     const std::vector<double> szer = szerokosci(t);
     const double odstep = mm(1.2);
@@ -237,9 +250,10 @@ void Skladacz::tabela(const Tabela& t) {
                                                   &uwagaZawijana, &wysokoscKomorek);
     zmiesc(wysokoscLinii(kGruba) + 2 * odstep + pierwszy);
     naglowekTabeli(t, szer);
-    for (const Wiersz& w : t.wiersze) {
+    for (size_t n = 0; n < t.wiersze.size(); ++n) {
+        const Wiersz& w = t.wiersze[n];
         const double h = wysokoscWiersza(t, w, szer, zawijane, &uwagaZawijana, &wysokoscKomorek);
-        if (m_y + h > m_dol) {
+        if (m_y + h > m_dol || (w.pierwszyWGrupie && m_y + wysokoscGrupy(t, n, szer) > m_dol)) {
             nowaStrona();
             naglowekTabeli(t, szer);
         }

@@ -107,6 +107,7 @@ class Skladacz {
     void naglowekTabeli(const Tabela& t, const std::vector<double>& szer);
     double wysokoscWiersza(const Tabela& t, const Wiersz& w, const std::vector<double>& szer,
                            std::vector<char>& zawijane, bool* uwagaZawijana, double* komorek) const;
+    double wysokoscGrupy(const Tabela& t, size_t n, const std::vector<double>& szer) const;
     void rysujTekst(QPainter& p, const Napis& n) const;
     void rysujNaglowekIStopke(QPainter& p, int strona, int stron) const;
 
