@@ -92,8 +92,11 @@ double Skladacz::wysokoscLinii(Czcionka c) const {
 
 double Skladacz::wysokosc(const QString& tekst, Czcionka c, double szerokosc,
                           bool* zawijany) const {
-    const bool jednaLinia = !tekst.contains(u'\n') && !tekst.contains(u'\r') &&
-                            m_miary[c].horizontalAdvance(tekst) <= szerokosc;
+    // Most cells are short: the widest glyph times the letters settles it without shaping.
+    const bool jednaLinia =
+        !tekst.contains(u'\n') && !tekst.contains(u'\r') &&
+        (static_cast<double>(tekst.size()) * m_miary[c].maxWidth() <= szerokosc ||
+         m_miary[c].horizontalAdvance(tekst) <= szerokosc);
     *zawijany = !jednaLinia;
     if (jednaLinia) {
         return wysokoscLinii(c);
@@ -335,11 +338,21 @@ void Skladacz::wykres(const std::vector<sezony::Sezon>& sezony) {
 }
 
 void Skladacz::rysujTekst(QPainter& p, const Napis& n) const {
-    p.setPen(n.kolor);
+    if (p.pen().color() != n.kolor) {
+        p.setPen(n.kolor);
+    }
     if (!n.zawijany) {
-        p.setFont(m_czcionki[n.czcionka]);
-        p.drawText(n.prost, static_cast<int>(n.wyrownanie | Qt::AlignTop | Qt::TextSingleLine),
-                   n.tekst);
+        // On its baseline: the rectangle form lays the text out once more.
+        if (p.font() != m_czcionki[n.czcionka]) {
+            p.setFont(m_czcionki[n.czcionka]);
+        }
+        const QFontMetricsF& miary = m_miary[n.czcionka];
+        double x = n.prost.left();
+        if (n.wyrownanie & (Qt::AlignRight | Qt::AlignHCenter)) {
+            const double luz = n.prost.width() - miary.horizontalAdvance(n.tekst);
+            x += (n.wyrownanie & Qt::AlignRight) ? luz : luz / 2;
+        }
+        p.drawText(QPointF(x, n.prost.top() + miary.ascent()), n.tekst);
         return;
     }
     QTextLayout uklad(doUkladu(n.tekst), m_czcionki[n.czcionka], m_urzadzenie);
