@@ -154,20 +154,28 @@ void Skladacz::podtytul(const QString& tekst) {
     m_y += h;
 }
 
-void Skladacz::akapit(const QString& tekst, Czcionka c) {
+std::vector<std::pair<QString, double>> Skladacz::linie(const QString& tekst, Czcionka c,
+                                                        double szerokosc) const {
+    std::vector<std::pair<QString, double>> wynik;
     QTextLayout uklad(doUkladu(tekst), m_czcionki[c], m_urzadzenie);
     uklad.setTextOption(opcjeZawijania(Qt::AlignLeft));
     uklad.beginLayout();
     for (QTextLine linia = uklad.createLine(); linia.isValid(); linia = uklad.createLine()) {
-        linia.setLineWidth(m_szerokosc);
-        const double h = linia.height();
-        zmiesc(h);
+        linia.setLineWidth(szerokosc);
         QString kawalek = uklad.text().mid(linia.textStart(), linia.textLength());
         kawalek.remove(QChar::LineSeparator);
-        napis(QRectF(0, m_y, m_szerokosc, h), c, Qt::AlignLeft, kawalek.trimmed());
-        m_y += h;
+        wynik.emplace_back(kawalek.trimmed(), linia.height());
     }
     uklad.endLayout();
+    return wynik;
+}
+
+void Skladacz::akapit(const QString& tekst, Czcionka c) {
+    for (const auto& [kawalek, h] : linie(tekst, c, m_szerokosc)) {
+        zmiesc(h);
+        napis(QRectF(0, m_y, m_szerokosc, h), c, Qt::AlignLeft, kawalek);
+        m_y += h;
+    }
     m_y += mm(1);
 }
 
@@ -253,9 +261,17 @@ void Skladacz::tabela(const Tabela& t) {
                                                   &uwagaZawijana, &wysokoscKomorek);
     zmiesc(wysokoscLinii(kGruba) + 2 * odstep + pierwszy);
     naglowekTabeli(t, szer);
+    // Below the header on a page of its own.
+    const double strona =
+        m_dol - m_gora - wysokoscLinii(t.czcionka == kMala ? kMalaGruba : kGruba) - 2 * odstep;
     for (size_t n = 0; n < t.wiersze.size(); ++n) {
         const Wiersz& w = t.wiersze[n];
-        const double h = wysokoscWiersza(t, w, szer, zawijane, &uwagaZawijana, &wysokoscKomorek);
+        double h = wysokoscWiersza(t, w, szer, zawijane, &uwagaZawijana, &wysokoscKomorek);
+        // A comment longer than a page goes on line by line below its match's cells.
+        const bool dlugaUwaga = h > strona && !w.uwaga.isEmpty();
+        if (dlugaUwaga) {
+            h = wysokoscKomorek + 2 * odstep;
+        }
         if (m_y + h > m_dol || (w.pierwszyWGrupie && m_y + wysokoscGrupy(t, n, szer) > m_dol)) {
             nowaStrona();
             naglowekTabeli(t, szer);
@@ -272,9 +288,25 @@ void Skladacz::tabela(const Tabela& t) {
                   t.kolumny[i].wyrownanie, tekst, zawijane[i] != 0);
             x += szer[i];
         }
+        // Under the pairing, indented past the date.
+        const double lewa = szer.empty() ? 0 : szer.front();
+        if (dlugaUwaga) {
+            m_y += wysokoscKomorek + odstep;
+            for (const auto& [kawalek, hLinii] :
+                 linie(w.uwaga, kKursywa, m_szerokosc - lewa - 2 * odstep)) {
+                if (m_y + hLinii > m_dol) {
+                    nowaStrona();
+                    naglowekTabeli(t, szer);
+                }
+                napis(QRectF(lewa + odstep, m_y, m_szerokosc - lewa - 2 * odstep, hLinii), kKursywa,
+                      Qt::AlignLeft, kawalek, false, kKolorUwagi);
+                m_y += hLinii;
+            }
+            m_y += odstep;
+            kreska(QLineF(0, m_y, m_szerokosc, m_y), kSzaraKreska);
+            continue;
+        }
         if (!w.uwaga.isEmpty()) {
-            // Under the pairing, indented past the date.
-            const double lewa = szer.empty() ? 0 : szer.front();
             napis(QRectF(lewa + odstep, m_y + odstep + wysokoscKomorek,
                          m_szerokosc - lewa - 2 * odstep, h - wysokoscKomorek - 2 * odstep),
                   kKursywa, Qt::AlignLeft, w.uwaga, uwagaZawijana, kKolorUwagi);

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <array>
+#include <utility>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -96,6 +97,9 @@ class Skladacz {
     double wysokoscLinii(Czcionka c) const;
     // Height of the text set in `szerokosc`, and whether it needs more than one line.
     double wysokosc(const QString& tekst, Czcionka c, double szerokosc, bool* zawijany) const;
+    // The lines of a text set in `szerokosc`, each with its height.
+    std::vector<std::pair<QString, double>> linie(const QString& tekst, Czcionka c,
+                                                  double szerokosc) const;
     void nowaStrona();
     // Starts a new page unless `wysokosc` fits below the current position.
     void zmiesc(double wysokosc);

@@ -85,6 +85,28 @@ QString missingInOrder(const QString& tekst, const QStringList& wiersze) {
     return QString();
 }
 
+// Every page of `pdf` with the heading at its top and "strona N z M" as its last line, read
+// from top to bottom; the pages' words without white space.
+std::vector<QString> checkedPages(const QString& pdf, const QString& sezony) {
+    const int stron = pageCount(pdf);
+    std::vector<QString> strony;
+    for (int s = 1; s <= stron; ++s) {
+        const QString tekst = pdfText(pdf, s);
+        EXPECT_TRUE(tekst.contains(u"Mirvola Wendrow – raport "_s + sezony)) << s;
+        EXPECT_TRUE(
+            tekst.contains(u"Wydrukowano 7 grudnia 2026 strona %1 z %2"_s.arg(s).arg(stron)))
+            << s;
+        strony.push_back(squeezed(tekst));
+        const ToolRun uklad = runProgram(
+            u"pdftotext"_s,
+            {u"-layout"_s, u"-f"_s, QString::number(s), u"-l"_s, QString::number(s), pdf, u"-"_s});
+        const QStringList linie = uklad.out.trimmed().split(u'\n');
+        EXPECT_TRUE(linie.front().contains(u"Mirvola Wendrow – raport"_s)) << linie.front();
+        EXPECT_TRUE(linie.back().contains(u"strona %1 z %2"_s.arg(s).arg(stron))) << linie.back();
+    }
+    return strony;
+}
+
 QString writeReport(const Diary& d, const raport::Wybor& wybor, const QString& nazwa) {
     const QString pdf = d.dir() + u'/' + nazwa;
     raport::ZapiszPdf(raport::Zbierz(d.path(), wybor), pdf, false, kDzien);
@@ -295,25 +317,9 @@ TEST(Raport, PagesCarryHeadingAndFooterAndNoRowIsSplit) {
     const int stron = pageCount(pdf);
     ASSERT_GE(stron, 4);
 
-    std::vector<QString> strony;
-    for (int s = 1; s <= stron; ++s) {
-        const QString tekst = pdfText(pdf, s);
-        EXPECT_TRUE(tekst.contains(u"Mirvola Wendrow – raport wszystkie sezony"_s)) << s;
-        EXPECT_TRUE(
-            tekst.contains(u"Rozgrywki: wszystkie rozgrywki. Miejsca: wszystkie miejsca."_s))
-            << s;
-        EXPECT_TRUE(
-            tekst.contains(u"Wydrukowano 7 grudnia 2026 strona %1 z %2"_s.arg(s).arg(stron)))
-            << s;
-        strony.push_back(squeezed(tekst));
-        // As the page reads from top to bottom: nothing below the footer.
-        const ToolRun uklad = runProgram(
-            u"pdftotext"_s,
-            {u"-layout"_s, u"-f"_s, QString::number(s), u"-l"_s, QString::number(s), pdf, u"-"_s});
-        const QStringList linie = uklad.out.trimmed().split(u'\n');
-        EXPECT_TRUE(linie.front().contains(u"Mirvola Wendrow – raport"_s)) << linie.front();
-        EXPECT_TRUE(linie.back().contains(u"strona %1 z %2"_s.arg(s).arg(stron))) << linie.back();
-    }
+    const std::vector<QString> strony = checkedPages(pdf, u"wszystkie sezony"_s);
+    EXPECT_TRUE(strony.front().contains(
+        squeezed(u"Rozgrywki: wszystkie rozgrywki. Miejsca: wszystkie miejsca."_s)));
 
     const auto rows =
         d.rows(u"SELECT Id_meczu, Data, Gdzie, Wyn1, Wyn2, Komentarz FROM Mecze ORDER BY Data"_s);
@@ -350,6 +356,21 @@ TEST(Raport, PagesCarryHeadingAndFooterAndNoRowIsSplit) {
         }
         poprzednia = nr;
     }
+
+    // A comment longer than a page continues on the next ones, every word of it kept.
+    QString dlugi;
+    for (int i = 1; i <= 400; ++i) {
+        dlugi += u"Zdanie %1 o meczu, w którym działo się wiele. "_s.arg(i);
+    }
+    d.exec(u"UPDATE Mecze SET Komentarz = '%1' WHERE Id_meczu = 30"_s.arg(dlugi));
+    QString wszystko;
+    for (const QString& s :
+         checkedPages(writeReport(d, wybor, u"komentarz.pdf"_s), u"wszystkie sezony"_s)) {
+        wszystko += s;
+    }
+    wszystko.remove(QRegularExpression(u"Mirvola[^\\n]{0,300}?strona\\d+z\\d+"_s));
+    wszystko.remove(squeezed(u"Data Mecz Wynik Rozgrywki Strzelcy Mirvoli"_s));
+    EXPECT_TRUE(wszystko.contains(squeezed(dlugi))) << "the long comment is cut";
 
     const ToolRun fonty = runProgram(u"pdffonts"_s, {pdf});
     const QStringList linie = fonty.out.split(u'\n', Qt::SkipEmptyParts).mid(2);
