@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace raport {
 namespace {
@@ -228,7 +229,8 @@ int ZapiszPdf(const Raport& raport, const QString& sciezka, bool nadpisz,
         UstawStrone(&pdf);
         stron = Rysuj(raport, &pdf, dataWydruku);
     }
-    if (!tymczasowy.flush() || ::fsync(tymczasowy.handle()) != 0) {
+    if (tymczasowy.error() != QFileDevice::NoError || !tymczasowy.flush() ||
+        ::fsync(tymczasowy.handle()) != 0) {
         throw BladZapisu(bladPliku(tymczasowy.fileName()));
     }
     tymczasowy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
