@@ -491,3 +491,38 @@ TEST(Raport, WindowPreviewsSavesAndPrintsTheChosenReport) {
     polecenia.back()->trigger();
     s.verify();
 }
+
+// The choices in words for the heading of every page, and the seasons' match counts in Polish.
+TEST(Raport, HeadingNamesTheChoiceInWords) {
+    DemoDiary d;
+    const auto opis = [&](const QString& rozgrywki, const QString& gdzie, const QString& sezony) {
+        raport::Wybor w;
+        w.filtr = {rozgrywki, gdzie, sezony};
+        w.sekcje = {false, false, false, false, false};
+        const raport::Opis o = raport::Zbierz(d.path(), w).opis;
+        return QStringList{o.sezony, o.rozgrywki, o.miejsca}.join(u'|');
+    };
+    EXPECT_EQ(opis(u"(1, 2, 3, 4)"_s, u"('D', 'W', 'N')"_s, QString()),
+              u"wszystkie sezony|wszystkie rozgrywki|wszystkie miejsca"_s);
+    EXPECT_EQ(opis(u"(4, 1)"_s, u"('D', 'N')"_s, u"(10)"_s),
+              u"sezon 2009/10|Liga, Sparing|w domu, na terenie neutralnym"_s);
+    EXPECT_EQ(opis(u"(0)"_s, u"('A')"_s, u"(2, 1)"_s), u"sezony 2000/01, 2001/02|żadne|żadne"_s);
+    EXPECT_EQ(opis(u"(2)"_s, u"('W')"_s, u"(1, 3, 5, 7, 9)"_s),
+              u"5 sezonów od 2000/01 do 2008/09|Puchar Polski|na wyjeździe"_s);
+
+    // 1 mecz, 2-4 mecze, 5-21 meczów, 22 mecze: some of 2009/10's matches moved to 2010/11.
+    d.exec(u"INSERT INTO Sezony VALUES (11, '2010/11')"_s);
+    const std::vector<std::pair<int, QString>> liczby = {
+        {1, u"1 mecz"_s}, {3, u"3 mecze"_s}, {12, u"12 meczów"_s}, {22, u"22 mecze"_s}};
+    for (const auto& [n, tekst] : liczby) {
+        d.exec(
+            u"UPDATE Mecze SET Id_sezonu = 10 WHERE Id_sezonu = 11;"
+            "UPDATE Mecze SET Id_sezonu = 11 WHERE Id_meczu IN (SELECT Id_meczu FROM Mecze "
+            "WHERE Id_sezonu = 10 ORDER BY Id_meczu LIMIT %1)"_s.arg(n));
+        raport::Wybor w = raport::WyborWiersza(d.path(), {u"2010/11"_s}, false, nullptr);
+        w.sekcje = {false, true, false, false, false};
+        EXPECT_TRUE(pdfText(writeReport(d, w, u"%1.pdf"_s.arg(n)))
+                        .contains(u"Sezon 2010/11 – "_s + tekst + u'\n'))
+            << tekst;
+    }
+}
