@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <array>
 #include <utility>
 
 namespace Mirvola {
@@ -123,6 +124,19 @@ QString TekstSQL(const QString& tekst) {
 QString PodwojApostrofy(const QString& tekst) {
     QString wynik = tekst;
     return wynik.replace(u'\'', QStringLiteral("''"));
+}
+
+QString DataSlownie(const QDate& data) {
+    static const std::array<const char*, 12> miesiace = {
+        "stycznia", "lutego",   "marca",    "kwietnia",     "maja",      "czerwca",
+        "lipca",    "sierpnia", "września", "października", "listopada", "grudnia"};
+    if (!data.isValid()) {
+        return QString();
+    }
+    return QStringLiteral("%1 %2 %3")
+        .arg(data.day())
+        .arg(QString::fromUtf8(miesiace[static_cast<size_t>(data.month() - 1)]))
+        .arg(data.year());
 }
 
 }  // namespace Mirvola

@@ -4,6 +4,7 @@
 #include "data/engine/Error.h"
 #include "data/engine/Recordset.h"
 
+#include <QDate>
 #include <QString>
 #include <QtGlobal>
 
@@ -63,6 +64,10 @@ void UstawKatalogProgramu(const QString& katalog);
 // Returns the hook installed before.
 using BusyCursorHook = void (*)(bool busy);
 BusyCursorHook UstawKursorZajetosci(BusyCursorHook hook);
+
+// A date as "7 grudnia 2026" (day without a leading zero, the month's Polish name in the
+// genitive, four-digit year); an empty text for an invalid date.
+QString DataSlownie(const QDate& data);
 
 // Puts a text into SQL between apostrophes, each apostrophe inside doubled.
 QString TekstSQL(const QString& tekst);

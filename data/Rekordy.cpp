@@ -191,20 +191,6 @@ Rekord NajlepszyStrzelec(const std::vector<Mecz>& mecze,
     return r;
 }
 
-std::vector<BramkiZawodnika> WczytajBramki(const QString& sciezka) {
-    const auto baza = engine::Database::open(sciezka);
-    const auto rs = baza->openRecordset(kZapytanieBramek);
-    std::vector<BramkiZawodnika> bramki;
-    bramki.reserve(static_cast<size_t>(rs->recordCount()));
-    for (; !rs->eof(); rs->moveNext()) {
-        bramki.push_back({rs->value(0).toLongLong(), rs->value(2).toString(),
-                          static_cast<int>(rs->value(3).toLongLong())});
-    }
-    rs->close();
-    baza->close();
-    return bramki;
-}
-
 // A name stays inside its field of the line.
 QString wJednymPolu(QString tekst) {
     return tekst.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
@@ -260,9 +246,33 @@ std::vector<Rekord> LiczRekordy(const std::vector<Mecz>& mecze,
     return rekordy;
 }
 
+std::vector<BramkiZawodnika> WczytajBramki(const QString& sciezka) {
+    const auto baza = engine::Database::open(sciezka);
+    const auto rs = baza->openRecordset(kZapytanieBramek);
+    std::vector<BramkiZawodnika> bramki;
+    bramki.reserve(static_cast<size_t>(rs->recordCount()));
+    for (; !rs->eof(); rs->moveNext()) {
+        bramki.push_back({rs->value(0).toLongLong(), rs->value(2).toString(),
+                          static_cast<int>(rs->value(3).toLongLong())});
+    }
+    rs->close();
+    baza->close();
+    return bramki;
+}
+
 std::vector<Rekord> Rekordy(const QString& sciezka, const wybor::Filtr& filtr) {
     const std::vector<Mecz> mecze = wybor::WczytajMecze(sciezka, filtr);
     return LiczRekordy(mecze, WczytajBramki(sciezka));
+}
+
+QString OpisPozycji(const Rekord& r, size_t i) {
+    if (!jestSeria(r.rodzaj)) {
+        return r.pozycje[i].kto;
+    }
+    if (r.pozycje.size() == 1) {
+        return QStringLiteral("cała seria");
+    }
+    return i == 0 ? QStringLiteral("początek serii") : QStringLiteral("koniec serii");
 }
 
 QString LiniaRekordu(const Rekord& rekord) {

@@ -61,9 +61,16 @@ struct BramkiZawodnika {
 std::vector<Rekord> LiczRekordy(const std::vector<wybor::Mecz>& mecze,
                                 const std::vector<BramkiZawodnika>& bramki);
 
+// Reads the goals of every player for the home club in every match of the diary `sciezka`.
+std::vector<BramkiZawodnika> WczytajBramki(const QString& sciezka);
+
 // Reads the diary `sciezka` (two queries) and computes the records of the matches passing
 // `filtr`. Engine errors go to the caller.
 std::vector<Rekord> Rekordy(const QString& sciezka, const wybor::Filtr& filtr);
+
+// What a line of a record names: the club or player, or for a run "cała seria",
+// "początek serii" or "koniec serii".
+QString OpisPozycji(const Rekord& rekord, size_t i);
 
 // The record as one line of text: name, TAB, value, TAB and the comma-separated Id_meczu of
 // its matches (club names for the most frequent opponent, "Zawodnik@Id_meczu" for the best

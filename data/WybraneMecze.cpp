@@ -19,12 +19,15 @@ const QString kZapytanie = QStringLiteral(
     "SELECT Mecze.Id_meczu, Mecze.Data, Sezony.Sezon, Mecze.Gdzie, Mecze.Id_klubu, "
     "Kluby.Druzyna, Mecze.Wyn1, Mecze.Wyn2, "
     "IIf(Mecze.Gdzie = 'W', Kluby.Druzyna & ' - Mirvola Wendrow' ,'Mirvola Wendrow - ' & "
-    "Kluby.Druzyna) AS Para, Mecze.Wyn1 & ':' & Mecze.Wyn2 AS Wynik, Rozgrywki.Nazwa FROM "
+    "Kluby.Druzyna) AS Para, Mecze.Wyn1 & ':' & Mecze.Wyn2 AS Wynik, Rozgrywki.Nazwa, "
+    "Mecze.Komentarz FROM "
     "((Mecze LEFT JOIN Sezony ON Mecze.Id_sezonu = Sezony.Id_sezonu) LEFT JOIN Kluby ON "
     "Mecze.Id_klubu = Kluby.Id_klubu) LEFT JOIN Rozgrywki ON "
     "Mecze.Id_rozgrywki = Rozgrywki.Id_rozgrywki");
 
-QString warunek(const Filtr& filtr) {
+}  // namespace
+
+QStringList Warunki(const Filtr& filtr) {
     QStringList czesci;
     if (!filtr.strRozgrywki.isEmpty()) {
         czesci << QStringLiteral("Mecze.Id_rozgrywki In ") + filtr.strRozgrywki;
@@ -32,6 +35,16 @@ QString warunek(const Filtr& filtr) {
     if (!filtr.strGdzie.isEmpty()) {
         czesci << QStringLiteral("Mecze.Gdzie In ") + filtr.strGdzie;
     }
+    if (!filtr.strSezony.isEmpty()) {
+        czesci << QStringLiteral("Mecze.Id_sezonu In ") + filtr.strSezony;
+    }
+    return czesci;
+}
+
+namespace {
+
+QString warunek(const Filtr& filtr) {
+    const QStringList czesci = Warunki(filtr);
     if (czesci.isEmpty()) {
         return QString();
     }
@@ -94,6 +107,7 @@ std::vector<Mecz> WczytajMecze(const QString& sciezka, const Filtr& filtr) {
         m.para = rs->value(8).toString();
         m.wynik = rs->value(9).toString();
         m.rozgrywki = rs->value(10).toString();
+        m.komentarz = rs->value(11).toString();
         mecze.push_back(std::move(m));
     }
     rs->close();

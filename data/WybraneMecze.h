@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <optional>
@@ -16,6 +17,9 @@ namespace wybor {
 struct Filtr {
     QString strRozgrywki;
     QString strGdzie;
+    // The seasons' Id_sezonu as an In-list, e.g. "(3, 4)"; empty: every season, also a match
+    // whose season row is missing. (Its initializer lets the windows leave it out.)
+    QString strSezony{};
 };
 
 enum class Rezultat { BezWyniku, Zwyciestwo, Remis, Porazka };
@@ -33,6 +37,7 @@ struct Mecz {
     QString para;
     QString wynik;
     QString rozgrywki;
+    QString komentarz;  // empty when there is none
 
     bool maWynik() const { return wyn1 && wyn2; }
     // Wyn2 is the home club's when it played away, Wyn1 otherwise. Only with a score.
@@ -43,6 +48,9 @@ struct Mecz {
 
 // Dated matches by date, then those without a date; Id_meczu breaks ties in both.
 bool wczesniejszy(const Mecz& a, const Mecz& b);
+
+// The conditions of `filtr` on the table Mecze, e.g. "Mecze.Gdzie In ('D', 'N')".
+QStringList Warunki(const Filtr& filtr);
 
 // The matches of the diary `sciezka` that pass `filtr`, in chronological order; a match whose
 // season, club or competition row is missing is still taken. Engine errors go to the caller.

@@ -113,16 +113,7 @@ void sendRightArrow() {
 }
 
 QString dataSlownie(const QDate& data) {
-    static const std::array<const char*, 12> miesiace = {
-        "stycznia", "lutego",   "marca",    "kwietnia",     "maja",      "czerwca",
-        "lipca",    "sierpnia", "września", "października", "listopada", "grudnia"};
-    if (!data.isValid()) {
-        return QString();
-    }
-    return QStringLiteral("%1 %2 %3")
-        .arg(data.day())
-        .arg(QString::fromUtf8(miesiace[static_cast<size_t>(data.month() - 1)]))
-        .arg(data.year());
+    return Mirvola::DataSlownie(data);
 }
 
 QString dzienTygodnia(const QDate& data) {

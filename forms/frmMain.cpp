@@ -15,6 +15,7 @@
 #include "forms/frmAbout.h"
 #include "forms/frmMecz.h"
 #include "forms/frmMecze.h"
+#include "forms/frmRaport.h"
 #include "forms/frmRekordy.h"
 #include "forms/frmSlowniki.h"
 #include "forms/frmStatystykiMecze.h"
@@ -298,6 +299,12 @@ void frmMain::PolaczPolecenia() {
     }
     polacz(f.itmRekordy, &frmMain::itmRekordy_Click);
     polacz(f.itmWykresySezonow, &frmMain::itmWykresySezonow_Click);
+    connect(f.itmRaport, &QAction::triggered, this, [this] {
+        ui::polecenie(this, [this] {
+            frmRaport okno(this);
+            ui::showModal(&okno);
+        });
+    });
     polacz(f.itmOdswiez, &frmMain::itmOdswiez_Click);
     polacz(f.itmDefragmentacja, &frmMain::itmDefragmentacja_Click);
     polacz(f.itmNaprawa, &frmMain::itmNaprawa_Click);
@@ -330,6 +337,7 @@ void frmMain::PolaczPolecenia() {
                         f.itmStatystykiPilkarze,
                         f.itmRekordy,
                         f.itmWykresySezonow,
+                        f.itmRaport,
                         f.itmEksportuj,
                         f.tlbMain_1,
                         f.tlbMain_3,

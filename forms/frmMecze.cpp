@@ -1,6 +1,7 @@
 #include "forms/frmMecze.h"
 
 #include "data/Mirvola.h"
+#include "data/OpisMeczu.h"
 #include "forms/Toolkit.h"
 #include "ui_frmMecze.h"
 
@@ -20,15 +21,6 @@ const QString kZapytanieMeczow = QStringLiteral(
     "Rozgrywki RIGHT JOIN (Kluby RIGHT JOIN (Mecze LEFT JOIN Sezony ON "
     "Mecze.Id_sezonu = Sezony.Id_sezonu) ON Kluby.Id_klubu = Mecze.Id_klubu) "
     "ON Rozgrywki.Id_rozgrywki = Mecze.Id_rozgrywki");
-
-const QString kZapytanieStrzelcow = QStringLiteral(
-    "SELECT Bramki.Id_meczu, Bramki.Nr_pozycji, Bramki.Czy_Mirvola, "
-    "Bramki.Id_gracza, Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, "
-    "Gracze.Imie & ' ' & Gracze.Nazwisko & IIf(IsNull(Gracze.Przydomek), "
-    "'', ' ' & Gracze.Przydomek))) AS Strzelec, Bramki.Minuta, "
-    "Jak.Id_jak, Jak.Jak FROM Mecze LEFT JOIN (Jak RIGHT JOIN (Gracze RIGHT "
-    "JOIN Bramki ON Gracze.Id_gracza = Bramki.Id_gracza) ON Jak.Id_jak = "
-    "Bramki.Id_jak) ON Mecze.Id_meczu = Bramki.Id_meczu WHERE Bramki.Id_meczu");
 
 constexpr int kSzerokoscKolumny = 4025;   // twips
 constexpr int kSzerokoscZPaskiem = 3700;  // twips, leaves room for the scroll bar
@@ -233,9 +225,7 @@ void frmMecze::WyczyscSiatki() {
 }
 
 void frmMecze::PokazStrzelcow() {
-    Mirvola::strSQL = kZapytanieStrzelcow + QStringLiteral(" = ") +
-                      tekst(rsMecze->value(QStringLiteral("Id_meczu"))) +
-                      QStringLiteral(" ORDER BY Bramki.Nr_pozycji");
+    Mirvola::strSQL = opis::ZapytanieBramekMeczu(tekst(rsMecze->value(QStringLiteral("Id_meczu"))));
     WyczyscSiatki();
     {
         Mirvola::StrazBazy baza(Mirvola::strSQL);
@@ -246,7 +236,8 @@ void frmMecze::PokazStrzelcow() {
         int strona = 0;
         bool poprzedniDlaMirvoli = false;
         for (bool pierwszy = true; !rs.eof(); rs.moveNext(), pierwszy = false) {
-            const bool dlaMirvoli = rs.value(QStringLiteral("Czy_Mirvola")).toLongLong() != 0;
+            const opis::Bramka bramka = opis::CzytajBramke(rs);
+            const bool dlaMirvoli = bramka.dlaMirvoli;
             if (pierwszy) {
                 strona = dlaMirvoli == goscToMirvola ? 1 : 0;
             } else if (dlaMirvoli != poprzedniDlaMirvoli) {
@@ -257,10 +248,7 @@ void frmMecze::PokazStrzelcow() {
             QTableWidget* siatka = fgrdStrzelcy[static_cast<size_t>(strona)];
             const int wiersz = siatka->rowCount();
             siatka->insertRow(wiersz);
-            auto komorka = std::make_unique<QTableWidgetItem>(
-                tekst(rs.value(QStringLiteral("Strzelec"))) + QStringLiteral(" ") +
-                tekst(rs.value(QStringLiteral("Minuta"))) + QStringLiteral("'  (") +
-                tekst(rs.value(QStringLiteral("Jak"))) + QStringLiteral(")"));
+            auto komorka = std::make_unique<QTableWidgetItem>(opis::LiniaBramki(bramka));
             komorka->setTextAlignment(strona == 0 ? Qt::AlignRight | Qt::AlignVCenter
                                                   : Qt::AlignLeft | Qt::AlignVCenter);
             siatka->setItem(wiersz, 0, komorka.release());

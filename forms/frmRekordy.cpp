@@ -29,16 +29,6 @@ constexpr int kRolaPozycji = Qt::UserRole + 1;
 
 const QColor kKolorBraku(0x80, 0x80, 0x80);
 
-QString opisPozycji(const rekordy::Rekord& r, size_t i) {
-    if (!rekordy::jestSeria(r.rodzaj)) {
-        return r.pozycje[i].kto;
-    }
-    if (r.pozycje.size() == 1) {
-        return QStringLiteral("cała seria");
-    }
-    return i == 0 ? QStringLiteral("początek serii") : QStringLiteral("koniec serii");
-}
-
 QString listaSQL(const std::vector<qint64>& id) {
     QStringList teksty;
     teksty.reserve(static_cast<qsizetype>(id.size()));
@@ -135,7 +125,7 @@ void frmRekordy::DodajRekord(int nr, const rekordy::Rekord& rekord) {
             item->setForeground(kWartosc, kKolorBraku);
             continue;
         }
-        item->setText(kSzczegoly, opisPozycji(rekord, i));
+        item->setText(kSzczegoly, rekordy::OpisPozycji(rekord, i));
         if (const auto& mecz = rekord.pozycje[i].mecz) {
             item->setText(kId, QString::number(mecz->idMeczu));
             item->setText(kData, mecz->data.toString(QStringLiteral("yyyy-MM-dd")));

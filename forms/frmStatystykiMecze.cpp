@@ -1,5 +1,6 @@
 #include "forms/frmStatystykiMecze.h"
 
+#include "data/Bilans.h"
 #include "data/Mirvola.h"
 #include "forms/Dialogs.h"
 #include "forms/ListExport.h"
@@ -126,32 +127,6 @@ const QColor kKolorP(0xFF, 0x00, 0x00);
 const std::array<QColor, 3> kKoloryBilansu = {QColor(0x00, 0x00, 0xC0), QColor(0x00, 0x80, 0x00),
                                               QColor(0xC0, 0x00, 0x00)};
 
-struct Zapytanie {
-    const char* glowa;
-    const char* ogon;
-};
-
-// Per panel (all, home, away, neutral) the wins, draws and defeats queries; each is its head,
-// "(Id_rozgrywki In " + the competition list, and its tail.
-const std::array<std::array<Zapytanie, 3>, 4> kZapytaniaBilansu = {{
-    {{{"SELECT Id_klubu FROM Mecze WHERE ((((Wyn1 > Wyn2) AND (Gdzie In ('D','N')) OR ((Wyn1 < "
-       "Wyn2) AND (Gdzie = 'W'))) AND ",
-       ")))"},
-      {"SELECT Id_klubu FROM Mecze WHERE ((Wyn1 = Wyn2) AND ", "))"},
-      {"SELECT Id_klubu FROM Mecze WHERE ((((Wyn1 < Wyn2) AND (Gdzie In ('D','N'))) OR ((Wyn1 > "
-       "Wyn2) AND (Gdzie = 'W'))) AND ",
-       "))"}}},
-    {{{"SELECT Id_klubu FROM Mecze WHERE ((Wyn1 > Wyn2) AND (Gdzie = 'D') AND ", "))"},
-      {"SELECT Id_klubu FROM Mecze WHERE ((Wyn1 = Wyn2) AND (Gdzie = 'D') AND ", "))"},
-      {"SELECT Id_klubu FROM Mecze WHERE ((Wyn1 < Wyn2) AND (Gdzie = 'D') AND ", "))"}}},
-    {{{"SELECT Id_klubu FROM Mecze WHERE ((Wyn1 < Wyn2) AND (Gdzie = 'W') AND ", "))"},
-      {"SELECT Id_klubu FROM Mecze WHERE ((Wyn1 = Wyn2) AND (Gdzie = 'W') AND ", "))"},
-      {"SELECT Id_klubu FROM Mecze WHERE ((Wyn1 > Wyn2) AND (Gdzie = 'W') AND ", "))"}}},
-    {{{"SELECT Id_klubu FROM Mecze WHERE ((Wyn1 > Wyn2) AND (Gdzie = 'N') AND ", "))"},
-      {"SELECT Id_klubu FROM Mecze WHERE ((Wyn1 = Wyn2) AND (Gdzie = 'N') AND ", "))"},
-      {"SELECT Id_klubu FROM Mecze WHERE ((Wyn1 < Wyn2) AND (Gdzie = 'N') AND ", "))"}}},
-}};
-
 // One opponent's line of the table.
 struct Przeciwnik {
     QString id;
@@ -184,16 +159,6 @@ void DodajMecz(Przeciwnik& p, const engine::Recordset& rs) {
     } else {
         ++p.porazki;
     }
-}
-
-// Whole per cent of czesc in calosc, a half going to the even neighbour (12.5 -> 12).
-int ProcentDoParzystej(int czesc, int calosc) {
-    const int iloraz = czesc * 100 / calosc;
-    const int reszta2 = czesc * 100 % calosc * 2;
-    if (reszta2 > calosc || (reszta2 == calosc && iloraz % 2 == 1)) {
-        return iloraz + 1;
-    }
-    return iloraz;
 }
 
 void UstawKolorTekstu(QWidget* w, const QColor& kolor) {
@@ -378,25 +343,16 @@ void frmStatystykiMecze::LiczBilans() {
                 lblLiczba[p][r]->setText(QStringLiteral("0"));
             }
             for (size_t r = 0; r < 3; ++r) {
-                const Zapytanie& z = kZapytaniaBilansu[p][r];
-                Mirvola::strSQL = QString::fromUtf8(z.glowa) + QStringLiteral("(Id_rozgrywki In ") +
-                                  strRozgrywki + QString::fromUtf8(z.ogon);
+                Mirvola::strSQL = bilans::ZapytanieBilansu(static_cast<int>(p), static_cast<int>(r),
+                                                           strRozgrywki);
                 Mirvola::StrazBazy baza(Mirvola::strSQL);
                 liczba[r] = Mirvola::rsDane->recordCount();
                 lblLiczba[p][r]->setText(QString::number(liczba[r]));
             }
             const int razem = liczba[0] + liczba[1] + liczba[2];
-            if (razem == 0) {
-                for (QLabel* l : lblProcent[p]) {
-                    l->setText(QStringLiteral("0%"));
-                }
-            } else {
-                const int pW = ProcentDoParzystej(liczba[0], razem);
-                const int pD = ProcentDoParzystej(liczba[1], razem);
-                lblProcent[p][0]->setText(QString::number(pW) + QStringLiteral("%"));
-                lblProcent[p][1]->setText(QString::number(pD) + QStringLiteral("%"));
-                lblProcent[p][2]->setText(QString::number(100 - pW - pD) + QStringLiteral("%"));
-                lblProcent[p][3]->setText(QStringLiteral("100%"));
+            const std::array<int, 4> procenty = bilans::Procenty(liczba);
+            for (size_t r = 0; r < 4; ++r) {
+                lblProcent[p][r]->setText(QString::number(procenty[r]) + QStringLiteral("%"));
             }
             lblLiczba[p][3]->setText(QString::number(razem));
         }

@@ -1,6 +1,7 @@
 #include "forms/frmStatystykiPilkarze.h"
 
 #include "data/Mirvola.h"
+#include "data/StatystykiPilkarzy.h"
 #include "forms/Dialogs.h"
 #include "forms/ListExport.h"
 #include "forms/ListRows.h"
@@ -26,28 +27,6 @@ constexpr int kSzerokoscPilkarza = 2965;
 constexpr int kSzerokoscPilkarzaZPaskiem = 2700;
 constexpr int kSzerokoscGoli = 800;
 constexpr int kWierszeBezPaska = 20;
-
-const QString kGlowa = QStringLiteral(
-    "SELECT Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, Gracze.Imie & ' ' & "
-    "Gracze.Nazwisko & IIf(IsNull(Gracze.Przydomek), '', ' ' & Gracze.Przydomek))) AS Zawodnik, "
-    "Count(Bramki.Id_gracza) AS Bramki, Gracze.Id_gracza FROM Jak RIGHT JOIN (Mecze RIGHT JOIN "
-    "(Gracze LEFT JOIN Bramki ON Gracze.Id_gracza = Bramki.Id_gracza) ON Mecze.Id_meczu = "
-    "Bramki.Id_meczu) ON Jak.Id_jak = Bramki.Id_jak WHERE (Mecze.Id_rozgrywki In ");
-
-const QString kOgon = QStringLiteral(
-    ") GROUP BY Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, Gracze.Imie & ' ' & "
-    "Gracze.Nazwisko & IIf(IsNull(Gracze.Przydomek), '', ' ' & Gracze.Przydomek))), "
-    "Gracze.Id_gracza, Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, Gracze.Nazwisko & ' ' "
-    "& Gracze.Imie & IIf(IsNull(Gracze.Przydomek), '', Gracze.Przydomek))) ORDER BY "
-    "Count(Bramki.Id_gracza) DESC, Trim(IIf(IsNull(Gracze.Nazwisko), Gracze.Przydomek, "
-    "Gracze.Nazwisko & ' ' & Gracze.Imie & IIf(IsNull(Gracze.Przydomek), '', "
-    "Gracze.Przydomek)))");
-
-struct Strzelec {
-    QString id;
-    QString zawodnik;
-    qlonglong bramki = 0;
-};
 
 // The condition on one pair of options: nothing when both are checked; otherwise the value of
 // the checked one, or Null (never equal to anything) when neither is.
@@ -124,7 +103,7 @@ QString frmStatystykiPilkarze::UstalWarunek() const {
 
 QString frmStatystykiPilkarze::Zapytanie(const QString& rozgrywki, const QString& gdzie,
                                          const QString& warunek) {
-    return kGlowa + rozgrywki + QStringLiteral(" AND Mecze.Gdzie In ") + gdzie + warunek + kOgon;
+    return pilkarze::Zapytanie(rozgrywki, gdzie, warunek);
 }
 
 void frmStatystykiPilkarze::Odswiez() {
@@ -136,16 +115,12 @@ void frmStatystykiPilkarze::Odswiez() {
 bool frmStatystykiPilkarze::WypelnijStrzelcow(const QString& warunek) {
     const QString rozgrywki = statystyki::UstalRozgrywki(ui->lstRozgr);
     const QString gdzie = statystyki::UstalMiejsca(ui->chkOpcja_0, ui->chkOpcja_1, ui->chkOpcja_2);
-    std::vector<Strzelec> strzelcy;
+    std::vector<pilkarze::Strzelec> strzelcy;
     try {
         ui::Hourglass klepsydra;
         Mirvola::strSQL = Zapytanie(rozgrywki, gdzie, warunek);
         Mirvola::StrazBazy baza(Mirvola::strSQL);
-        for (engine::Recordset& rs = *Mirvola::rsDane; !rs.eof(); rs.moveNext()) {
-            strzelcy.push_back({rs.value(QStringLiteral("Id_gracza")).toString(),
-                                rs.value(QStringLiteral("Zawodnik")).toString(),
-                                rs.value(QStringLiteral("Bramki")).toLongLong()});
-        }
+        strzelcy = pilkarze::CzytajStrzelcow(*Mirvola::rsDane);
     } catch (const engine::Error& e) {
         // The list keeps what it showed, and the filters stay those of the list.
         ui::pokazBlad(this, e);
@@ -157,7 +132,7 @@ bool frmStatystykiPilkarze::WypelnijStrzelcow(const QString& warunek) {
     strWarunek = warunek;
     QTreeWidget* lista = ui->lstGracze;
     lista->clear();
-    for (const Strzelec& s : strzelcy) {
+    for (const pilkarze::Strzelec& s : strzelcy) {
         auto* item = new ui::SortableItem(lista);
         item->setText(kId, s.id);
         item->setText(kPilkarz, s.zawodnik);

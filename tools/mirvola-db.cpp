@@ -6,6 +6,7 @@
 #include "data/Dolaczenie.h"
 #include "data/JetImport.h"
 #include "data/JetReader.h"
+#include "data/RaportSezonu.h"
 #include "data/Rekordy.h"
 #include "data/SezonyStatystyki.h"
 #include "data/engine/Database.h"
@@ -13,17 +14,21 @@
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
 #include "data/engine/Recordset.h"
+#include "report/RaportPdf.h"
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QStringList>
 #include <QVariant>
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -47,7 +52,12 @@ const char kUsageText[] =
     "                     new diary NEW (never overwrites) and prints the rows of every table\n"
     "  repair FILE        checks a diary as the program's start does and repairs a damaged one,\n"
     "                     reporting the rows of each table before and after (status 0), or\n"
-    "                     says why it cannot (status 1)\n";
+    "                     says why it cannot (status 1)\n"
+    "  report FILE OUT.pdf [--sezon RRRR/RR ...] [--oficjalne] [--komentarze] [--force]\n"
+    "                     raport w PDF ze wszystkimi sekcjami: wskazane sezony (bez --sezon\n"
+    "                     wszystkie), tylko rozgrywki oficjalne z --oficjalne, komentarze\n"
+    "                     z --komentarze; istniejący plik zostaje bez --force; wypisuje\n"
+    "                     liczbę stron\n";
 
 // Wrong arguments found after the command was chosen.
 struct UsageError {
@@ -251,6 +261,52 @@ int merge(const QStringList& args) {
     return 0;
 }
 
+int report(const QStringList& args) {
+    QStringList sezony;
+    bool oficjalne = false;
+    bool komentarze = false;
+    bool force = false;
+    for (qsizetype i = 2; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--sezon") && i + 1 < args.size()) {
+            sezony << args[++i];
+        } else if (args[i] == QStringLiteral("--oficjalne")) {
+            oficjalne = true;
+        } else if (args[i] == QStringLiteral("--komentarze")) {
+            komentarze = true;
+        } else if (args[i] == QStringLiteral("--force")) {
+            force = true;
+        } else {
+            throw UsageError{QStringLiteral("nieznana opcja ") + args[i]};
+        }
+    }
+    QString nieznany;
+    raport::Wybor wybor = raport::WyborWiersza(args[0], sezony, oficjalne, &nieznany);
+    if (!nieznany.isEmpty()) {
+        write(stderr, QStringLiteral("mirvola-db: w dzienniku nie ma sezonu ") + nieznany + u'\n');
+        return kFailure;
+    }
+    wybor.komentarze = komentarze;
+    try {
+        const int stron =
+            raport::ZapiszPdf(raport::Zbierz(args[0], wybor), args[1], force, QDate::currentDate());
+        write(stdout, QString::number(stron) + u'\n');
+    } catch (const raport::BladZapisu& e) {
+        write(stderr, QStringLiteral("mirvola-db: ") + e.komunikat() + u'\n');
+        return kFailure;
+    }
+    return 0;
+}
+
+// The report's pages are drawn with Qt Gui's fonts and PDF writer, on the offscreen platform:
+// no display is needed, and the other commands keep a plain core application.
+std::unique_ptr<QCoreApplication> application(int& argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "report") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 struct Command {
     int minArguments;
     int maxArguments;
@@ -269,7 +325,7 @@ QString oneLine(QString text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = application(argc, argv);
     // One command a line, so that adding one touches one line.
     // clang-format off
     const std::map<QString, Command> commands{
@@ -285,6 +341,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("backup"), {2, 2, backupDiary}},
         {QStringLiteral("repair"), {1, 1, repair}},
         {QStringLiteral("merge"), {2, 3, merge}},
+        {QStringLiteral("report"), {2, 100, report}},
     };
     // clang-format on
     QStringList args = QCoreApplication::arguments().mid(1);
