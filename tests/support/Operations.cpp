@@ -1,7 +1,9 @@
 #include "support/Operations.h"
 
+#include "data/Backup.h"
 #include "data/DemoDiary.h"
 #include "data/Mirvola.h"
+#include "data/engine/Database.h"
 #include "data/engine/DiaryCheck.h"
 #include "data/engine/FileOps.h"
 #include "forms/frmGracz.h"
@@ -15,7 +17,9 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -95,6 +99,20 @@ Run command(const QString& action, const std::function<void(frmMain&)>& prepare 
     };
 }
 
+// A backup of the diary with one match fewer, put back through the main window's menu. The
+// backup lies beside the program's folder, where no stray file of the diary is looked for.
+void restore(User& user, const std::function<void()>& start) {
+    const QFileInfo program(Mirvola::KatalogProgramu());
+    const QString folder = program.dir().filePath(u"kopie-"_s + program.fileName());
+    QDir(folder).removeRecursively();
+    const QString copy = backup::createBackup(Mirvola::SciezkaBazy(), folder, QDate(2010, 6, 1));
+    engine::Database::open(copy)->execute(u"DELETE FROM Mecze WHERE Id_meczu = 1"_s);
+    user.choose({copy});
+    frmMain window;
+    start();
+    child<QAction>(window, "itmPrzywrocZKopii")->trigger();
+}
+
 void repairAtStart(User&, const std::function<void()>& start) {
     start();
     frmMain window;
@@ -169,6 +187,7 @@ const std::vector<Operation>& operations() {
         {u"naprawa"_s, true, false,
          command(u"itmNaprawa"_s, [](frmMain&) { damageMatches(Mirvola::SciezkaBazy()); })},
         {u"naprawa_przy_starcie"_s, true, false, repairAtStart},
+        {u"przywrocenie_kopii"_s, false, false, restore},
         {u"usuniecie_wszystkiego"_s, false, true, command(u"itmUsunWszystko"_s)},
     };
     return all;
@@ -220,9 +239,18 @@ std::optional<QString> User::input(QWidget*, const ui::Input& input) {
     return answer;
 }
 
+void User::choose(const QStringList& paths) {
+    m_chosen.insert(m_chosen.end(), paths.begin(), paths.end());
+}
+
 std::optional<QString> User::file(QWidget*, const ui::FileRequest& request) {
     shown.all << request.title;
-    return std::nullopt;
+    if (m_chosen.empty()) {
+        return std::nullopt;
+    }
+    QString path = m_chosen.front();
+    m_chosen.pop_front();
+    return path;
 }
 
 int User::modal(QDialog* dialog) {
@@ -304,7 +332,8 @@ QStringList strayFiles(const QString& dir, bool damagedCopies) {
     QStringList stray;
     for (const QString& name : filesIn(dir)) {
         if (name != u"Mirvola.mdb"_s &&
-            !(damagedCopies && name.startsWith(u"Mirvola.mdb.uszkodzona"_s))) {
+            !(damagedCopies && (name.startsWith(u"Mirvola.mdb.uszkodzona"_s) ||
+                                name.startsWith(u"Mirvola.mdb.przed-przywroceniem"_s)))) {
             stray << name;
         }
     }

@@ -33,6 +33,8 @@ class User : public ui::Handler {
 
     // Answers for the coming input boxes, in order; an empty queue answers Cancel.
     void type(const QStringList& answers);
+    // Paths for the coming file dialogs, in order; an empty queue answers Cancel.
+    void choose(const QStringList& paths);
 
     Shown shown;
 
@@ -43,6 +45,7 @@ class User : public ui::Handler {
 
   private:
     std::deque<QString> m_typed;
+    std::deque<QString> m_chosen;
 };
 
 // One operation of the program, driven through its windows on the diary in the program's
@@ -63,8 +66,8 @@ inline void PrintTo(const Operation& operation, std::ostream* out) {
 }
 
 // Saving a new match with goals, saving an edited match, deleting one match, deleting all
-// matches, every dictionary change, compaction, repair (from the menu and at start) and
-// deleting everything.
+// matches, every dictionary change, compaction, repair (from the menu and at start), restoring
+// a backup and deleting everything.
 const std::vector<Operation>& operations();
 // The operation of that name; null when there is none.
 const Operation* findOperation(const QString& name);
