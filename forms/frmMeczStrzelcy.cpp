@@ -1,3 +1,6 @@
+// The match editor's scorers grids: the score pickers, the players lists, the goal rows and
+// their menu.
+
 #include "forms/frmMecz.h"
 
 #include "ui_frmMecz.h"

@@ -1,3 +1,6 @@
+// The match editor's pickers and players lists, and bringing them in line after the
+// dictionaries window.
+
 #include "forms/frmMecz.h"
 
 #include "ui_frmMecz.h"

@@ -1,3 +1,6 @@
+// The match editor's save: the checks, the writing in one transaction, and what happens when
+// another program changed the match meanwhile.
+
 #include "forms/frmMecz.h"
 
 #include "ui_frmMecz.h"
