@@ -386,6 +386,7 @@ bool frmMain::SprawdzBaze() {
     if (!BazaGotowa()) {
         return false;
     }
+    // Nothing of this program holds the diary yet: what a killed rebuild left beside it goes.
     engine::removeLeftovers(plik.filePath());
     strFiltr = kFiltrOficjalne;
     try {
