@@ -212,7 +212,14 @@ QString restoreBackup(const QString& backupPath, const QString& diaryPath) {
     const QString kept =
         engine::files::keepUnderFreeName(diaryFile, [&](int n) { return keptName(diaryFile, n); });
     // Replaced while the lock is still held: nobody can write into the old file meanwhile.
-    built->replace(diaryFile, engine::files::attributesOf(diaryFile));
+    try {
+        built->replace(diaryFile, engine::files::attributesOf(diaryFile));
+    } catch (...) {
+        // The diary stays under its own name; a second name for it would be a stray file, and
+        // one that parts from the diary at its next compaction.
+        QFile::remove(kept);
+        throw;
+    }
     return kept;
 }
 

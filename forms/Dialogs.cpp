@@ -52,6 +52,8 @@ QMessageBox::StandardButtons standardButtons(Buttons buttons) {
             return QMessageBox::Yes | QMessageBox::No;
         case Buttons::RetryCancel:
             return QMessageBox::Retry | QMessageBox::Cancel;
+        case Buttons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -78,6 +80,7 @@ Answer firstButton(Buttons buttons) {
         case Buttons::OkCancel:
             return Answer::Ok;
         case Buttons::YesNo:
+        case Buttons::YesNoCancel:
             return Answer::Yes;
         case Buttons::RetryCancel:
             return Answer::Retry;
@@ -94,6 +97,7 @@ Answer escapeAnswer(Buttons buttons) {
             return Answer::No;
         case Buttons::OkCancel:
         case Buttons::RetryCancel:
+        case Buttons::YesNoCancel:
             return Answer::Cancel;
     }
     return Answer::Cancel;

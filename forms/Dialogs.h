@@ -14,7 +14,7 @@ class QWidget;
 // real dialogs; a test installs a Handler that answers them from a script (tests/support).
 namespace ui {
 
-enum class Buttons { Ok, OkCancel, YesNo, RetryCancel };
+enum class Buttons { Ok, OkCancel, YesNo, RetryCancel, YesNoCancel };
 enum class Icon { None, Information, Question, Exclamation, Critical };
 enum class Answer { Ok, Cancel, Yes, No, Retry };
 

@@ -2,6 +2,7 @@
 
 #include "data/Mirvola.h"
 #include "data/engine/DiaryCheck.h"
+#include "data/engine/DiaryPlace.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
 #include "data/engine/Workspace.h"
@@ -174,6 +175,10 @@ class WierszMeczu : public ui::SortableItem {
 // Compaction after deleting matches: failures are not reported, and the diary is replaced
 // only by a copy this run has written and checked completely.
 void KompaktujPoCichu() {
+    // Compaction would part a file with other names from them, and nobody is asked here.
+    if (engine::otherHardLinks(Mirvola::SciezkaBazy()) > 0) {
+        return;
+    }
     const ui::Hourglass klepsydra;
     try {
         engine::compactInPlace(Mirvola::SciezkaBazy());
@@ -379,6 +384,11 @@ void frmMain::UstawRozmiar() {
 bool frmMain::SprawdzBaze() {
     const QFileInfo plik(Mirvola::SciezkaBazy());
     Mirvola::strSciezka = plik.isFile() ? plik.fileName() : QString();
+    if (engine::isLinkLoop(plik.filePath())) {
+        ui::messageBox(this, ui::tytul::kKomunikat, engine::describeLinkLoop(plik.filePath()),
+                       Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
     if (Mirvola::strSciezka.isEmpty()) {
         ui::messageBox(this, ui::tytul::kKomunikat, QStringLiteral("Brak pliku Mirvola.mdb !!!"),
                        Buttons::Ok, Icon::Exclamation);
@@ -387,6 +397,8 @@ bool frmMain::SprawdzBaze() {
     if (!BazaGotowa()) {
         return false;
     }
+    // Nothing of this program holds the diary yet: what a killed rebuild left beside it goes.
+    engine::removeLeftovers(plik.filePath());
     strFiltr = kFiltrOficjalne;
     try {
         WypelnijListe();
@@ -754,9 +766,23 @@ bool frmMain::WykonajKrok(const std::function<void()>& krok) {
         });
 }
 
+// Compaction and repair put a new file in place of the diary: other names of the old file (hard
+// links) would keep its old contents, so the user decides. True when there are none.
+bool frmMain::ZgodaNaNowyPlik(const QString& czynnosc, const QString& pytanie) {
+    const int inne = engine::otherHardLinks(Mirvola::SciezkaBazy());
+    return inne == 0 || ui::messageBox(this, ui::tytul::kPytanie,
+                                       engine::hardLinksQuestion(Mirvola::SciezkaBazy(), inne,
+                                                                 czynnosc, pytanie),
+                                       Buttons::YesNo, Icon::Question, Answer::No) == Answer::Yes;
+}
+
 // The compacted copy replaces the diary in one rename, so a crash at any moment leaves either
 // the old or the compacted diary under its name.
 bool frmMain::Defragmentuj() {
+    if (!ZgodaNaNowyPlik(QStringLiteral("Defragmentacja"),
+                         QStringLiteral("przeprowadzić defragmentację"))) {
+        return false;
+    }
     return WykonajKrok([] { engine::compactInPlace(Mirvola::SciezkaBazy()); });
 }
 
@@ -778,6 +804,9 @@ void frmMain::PokazZaleglyRaport() {
 // The repair and its report: what each table held before and after, and where the damaged
 // file was kept. False when the repair failed (the user has been told why).
 bool frmMain::Napraw() {
+    if (!ZgodaNaNowyPlik(QStringLiteral("Naprawa"), QStringLiteral("naprawić bazę danych"))) {
+        return false;
+    }
     engine::RepairReport raport;
     if (!WykonajKrok([&] { raport = engine::repairDatabase(Mirvola::SciezkaBazy()); })) {
         return false;

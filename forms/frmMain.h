@@ -95,6 +95,7 @@ class frmMain : public QMainWindow {
     const QTreeWidgetItem* zaznaczonyWiersz() const;
     void UruchomPolecenie(QAction* polecenie);
     bool WykonajKrok(const std::function<void()>& krok);
+    bool ZgodaNaNowyPlik(const QString& czynnosc, const QString& pytanie);
     bool Defragmentuj();
     bool Napraw();
     void PokazZaleglyRaport();

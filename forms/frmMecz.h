@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/StanMeczu.h"
+
 #include <QDialog>
 #include <QHash>
 #include <QString>
@@ -7,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -17,6 +20,10 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
+
+namespace ui {
+enum class Answer;
+}
 
 namespace Ui {
 class frmMecz;
@@ -114,7 +121,9 @@ class frmMecz : public QDialog {
     QString BrakujaceDane() const;
     QString KodMiejsca() const;
     bool CzyDuplikat(const QString& strGdzie);
-    void ZapiszMecz(const QString& strGdzie);
+    std::optional<Mirvola::StanMeczu> ZapiszMecz(const QString& strGdzie);
+    ui::Answer ZapytajOZmiane(const Mirvola::StanMeczu& teraz);
+    void WczytajPonownie();
     void PrzygotujKolejnyMecz();
 
     std::unique_ptr<Ui::frmMecz> m_ui;
@@ -146,4 +155,7 @@ class frmMecz : public QDialog {
     bool blnPominWynik = false;
     bool m_blnPoprawa = false;
     QString strIdMeczu;
+    // The match and its goals as the diary held them when the editor loaded them (modify
+    // mode), or as the user last agreed to overwrite them.
+    Mirvola::StanMeczu m_stanMeczu;
 };

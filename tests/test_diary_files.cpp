@@ -128,9 +128,10 @@ TEST(DiaryRights, TheUsersRightsAreKeptAndNamed) {
     ASSERT_EQ(::chmod(QFile::encodeName(d.dir()).constData(), 0755), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(d.path()).constData(), 0444), 0);
     QByteArray bytes = fileBytes(d.path());
-    EXPECT_EQ(runAsUser(u"usuniecie_meczu"_s, d.dir()),
-              QStringList{u"error Wystąpił błąd numer 3027\nNie można zapisać zmian: baza danych "
-                          "jest tylko do odczytu."_s});
+    EXPECT_EQ(
+        runAsUser(u"usuniecie_meczu"_s, d.dir()),
+        QStringList{u"error Wystąpił błąd numer 3027\nNie można zapisać zmian: plik %1 jest "
+                    "tylko do odczytu (brak prawa zapisu do pliku)."_s.arg(native(d.path()))});
     EXPECT_EQ(runAsUser(u"defragmentacja"_s, d.dir()),
               QStringList{u"error Wystąpił błąd numer 3027\nPlik '%1' jest tylko do odczytu, "
                           "więc nie można przeprowadzić jego defragmentacji. Uprawnienia pliku "

@@ -367,6 +367,25 @@ void addEditor(std::vector<Item>& items) {
             warunek.replace(u'#', u'\'');
             return QStringLiteral("SELECT * FROM Mecze WHERE ") + warunek;
         }));
+    // The save's check that another program has not changed the match meanwhile.
+    items.push_back(simple(
+        QStringLiteral("editor: the match as stored, before the save"),
+        [](const Context& c) {
+            return QStringLiteral("SELECT * FROM Mecze WHERE Id_meczu = ") + n(c.middleMatch);
+        },
+        [](const Context& c) {
+            return QStringLiteral("SELECT * FROM Mecze WHERE Id_meczu = ") + n(c.middleMatch);
+        }));
+    items.push_back(simple(
+        QStringLiteral("editor: the goals as stored, before the save"),
+        [](const Context& c) {
+            return QStringLiteral("SELECT * FROM Bramki WHERE Id_meczu = ") + n(c.middleMatch) +
+                   QStringLiteral(" ORDER BY Nr_pozycji");
+        },
+        [](const Context& c) {
+            return QStringLiteral("SELECT * FROM Bramki WHERE Id_meczu = ") + n(c.middleMatch) +
+                   QStringLiteral(" ORDER BY Nr_pozycji");
+        }));
 }
 
 void addMatchStatistics(std::vector<Item>& items) {

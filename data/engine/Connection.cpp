@@ -1,5 +1,6 @@
 #include "data/engine/Connection.h"
 
+#include "data/engine/DiaryPlace.h"
 #include "data/engine/Error.h"
 #include "data/engine/SchemaGuard.h"
 #include "data/engine/SqlFunctions.h"
@@ -346,7 +347,17 @@ void Connection::exec(const char* sql) const {
 }
 
 Error Connection::error(int resultCode) const {
-    return errorFromSqlite(resultCode, QString::fromUtf8(sqlite3_errmsg(m_db)));
+    const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+    Error e = errorFromSqlite(resultCode, message);
+    // A refused write names its cause: the mount, the file's or the folder's permissions.
+    const int primary = resultCode & 0xff;
+    if ((primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN) &&
+        resultCode != SQLITE_READONLY_ROLLBACK && e.number() != err::FileInUse) {
+        if (const WriteBlock block = writeBlock(m_path); block != WriteBlock::None) {
+            return Error(err::ReadOnly, describeWriteBlock(block, m_path), resultCode, message);
+        }
+    }
+    return e;
 }
 
 int Connection::openCount(const QString& canonicalPath) {

@@ -49,6 +49,11 @@ std::pair<int, QString> describe(int resultCode, const QString& sqliteMessage) {
         case SQLITE_CONSTRAINT_FOREIGNKEY:
             return {SQLITE_CONSTRAINT,
                     notSaved("rekord odwołuje się do rekordu, którego nie ma w innej tabeli.")};
+        case SQLITE_READONLY_DBMOVED:
+            // Another process put a new file (a compacted or repaired diary) in place of the one
+            // this connection opened. The file is writable; the write has to be made again on
+            // the diary as it is now.
+            return {err::FileInUse, QStringLiteral("Baza danych jest używana przez inny proces.")};
         case SQLITE_READONLY_ROLLBACK:
             return {err::ReadOnly,
                     QStringLiteral("Poprzedni zapis do bazy danych został przerwany, a plik "

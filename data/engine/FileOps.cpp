@@ -172,8 +172,14 @@ void sweepLeftovers(const QString& diary) {
 
 // Whole-file work replaces the file: one the user may not change stays as it is.
 void refuseReadOnly(const QString& real, const QString& refusal) {
+    if (::access(QFile::encodeName(real).constData(), W_OK) != 0 && errno == EROFS) {
+        throw Error(err::ReadOnly,
+                    QStringLiteral("Dysk, na którym leży plik ") + quotedPath(real) +
+                        QStringLiteral(", jest zamontowany tylko do odczytu, więc ") + refusal +
+                        QStringLiteral(". Plik pozostał bez zmian."));
+    }
     if (::access(QFile::encodeName(real).constData(), W_OK) != 0 &&
-        (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        (errno == EACCES || errno == EPERM)) {
         throw Error(err::ReadOnly,
                     QStringLiteral("Plik ") + quotedPath(real) +
                         QStringLiteral(" jest tylko do "

@@ -1,7 +1,9 @@
 #include "support/Operations.h"
 
+#include "data/Backup.h"
 #include "data/DemoDiary.h"
 #include "data/Mirvola.h"
+#include "data/engine/Database.h"
 #include "data/engine/DiaryCheck.h"
 #include "data/engine/FileOps.h"
 #include "forms/frmGracz.h"
@@ -15,6 +17,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -129,6 +132,20 @@ void merge(User& user, const std::function<void()>& start) {
     child<QAction>(window, u"itmDolaczMecze"_s)->trigger();
 }
 
+// A backup of the diary with one match fewer, put back through the main window's menu. The
+// backup lies beside the program's folder, where no stray file of the diary is looked for.
+void restore(User& user, const std::function<void()>& start) {
+    const QFileInfo program(Mirvola::KatalogProgramu());
+    const QString folder = program.dir().filePath(u"kopie-"_s + program.fileName());
+    QDir(folder).removeRecursively();
+    const QString copy = backup::createBackup(Mirvola::SciezkaBazy(), folder, QDate(2010, 6, 1));
+    engine::Database::open(copy)->execute(u"DELETE FROM Mecze WHERE Id_meczu = 1"_s);
+    user.choose({copy});
+    frmMain window;
+    start();
+    child<QAction>(window, "itmPrzywrocZKopii")->trigger();
+}
+
 void repairAtStart(User&, const std::function<void()>& start) {
     start();
     frmMain window;
@@ -204,6 +221,7 @@ const std::vector<Operation>& operations() {
          command(u"itmNaprawa"_s, [](frmMain&) { damageMatches(Mirvola::SciezkaBazy()); })},
         {u"naprawa_przy_starcie"_s, true, false, repairAtStart},
         {u"naprawa_z_notatkami"_s, true, false, repairAtStart, true},
+        {u"przywrocenie_kopii"_s, false, false, restore},
         {u"usuniecie_wszystkiego"_s, false, true, command(u"itmUsunWszystko"_s)},
         {u"dolaczenie_meczow"_s, false, false, merge},
     };
@@ -365,6 +383,7 @@ QStringList strayFiles(const QString& dir, bool keptCopies) {
         if (name != u"Mirvola.mdb"_s &&
             !(keptCopies && (name.startsWith(u"Mirvola.mdb.uszkodzona"_s) ||
                              name.startsWith(u"Mirvola.mdb.przed-dolaczeniem"_s) ||
+                             name.startsWith(u"Mirvola.mdb.przed-przywroceniem"_s) ||
                              name == u"Mirvola.mdb.raport-naprawy"_s))) {
             stray << name;
         }

@@ -33,7 +33,7 @@ class User : public ui::Handler {
 
     // Answers for the coming input boxes, in order; an empty queue answers Cancel.
     void type(const QStringList& answers);
-    // Answers for the coming file dialogs, in order; an empty queue answers Cancel.
+    // Paths for the coming file dialogs, in order; an empty queue answers Cancel.
     void choose(const QStringList& paths);
 
     Shown shown;
@@ -69,8 +69,8 @@ inline void PrintTo(const Operation& operation, std::ostream* out) {
 
 // Saving a new match with goals, saving an edited match, deleting one match, deleting all
 // matches, every dictionary change, compaction, repair (from the menu and at start, also of a
-// diary with a table and a column of the user's own), deleting everything and merging another
-// diary.
+// diary with a table and a column of the user's own), restoring a backup, deleting everything
+// and merging another diary.
 const std::vector<Operation>& operations();
 // The operation of that name; null when there is none.
 const Operation* findOperation(const QString& name);

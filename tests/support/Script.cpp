@@ -26,7 +26,7 @@ namespace {
 
 // Names for failure messages, in the order of the enums.
 const char* name(ui::Buttons b) {
-    static const char* const names[] = {"Ok", "OkCancel", "YesNo", "RetryCancel"};
+    static const char* const names[] = {"Ok", "OkCancel", "YesNo", "RetryCancel", "YesNoCancel"};
     return names[static_cast<int>(b)];
 }
 const char* name(ui::Answer a) {
