@@ -92,6 +92,36 @@ TEST(CsvDialect, FieldsAreQuotedOnlyWhenTheyMustBeAndPaddedNumbersBecomeNumbers)
     EXPECT_EQ(komorki, qs({"7", "42", "63%", "2:1", "2002/03", " Kowal "}));
 }
 
+// Each character that needs quotes, alone in a field, against the exact bytes; the characters
+// that do not need them leave the field as it is.
+TEST(CsvDialect, EachCharacterThatNeedsQuotesQuotesTheFieldAlone) {
+    const std::pair<QString, QByteArray> przypadki[] = {
+        {u"1;Gol"_s, "\"1;Gol\""},
+        {u";"_s, "\";\""},
+        {u"a\"b"_s, "\"a\"\"b\""},
+        {u"\""_s, "\"\"\"\""},
+        {u"a\rb"_s, "\"a\rb\""},
+        {u"a\nb"_s, "\"a\nb\""},
+        {u"a,b"_s, "a,b"},
+        {u" a 'b' "_s, " a 'b' "},
+        {u"a\tb"_s, "a\tb"},
+        {u"Łódź"_s,
+         "\xC5\x81\xC3\xB3"
+         "d\xC5\xBA"},
+        {QString(), ""},
+    };
+    for (const auto& [pole, zapis] : przypadki) {
+        SCOPED_TRACE(pole.toStdString());
+        const QByteArray bajty = csv::encode({{u"Nr"_s, u"Pole"_s}, {{u"1"_s, pole}}});
+        EXPECT_EQ(bajty, QByteArray("\xEF\xBB\xBFNr;Pole\r\n1;") + zapis + "\r\n");
+    }
+    // A field with ';' of its own and no other special character: two fields, not three.
+    EXPECT_EQ(csv::encode({{u"Nr"_s, u"Komentarz"_s}, {qs({"1", "Gol; Wisła"})}}),
+              QByteArray("\xEF\xBB\xBFNr;Komentarz\r\n1;\"Gol; Wis\xC5\x82\x61\"\r\n"));
+    // The header is quoted by the same rule.
+    EXPECT_EQ(csv::encode({{u"a;b"_s}, {}}), QByteArray("\xEF\xBB\xBF\"a;b\"\r\n"));
+}
+
 TEST(CsvFile, AFailedWriteLeavesTheEarlierFileIntact) {
     Diary d;
     const QString plik = d.dir() + u"/mecze.csv"_s;

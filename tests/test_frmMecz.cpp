@@ -24,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -599,6 +600,58 @@ TEST_F(frmMeczZapis, GoalWhoseKindWasDeletedIsMarkedAndNotSavedUntilCorrected) {
     s.message(kZapisane, Answer::Ok);
     kliknij("cmdOK");
     EXPECT_EQ(bramki(1), qs({"1|10|-1|1|1", "2|50|-1|2|1", "3|30|0|3|1"}));
+}
+
+// A stored match is a duplicate only when all seven values agree: each one changed alone makes
+// a new match, which is saved.
+TEST_F(frmMeczZapis, EveryValueOfAMatchTakesPartInTheDuplicateTest) {
+    // Wisła, away in the cup on 2003-04-01, stored 3:1 (the home club lost).
+    baza.exec(
+        u"INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, "
+        "Id_rozgrywki) VALUES (10, 2, '2003-04-01', 'W', 2, 3, 1, 2)"_s);
+    struct Zmiana {
+        const char* co;
+        std::function<void()> wpisz;
+        const char* zapisany;  // season|date|venue|club|Wyn1|Wyn2|competition
+    };
+    const Zmiana zmiany[] = {
+        {"nothing", [] {}, nullptr},
+        {"season",
+         [&] {
+             wybierz(dane(0), u"2001/02"_s);  // a season sets the year: the date again
+             data()->setDate(QDate(2003, 4, 1));
+         },
+         "1|2003-04-01|W|2|3|1|2"},
+        {"date", [&] { data()->setDate(QDate(2003, 4, 2)); }, "2|2003-04-02|W|2|3|1|2"},
+        {"club", [&] { wybierz(dane(1), u"Legia"_s); }, "2|2003-04-01|W|1|3|1|2"},
+        {"competition", [&] { wybierz(dane(2), u"Liga"_s); }, "2|2003-04-01|W|2|3|1|1"},
+        {"venue at home", [&] { opcja(0)->click(); }, "2|2003-04-01|D|2|3|1|2"},
+        {"venue neutral", [&] { opcja(2)->click(); }, "2|2003-04-01|N|2|3|1|2"},
+        {"host score", [&] { wybierz(wyn(0), u"2"_s); }, "2|2003-04-01|W|2|2|1|2"},
+        {"guest score", [&] { wybierz(wyn(1), u"2"_s); }, "2|2003-04-01|W|2|3|2|2"},
+    };
+    for (const Zmiana& z : zmiany) {
+        SCOPED_TRACE(z.co);
+        otworz();
+        wpiszMecz(u"3"_s, u"1"_s);
+        opcja(1)->click();
+        z.wpisz();
+        Script s;
+        s.message(kPoprawne, Answer::Yes);
+        if (z.zapisany) {
+            s.message(kKolejny, Answer::No);
+        } else {
+            s.message(notice(u"Taki mecz jest już zapisany w bazie !!!"_s), Answer::Ok);
+        }
+        kliknij("cmdOK");
+        s.verify();
+        const auto ostatni = baza.rows(
+            u"SELECT Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki FROM Mecze "
+            "ORDER BY Id_meczu DESC LIMIT 1"_s);
+        EXPECT_EQ(ostatni.front().join(u'|'),
+                  QString::fromLatin1(z.zapisany ? z.zapisany : "2|2003-04-01|W|2|3|1|2"));
+    }
+    EXPECT_EQ(baza.count(u"Mecze"_s), 5 + 1 + 8);
 }
 
 TEST_F(frmMeczZapis, ModifyModeNeverReportsADuplicate) {
