@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Breaks the program's rules on purpose, one at a time, and checks that the test suite notices.
+#
+#   scripts/mutate.sh [--list] [ID...]
+#
+# The mutations are listed in tests/mutations.txt. Each is applied to a scratch copy of the
+# sources (build-mutate/src, refreshed from the working tree at every run, so the working tree
+# itself is never touched), built incrementally in build-mutate/build, and tested: first the
+# test binaries the mutation names (quick), then, when those all pass, the whole suite, which is
+# the judge. The copy is restored after each mutation. A mutation whose original text is not
+# found is reported as "nie dotyczy" (not applicable), never skipped silently.
+#
+# Results go to the terminal and to build-mutate/report.md. Exit status: 0 when every applicable
+# mutation was caught or is marked equivalent, 1 otherwise. Not part of CI: it takes a while.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+WORK=${MUTATE_DIR:-$ROOT/build-mutate}
+SRC=$WORK/src
+BUILD=$WORK/build
+LIST=$ROOT/tests/mutations.txt
+JOBS=${MUTATE_JOBS:-2}
+TIMEOUT=${MUTATE_TEST_TIMEOUT:-180}
+
+tool() { python3 "$ROOT/scripts/mutations.py" "$@"; }
+
+if [[ ${1:-} == --list ]]; then
+    tool list "$LIST"
+    exit 0
+fi
+
+mkdir -p "$SRC" "$BUILD"
+# The scratch copy: every tracked or new file of the working tree, as it is now.
+git ls-files -z --cached --others --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$SRC"
+tool check "$LIST" "$SRC"
+
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Without debug information: quicker to compile and link for every mutant.
+cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O1 -DMIRVOLA_BUILD_TESTS=ON \
+    -DMIRVOLA_BUILD_BENCH=OFF "${launcher[@]}" >"$WORK/configure.log"
+echo "Building the unmutated copy..."
+cmake --build "$BUILD" -j"$JOBS" >"$WORK/build.log" 2>&1 || {
+    echo "The unmutated copy does not build; see $WORK/build.log" >&2
+    exit 2
+}
+
+REPORT=$WORK/report.md
+RESULTS=$WORK/results.tsv
+: >"$RESULTS"
+
+# Runs the tests matching the CTest regex $1; prints the failing tests' names (none: all passed).
+failing() {
+    local log=$WORK/ctest.log
+    if ctest --test-dir "$BUILD" -j"$JOBS" --timeout "$TIMEOUT" -LE long -R "$1" \
+        --output-on-failure >"$log" 2>&1; then
+        return 0
+    fi
+    # "test_x (Failed)" lines name the binaries, "[  FAILED  ] Suite.Test" lines the tests.
+    local names
+    names=$(grep -oE '^\[  FAILED  \] [A-Za-z0-9_/.]+' "$log" | sed 's/^\[  FAILED  \] //' |
+        sort -u | head -3 | paste -sd, -)
+    local binaries
+    binaries=$(sed -n 's/^ *[0-9]* - \([a-z0-9_]*\) (.*/\1/p' "$log" | sort -u | paste -sd, -)
+    echo "${binaries:-?}: ${names:-(crash, timeout or no test output)}"
+}
+
+mapfile -t ids < <(tool ids "$LIST" "$@")
+for id in "${ids[@]}"; do
+    file=$(tool field "$LIST" "$id" file)
+    equivalent=$(tool field "$LIST" "$id" equivalent)
+    hinted=$(tool field "$LIST" "$id" tests)
+    where=$(tool apply "$LIST" "$id" "$SRC") || where=""
+    if [[ -z $where ]]; then
+        echo "$id: nie dotyczy (the original text is not in $file)"
+        printf '%s\t%s\tnie dotyczy\t\n' "$id" "$file" >>"$RESULTS"
+        continue
+    fi
+    echo "$id: $where"
+    result=""
+    if [[ -n $hinted ]] && cmake --build "$BUILD" -j"$JOBS" --target $hinted \
+        >"$WORK/mutant-build.log" 2>&1; then
+        regex="^($(echo $hinted | tr ' ' '|'))\$"
+        result=$(failing "$regex")
+    fi
+    if [[ -z $result ]]; then
+        if ! cmake --build "$BUILD" -j"$JOBS" >"$WORK/mutant-build.log" 2>&1; then
+            result="the mutant does not build (see the list entry)"
+            cp "$WORK/mutant-build.log" "$WORK/$id.build.log"
+        else
+            result=$(failing ".")
+        fi
+    fi
+    tool restore "$LIST" "$id" "$SRC" "$where"
+    if [[ -n $result ]]; then
+        status="caught"
+    elif [[ -n $equivalent ]]; then
+        status="equivalent"
+        result=$equivalent
+    else
+        status="SURVIVED"
+    fi
+    echo "  $status: $result"
+    printf '%s\t%s\t%s\t%s\n' "$id" "$where" "$status" "$result" >>"$RESULTS"
+done
+
+tool report "$LIST" "$RESULTS" >"$REPORT"
+cat "$REPORT"
+! grep -q $'\tSURVIVED\t' "$RESULTS"
