@@ -5,7 +5,7 @@
 #
 # The mutations are listed in tests/mutations.txt. Each is applied to a scratch copy of the
 # sources (build-mutate/src, refreshed from the working tree at every run, so the working tree
-# itself is never touched), built incrementally in build-mutate/build, and tested: first the
+# itself is never touched), built incrementally in build-mutate/src/build, and tested: first the
 # test binaries the mutation names (quick), then, when those all pass, the whole suite, which is
 # the judge. The copy is restored after each mutation. A mutation whose original text is not
 # found is reported as "nie dotyczy" (not applicable), never skipped silently.
@@ -17,7 +17,9 @@ cd "$(dirname "$0")/.."
 ROOT=$PWD
 WORK=${MUTATE_DIR:-$ROOT/build-mutate}
 SRC=$WORK/src
-BUILD=$WORK/build
+# The build folder lies inside the copy, as build/ lies in the working tree, so that the shared
+# compiler cache (which keys on paths relative to the source) serves the first build.
+BUILD=$SRC/build
 LIST=$ROOT/tests/mutations.txt
 JOBS=${MUTATE_JOBS:-2}
 TIMEOUT=${MUTATE_TEST_TIMEOUT:-180}
@@ -36,8 +38,7 @@ tool check "$LIST" "$SRC"
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-# Without debug information: quicker to compile and link for every mutant.
-cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O1 -DMIRVOLA_BUILD_TESTS=ON \
+cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRVOLA_BUILD_TESTS=ON \
     -DMIRVOLA_BUILD_BENCH=OFF "${launcher[@]}" >"$WORK/configure.log"
 echo "Building the unmutated copy..."
 cmake --build "$BUILD" -j"$JOBS" >"$WORK/build.log" 2>&1 || {
