@@ -13,7 +13,7 @@
 # Results go to the terminal and to build-mutate/report.md. Exit status: 0 when every applicable
 # mutation was caught or is marked equivalent, 1 otherwise. Not part of CI: it takes a while.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "${MUTATE_ROOT:-$(dirname "$0")/..}"
 ROOT=$PWD
 WORK=${MUTATE_DIR:-$ROOT/build-mutate}
 SRC=$WORK/src
@@ -24,7 +24,16 @@ LIST=$ROOT/tests/mutations.txt
 JOBS=${MUTATE_JOBS:-2}
 TIMEOUT=${MUTATE_TEST_TIMEOUT:-180}
 
-tool() { python3 "$ROOT/scripts/mutations.py" "$@"; }
+# Bash reads a script as it runs: the run goes on from a copy, so the scripts and the list can
+# be edited meanwhile.
+if [[ -z ${MUTATE_RUNNING_COPY:-} ]]; then
+    mkdir -p "$WORK/tools"
+    cp scripts/mutate.sh scripts/mutations.py "$LIST" "$WORK/tools/"
+    MUTATE_RUNNING_COPY=1 MUTATE_ROOT=$ROOT exec bash "$WORK/tools/mutate.sh" "$@"
+fi
+ROOT=${MUTATE_ROOT:-$ROOT}
+LIST=$WORK/tools/mutations.txt
+tool() { python3 "$WORK/tools/mutations.py" "$@"; }
 
 if [[ ${1:-} == --list ]]; then
     tool list "$LIST"
@@ -33,7 +42,8 @@ fi
 
 mkdir -p "$SRC" "$BUILD"
 # The scratch copy: every tracked or new file of the working tree, as it is now.
-git ls-files -z --cached --others --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$SRC"
+# Only changed files are written, so that a second run rebuilds only what changed.
+git ls-files -z --cached --others --exclude-standard | tool sync "$LIST" "$SRC"
 tool check "$LIST" "$SRC"
 
 launcher=()
@@ -59,10 +69,11 @@ failing() {
     fi
     # "test_x (Failed)" lines name the binaries, "[  FAILED  ] Suite.Test" lines the tests.
     local names
-    names=$(grep -oE '^\[  FAILED  \] [A-Za-z0-9_/.]+' "$log" | sed 's/^\[  FAILED  \] //' |
-        sort -u | head -3 | paste -sd, -)
+    names=$(grep -oE '^\[  FAILED  \] [A-Za-z0-9_/]+\.[A-Za-z0-9_/.]+' "$log" |
+        sed 's/^\[  FAILED  \] //' | sort -u | head -3 | paste -sd, -)
     local binaries
-    binaries=$(sed -n 's/^ *[0-9]* - \([a-z0-9_]*\) (.*/\1/p' "$log" | sort -u | paste -sd, -)
+    binaries=$(sed -n 's/^[[:space:]]*[0-9]* - \([A-Za-z0-9_]*\) (.*/\1/p' "$log" | sort -u |
+        paste -sd, -)
     echo "${binaries:-?}: ${names:-(crash, timeout or no test output)}"
 }
 

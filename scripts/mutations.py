@@ -126,6 +126,23 @@ def main(argv):
                 print(e["id"])
     elif command == "field":
         print(by_id(entries, argv[3]).get(argv[4], ""))
+    elif command == "sync":
+        # The files named on standard input (NUL-separated, relative to here) into the copy.
+        root = argv[3]
+        for relative in sys.stdin.buffer.read().split(b"\0"):
+            if not relative or not os.path.isfile(relative):
+                continue
+            with open(relative, "rb") as f:
+                data = f.read()
+            target = os.path.join(root.encode(), relative)
+            if os.path.isfile(target):
+                with open(target, "rb") as f:
+                    if f.read() == data:
+                        continue
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            with open(target, "wb") as f:
+                f.write(data)
+            os.chmod(target, os.stat(relative).st_mode & 0o777)
     elif command == "check":
         # Ambiguous entries are mistakes of the list: stop before building anything.
         bad = []

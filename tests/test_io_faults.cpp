@@ -15,7 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using namespace testing_support;
@@ -83,6 +85,29 @@ struct Totals {
     }
 } totals;
 
+// The kinds of call an operation never makes, and why. Every other kind must be met, and each of
+// its calls must have failed once, so that a kind that stops being met cannot pass unseen.
+std::vector<Kind> neverMet(const QString& operation) {
+    // A commit deletes its journal and whole-file work writes new files: nothing is cut short.
+    std::vector<Kind> kinds{Kind::Truncate};
+    const QStringList wholeFile{u"defragmentacja"_s, u"naprawa"_s, u"naprawa_przy_starcie"_s};
+    const QStringList withFileSteps =
+        wholeFile + QStringList{u"usuniecie_meczow"_s, u"usuniecie_wszystkiego"_s};
+    if (wholeFile.contains(operation)) {
+        // The new file has neither journal nor SQLite syncs; it is flushed by a file step.
+        kinds.push_back(Kind::Sync);
+    }
+    if (operation.startsWith(u"naprawa"_s)) {
+        // The rebuilt diary replaces the old one by a rename; no journal is ever deleted.
+        kinds.push_back(Kind::Delete);
+    }
+    if (!withFileSteps.contains(operation)) {
+        // A plain transaction: SQLite's own calls only.
+        kinds.push_back(Kind::FileStep);
+    }
+    return kinds;
+}
+
 class IoFaults : public ::testing::TestWithParam<Operation> {
   protected:
     void SetUp() override { setOperationClock(); }
@@ -102,16 +127,29 @@ TEST_P(IoFaults, DiaryHoldsItsRowsBeforeOrAfterAndTheUserIsTold) {
 
     int runs = 0;
     int fired = 0;
+    const std::vector<Kind> unmet = neverMet(operation.name);
     for (const Kind kind : {Kind::Write, Kind::Sync, Kind::Truncate, Kind::Open, Kind::Delete,
                             Kind::FileStep, Kind::Full}) {
+        const int calls = clean.counts.of(kind);
+        if (std::ranges::find(unmet, kind) != unmet.end()) {
+            EXPECT_EQ(calls, 0) << Faults::name(kind).toStdString()
+                                << ": the operation now meets this kind; take it off its list";
+            continue;
+        }
+        EXPECT_GT(calls, 0) << Faults::name(kind).toStdString()
+                            << ": no call of this kind, so no fault of it was tried";
+        int firedOfKind = 0;
         // One more than the calls counted: that run must complete without a fault.
-        for (int n = 1; n <= clean.counts.of(kind) + 1; ++n) {
+        for (int n = 1; n <= calls + 1; ++n) {
             const QString dir = work.path() + u"/%1-%2"_s.arg(Faults::name(kind)).arg(n);
             const Outcome run = runOnce(operation, dir, kind, n);
             Held held = Held::Neither;
             const QString problem = problemOf(operation, dir, after, run, held);
             ++runs;
             fired += run.fired ? 1 : 0;
+            firedOfKind += run.fired && n <= calls ? 1 : 0;
+            EXPECT_FALSE(run.fired && n > calls)
+                << Faults::name(kind).toStdString() << ": a fault past the counted calls";
             if (!problem.isEmpty()) {
                 ADD_FAILURE() << Faults::name(kind).toStdString() << " #" << n << ": "
                               << problem.toStdString()
@@ -120,6 +158,8 @@ TEST_P(IoFaults, DiaryHoldsItsRowsBeforeOrAfterAndTheUserIsTold) {
             }
             QDir(dir).removeRecursively();
         }
+        EXPECT_EQ(firedOfKind, calls)
+            << Faults::name(kind).toStdString() << ": not every counted call failed when chosen";
     }
     totals.runs += runs;
     totals.fired += fired;
