@@ -322,9 +322,7 @@ TEST(DiaryHeld, TheStartWaitsForTheUsersRetry) {
     DemoDiary d;
     const QByteArray bytes = fileBytes(d.path());
     OtherProcess locked(d.path());
-    if (!locked.holds()) {
-        GTEST_SKIP() << "no sqlite3 shell to hold the file";
-    }
+    REQUIRE_HOLD(locked);
     {
         Script s;
         s.message(kZajeta, Answer::Retry);
@@ -354,9 +352,7 @@ TEST(DiaryHeld, ASaveWaitsForTheOtherProcess) {
     FixedClock clock(QDate(2010, 6, 1));
     const QStringList rows = dumpDiary(d.path());
     OtherProcess writer(d.path(), kWriting);
-    if (!writer.holds()) {
-        GTEST_SKIP() << "no sqlite3 shell to hold the file";
-    }
+    REQUIRE_HOLD(writer);
     Mirvola::blnPoprawa = Mirvola::True;
     Mirvola::dblIdMeczu = 2;
     frmMecz editor;

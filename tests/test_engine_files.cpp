@@ -57,9 +57,7 @@ TEST_F(FilesTest, AFileHeldByAnotherProcessIsLeftUntouched) {
     for (const char* hold : {"BEGIN EXCLUSIVE;", "BEGIN; SELECT count(*) FROM Mecze;"}) {
         SCOPED_TRACE(hold);
         OtherProcess other(path, hold);
-        if (!other.holds()) {
-            GTEST_SKIP() << "no sqlite3 shell to hold the file";
-        }
+        REQUIRE_HOLD(other);
         EXPECT_EQ(errorOf([&] { engine::compactDatabase(path, copy); }), err::FileInUse);
         EXPECT_EQ(errorOf([&] { engine::repairDatabase(path); }), err::FileInUse);
     }
@@ -71,6 +69,17 @@ TEST_F(FilesTest, AFileHeldByAnotherProcessIsLeftUntouched) {
 
 // Pages of a copy are overwritten; the repair either recovers a sound file with part of the
 // rows or reports that it cannot, and never crashes.
+// The tests that need another process's hold skip only without the shell: a hold the shell
+// cannot take (here: the file is held already) is told apart and makes them fail.
+TEST_F(FilesTest, AnotherProcessThatCannotHoldTheFileIsNoMissingShell) {
+    OtherProcess first(path);
+    REQUIRE_HOLD(first);
+    OtherProcess second(path);
+    EXPECT_FALSE(second.shellMissing());
+    EXPECT_FALSE(second.holds());
+    EXPECT_NE(second.failure().find("locked"), std::string::npos) << second.failure();
+}
+
 TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
     const int total = static_cast<int>(dumpDiary(path).size());
     const qint64 pages = QFileInfo(path).size() / 4096;

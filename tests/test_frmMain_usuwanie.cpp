@@ -186,9 +186,7 @@ TEST(frmMainKonserwacja, FileHeldByAnotherProcessRetryThenCancel) {
     frmMain okno;
     const QByteArray przed = fileBytes(d.path());
     auto inny = std::make_unique<OtherProcess>(d.path());
-    if (!inny->holds()) {
-        GTEST_SKIP() << "no sqlite3 shell to hold the file";
-    }
+    REQUIRE_HOLD(*inny);
     // The other process lets go when the user is asked.
     const auto zwolnij = [&](const ui::Message& m) -> std::optional<Answer> {
         if (m.text == kZajeta) {
