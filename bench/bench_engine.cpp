@@ -10,7 +10,11 @@
 #include "data/engine/SqlFunctions.h"
 #include "data/engine/SqlTranslator.h"
 
+#include "Checks.h"
+
 #include <QCoreApplication>
+#include <QDate>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
 
@@ -19,6 +23,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -102,10 +107,14 @@ void engineList(benchmark::State& state) {
 }
 BENCHMARK(engineList)->Name("b_engine_recordset")->Unit(benchmark::kMillisecond);
 
-// Runs `sql` through the bare C API, reading every column, and returns the row count.
+// Runs `sql` through the bare C API, reading every column, and returns the row count. A query
+// SQLite refuses stops the run: zero rows would be timed as a success.
 qint64 readAllBare(sqlite3* db, const char* sql) {
     sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "stopped: SQLite refuses a query: %s\n%s\n", sqlite3_errmsg(db), sql);
+        std::exit(1);
+    }
     const int columns = sqlite3_column_count(stmt);
     qint64 rows = 0;
     while (sqlite3_step(stmt) == SQLITE_ROW) {
@@ -159,6 +168,106 @@ void translatedBare(benchmark::State& state) {
 }
 BENCHMARK(translatedBare)->Name("c_translated_bare")->Unit(benchmark::kMillisecond);
 
+// ---- before timing: the three ways must read the same rows
+
+// A value as text, alike for the engine's QVariant and a bare column: yes/no as -1/0, dates as
+// yyyy-MM-dd.
+QString cellText(const QVariant& v) {
+    if (v.isNull()) {
+        return QStringLiteral("<Null>");
+    }
+    if (v.typeId() == QMetaType::Bool) {
+        return v.toBool() ? QStringLiteral("-1") : QStringLiteral("0");
+    }
+    if (v.typeId() == QMetaType::QDate) {
+        return v.toDate().toString(Qt::ISODate);
+    }
+    return v.toString();
+}
+
+std::vector<QStringList> engineRows(const QString& sql) {
+    const auto db = engine::Database::open(diary().path());
+    const auto rs = db->openRecordset(sql);
+    std::vector<QStringList> rows;
+    for (; !rs->eof(); rs->moveNext()) {
+        QStringList row;
+        for (int i = 0; i < rs->fieldCount(); ++i) {
+            row << cellText(rs->value(i));
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<QStringList> bareRows(const char* sql, bool withFunctions) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(diary().path().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (withFunctions) {
+        engine::registerSqlFunctions(db);
+    }
+    sqlite3_stmt* stmt = nullptr;
+    std::vector<QStringList> rows;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "stopped: SQLite refuses a query: %s\n%s\n", sqlite3_errmsg(db), sql);
+        std::exit(1);
+    }
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        QStringList row;
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+            QVariant v;
+            switch (sqlite3_column_type(stmt, i)) {
+                case SQLITE_INTEGER:
+                    v = qlonglong(sqlite3_column_int64(stmt, i));
+                    break;
+                case SQLITE_FLOAT:
+                    v = sqlite3_column_double(stmt, i);
+                    break;
+                case SQLITE_TEXT:
+                    v = QString::fromUtf8(
+                        reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
+                    break;
+                default:
+                    break;
+            }
+            row << cellText(v);
+        }
+        rows.push_back(row);
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+}
+
+// The hand-written twin and the translated text must give the engine's rows, in its order; a
+// twin that reads other rows would make the ratio meaningless.
+bool sameRowsEverywhere() {
+    const std::vector<QStringList> engine = engineRows(kListQuery);
+    const QByteArray translated = engine::SqlTranslator::translate(kListQuery).toUtf8();
+    const std::pair<const char*, std::vector<QStringList>> others[] = {
+        {"hand-written", bareRows(kHandWritten, false)},
+        {"translated", bareRows(translated.constData(), true)}};
+    bool same = !engine.empty();
+    if (!same) {
+        std::fprintf(stderr, "stopped: the engine read no rows\n");
+    }
+    for (const auto& [name, rows] : others) {
+        if (rows != engine) {
+            size_t i = 0;
+            while (i < rows.size() && i < engine.size() && rows[i] == engine[i]) {
+                ++i;
+            }
+            std::fprintf(
+                stderr,
+                "stopped: the %s query differs from the engine's at row %zu of %zu: [%s] / [%s]\n",
+                name, i + 1, engine.size(),
+                qPrintable(i < rows.size() ? rows[i].join(u'|') : QString()),
+                qPrintable(i < engine.size() ? engine[i].join(u'|') : QString()));
+            same = false;
+        }
+    }
+    return same;
+}
+
 // Prints the console report and keeps each benchmark's time for the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
@@ -208,6 +317,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    if (!sameRowsEverywhere() || !benchChecks::runAll()) {
         return 1;
     }
     RatioReporter reporter;

@@ -602,6 +602,21 @@ TEST_F(frmMeczZapis, GoalWhoseKindWasDeletedIsMarkedAndNotSavedUntilCorrected) {
     EXPECT_EQ(bramki(1), qs({"1|10|-1|1|1", "2|50|-1|2|1", "3|30|0|3|1"}));
 }
 
+// On neutral ground the home club is named first, as at home: its goals are the host's.
+TEST_F(frmMeczZapis, OnNeutralGroundTheHostGoalsCountForTheHomeClub) {
+    otworz();
+    Script s;
+    wpiszMecz(u"1"_s, u"1"_s);
+    opcja(2)->click();
+    dodajStrzelca(s, 0, u"Nowak"_s, u"50"_s);
+    dodajStrzelca(s, 1, u"Ronaldinho"_s, u"30"_s);
+    s.message(kPoprawne, Answer::Yes);
+    s.message(kKolejny, Answer::No);
+    kliknij("cmdOK");
+    EXPECT_EQ(mecz(6), qs({"2|2003-04-01|N|2|1|1|2|NULL"}));
+    EXPECT_EQ(bramki(6), qs({"1|50|-1|2|2", "2|30|0|3|2"}));
+}
+
 // A stored match is a duplicate only when all seven values agree: each one changed alone makes
 // a new match, which is saved.
 TEST_F(frmMeczZapis, EveryValueOfAMatchTakesPartInTheDuplicateTest) {

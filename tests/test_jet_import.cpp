@@ -18,6 +18,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -358,6 +360,7 @@ TEST(OldDiaryKilled, ConversionKilledAtAnyMomentLeavesAWholeDiary) {
     qputenv("MIRVOLA_CHILD_DIARY", QFile::encodeName(diary));
     bool finished = false;
     int converted = 0;
+    int inside = 0;  // kills while the new diary was being written
     for (int delay = 0; !finished && delay < 5000; delay += 40) {
         SCOPED_TRACE(::testing::Message() << "killed after " << delay << " ms");
         for (const QString& name : filesIn(big.dir())) {
@@ -380,6 +383,12 @@ TEST(OldDiaryKilled, ConversionKilledAtAnyMomentLeavesAWholeDiary) {
         }
         if (fileHash(diary) == oldHash) {
             EXPECT_TRUE(!QFileInfo::exists(kept) || fileHash(kept) == oldHash);
+            // The new diary's half-built file, left behind: the kill struck while it was
+            // being written.
+            const bool building = std::ranges::any_of(filesIn(big.dir()), [](const QString& n) {
+                return n.startsWith(u".Mirvola.mdb."_s);
+            });
+            inside += !finished && building ? 1 : 0;
             continue;
         }
         ++converted;
@@ -389,6 +398,7 @@ TEST(OldDiaryKilled, ConversionKilledAtAnyMomentLeavesAWholeDiary) {
     }
     EXPECT_TRUE(finished) << "the conversion never ended";
     EXPECT_GE(converted, 1);
+    EXPECT_GE(inside, 1) << "no kill landed inside the conversion";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -12,6 +13,9 @@
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
+#include <memory>
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -41,13 +45,52 @@ struct RealBox {
     QStringList buttons;
 };
 
+namespace {
+
+// Waits for a real modal box of type T, hands it to `inspect` and closes it, even when an
+// assertion in `inspect` gave up half-way. A box that does not come within `patience` fails the
+// test, and whatever modal window stands instead is closed: a missing box never leaves the test
+// waiting forever. Stops when the returned timer goes.
+template <class T>
+std::unique_ptr<QTimer> whenShown(std::function<void(T*)> inspect, int patience = 5000) {
+    auto timer = std::make_unique<QTimer>();
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), clock, inspect, patience] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<T*>(modal)) {
+            t->stop();
+            inspect(box);
+            box->reject();
+        } else if (clock.elapsed() > patience) {
+            t->stop();
+            ADD_FAILURE() << "the box was not shown";
+            if (auto* other = qobject_cast<QDialog*>(modal)) {
+                other->reject();
+            }
+        }
+    });
+    timer->start(10);
+    return timer;
+}
+
+}  // namespace
+
+TEST(Seam, AMissingRealBoxFailsTheTestInsteadOfWaiting) {
+    EXPECT_NONFATAL_FAILURE(
+        {
+            // An input box stands where a message box was awaited.
+            const auto timer = whenShown<QMessageBox>([](QMessageBox*) {}, 200);
+            EXPECT_EQ(ui::inputBox(nullptr, u"?"_s, u"Pytanie"_s), std::nullopt);
+        },
+        "the box was not shown");
+}
+
 // Shows a real box (no handler installed) over `parent` and records it.
 RealBox realBox(QWidget* parent, const QString& title, const QString& text,
                 ui::Buttons buttons = ui::Buttons::YesNo) {
     RealBox seen;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
+    const auto timer = whenShown<QMessageBox>([&](QMessageBox* box) {
         seen.frame = box->frameGeometry();
         const auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
         ASSERT_NE(label, nullptr);
@@ -57,7 +100,6 @@ RealBox realBox(QWidget* parent, const QString& title, const QString& text,
             seen.buttons << button->text().remove(u'&');
         }
         seen.buttons.sort();
-        box->reject();
     });
     ui::messageBox(parent, title, text, buttons, ui::Icon::Question);
     return seen;
@@ -113,12 +155,11 @@ TEST(Seam, RealInputBoxFitsItsTitleAndShowsThePromptAsTyped) {
     const QString title = u"Rodzaje goli - modyfikacja"_s;
     QRect frame;
     Qt::TextFormat format = Qt::AutoText;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
+    const auto timer = whenShown<QInputDialog>([&](QInputDialog* box) {
         frame = box->frameGeometry();
-        format = box->findChild<QLabel*>()->textFormat();
-        box->reject();
+        const auto* label = box->findChild<QLabel*>();
+        ASSERT_NE(label, nullptr);
+        format = label->textFormat();
     });
     EXPECT_EQ(ui::inputBox(nullptr, u"W której minucie <b>Jan</b> strzelił bramkę?"_s, title),
               std::nullopt);
@@ -142,4 +183,51 @@ TEST(Toolkit, PolishNumbersDatesAndErrorText) {
     EXPECT_EQ(ui::tekstBledu(e), u"Wystąpił błąd numer 3022\nPowtórzona wartość."_s);
     EXPECT_EQ(ui::tekstBledu(e, true),
               u"Wystąpił błąd numer 3022\nPowtórzona wartość.\n\nDane nie zostały zapisane."_s);
+}
+
+// Layout tests of the windows measure their columns with these two; here they are checked
+// against pixels counted by hand, at the 96 dpi of the test screen.
+TEST(Toolkit, TwipsAndColumnWidthsInPixels) {
+    QWidget w;
+    ASSERT_EQ(w.screen()->logicalDotsPerInch(), 96.0);
+    EXPECT_EQ(ui::twips(15, &w), 1);
+    EXPECT_EQ(ui::twips(1500, &w), 100);
+    EXPECT_EQ(ui::twips(1820, &w), 121);  // 121.33
+    EXPECT_EQ(ui::twips(2050, &w), 137);  // 136.67
+    EXPECT_EQ(ui::twips(765, &w), 51);
+
+    // Digits no wider than the old font's 6 pixels: the twips as they are.
+    QFont font = w.font();
+    font.setPixelSize(5);
+    w.setFont(font);
+    ASSERT_LE(w.fontMetrics().horizontalAdvance(u"0123456789"_s), 60);
+    EXPECT_EQ(ui::szerokoscKolumny(1820, &w), 121);
+    EXPECT_EQ(ui::szerokoscKolumny(765, &w), 51);
+
+    // Wider digits widen the column alike: ten digits of T pixels give T/60 times the width of
+    // the whole pixels (121 and 51). Some pixel sizes of the font give such T.
+    struct Wider {
+        int digits;
+        int of1820;
+        int of765;
+    };
+    const Wider wider[] = {{66, 133, 56},   {72, 145, 61},   {78, 157, 66},   {84, 169, 71},
+                           {90, 182, 77},   {96, 194, 82},   {102, 206, 87},  {108, 218, 92},
+                           {114, 230, 97},  {120, 242, 102}, {126, 254, 107}, {132, 266, 112},
+                           {138, 278, 117}, {144, 290, 122}, {150, 303, 128}};
+    int checked = 0;
+    for (int size = 6; size <= 40; ++size) {
+        font.setPixelSize(size);
+        w.setFont(font);
+        const int digits = w.fontMetrics().horizontalAdvance(u"0123456789"_s);
+        for (const Wider& x : wider) {
+            if (digits == x.digits) {
+                SCOPED_TRACE(size);
+                EXPECT_EQ(ui::szerokoscKolumny(1820, &w), x.of1820);
+                EXPECT_EQ(ui::szerokoscKolumny(765, &w), x.of765);
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GE(checked, 1) << "no pixel size of the font has digits of a width in the table";
 }

@@ -213,3 +213,20 @@ TEST(PlayerTable, VenuesAndCompetitionsChooseTheMatchesWhoseGoalsCount) {
     EXPECT_EQ(w.strRozgrywki, u"(0)"_s);
     EXPECT_TRUE(players(w).isEmpty());
 }
+
+// A score with one side empty (an old diary may hold one) is no result and no goals, as one with
+// both sides empty.
+TEST(OutcomeRule, AHalfEmptyScoreCountsAsAMatchOnly) {
+    Diary d;
+    d.exec(
+        u"INSERT INTO Kluby VALUES (1, 'Arka');"
+        "INSERT INTO Rozgrywki VALUES (1, 'Liga', -1);"
+        "INSERT INTO Mecze (Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki) VALUES "
+        "('2005-08-01', 'D', 1, 2, NULL, 1), ('2005-08-02', 'W', 1, NULL, 1, 1),"
+        "('2005-08-03', 'N', 1, 0, NULL, 1);"_s);
+    frmStatystykiMecze w;
+    EXPECT_EQ(opponents(w), qs({"Arka|  3|  0|  0|  0|  0|  0"}));
+    for (int p = 0; p < 4; ++p) {
+        EXPECT_EQ(panel(w, p), u"0/0% 0/0% 0/0% 0/0%"_s) << p;
+    }
+}

@@ -9,7 +9,11 @@
 
 #include <sqlite3.h>
 
+#include <QDate>
+#include <QVariant>
+
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <stdexcept>
 
@@ -46,10 +50,82 @@ QString diaryPath(const QString& dir) {
     return dir + QStringLiteral("/Mirvola.mdb");
 }
 
+namespace {
+
+// The rows read while a capture is on: the first run of a measurement, for the comparison of
+// the program's rows with its twin's.
+struct Capture {
+    bool on = false;
+    std::vector<QStringList> rows;
+};
+
+Capture& capture() {
+    static Capture c;
+    return c;
+}
+
+// A value as text, the same for the engine's QVariant and a bare SQLite column: yes/no as -1/0,
+// dates as yyyy-MM-dd, whole numbers without a fraction.
+QString cellText(const QVariant& v) {
+    if (v.isNull()) {
+        return QStringLiteral("<Null>");
+    }
+    switch (v.typeId()) {
+        case QMetaType::Bool:
+            return v.toBool() ? QStringLiteral("-1") : QStringLiteral("0");
+        case QMetaType::QDate:
+            return v.toDate().toString(Qt::ISODate);
+        case QMetaType::Double: {
+            const double d = v.toDouble();
+            return d == std::trunc(d) && std::abs(d) < 9e15 ? QString::number(qint64(d))
+                                                            : QString::number(d, 'g', 15);
+        }
+        default:
+            return v.toString();
+    }
+}
+
+QVariant bareValue(sqlite3_stmt* stmt, int i) {
+    switch (sqlite3_column_type(stmt, i)) {
+        case SQLITE_INTEGER:
+            return qlonglong(sqlite3_column_int64(stmt, i));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(stmt, i);
+        case SQLITE_NULL:
+            return QVariant();
+        default:
+            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
+                                     sqlite3_column_bytes(stmt, i));
+    }
+}
+
+}  // namespace
+
+void beginCapture() {
+    capture() = Capture{true, {}};
+}
+
+std::vector<QStringList> endCapture() {
+    capture().on = false;
+    return std::move(capture().rows);
+}
+
+namespace {
+
+void captureRow(QStringList row) {
+    if (capture().on) {
+        capture().rows.push_back(std::move(row));
+    }
+}
+
+}  // namespace
+
 Measurement measure(const std::function<qint64()>& work, double budgetMs) {
     double start = threadCpuMs();
     Measurement result;
     result.rows = work();
+    // Only the first run's rows are compared.
+    capture().on = false;
     const double first = threadCpuMs() - start;
     if (first > kNoRepeatMs) {
         return {first, 1, result.rows};
@@ -150,10 +226,14 @@ qint64 engineRows(const QString& sql) {
     const int fields = rs.fieldCount();
     qint64 rows = 0;
     for (; !rs.eof(); rs.moveNext()) {
+        QStringList row;
         for (int i = 0; i < fields; ++i) {
             const QVariant value = rs.value(i);
-            Q_UNUSED(value);
+            if (capture().on) {
+                row << cellText(value);
+            }
         }
+        captureRow(std::move(row));
         ++rows;
     }
     Mirvola::ZamknijBaze();
@@ -170,6 +250,13 @@ qint64 bareRows(sqlite3* db, const QByteArray& sql) {
     qint64 rows = 0;
     volatile qint64 sink = 0;
     while (sqlite3_step(stmt) == SQLITE_ROW) {
+        if (capture().on) {
+            QStringList row;
+            for (int i = 0; i < columns; ++i) {
+                row << cellText(bareValue(stmt, i));
+            }
+            captureRow(std::move(row));
+        }
         for (int i = 0; i < columns; ++i) {
             switch (sqlite3_column_type(stmt, i)) {
                 case SQLITE_INTEGER:
@@ -190,6 +277,15 @@ qint64 bareRows(sqlite3* db, const QByteArray& sql) {
     }
     sqlite3_finalize(stmt);
     return rows;
+}
+
+sqlite3_stmt* prepared(sqlite3* db, const QByteArray& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &stmt, nullptr) !=
+        SQLITE_OK) {
+        throw std::runtime_error(std::string("hand-written query failed: ") + sqlite3_errmsg(db));
+    }
+    return stmt;
 }
 
 BareConnection::BareConnection(const QString& dir) {

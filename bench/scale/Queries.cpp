@@ -302,7 +302,7 @@ void addViewer(std::vector<Item>& items) {
              const QByteArray sql = twinMecze(QStringLiteral("r.Oficjalny = -1"),
                                               QStringLiteral(" ORDER BY s.Sezon, m.Data"))
                                         .toUtf8();
-             sqlite3_prepare_v2(bare.db, sql.constData(), -1, &stmt, nullptr);
+             stmt = prepared(bare.db, sql);
              while (sqlite3_step(stmt) == SQLITE_ROW) {
                  ids.push_back(sqlite3_column_int64(stmt, 0));
              }
@@ -442,14 +442,14 @@ void addMatchStatistics(std::vector<Item>& items) {
              // As the window does it: the opponents first, then one query each, prepared once.
              return measure([&] {
                  sqlite3_stmt* clubs = nullptr;
-                 sqlite3_prepare_v2(bare.db, outer.constData(), -1, &clubs, nullptr);
+                 clubs = prepared(bare.db, outer);
                  std::vector<qint64> ids;
                  while (sqlite3_step(clubs) == SQLITE_ROW) {
                      ids.push_back(sqlite3_column_int64(clubs, 0));
                  }
                  sqlite3_finalize(clubs);
                  sqlite3_stmt* matches = nullptr;
-                 sqlite3_prepare_v2(bare.db, inner.constData(), -1, &matches, nullptr);
+                 matches = prepared(bare.db, inner);
                  qint64 rows = 0;
                  volatile qint64 sink = 0;
                  for (const qint64 id : ids) {

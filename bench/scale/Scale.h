@@ -9,12 +9,14 @@
 // peak memory is its own.
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <functional>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace scale {
 
@@ -71,8 +73,16 @@ double processCpuMs();
 // Opens the diary the program's way (Mirvola::OtworzBaze), reads every column of every row and
 // closes it again; returns the number of rows.
 qint64 engineRows(const QString& sql);
-// Prepares `sql` on an open bare connection, reads every column of every row, finalizes.
+// The rows read by engineRows and bareRows from beginCapture() to the end of the first run of
+// the next measurement, as text: the program's rows and its twin's are compared once per run.
+void beginCapture();
+std::vector<QStringList> endCapture();
+
+// Prepares `sql` on an open bare connection, reads every column of every row, finalizes; a
+// query that SQLite refuses throws.
 qint64 bareRows(sqlite3* db, const QByteArray& sql);
+// A prepared statement of `sql`; a query that SQLite refuses throws.
+sqlite3_stmt* prepared(sqlite3* db, const QByteArray& sql);
 // A bare connection to the diary, read-only, with the engine's collation registered (names
 // must sort in the Polish order in the hand-written queries too).
 struct BareConnection {

@@ -27,6 +27,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <optional>
 
 namespace {
@@ -62,7 +64,8 @@ Measurement parseMeasurement(const QByteArray& line) {
 }
 
 // Runs this program as a child with `arguments` and returns its output lines, or nothing when
-// it did not finish within the timeout (it is then killed).
+// it did not finish within the timeout (it is then killed). A child that fails (a query
+// refused, a twin returning other rows) stops the whole run: its figures would mislead.
 std::optional<QList<QByteArray>> runChild(const QStringList& arguments, int timeoutS) {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -71,6 +74,11 @@ std::optional<QList<QByteArray>> runChild(const QStringList& arguments, int time
         child.kill();
         child.waitForFinished();
         return std::nullopt;
+    }
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        std::fprintf(stderr, "\nstopped: the measurement %s failed (exit %d)\n",
+                     qPrintable(arguments.join(u' ')), child.exitCode());
+        std::exit(1);
     }
     return child.readAllStandardOutput().split('\n');
 }
@@ -392,9 +400,34 @@ int child(const QStringList& args) {
         std::printf("%c %.6f %d %lld\n", tag, m.ms, m.runs, static_cast<long long>(m.rows));
         std::fflush(stdout);
     };
-    report('P', item.program(context));
-    if (item.twin) {
-        report('T', item.twin(context));
+    scale::beginCapture();
+    const Measurement program = item.program(context);
+    const std::vector<QStringList> programRows = scale::endCapture();
+    report('P', program);
+    if (!item.twin) {
+        return 0;
+    }
+    scale::beginCapture();
+    const Measurement twin = item.twin(context);
+    const std::vector<QStringList> twinRows = scale::endCapture();
+    report('T', twin);
+    // A twin is only worth timing when it returns what the program reads.
+    if (twin.rows != program.rows) {
+        std::fprintf(stderr, "%s: the program read %lld rows, the hand-written twin %lld\n",
+                     qPrintable(item.name), static_cast<long long>(program.rows),
+                     static_cast<long long>(twin.rows));
+        return 3;
+    }
+    if (!programRows.empty() && !twinRows.empty() && programRows != twinRows) {
+        size_t i = 0;
+        while (i < programRows.size() && i < twinRows.size() && programRows[i] == twinRows[i]) {
+            ++i;
+        }
+        std::fprintf(stderr, "%s: row %zu differs: program [%s], hand-written [%s]\n",
+                     qPrintable(item.name), i + 1,
+                     qPrintable(programRows.size() > i ? programRows[i].join(u'|') : QString()),
+                     qPrintable(twinRows.size() > i ? twinRows[i].join(u'|') : QString()));
+        return 3;
     }
     return 0;
 }
@@ -410,5 +443,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirvola"));
     ui::installToolkit();
-    return isChild ? child(QCoreApplication::arguments()) : parent(QCoreApplication::arguments());
+    if (!isChild) {
+        return parent(QCoreApplication::arguments());
+    }
+    try {
+        return child(QCoreApplication::arguments());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 3;
+    }
 }

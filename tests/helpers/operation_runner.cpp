@@ -11,8 +11,9 @@
 // claimed until its standard input ends (or it is killed).
 //
 // KILL_BEFORE_CALL counts the calls of tests/support/Faults.h; one past the last call kills the
-// process right after the operation. Prints "calls N" (the I/O calls the operation made) and one
-// line per box shown: "success TEXT", "error TEXT" or "shown TITLE | TEXT", line feeds as "\n".
+// process right after the operation. Prints "calls N" (the I/O calls the operation made),
+// "publishing N ..." (the calls among them that publish a change of the diary) and one line per
+// box shown: "success TEXT", "error TEXT" or "shown TITLE | TEXT", line feeds as "\n".
 
 #include "data/Mirvola.h"
 #include "forms/JedenProgram.h"
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
     const int kill = args.value(3).toInt();
     Shown shown;
     int calls = 0;
+    std::vector<int> publishing;
     {
         Faults faults;
         faults.killBeforeCall(kill);
@@ -74,6 +76,7 @@ int main(int argc, char** argv) {
         operation->run(user, [&] { faults.arm(); });
         shown = user.shown;
         calls = faults.counts().total();
+        publishing = faults.publishingCalls();
     }
     // One past the last call: the crash comes right after the operation, before the process
     // could end on its own.
@@ -81,6 +84,11 @@ int main(int argc, char** argv) {
         std::raise(SIGKILL);
     }
     std::printf("calls %d\n", calls);
+    std::printf("publishing");
+    for (const int call : publishing) {
+        std::printf(" %d", call);
+    }
+    std::printf("\n");
     for (const auto& [kind, texts] :
          {std::pair{"shown", shown.all}, {"success", shown.successes}, {"error", shown.errors}}) {
         for (QString text : texts) {

@@ -21,6 +21,7 @@ struct Plan {
     int killAt = 0;
     bool fired = false;
     Faults::Counts counts;
+    std::vector<int> publishing;
 };
 
 Plan& plan() {
@@ -105,10 +106,22 @@ int shimOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int*
     return rc;
 }
 
+// Notes the call just counted when it publishes a change of the diary.
+void notePublishing(bool publishes) {
+    if (plan().armed && publishes) {
+        plan().publishing.push_back(plan().counts.total());
+    }
+}
+
+bool isDiary(const QString& path, const char* suffix = "") {
+    return path.endsWith(QStringLiteral("/Mirvola.mdb") + QLatin1String(suffix));
+}
+
 int shimDelete(sqlite3_vfs*, const char* name, int syncDir) {
     if (failNow(Faults::Kind::Delete, plan().counts.deletes)) {
         return SQLITE_IOERR_DELETE;
     }
+    notePublishing(isDiary(QString::fromUtf8(name), "-journal"));
     return root()->xDelete(root(), name, syncDir);
 }
 
@@ -127,8 +140,13 @@ void registerShim() {
     (void)registered;
 }
 
-int fileStep(engine::FileStep, const QString&) {
-    return failNow(Faults::Kind::FileStep, plan().counts.fileSteps) ? EIO : 0;
+int fileStep(engine::FileStep step, const QString& path) {
+    if (failNow(Faults::Kind::FileStep, plan().counts.fileSteps)) {
+        return EIO;
+    }
+    notePublishing((step == engine::FileStep::Rename || step == engine::FileStep::Link) &&
+                   isDiary(path));
+    return 0;
 }
 
 }  // namespace
@@ -171,6 +189,10 @@ Faults::Counts Faults::counts() const {
 
 void Faults::killBeforeCall(int n) {
     plan().killAt = n;
+}
+
+std::vector<int> Faults::publishingCalls() const {
+    return plan().publishing;
 }
 
 QString Faults::name(Kind kind) {

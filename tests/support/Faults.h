@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace testing_support {
 
 // I/O faults for the engine: a SQLite VFS over the default one, registered as
@@ -48,6 +50,10 @@ class Faults {
     // Crash runs: the process kills itself with SIGKILL just before the n-th counted call of
     // any kind (from arm() on); 0 never.
     void killBeforeCall(int n);
+
+    // The numbers (as killBeforeCall counts) of the calls that publish a change of the diary
+    // Mirvola.mdb: the deletion of its journal (a commit) and a rename or link onto its name.
+    std::vector<int> publishingCalls() const;
 
     static QString name(Kind kind);
 };

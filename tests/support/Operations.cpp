@@ -395,6 +395,18 @@ int RunnerExit::calls() const {
     return output.startsWith(u"calls "_s) ? output.section(u'\n', 0, 0).mid(6).toInt() : 0;
 }
 
+std::vector<int> RunnerExit::publishingCalls() const {
+    std::vector<int> calls;
+    for (const QString& line : output.split(u'\n')) {
+        if (line.startsWith(u"publishing"_s)) {
+            for (const QString& number : line.mid(10).split(u' ', Qt::SkipEmptyParts)) {
+                calls.push_back(number.toInt());
+            }
+        }
+    }
+    return calls;
+}
+
 QStringList RunnerExit::reported() const {
     QStringList lines;
     for (QString line : output.split(u'\n')) {

@@ -118,6 +118,8 @@ struct RunnerExit {
     QString output;
     QString errors;  // its standard error
     int calls() const;
+    // The calls that published a change of the diary (Faults::publishingCalls).
+    std::vector<int> publishingCalls() const;
     // Its "success ..." and "error ..." lines, line feeds restored.
     QStringList reported() const;
 };
