@@ -56,6 +56,17 @@ cmake --build "$BUILD" -j"$JOBS" >"$WORK/build.log" 2>&1 || {
     exit 2
 }
 
+# The unmutated copy must pass, or every mutation would look caught (MUTATE_NO_BASELINE=1 skips
+# this when the copy is known to pass).
+if [[ -z ${MUTATE_NO_BASELINE:-} ]]; then
+    echo "Testing the unmutated copy..."
+    if ! ctest --test-dir "$BUILD" -j"$JOBS" --timeout "$TIMEOUT" -LE long \
+        >"$WORK/baseline.log" 2>&1; then
+        echo "The unmutated copy fails its tests; see $WORK/baseline.log" >&2
+        exit 2
+    fi
+fi
+
 REPORT=$WORK/report.md
 RESULTS=$WORK/results.tsv
 # MUTATE_KEEP=1 adds to the results of an earlier run instead of starting afresh.
