@@ -81,7 +81,8 @@ TEST_F(FilesTest, AnotherProcessThatCannotHoldTheFileIsNoMissingShell) {
 }
 
 TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
-    const int total = static_cast<int>(dumpDiary(path).size());
+    const QStringList before = dumpDiary(path);
+    const int total = static_cast<int>(before.size());
     const qint64 pages = QFileInfo(path).size() / 4096;
     ASSERT_GT(pages, 12);
     const QString damaged = dir.path() + u"/Uszkodzona.mdb"_s;
@@ -104,8 +105,13 @@ TEST_F(FilesTest, RepairOfADamagedFileRecoversWhatItCan) {
             ++repaired;
             EXPECT_EQ(engine::checkDatabase(damaged), u"ok"_s);
             EXPECT_TRUE(QFileInfo::exists(damaged + u".uszkodzona"_s));
-            const int left = static_cast<int>(dumpDiary(damaged).size());
+            const QStringList rows = dumpDiary(damaged);
+            const int left = static_cast<int>(rows.size());
             EXPECT_TRUE(left > 0 && left <= total) << left;
+            // What the repair keeps it keeps as it was: no value moves to another column.
+            for (const QString& row : rows) {
+                EXPECT_TRUE(before.contains(row)) << "changed by the repair: " << row.toStdString();
+            }
             engine::Database::open(damaged)->openRecordset(u"Bramki"_s);
         } catch (const engine::Error& e) {
             EXPECT_EQ(e.number(), err::Corrupt) << e.what();

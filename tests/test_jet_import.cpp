@@ -137,13 +137,14 @@ TEST_F(OldDiaryTest, ValuesComeTypedWithNullEmptyTextDaysAndYesNoKept) {
     jetfile::Table& mecze = jetfile::table(tables, u"Mecze"_s);
     mecze.columns[1].type = Type::Double;   // Id_sezonu
     mecze.columns[5].type = Type::Integer;  // Wyn1
+    mecze.columns[6].type = Type::Integer;  // Wyn2: 16 bits with a sign
     mecze.rows = {
-        {1, 2.0, -1.25, u"D"_s, 1, 300, 0, 1, u""_s},
+        {1, 2.0, -1.25, u"D"_s, 1, 300, -2, 1, u""_s},
         {2, QVariant(), 36000.75, u"W"_s, QVariant(), QVariant(), QVariant(), 1, QVariant()},
     };
     jetfile::Table& rozgrywki = jetfile::table(tables, u"Rozgrywki"_s);
     rozgrywki.columns[2].type = Type::Integer;  // Oficjalny as a number
-    rozgrywki.rows = {{1, u"Liga"_s, 1}, {2, u"Sparing"_s, 0}};
+    rozgrywki.rows = {{1, u"Liga"_s, 1}, {2, u"Sparing"_s, 0}, {3, u"Puchar"_s, QVariant()}};
     jetfile::table(tables, u"Jak"_s).rows = {{1, u"samobójczy"_s, true}, {2, u"z gry"_s, false}};
 
     for (const Version version : {Version::Jet3, Version::Jet4}) {
@@ -154,6 +155,7 @@ TEST_F(OldDiaryTest, ValuesComeTypedWithNullEmptyTextDaysAndYesNoKept) {
         EXPECT_EQ(m[1][2].toDate(), QDate(1998, 7, 24)) << "the day of a time after noon";
         EXPECT_EQ(m[0][1], QVariant(qlonglong(2)));
         EXPECT_EQ(m[0][5], QVariant(qlonglong(300)));
+        EXPECT_EQ(m[0][6], QVariant(qlonglong(-2)));
         EXPECT_EQ(m[0][8], QVariant(u""_s)) << "an empty comment is not Null";
         EXPECT_TRUE(m[1][8].isNull() && m[1][1].isNull() && m[1][5].isNull());
         for (const char* name : {"Rozgrywki", "Jak"}) {  // yes is -1 whatever the file holds
@@ -161,6 +163,8 @@ TEST_F(OldDiaryTest, ValuesComeTypedWithNullEmptyTextDaysAndYesNoKept) {
             EXPECT_EQ(rows[0][2], QVariant(qlonglong(-1))) << name;
             EXPECT_EQ(rows[1][2], QVariant(qlonglong(0))) << name;
         }
+        // An empty yes/no held as a number is no, not Null.
+        EXPECT_EQ(diary.table(u"Rozgrywki"_s).rows[2][2], QVariant(qlonglong(0)));
     }
 }
 
