@@ -90,15 +90,18 @@ struct Totals {
 std::vector<Kind> neverMet(const QString& operation) {
     // A commit deletes its journal and whole-file work writes new files: nothing is cut short.
     std::vector<Kind> kinds{Kind::Truncate};
-    const QStringList wholeFile{u"defragmentacja"_s, u"naprawa"_s, u"naprawa_przy_starcie"_s};
+    const QStringList wholeFile{u"defragmentacja"_s,       u"naprawa"_s,
+                                u"naprawa_przy_starcie"_s, u"naprawa_z_notatkami"_s,
+                                u"przywrocenie_kopii"_s,   u"dolaczenie_meczow"_s};
     const QStringList withFileSteps =
         wholeFile + QStringList{u"usuniecie_meczow"_s, u"usuniecie_wszystkiego"_s};
     if (wholeFile.contains(operation)) {
         // The new file has neither journal nor SQLite syncs; it is flushed by a file step.
         kinds.push_back(Kind::Sync);
     }
-    if (operation.startsWith(u"naprawa"_s)) {
-        // The rebuilt diary replaces the old one by a rename; no journal is ever deleted.
+    if (operation.startsWith(u"naprawa"_s) || operation == u"przywrocenie_kopii"_s ||
+        operation == u"dolaczenie_meczow"_s) {
+        // The new diary replaces the old one by a rename; no journal is ever deleted.
         kinds.push_back(Kind::Delete);
     }
     if (!withFileSteps.contains(operation)) {
