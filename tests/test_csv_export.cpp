@@ -5,6 +5,7 @@
 #include "forms/frmBramkiPilkarza.h"
 #include "forms/frmMain.h"
 #include "forms/frmRekordy.h"
+#include "forms/frmSlowniki.h"
 #include "forms/frmStatystykiMecze.h"
 #include "forms/frmStatystykiPilkarze.h"
 #include "support/CsvReader.h"
@@ -18,7 +19,9 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QListWidget>
 #include <QSettings>
+#include <QTabWidget>
 
 #include <algorithm>
 #include <csignal>
@@ -49,6 +52,20 @@ std::vector<QStringList> pokazane(const QTreeWidget* lista) {
     return wiersze;
 }
 
+// The file's cells without the invisible mark that keeps a score or a formula-like text from
+// being converted by a spreadsheet: what a spreadsheet shows.
+std::vector<QStringList> czytaj(const QString& plik) {
+    auto wiersze = readCsv(fileBytes(plik));
+    for (QStringList& wiersz : wiersze) {
+        for (QString& komorka : wiersz) {
+            if (komorka.startsWith(csv::kTextMark)) {
+                komorka.remove(0, 1);
+            }
+        }
+    }
+    return wiersze;
+}
+
 QAction* menuListy(const QObject& lista) {
     return child<QAction>(lista, "itmEksportujCsv");
 }
@@ -65,7 +82,7 @@ std::vector<QStringList> eksportuj(QAction* akcja, const QString& plik, const QS
     });
     akcja->trigger();
     s.verify();
-    const auto wiersze = readCsv(fileBytes(plik));
+    const auto wiersze = czytaj(plik);
     EXPECT_GT(wiersze.size(), 1u) << "nothing but a header to compare";
     return wiersze;
 }
@@ -115,7 +132,7 @@ TEST(CsvFile, TheToolWritesEveryTableAndKeepsExistingFiles) {
     d.exec(kKomentarzMeczu2.arg(kTrudnyKomentarz));
     const QString katalog = d.dir() + u"/eksport/nowy"_s;
     const auto odczytaj = [&](const QString& tabela) {
-        return readCsv(fileBytes(katalog + u'/' + tabela + u".csv"_s));
+        return czytaj(katalog + u'/' + tabela + u".csv"_s);
     };
     ToolRun wynik = tool({u"export"_s, d.path(), katalog});
     EXPECT_EQ(wynik.status, 0) << wynik.err.toStdString();
@@ -218,4 +235,33 @@ TEST(CsvExportStatistics, EveryStatisticsListIsExportedAsShown) {
             eksportuj(menuListy(*lista), plik(nazwa), QLatin1String(nazwa) + u"-2026-12-07.csv"_s),
             pokazane(lista));
     }
+}
+
+TEST(CsvExportDictionaries, EachOfTheFiveListsIsExportedUnderItsTabsName) {
+    SampleDiary d;
+    const FixedClock zegar(QDate(2026, 12, 7));
+    frmSlowniki slowniki;
+    auto* karty = child<QTabWidget>(slowniki, "tstSlowniki");
+    QListWidget* dane = child<QListWidget>(slowniki, "lstDane");
+    QAction* eksport = menuListy(*dane);
+    ASSERT_NE(eksport, nullptr);
+    EXPECT_EQ(eksport->text(), u"&Eksportuj do CSV..."_s);
+    EXPECT_EQ(dane->contextMenuPolicy(), Qt::ActionsContextMenu);
+    const char* nazwy[] = {"kluby", "gracze", "rozgrywki", "sezony", "rodzaje-goli"};
+    for (int karta = 0; karta < 5; ++karta) {
+        SCOPED_TRACE(nazwy[karta]);
+        karty->setCurrentIndex(karta);
+        std::vector<QStringList> oczekiwane{{karty->tabText(karta)}};
+        for (const QString& tekst : texts(dane)) {
+            oczekiwane.push_back({tekst});
+        }
+        ASSERT_GT(oczekiwane.size(), 2u);
+        EXPECT_EQ(eksportuj(eksport, d.dir() + u'/' + QLatin1String(nazwy[karta]) + u".csv"_s,
+                            QLatin1String(nazwy[karta]) + u"-2026-12-07.csv"_s),
+                  oczekiwane);
+    }
+    // Every context menu's item has the menu item's access key.
+    frmStatystykiMecze mecze;
+    EXPECT_EQ(menuListy(*child<QGroupBox>(mecze, "fraBilans"))->text(), u"&Eksportuj do CSV..."_s);
+    EXPECT_EQ(menuListy(*child<QTreeWidget>(mecze, "lstKluby"))->text(), u"&Eksportuj do CSV..."_s);
 }
