@@ -65,8 +65,16 @@ frmRekordy::frmRekordy(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
         szerokosc += lista->columnWidth(k);
     }
     const int wiersz = lista->fontMetrics().height() + 6;
-    lista->setMinimumSize(szerokosc, lista->header()->sizeHint().height() +
-                                         kWierszeBezPaska * wiersz + 2 * lista->frameWidth());
+    // The list shows every column where the screen has room for them; on a smaller screen
+    // (1024 x 768) the window fits and the list scrolls sideways.
+    const int najwezsza = lista->columnWidth(kRekord) + lista->columnWidth(kWartosc);
+    lista->setMinimumSize(
+        std::min(szerokosc, najwezsza),
+        lista->header()->sizeHint().height() + kWierszeBezPaska * wiersz + 2 * lista->frameWidth());
+    lista->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    const QSize poczatkowa = sizeHint();
+    resize(ui::szerokoscNaEkranie(this, poczatkowa.width() - lista->minimumWidth() + szerokosc),
+           poczatkowa.height());
 
     wybor = std::make_unique<WyborMeczow>(
         this, ui->lstRozgr, std::array{ui->chkOpcja_0, ui->chkOpcja_1, ui->chkOpcja_2},
