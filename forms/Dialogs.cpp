@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -233,6 +234,21 @@ std::optional<QString> showInput(QWidget* parent, const Input& in) {
     return dialog.textValue();
 }
 
+// "csv" of "Pliki CSV (*.csv)": the first extension the filter names.
+QString extensionOf(const QString& filter) {
+    static const QRegularExpression pattern(QStringLiteral(R"(\*\.(\w+))"));
+    return pattern.match(filter).captured(1);
+}
+
+// A name typed without an extension gets the filter's.
+QString withExtension(const QString& path, const QString& filter) {
+    const QString extension = extensionOf(filter);
+    if (extension.isEmpty() || !QFileInfo(path).suffix().isEmpty()) {
+        return path;
+    }
+    return path + u'.' + extension;
+}
+
 std::optional<QString> showFileDialog(QWidget* parent, const FileRequest& request) {
     QString chosen;
     switch (request.mode) {
@@ -240,11 +256,21 @@ std::optional<QString> showFileDialog(QWidget* parent, const FileRequest& reques
             chosen = QFileDialog::getOpenFileName(parent, request.title, request.directory,
                                                   request.filter);
             break;
-        case FileMode::Save:
-            chosen = QFileDialog::getSaveFileName(
-                parent, request.title, QDir(request.directory).filePath(request.suggestedName),
-                request.filter);
+        case FileMode::Save: {
+            // The dialog adds the extension itself, so that it asks before overwriting the
+            // file that will really be written.
+            QFileDialog dialog(parent, request.title,
+                               QDir(request.directory).filePath(request.suggestedName),
+                               request.filter);
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setFileMode(QFileDialog::AnyFile);
+            dialog.setDefaultSuffix(extensionOf(request.filter));
+            dialog.selectFile(QDir(request.directory).filePath(request.suggestedName));
+            if (dialog.exec() == QDialog::Accepted) {
+                chosen = dialog.selectedFiles().value(0);
+            }
             break;
+        }
         case FileMode::Directory:
             chosen = QFileDialog::getExistingDirectory(parent, request.title, request.directory);
             break;
@@ -270,7 +296,12 @@ std::optional<QString> inputBox(QWidget* parent, const QString& prompt, const QS
 }
 
 std::optional<QString> fileDialog(QWidget* parent, const FileRequest& request) {
-    return g_handler ? g_handler->file(parent, request) : showFileDialog(parent, request);
+    std::optional<QString> chosen =
+        g_handler ? g_handler->file(parent, request) : showFileDialog(parent, request);
+    if (chosen && request.mode == FileMode::Save) {
+        chosen = withExtension(*chosen, request.filter);
+    }
+    return chosen;
 }
 
 int showModal(QDialog* dialog) {

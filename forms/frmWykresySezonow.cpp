@@ -14,11 +14,13 @@
 #include <QChartView>
 #include <QCursor>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLineSeries>
 #include <QPixmap>
 #include <QSaveFile>
 #include <QScrollArea>
+#include <QSettings>
 #include <QStackedBarSeries>
 #include <QStandardPaths>
 #include <QStyle>
@@ -37,6 +39,8 @@ const QColor kKolorZwyciestw(0x00, 0x00, 0xC0);
 const QColor kKolorRemisow(0x00, 0x80, 0x00);
 const QColor kKolorPorazek(0xC0, 0x00, 0x00);
 const QColor kKolorMeczow(0x1D, 0x6B, 0x32);
+
+const QString kKluczKatalogu = QStringLiteral("wykresy/katalog");
 
 const std::array<const char*, 3> kNazwyPlikow = {"wyniki-sezonow.png", "bramki-sezonow.png",
                                                  "mecze-sezonow.png"};
@@ -264,9 +268,11 @@ void frmWykresySezonow::PokazLiczbe(QChartView* wykres, bool widoczna, const QSt
 
 void frmWykresySezonow::cmdZapisz_Click() {
     const int biezacy = ui->tabWykresy->currentIndex();
-    QString katalog = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (katalog.isEmpty() || !QDir(katalog).exists()) {
-        katalog = QDir::homePath();
+    // The folder of the last picture; the first time the pictures' folder.
+    QString katalog = ui::zapamietanyKatalog(kKluczKatalogu);
+    if (!QSettings().contains(kKluczKatalogu)) {
+        const QString obrazy = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        katalog = !obrazy.isEmpty() && QDir(obrazy).exists() ? obrazy : QDir::homePath();
     }
     const ui::FileRequest prosba{ui::FileMode::Save, QStringLiteral("Zapisz obraz"), katalog,
                                  QLatin1String(kNazwyPlikow[static_cast<size_t>(biezacy)]),
@@ -279,6 +285,7 @@ void frmWykresySezonow::cmdZapisz_Click() {
     // Written beside the chosen name and renamed over it: a failed save leaves an existing
     // picture as it was.
     QSaveFile zapis(*plik);
+    ui::zapamietajKatalog(kKluczKatalogu, QFileInfo(*plik).absolutePath());
     if (!zapis.open(QIODevice::WriteOnly) || !obraz.save(&zapis, "PNG") || !zapis.commit()) {
         ui::messageBox(this, ui::tytul::kBlad,
                        QStringLiteral("Nie udało się zapisać obrazu w pliku ") +

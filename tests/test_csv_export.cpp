@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QSettings>
@@ -82,7 +83,8 @@ std::vector<QStringList> eksportuj(QAction* akcja, const QString& plik, const QS
     });
     akcja->trigger();
     s.verify();
-    const auto wiersze = czytaj(plik);
+    // A name without an extension is saved with ".csv".
+    const auto wiersze = czytaj(QFileInfo(plik).suffix().isEmpty() ? plik + u".csv"_s : plik);
     EXPECT_GT(wiersze.size(), 1u) << "nothing but a header to compare";
     return wiersze;
 }
@@ -260,6 +262,11 @@ TEST(CsvExportDictionaries, EachOfTheFiveListsIsExportedUnderItsTabsName) {
                             QLatin1String(nazwy[karta]) + u"-2026-12-07.csv"_s),
                   oczekiwane);
     }
+    // A name typed without the extension gets it.
+    eksportuj(eksport, d.dir() + u"/bez-rozszerzenia"_s, u"rodzaje-goli-2026-12-07.csv"_s);
+    EXPECT_TRUE(QFile::exists(d.dir() + u"/bez-rozszerzenia.csv"_s));
+    EXPECT_FALSE(QFile::exists(d.dir() + u"/bez-rozszerzenia"_s));
+
     // Every context menu's item has the menu item's access key.
     frmStatystykiMecze mecze;
     EXPECT_EQ(menuListy(*child<QGroupBox>(mecze, "fraBilans"))->text(), u"&Eksportuj do CSV..."_s);

@@ -112,7 +112,8 @@ TEST(frmWykresySezonow, ChartsPerSeasonFollowTheFiltersAndAreSavedAsPng) {
     EXPECT_TRUE(v->toolTip().isEmpty());
 
     // Saving: Cancel writes nothing; the chart of the tab shown is written; a name without the
-    // extension is kept as chosen; a failure is reported and leaves no file.
+    // extension gets it; the folder of the last picture is offered; a failure is reported and
+    // leaves no file.
     QPushButton* save = child<QPushButton>(w, "cmdZapisz");
     const QString results = d.dir() + u"/wyniki.png"_s;
     const QString goals = d.dir() + u"/bramki"_s;
@@ -130,15 +131,18 @@ TEST(frmWykresySezonow, ChartsPerSeasonFollowTheFiltersAndAreSavedAsPng) {
     EXPECT_EQ(filesIn(d.dir()), qs({"Mirvola.mdb", "wyniki.png"}));
     EXPECT_TRUE(fileBytes(results).startsWith("\x89PNG\r\n\x1a\n"));
     child<QTabWidget>(w, "tabWykresy")->setCurrentIndex(1);
-    s.file(u"Zapisz obraz"_s, goals,
-           [](const ui::FileRequest& r) { EXPECT_EQ(r.suggestedName, u"bramki-sezonow.png"_s); });
+    s.file(u"Zapisz obraz"_s, goals, [&](const ui::FileRequest& r) {
+        EXPECT_EQ(r.suggestedName, u"bramki-sezonow.png"_s);
+        EXPECT_EQ(r.directory, d.dir());
+    });
     s.file(u"Zapisz obraz"_s, failed);
     s.collectErrors();
     save->click();
     save->click();
     s.verify();
-    EXPECT_TRUE(fileBytes(goals).startsWith("\x89PNG"));
-    EXPECT_NE(fileBytes(goals), fileBytes(results));
+    EXPECT_TRUE(fileBytes(goals + u".png"_s).startsWith("\x89PNG"));
+    EXPECT_NE(fileBytes(goals + u".png"_s), fileBytes(results));
+    EXPECT_FALSE(QFile::exists(goals));
     ASSERT_EQ(s.errors().size(), 1);
     EXPECT_TRUE(
         s.errors()[0].startsWith(u"Nie udało się zapisać obrazu w pliku "_s + failed + u'.'));
