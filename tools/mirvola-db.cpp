@@ -230,8 +230,8 @@ int backupDiary(const QStringList& args) {
 }
 
 int importOld(const QStringList& args) {
+    // The new file's folder is checked by the import itself, which names the failure.
     pathcheck::requireReadableFile(args[0]);
-    pathcheck::requireFolderFor(args[1]);
     const jet::OldDiary diary = jet::readOldDiary(args[0]);
     const jet::ImportResult result = jet::importToNewFile(diary, args[1]);
     QString out = jet::formatName(diary.format) + u'\n';
