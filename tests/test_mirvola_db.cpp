@@ -231,7 +231,7 @@ TEST_F(ToolTest, SpeaksPolishAndSaysWhyAFileCannotBeOpened) {
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.startsWith(u"użycie: mirvola-db POLECENIE PLIK [ARGUMENT]\n"_s));
     for (const char* command : {"create", "demo", "query", "exec", "check", "records", "seasons",
-                                "export", "backup", "import", "repair"}) {
+                                "export", "backup", "import", "repair", "merge", "report"}) {
         EXPECT_TRUE(help.out.contains(u"\n  "_s + QLatin1String(command) + u' '))
             << command << " missing from the usage";
     }

@@ -63,6 +63,9 @@ const char kUsageText[] =
     "  repair PLIK        sprawdza dziennik tak jak start programu i naprawia uszkodzony,\n"
     "                     podając liczbę wierszy każdej tabeli przed naprawą i po niej (kod 0),\n"
     "                     albo mówi, czemu nie może (kod 1)\n"
+    "  merge PLIK INNY [--dry-run]\n"
+    "                     dołącza do dziennika PLIK dziennik (lub plik dawnej wersji) INNY tak\n"
+    "                     jak polecenie menu: wypisuje plan zmian; z --dry-run tylko plan\n"
     "  report PLIK OUT.pdf [--sezon RRRR/RR ...] [--oficjalne] [--komentarze] [--force]\n"
     "                     raport w PDF ze wszystkimi sekcjami: wskazane sezony (bez --sezon\n"
     "                     wszystkie), tylko rozgrywki oficjalne z --oficjalne, komentarze\n"
@@ -273,9 +276,11 @@ int repair(const QStringList& args) {
 }
 
 int merge(const QStringList& args) {
+    pathcheck::requireReadableFile(args[0]);
+    pathcheck::requireReadableFile(args[1]);
     const bool dryRun = args.size() > 2;
     if (dryRun && args[2] != QStringLiteral("--dry-run")) {
-        throw UsageError{QStringLiteral("unknown option ") + args[2]};
+        throw UsageError{QStringLiteral("nieznana opcja ") + args[2]};
     }
     if (dryRun) {
         write(stdout, dolaczenie::przygotuj(args[0], args[1]).linie().join(u'\n') + u'\n');
@@ -291,6 +296,7 @@ int merge(const QStringList& args) {
 }
 
 int report(const QStringList& args) {
+    pathcheck::requireReadableFile(args[0]);
     QStringList sezony;
     bool oficjalne = false;
     bool komentarze = false;
