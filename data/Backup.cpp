@@ -18,6 +18,8 @@
 #include <memory>
 #include <optional>
 
+#include <sys/stat.h>
+
 namespace backup {
 namespace {
 
@@ -186,7 +188,21 @@ BackupInfo checkBackup(const QString& backupPath) {
     return {engine::files::rowCount(*connection, QStringLiteral("Mecze"))};
 }
 
+void refuseDiaryItself(const QString& backupPath, const QString& diaryPath) {
+    struct stat backup {};
+    struct stat diary {};
+    // stat() follows a diary kept as a symbolic link, and a link to the diary is the diary.
+    if (::stat(QFile::encodeName(backupPath).constData(), &backup) == 0 &&
+        ::stat(QFile::encodeName(diaryPath).constData(), &diary) == 0 &&
+        backup.st_dev == diary.st_dev && backup.st_ino == diary.st_ino) {
+        throw Error(engine::err::InvalidOperation,
+                    QStringLiteral("Plik ") + quotedPath(backupPath) +
+                        QStringLiteral(" to sam dziennik, a nie jego kopia zapasowa."));
+    }
+}
+
 QString restoreBackup(const QString& backupPath, const QString& diaryPath) {
+    refuseDiaryItself(backupPath, diaryPath);
     checkBackup(backupPath);
     // A diary kept as a symbolic link is replaced where it really lies; the link stays.
     const QString diaryFile = engine::realFile(diaryPath);

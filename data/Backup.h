@@ -27,10 +27,15 @@ struct BackupInfo {
 };
 BackupInfo checkBackup(const QString& backupPath);
 
+// Refuses (an engine::Error naming the file) a "backup" that is the diary itself: the same
+// file, under whatever name or link.
+void refuseDiaryItself(const QString& backupPath, const QString& diaryPath);
+
 // Puts the backup in the diary's place in one rename; the current diary is kept beside it as
 // "<name>.przed-przywroceniem" (".przed-przywroceniem2", ... when taken). The backup file itself
-// is only read. Nothing changes when the backup is not a sound diary or the current one is held
-// by another process (err::FileInUse). Returns where the current diary was kept.
+// is only read. Nothing changes when the backup is not a sound diary, is the diary itself, or
+// the current one is held by another process (err::FileInUse). Returns where the current diary
+// was kept.
 QString restoreBackup(const QString& backupPath, const QString& diaryPath);
 
 }  // namespace backup

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QScopeGuard>
 
 #include <sqlite3.h>
@@ -32,7 +33,33 @@ bool needsQuotes(const QString& field) {
     return false;
 }
 
-void appendField(QString& out, const QString& field) {
+// Values a spreadsheet is meant to read as what they are: whole numbers ("-5" is a number, not a
+// formula), decimals with the Polish comma, percentages and dates as the lists show them.
+bool meantAsValue(const QString& field) {
+    static const QRegularExpression value(QStringLiteral(
+        R"(^(-?(0|[1-9]\d{0,14})(,\d+)?%?|\d{4}-(0[1-9]|1[0-2])-(0[1-9]|[12]\d|3[01]))$)"));
+    return value.match(field).hasMatch();
+}
+
+// A text that a spreadsheet would run as a formula, or turn into a time ("1:1"), a date
+// ("12 maja 2005"), a number ("1e5", "(5)", "1 000"), a sum of money ("5 zł") or a truth value.
+bool spreadsheetWouldConvert(const QString& field) {
+    static const QRegularExpression convertible(
+        QStringLiteral(R"(^[=+\-@\t\r]|\d|^\s*(prawda|fałsz|true|false)\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return !field.isEmpty() && !meantAsValue(field) && convertible.match(field).hasMatch();
+}
+
+// The cell's text as the spreadsheet must keep it. An invisible word joiner in front stops the
+// spreadsheet's guessing, whatever its import settings: quotes would not (LibreOffice converts
+// quoted fields too), an apostrophe would stay visible, and a formula such as ="1:1" would be
+// shown as it is by an import that does not evaluate formulas.
+QString asText(const QString& field) {
+    return spreadsheetWouldConvert(field) ? kTextMark + field : field;
+}
+
+void appendField(QString& out, const QString& rawField) {
+    const QString field = asText(rawField);
     if (!needsQuotes(field)) {
         out += field;
         return;

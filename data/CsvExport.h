@@ -9,7 +9,13 @@
 // Tables written as CSV files that a Polish spreadsheet opens without asking anything: UTF-8
 // with a byte-order mark, ';' between fields, CR LF after every line, a field quoted when it
 // holds a ';', a '"' or a line break (quotes inside doubled), a header line first.
+// Whole numbers, decimals ("1,5"), percentages and dates (RRRR-MM-DD) are written so that the
+// spreadsheet reads them as numbers and dates. A text that it would read as something else -- a
+// score "1:1" as a time, "=1+1" as a formula -- starts with kTextMark, which keeps it text.
 namespace csv {
+
+// U+2060 WORD JOINER: invisible and of no width, so the cell shows what the window shows.
+inline const QString kTextMark = QStringLiteral("\u2060");
 
 struct Table {
     QStringList header;

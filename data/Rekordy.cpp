@@ -281,6 +281,13 @@ QString LiniaRekordu(const Rekord& rekord) {
         return linia;
     }
     QStringList pozycje;
+    if (jestSeria(rekord.rodzaj)) {
+        // Every match of the run, not only its ends.
+        for (const qint64 id : rekord.mecze) {
+            pozycje << QString::number(id);
+        }
+        return linia + u'\t' + pozycje.join(u',');
+    }
     for (const Pozycja& p : rekord.pozycje) {
         switch (rekord.rodzaj) {
             case Rodzaj::NajczestszyRywal:

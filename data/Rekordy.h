@@ -73,8 +73,9 @@ std::vector<Rekord> Rekordy(const QString& sciezka, const wybor::Filtr& filtr);
 QString OpisPozycji(const Rekord& rekord, size_t i);
 
 // The record as one line of text: name, TAB, value, TAB and the comma-separated Id_meczu of
-// its matches (club names for the most frequent opponent, "Zawodnik@Id_meczu" for the best
-// scorer); only the name, TAB and "brak" when no match qualifies. No line end.
+// its matches (every match of a run, in order; club names for the most frequent opponent,
+// "Zawodnik@Id_meczu" for the best scorer); only the name, TAB and "brak" when no match
+// qualifies. No line end.
 QString LiniaRekordu(const Rekord& rekord);
 
 }  // namespace rekordy

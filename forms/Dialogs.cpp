@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -133,6 +134,42 @@ QString unbreakableDates(const QString& text) {
     return result;
 }
 
+// A file's name or path: a word with a dot between letters ("Mirvola.mdb") or one that starts a
+// path ("/home/...", "~/...").
+const QRegularExpression& fileNamePattern() {
+    static const QRegularExpression pattern(QStringLiteral(R"((?<!\S)(?:[/~]\S*|\S*\w\.\w\S*))"));
+    return pattern;
+}
+
+// File names and paths are never broken across lines (not at "przed-" / "przywroceniem", not
+// after a slash): an invisible word joiner follows each of their signs.
+QString unbreakableNames(const QString& text) {
+    QString result;
+    qsizetype done = 0;
+    for (auto it = fileNamePattern().globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        result += text.mid(done, m.capturedStart() - done);
+        const QString name = m.captured();
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            result += name[i];
+            if (i + 1 < name.size() && !name[i].isLetterOrNumber()) {
+                result += QChar(0x2060);
+            }
+        }
+        done = m.capturedEnd();
+    }
+    return result + text.mid(done);
+}
+
+// The widest file name of the text: the box is at least as wide, so that none overflows.
+int widestName(const QString& text, const QFontMetrics& metrics) {
+    int widest = 0;
+    for (auto it = fileNamePattern().globalMatch(text); it.hasNext();) {
+        widest = std::max(widest, metrics.horizontalAdvance(it.next().captured()));
+    }
+    return widest;
+}
+
 // Room for the title in the window's title bar, beside the icon and the frame's buttons.
 int titleWidth(const QWidget* box, const QString& title) {
     const QFontMetrics metrics(QApplication::font("QMdiSubWindowTitleBar"));
@@ -159,9 +196,15 @@ class MessageBox : public QMessageBox {
   public:
     MessageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
                QMessageBox::StandardButtons buttons, QWidget* parent)
-        : QMessageBox(icon, title, unbreakableDates(text), buttons, parent), m_parent(parent) {
+        : QMessageBox(icon, title, unbreakableNames(unbreakableDates(text)), buttons, parent),
+          m_parent(parent) {
         // User texts (names, comments) are shown as typed, never read as markup.
         setTextFormat(Qt::PlainText);
+        if (auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            const QScreen* screen = QGuiApplication::primaryScreen();
+            const int most = screen ? screen->availableGeometry().width() * 9 / 10 : 800;
+            label->setMinimumWidth(std::min(most, widestName(text, label->fontMetrics())));
+        }
         if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
             grid->addItem(new QSpacerItem(titleWidth(this, title), 0, QSizePolicy::Minimum,
                                           QSizePolicy::Minimum),
@@ -233,6 +276,21 @@ std::optional<QString> showInput(QWidget* parent, const Input& in) {
     return dialog.textValue();
 }
 
+// "csv" of "Pliki CSV (*.csv)": the first extension the filter names.
+QString extensionOf(const QString& filter) {
+    static const QRegularExpression pattern(QStringLiteral(R"(\*\.(\w+))"));
+    return pattern.match(filter).captured(1);
+}
+
+// A name typed without an extension gets the filter's.
+QString withExtension(const QString& path, const QString& filter) {
+    const QString extension = extensionOf(filter);
+    if (extension.isEmpty() || !QFileInfo(path).suffix().isEmpty()) {
+        return path;
+    }
+    return path + u'.' + extension;
+}
+
 std::optional<QString> showFileDialog(QWidget* parent, const FileRequest& request) {
     QString chosen;
     switch (request.mode) {
@@ -240,11 +298,21 @@ std::optional<QString> showFileDialog(QWidget* parent, const FileRequest& reques
             chosen = QFileDialog::getOpenFileName(parent, request.title, request.directory,
                                                   request.filter);
             break;
-        case FileMode::Save:
-            chosen = QFileDialog::getSaveFileName(
-                parent, request.title, QDir(request.directory).filePath(request.suggestedName),
-                request.filter);
+        case FileMode::Save: {
+            // The dialog adds the extension itself, so that it asks before overwriting the
+            // file that will really be written.
+            QFileDialog dialog(parent, request.title,
+                               QDir(request.directory).filePath(request.suggestedName),
+                               request.filter);
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setFileMode(QFileDialog::AnyFile);
+            dialog.setDefaultSuffix(extensionOf(request.filter));
+            dialog.selectFile(QDir(request.directory).filePath(request.suggestedName));
+            if (dialog.exec() == QDialog::Accepted) {
+                chosen = dialog.selectedFiles().value(0);
+            }
             break;
+        }
         case FileMode::Directory:
             chosen = QFileDialog::getExistingDirectory(parent, request.title, request.directory);
             break;
@@ -270,7 +338,12 @@ std::optional<QString> inputBox(QWidget* parent, const QString& prompt, const QS
 }
 
 std::optional<QString> fileDialog(QWidget* parent, const FileRequest& request) {
-    return g_handler ? g_handler->file(parent, request) : showFileDialog(parent, request);
+    std::optional<QString> chosen =
+        g_handler ? g_handler->file(parent, request) : showFileDialog(parent, request);
+    if (chosen && request.mode == FileMode::Save) {
+        chosen = withExtension(*chosen, request.filter);
+    }
+    return chosen;
 }
 
 int showModal(QDialog* dialog) {

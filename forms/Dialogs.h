@@ -60,7 +60,8 @@ std::optional<QString> inputBox(QWidget* parent, const QString& prompt, const QS
                                 const QString& defaultText = QString());
 
 // File dialog: the chosen path, or nothing for Cancel. A save dialog asks itself before it
-// overwrites an existing file.
+// overwrites an existing file, and a name chosen without an extension gets the filter's
+// ("mecze" is "mecze.csv" under "Pliki CSV (*.csv)").
 std::optional<QString> fileDialog(QWidget* parent, const FileRequest& request);
 
 // Shows a window modally and returns its result code when it has closed.

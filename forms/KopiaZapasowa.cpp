@@ -85,6 +85,7 @@ void Przywroc(frmMain* okno) {
     backup::BackupInfo kopia;
     try {
         const ui::Hourglass klepsydra;
+        backup::refuseDiaryItself(*plik, Mirvola::SciezkaBazy());
         kopia = backup::checkBackup(*plik);
     } catch (const engine::Error& e) {
         ui::messageBox(okno, ui::tytul::kKomunikat,

@@ -54,13 +54,21 @@ csv::Table tabelaListy(const QTreeWidget* lista) {
 }
 
 void dodajEksportCsv(QTreeWidget* lista, const QString& nazwa) {
-    auto* eksport = new QAction(QStringLiteral("Eksportuj do CSV..."), lista);
+    dodajEksportCsv(
+        lista, [lista] { return tabelaListy(lista); }, [nazwa] { return nazwa; });
+}
+
+void dodajEksportCsv(QWidget* widok, std::function<csv::Table()> tabela,
+                     std::function<QString()> nazwa) {
+    // The same access key as the item of the menu "Mecze".
+    auto* eksport = new QAction(QStringLiteral("&Eksportuj do CSV..."), widok);
     eksport->setObjectName(QStringLiteral("itmEksportujCsv"));
-    QObject::connect(eksport, &QAction::triggered, lista, [lista, nazwa] {
-        EksportujDoCsv(lista->window(), tabelaListy(lista), nazwa);
-    });
-    lista->addAction(eksport);
-    lista->setContextMenuPolicy(Qt::ActionsContextMenu);
+    QObject::connect(eksport, &QAction::triggered, widok,
+                     [widok, tabela = std::move(tabela), nazwa = std::move(nazwa)] {
+                         EksportujDoCsv(widok->window(), tabela(), nazwa());
+                     });
+    widok->addAction(eksport);
+    widok->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 bool EksportujDoCsv(QWidget* okno, const csv::Table& tabela, const QString& nazwa) {

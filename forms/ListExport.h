@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QTreeWidget;
 class QWidget;
 
@@ -23,6 +25,10 @@ QString komorkaCsv(const QString& tekst);
 // Gives the list a context menu with "Eksportuj do CSV..." that exports it (EksportujDoCsv).
 // `nazwa` starts the proposed file name ("mecze" proposes mecze-2026-12-07.csv).
 void dodajEksportCsv(QTreeWidget* lista, const QString& nazwa);
+
+// The same for any widget whose table and file name are known only when the user asks.
+void dodajEksportCsv(QWidget* widok, std::function<csv::Table()> tabela,
+                     std::function<QString()> nazwa);
 
 // Asks where to save (a save dialog proposing "<nazwa>-RRRR-MM-DD.csv" in the folder used last)
 // and writes the table there; a failed write leaves an earlier file intact and is reported in a

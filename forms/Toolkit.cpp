@@ -90,6 +90,13 @@ QRect naEkranie(QRect ramka, const QWidget* widget) {
     return ramka;
 }
 
+int szerokoscNaEkranie(const QWidget* okno, int szerokosc) {
+    // What a window manager's frame takes at the sides.
+    constexpr int kRamka = 16;
+    const QScreen* screen = okno ? okno->screen() : QGuiApplication::primaryScreen();
+    return screen ? std::min(szerokosc, screen->availableGeometry().width() - kRamka) : szerokosc;
+}
+
 void ograniczListe(QComboBox* lista) {
     lista->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     lista->setMaxVisibleItems(20);

@@ -40,6 +40,10 @@ int szerokoscKolumny(int tw, const QWidget* widget);
 // that `widget` is on (the primary screen without a widget).
 QRect naEkranie(QRect ramka, const QWidget* widget = nullptr);
 
+// `szerokosc`, or less where the screen `okno` is on is narrower: room is left for the window's
+// frame.
+int szerokoscNaEkranie(const QWidget* okno, int szerokosc);
+
 // A drop-down list shows about twenty items at a time and scrolls, whatever the style; some
 // styles would otherwise open a long list over the whole height of the screen.
 void ograniczListe(QComboBox* lista);

@@ -8,6 +8,7 @@
 #include "ui_frmBramkiPilkarza.h"
 
 #include <QHeaderView>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -61,6 +62,8 @@ frmBramkiPilkarza::frmBramkiPilkarza(QWidget* parent, double idGracza, const QSt
             lista->headerItem()->setTextAlignment(k, Qt::AlignCenter);
         }
     }
+    // The sorter widens a column to its caption and arrow: before the list takes its width.
+    sortowanie = std::make_unique<ui::ListSorter>(lista);
     // The design width was made for a smaller font than today's; a date must stay readable.
     lista->setColumnWidth(
         kData, std::max(lista->columnWidth(kData),
@@ -69,7 +72,6 @@ frmBramkiPilkarza::frmBramkiPilkarza(QWidget* parent, double idGracza, const QSt
     // At least those rows; a taller window shows more goals.
     lista->setMinimumHeight(lista->height());
     lista->setMaximumHeight(QWIDGETSIZE_MAX);
-    sortowanie = std::make_unique<ui::ListSorter>(lista);
     ui::dodajEksportCsv(lista, QStringLiteral("bramki-pilkarza"));
     ui::followKeyboardRow(lista);
     connect(lista->header(), &QHeaderView::sectionClicked, this,
@@ -133,6 +135,12 @@ void frmBramkiPilkarza::Wczytaj(const QString& id, const QString& strRozgrywki,
         }
         if (lista->topLevelItemCount() > kWierszeBezPaska) {
             lista->setColumnWidth(kMecz, ui::szerokoscKolumny(kSzerokoscMeczuZPaskiem, lista));
+            // The narrower column leaves less room than today's scroll bars take: the list
+            // widens by the rest, so that no column is cut.
+            const int pasek =
+                lista->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lista);
+            lista->setFixedWidth(std::max(
+                lista->width(), lista->header()->length() + pasek + 2 * lista->frameWidth() + 2));
         }
     } catch (const engine::Error& e) {
         ui::pokazBlad(this, e);

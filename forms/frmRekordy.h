@@ -27,17 +27,23 @@ class frmRekordy : public QDialog {
     explicit frmRekordy(QWidget* parent = nullptr);
     ~frmRekordy() override;
 
+    // Every column where the screen has room for them.
+    QSize sizeHint() const override;
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void WypelnijRekordy();
     void DodajRekord(int nr, const rekordy::Rekord& rekord);
-    void lstRekordy_DblClick(const QTreeWidgetItem* item);
+    QTreeWidgetItem* NowyWiersz(int nr, const rekordy::Rekord& rekord, size_t i) const;
+    void PokazReszte(QTreeWidgetItem* reszta);
+    void lstRekordy_DblClick(QTreeWidgetItem* item);
 
     std::unique_ptr<Ui::frmRekordy> ui;
     std::unique_ptr<WyborMeczow> wybor;
     // What the list shows, with the filter it was computed for.
     std::vector<rekordy::Rekord> m_rekordy;
     wybor::Filtr m_filtr;
+    QSize m_rozmiar;
 };

@@ -7,6 +7,7 @@
 #include "data/engine/Recordset.h"
 #include "data/engine/Workspace.h"
 #include "forms/Dialogs.h"
+#include "forms/ListExport.h"
 #include "forms/ListRows.h"
 #include "forms/Toolkit.h"
 #include "forms/frmGracz.h"
@@ -106,6 +107,15 @@ class Transakcja {
     bool m_otwarta = true;
 };
 
+// The dictionary's list as shown, under the tab's caption.
+csv::Table tabelaSlownika(const QListWidget* lista, const QString& naglowek) {
+    csv::Table tabela{{naglowek}, {}};
+    for (int r = 0; r < lista->count(); ++r) {
+        tabela.rows.push_back({lista->item(r)->text()});
+    }
+    return tabela;
+}
+
 }  // namespace
 
 frmSlowniki::frmSlowniki(QWidget* parent)
@@ -134,6 +144,10 @@ frmSlowniki::frmSlowniki(QWidget* parent)
     connect(m_ui->cmdDodaj, &QPushButton::clicked, this, polecenie(&frmSlowniki::cmdDodaj_Click));
     connect(m_ui->cmdPopraw, &QPushButton::clicked, this, polecenie(&frmSlowniki::cmdPopraw_Click));
     connect(m_ui->cmdUsun, &QPushButton::clicked, this, polecenie(&frmSlowniki::cmdUsun_Click));
+
+    ui::dodajEksportCsv(
+        m_ui->lstDane, [this] { return tabelaSlownika(m_ui->lstDane, strSlownik); },
+        [this] { return strSlownik.toLower().replace(u' ', u'-'); });
 
     m_ui->tstSlowniki->setCurrentIndex(kKluby);
     ui::polecenie(this, [this] { tstSlowniki_Click(kKluby); });

@@ -237,12 +237,8 @@ csv::Table frmStatystykiMecze::TabelaBilansu() const {
 
 void frmStatystykiMecze::DodajEksportBilansu() {
     for (QGroupBox* panel : {ui->fraBilans, ui->fraBilansDom, ui->fraBilansWyj, ui->fraBilansNeu}) {
-        auto* eksport = new QAction(QStringLiteral("Eksportuj do CSV..."), panel);
-        eksport->setObjectName(QStringLiteral("itmEksportujCsv"));
-        connect(eksport, &QAction::triggered, this,
-                [this] { ui::EksportujDoCsv(this, TabelaBilansu(), QStringLiteral("bilans")); });
-        panel->addAction(eksport);
-        panel->setContextMenuPolicy(Qt::ActionsContextMenu);
+        ui::dodajEksportCsv(
+            panel, [this] { return TabelaBilansu(); }, [] { return QStringLiteral("bilans"); });
     }
 }
 

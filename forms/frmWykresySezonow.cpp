@@ -2,6 +2,7 @@
 
 #include "data/Mirvola.h"
 #include "forms/Dialogs.h"
+#include "forms/SeasonChartLabels.h"
 #include "forms/Toolkit.h"
 #include "forms/WyborMeczow.h"
 #include "ui_frmWykresySezonow.h"
@@ -13,12 +14,16 @@
 #include <QChartView>
 #include <QCursor>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLineSeries>
 #include <QPixmap>
 #include <QSaveFile>
+#include <QScrollArea>
+#include <QSettings>
 #include <QStackedBarSeries>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QToolTip>
 #include <QValueAxis>
 
@@ -35,6 +40,8 @@ const QColor kKolorRemisow(0x00, 0x80, 0x00);
 const QColor kKolorPorazek(0xC0, 0x00, 0x00);
 const QColor kKolorMeczow(0x1D, 0x6B, 0x32);
 
+const QString kKluczKatalogu = QStringLiteral("wykresy/katalog");
+
 const std::array<const char*, 3> kNazwyPlikow = {"wyniki-sezonow.png", "bramki-sezonow.png",
                                                  "mecze-sezonow.png"};
 
@@ -47,26 +54,6 @@ QBarCategoryAxis* OsSezonow(const std::vector<sezony::Sezon>& sezony) {
         os->append(s.sezon);
     }
     return os;
-}
-
-// Seasons stand upright when they no longer fit side by side, instead of being cut short.
-void PionoweSezonyGdyCiasno(QChart* wykres, QBarCategoryAxis* os) {
-    QObject::connect(wykres, &QChart::plotAreaChanged, os, [os](const QRectF& obszar) {
-        const QStringList sezony = os->categories();
-        if (sezony.isEmpty()) {
-            return;
-        }
-        const QFontMetrics miara(os->labelsFont());
-        int najszerszy = 0;
-        for (const QString& sezon : sezony) {
-            najszerszy = std::max(najszerszy, miara.horizontalAdvance(sezon));
-        }
-        const int kat =
-            obszar.width() / sezony.size() < najszerszy + miara.averageCharWidth() * 2 ? -90 : 0;
-        if (os->labelsAngle() != kat) {
-            os->setLabelsAngle(kat);
-        }
-    });
 }
 
 // Whole numbers only, in steps of 1, 2, 5, 10, 20, 50 ... with at most ten of them.
@@ -88,6 +75,11 @@ QValueAxis* OsLiczb(const QString& tytul, int najwiecej) {
     os->setTickCount(gora / krok + 1);
     os->setLabelFormat(QStringLiteral("%d"));
     return os;
+}
+
+// A tenth of the height, at least 1: two numbers stacked over the highest point.
+int Zapas(int najwiecej) {
+    return std::max(1, (najwiecej + 9) / 10);
 }
 
 int Najwiecej(const std::vector<sezony::Sezon>& sezony, const Liczba& liczba) {
@@ -115,9 +107,6 @@ QLineSeries* Linia(const QString& nazwa, const QColor& kolor,
     linia->setName(nazwa);
     linia->setColor(kolor);
     linia->setPointsVisible(true);
-    linia->setPointLabelsVisible(true);
-    linia->setPointLabelsFormat(QStringLiteral("@yPoint"));
-    linia->setPointLabelsColor(kolor);
     for (size_t i = 0; i < sezony.size(); ++i) {
         linia->append(static_cast<qreal>(i), liczba(sezony[i]));
     }
@@ -132,12 +121,16 @@ QChart* NowyWykres(const QString& tytul, const std::vector<QAbstractSeries*>& se
     wykres->setAnimationOptions(QChart::NoAnimation);
     wykres->legend()->setAlignment(Qt::AlignBottom);
     wykres->addAxis(osX, Qt::AlignBottom);
-    PionoweSezonyGdyCiasno(wykres, osX);
     wykres->addAxis(osY, Qt::AlignLeft);
     for (QAbstractSeries* seria : serie) {
         wykres->addSeries(seria);
         seria->attachAxis(osX);
         seria->attachAxis(osY);
+    }
+    if (osX->categories().isEmpty()) {
+        wykresy::BrakMeczow(wykres);
+    } else {
+        wykresy::NazwySezonow(wykres, osX, serie.front());
     }
     return wykres;
 }
@@ -154,12 +147,22 @@ frmWykresySezonow::frmWykresySezonow(QWidget* parent)
     const std::array<QWidget*, 3> zakladki = {ui->tabWyniki, ui->tabBramki, ui->tabMecze};
     const std::array<const char*, 3> nazwy = {"chtWyniki", "chtBramki", "chtMecze"};
     for (size_t i = 0; i < chtWykres.size(); ++i) {
-        auto* widok = new QChartView(zakladki[i]);
+        // Many seasons make the chart wider than the window: it scrolls sideways.
+        auto* przewijanie = new QScrollArea(zakladki[i]);
+        przewijanie->setWidgetResizable(true);
+        przewijanie->setFrameShape(QFrame::NoFrame);
+        przewijanie->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        auto* widok = new QChartView;
         widok->setObjectName(QLatin1String(nazwy[i]));
         widok->setRenderHint(QPainter::Antialiasing);
         widok->setMinimumSize(ui::twips(10800, this), ui::twips(6600, this));
+        przewijanie->setWidget(widok);
+        przewijanie->setMinimumSize(
+            widok->minimumWidth(),
+            widok->minimumHeight() + przewijanie->style()->pixelMetric(QStyle::PM_ScrollBarExtent,
+                                                                       nullptr, przewijanie));
         zakladki[i]->layout()->setContentsMargins(0, 0, 0, 0);
-        zakladki[i]->layout()->addWidget(widok);
+        zakladki[i]->layout()->addWidget(przewijanie);
         chtWykres[i] = widok;
     }
     connect(ui->cmdZapisz, &QPushButton::clicked, this, &frmWykresySezonow::cmdZapisz_Click);
@@ -204,14 +207,15 @@ void frmWykresySezonow::WypelnijWykresy() {
     auto* slupkiMeczow = new QBarSeries;
     slupkiMeczow->append(Slupki(QStringLiteral("Mecze"), kKolorMeczow, s, mecze));
 
+    const int najwiecejBramek = std::max(Najwiecej(s, strzelone), Najwiecej(s, stracone));
     const std::array<QChart*, 3> wykresy = {
         NowyWykres(QStringLiteral("Zwycięstwa, remisy i porażki w sezonach"), {slupkiWynikow},
                    OsSezonow(s), OsLiczb(QStringLiteral("Liczba meczów"), Najwiecej(s, wyniki))),
-        NowyWykres(QStringLiteral("Bramki zdobyte i stracone w sezonach"),
-                   {linieBramek[0], linieBramek[1]}, OsSezonow(s),
-                   // Room above the highest point for its number.
-                   OsLiczb(QStringLiteral("Liczba bramek"),
-                           std::max(Najwiecej(s, strzelone), Najwiecej(s, stracone)) + 1)),
+        NowyWykres(
+            QStringLiteral("Bramki zdobyte i stracone w sezonach"),
+            {linieBramek[0], linieBramek[1]}, OsSezonow(s),
+            // Room above the highest point for the numbers of both lines.
+            OsLiczb(QStringLiteral("Liczba bramek"), najwiecejBramek + Zapas(najwiecejBramek))),
         NowyWykres(QStringLiteral("Mecze w sezonach"), {slupkiMeczow}, OsSezonow(s),
                    OsLiczb(QStringLiteral("Liczba meczów"), Najwiecej(s, mecze))),
     };
@@ -237,10 +241,19 @@ void frmWykresySezonow::WypelnijWykresy() {
             });
     }
 
+    wykresy::LiczbyNadPunktami(wykresy[kBramki], {linieBramek[0], linieBramek[1]});
+    QStringList nazwy;
+    for (const sezony::Sezon& sezon : s) {
+        nazwy << sezon.sezon;
+    }
+    const int szerokosc = wykresy::SzerokoscWykresu(
+        static_cast<int>(s.size()),
+        wykresy::MiejsceNaSezon(chtWykres[kBramki], nazwy, najwiecejBramek));
     for (size_t i = 0; i < chtWykres.size(); ++i) {
         // The view releases its old chart without deleting it.
         std::unique_ptr<QChart> stary(chtWykres[i]->chart());
         chtWykres[i]->setChart(wykresy[i]);
+        chtWykres[i]->setMinimumWidth(std::max(ui::twips(10800, this), szerokosc));
     }
 }
 
@@ -255,9 +268,11 @@ void frmWykresySezonow::PokazLiczbe(QChartView* wykres, bool widoczna, const QSt
 
 void frmWykresySezonow::cmdZapisz_Click() {
     const int biezacy = ui->tabWykresy->currentIndex();
-    QString katalog = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (katalog.isEmpty() || !QDir(katalog).exists()) {
-        katalog = QDir::homePath();
+    // The folder of the last picture; the first time the pictures' folder.
+    QString katalog = ui::zapamietanyKatalog(kKluczKatalogu);
+    if (!QSettings().contains(kKluczKatalogu)) {
+        const QString obrazy = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        katalog = !obrazy.isEmpty() && QDir(obrazy).exists() ? obrazy : QDir::homePath();
     }
     const ui::FileRequest prosba{ui::FileMode::Save, QStringLiteral("Zapisz obraz"), katalog,
                                  QLatin1String(kNazwyPlikow[static_cast<size_t>(biezacy)]),
@@ -270,6 +285,7 @@ void frmWykresySezonow::cmdZapisz_Click() {
     // Written beside the chosen name and renamed over it: a failed save leaves an existing
     // picture as it was.
     QSaveFile zapis(*plik);
+    ui::zapamietajKatalog(kKluczKatalogu, QFileInfo(*plik).absolutePath());
     if (!zapis.open(QIODevice::WriteOnly) || !obraz.save(&zapis, "PNG") || !zapis.commit()) {
         ui::messageBox(this, ui::tytul::kBlad,
                        QStringLiteral("Nie udało się zapisać obrazu w pliku ") +

@@ -130,6 +130,27 @@ TEST(BackupWindow, BackupAndRestoreFromTheMenu) {
     s.verify();
     EXPECT_EQ(fileHash(d.path()), przed);
 
+    // The diary itself, by its name or through a link, is no backup: said so, nothing asked.
+    const QString lacze = d.dir() + u"/lacze.mdb"_s;
+    ASSERT_TRUE(QFile::link(d.path(), lacze));
+    for (const QString& siebie : {d.path(), lacze}) {
+        s.file(u"Przywróć z kopii"_s, siebie);
+        s.message({u"Komunikat"_s,
+                   u"Plik '%1' to sam dziennik, a nie jego kopia zapasowa.\nDziennik nie został "
+                   "zmieniony."_s.arg(siebie),
+                   ui::Buttons::Ok, ui::Icon::Exclamation, ui::Answer::Ok},
+                  ui::Answer::Ok);
+        przywroc->trigger();
+        s.verify();
+    }
+    EXPECT_EQ(fileHash(d.path()), przed);
+    EXPECT_EQ(
+        errorText([&] { backup::restoreBackup(lacze, d.path()); }),
+        u"Wystąpił błąd numer 3219\nPlik '%1' to sam dziennik, a nie jego kopia zapasowa."_s.arg(
+            lacze));
+    EXPECT_EQ(fileHash(d.path()), przed);
+    QFile::remove(lacze);
+
     // The restore keeps the current diary beside it and refills the list.
     rowsOf(kopia, u"DELETE FROM Mecze WHERE Id_meczu = 5"_s);
     s.file(u"Przywróć z kopii"_s, kopia,

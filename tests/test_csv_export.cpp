@@ -5,6 +5,7 @@
 #include "forms/frmBramkiPilkarza.h"
 #include "forms/frmMain.h"
 #include "forms/frmRekordy.h"
+#include "forms/frmSlowniki.h"
 #include "forms/frmStatystykiMecze.h"
 #include "forms/frmStatystykiPilkarze.h"
 #include "support/CsvReader.h"
@@ -17,8 +18,11 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QListWidget>
 #include <QSettings>
+#include <QTabWidget>
 
 #include <algorithm>
 #include <csignal>
@@ -36,6 +40,20 @@ namespace {
 const QString kTrudnyKomentarz = u"Gol; \"stadiony świata\"\r\nŻółć i łódź"_s;
 const QString kKomentarzMeczu2 = u"UPDATE Mecze SET Komentarz = '%1' WHERE Id_meczu = 2"_s;
 
+// The file's cells without the invisible mark that keeps a score or a formula-like text from
+// being converted by a spreadsheet: what a spreadsheet shows.
+std::vector<QStringList> czytaj(const QString& plik) {
+    auto wiersze = readCsv(fileBytes(plik));
+    for (QStringList& wiersz : wiersze) {
+        for (QString& komorka : wiersz) {
+            if (komorka.startsWith(csv::kTextMark)) {
+                komorka.remove(0, 1);
+            }
+        }
+    }
+    return wiersze;
+}
+
 QAction* menuListy(const QObject& lista) {
     return child<QAction>(lista, "itmEksportujCsv");
 }
@@ -52,7 +70,8 @@ std::vector<QStringList> eksportuj(QAction* akcja, const QString& plik, const QS
     });
     akcja->trigger();
     s.verify();
-    const auto wiersze = readCsv(fileBytes(plik));
+    // A name without an extension is saved with ".csv".
+    const auto wiersze = czytaj(QFileInfo(plik).suffix().isEmpty() ? plik + u".csv"_s : plik);
     EXPECT_GT(wiersze.size(), 1u) << "nothing but a header to compare";
     return wiersze;
 }
@@ -132,7 +151,7 @@ TEST(CsvFile, TheToolWritesEveryTableAndKeepsExistingFiles) {
     d.exec(kKomentarzMeczu2.arg(kTrudnyKomentarz));
     const QString katalog = d.dir() + u"/eksport/nowy"_s;
     const auto odczytaj = [&](const QString& tabela) {
-        return readCsv(fileBytes(katalog + u'/' + tabela + u".csv"_s));
+        return czytaj(katalog + u'/' + tabela + u".csv"_s);
     };
     ToolRun wynik = tool({u"export"_s, d.path(), katalog});
     EXPECT_EQ(wynik.status, 0) << wynik.err.toStdString();
@@ -270,7 +289,40 @@ TEST(CsvExportStatistics, EveryStatisticsListIsExportedAsShown) {
         SCOPED_TRACE(nazwa);
         eksportuj(menuListy(*lista), plik(nazwa), QLatin1String(nazwa) + u"-2026-12-07.csv"_s);
         const QByteArray oczekiwany = "\xEF\xBB\xBF" + linie.join(u"\r\n"_s).toUtf8() + "\r\n";
-        EXPECT_EQ(readCsv(fileBytes(plik(nazwa))), readCsv(oczekiwany));
-        EXPECT_EQ(fileBytes(plik(nazwa)), oczekiwany);
+        EXPECT_EQ(czytaj(plik(nazwa)), readCsv(oczekiwany));
     }
+}
+
+TEST(CsvExportDictionaries, EachOfTheFiveListsIsExportedUnderItsTabsName) {
+    SampleDiary d;
+    const FixedClock zegar(QDate(2026, 12, 7));
+    frmSlowniki slowniki;
+    auto* karty = child<QTabWidget>(slowniki, "tstSlowniki");
+    QListWidget* dane = child<QListWidget>(slowniki, "lstDane");
+    QAction* eksport = menuListy(*dane);
+    ASSERT_NE(eksport, nullptr);
+    EXPECT_EQ(eksport->text(), u"&Eksportuj do CSV..."_s);
+    EXPECT_EQ(dane->contextMenuPolicy(), Qt::ActionsContextMenu);
+    const char* nazwy[] = {"kluby", "gracze", "rozgrywki", "sezony", "rodzaje-goli"};
+    for (int karta = 0; karta < 5; ++karta) {
+        SCOPED_TRACE(nazwy[karta]);
+        karty->setCurrentIndex(karta);
+        std::vector<QStringList> oczekiwane{{karty->tabText(karta)}};
+        for (const QString& tekst : texts(dane)) {
+            oczekiwane.push_back({tekst});
+        }
+        ASSERT_GT(oczekiwane.size(), 2u);
+        EXPECT_EQ(eksportuj(eksport, d.dir() + u'/' + QLatin1String(nazwy[karta]) + u".csv"_s,
+                            QLatin1String(nazwy[karta]) + u"-2026-12-07.csv"_s),
+                  oczekiwane);
+    }
+    // A name typed without the extension gets it.
+    eksportuj(eksport, d.dir() + u"/bez-rozszerzenia"_s, u"rodzaje-goli-2026-12-07.csv"_s);
+    EXPECT_TRUE(QFile::exists(d.dir() + u"/bez-rozszerzenia.csv"_s));
+    EXPECT_FALSE(QFile::exists(d.dir() + u"/bez-rozszerzenia"_s));
+
+    // Every context menu's item has the menu item's access key.
+    frmStatystykiMecze mecze;
+    EXPECT_EQ(menuListy(*child<QGroupBox>(mecze, "fraBilans"))->text(), u"&Eksportuj do CSV..."_s);
+    EXPECT_EQ(menuListy(*child<QTreeWidget>(mecze, "lstKluby"))->text(), u"&Eksportuj do CSV..."_s);
 }

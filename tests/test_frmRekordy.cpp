@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFile>
+#include <QHeaderView>
 
 #include <gtest/gtest.h>
 
@@ -92,7 +93,9 @@ TEST(frmRekordy, ListsEachRecordWithItsMatchesOpensThemAndFollowsTheFilters) {
     QTreeWidgetItem* end = t->itemBelow(row(u"Najdłuższa seria bez porażki"_s));
     ASSERT_EQ(end->text(3), u"koniec serii"_s);
     t->scrollToItem(end);
-    const QPoint point = t->visualItemRect(end).center();
+    // At the row's left end, which a list scrolled sideways still shows.
+    const QPoint point(t->header()->sectionViewportPosition(1) + 5,
+                       t->visualItemRect(end).center().y());
     QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, point);
     QTest::mouseDClick(t->viewport(), Qt::LeftButton, {}, point);
     s.verify();
@@ -140,4 +143,55 @@ TEST(frmRekordy, ListsEachRecordWithItsMatchesOpensThemAndFollowsTheFilters) {
 
     venue(1)->click();  // no venue at all
     EXPECT_EQ(column(t, 2), QStringList(8, u"brak"_s));
+}
+
+// Twelve matches with one goal each: the player's record shows five of its ties and
+// "i 7 innych", which gives way to the other seven by a double click or by Enter.
+TEST(frmRekordy, ManyTiesShowTheFirstAndTheRestOnAsking) {
+    Diary d;
+    d.exec(
+        u"INSERT INTO Sezony VALUES (1, '2010/11');"
+        "INSERT INTO Kluby VALUES (1, 'Legia');"
+        "INSERT INTO Rozgrywki VALUES (1, 'Liga', -1);"
+        "INSERT INTO Jak VALUES (1, 'z gry', 0);"
+        "INSERT INTO Gracze VALUES (1, 'Jan', 'Kowalski', NULL);"
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 12) "
+        "INSERT INTO Mecze (Id_meczu, Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, "
+        "Id_rozgrywki) SELECT i, 1, printf('2010-09-%02d', i), 'D', 1, 1, 0, 1 FROM n;"
+        "INSERT INTO Bramki SELECT Id_meczu, 1, -1, 1, 10, 1 FROM Mecze;"_s);
+    for (const bool mouse : {true, false}) {
+        SCOPED_TRACE(mouse ? "double click" : "Enter");
+        frmRekordy w;
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        QTreeWidget* t = child<QTreeWidget>(w, "lstRekordy");
+        const QList<QTreeWidgetItem*> first =
+            t->findItems(u"Najwięcej bramek zawodnika w meczu"_s, Qt::MatchExactly, 1);
+        ASSERT_EQ(first.size(), 1);
+        const int from = t->indexOfTopLevelItem(first[0]);
+        // The biggest win and the most goals in a match have twelve ties too.
+        EXPECT_EQ(t->topLevelItemCount(), 3 * 6 + 7) << "five ties and the rest's row";
+        QStringList dates;
+        for (int r = from; r < from + 5; ++r) {
+            dates << t->topLevelItem(r)->text(4);
+        }
+        EXPECT_EQ(dates,
+                  qs({"2010-09-01", "2010-09-02", "2010-09-03", "2010-09-04", "2010-09-05"}));
+        QTreeWidgetItem* rest = t->topLevelItem(from + 5);
+        ASSERT_NE(rest, nullptr);
+        EXPECT_EQ(rest->text(3), u"i 7 innych"_s);
+        EXPECT_EQ(rest->text(4), QString());
+        if (mouse) {
+            emit t->itemDoubleClicked(rest, 3);
+        } else {
+            enterOn(t, rest);
+        }
+        EXPECT_EQ(t->topLevelItemCount(), 3 * 6 + 7 + 6);
+        for (int r = from; r < from + 12; ++r) {
+            EXPECT_EQ(t->topLevelItem(r)->text(4),
+                      u"2010-09-%1"_s.arg(r - from + 1, 2, 10, QChar(u'0')));
+            EXPECT_EQ(t->topLevelItem(r)->text(3), u"Jan Kowalski"_s);
+        }
+        EXPECT_EQ(t->currentItem(), t->topLevelItem(from + 5));
+    }
 }

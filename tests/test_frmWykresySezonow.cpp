@@ -11,10 +11,15 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QFile>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QValueAxis>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -107,7 +112,8 @@ TEST(frmWykresySezonow, ChartsPerSeasonFollowTheFiltersAndAreSavedAsPng) {
     EXPECT_TRUE(v->toolTip().isEmpty());
 
     // Saving: Cancel writes nothing; the chart of the tab shown is written; a name without the
-    // extension is kept as chosen; a failure is reported and leaves no file.
+    // extension gets it; the folder of the last picture is offered; a failure is reported and
+    // leaves no file.
     QPushButton* save = child<QPushButton>(w, "cmdZapisz");
     const QString results = d.dir() + u"/wyniki.png"_s;
     const QString goals = d.dir() + u"/bramki"_s;
@@ -125,15 +131,18 @@ TEST(frmWykresySezonow, ChartsPerSeasonFollowTheFiltersAndAreSavedAsPng) {
     EXPECT_EQ(filesIn(d.dir()), qs({"Mirvola.mdb", "wyniki.png"}));
     EXPECT_TRUE(fileBytes(results).startsWith("\x89PNG\r\n\x1a\n"));
     child<QTabWidget>(w, "tabWykresy")->setCurrentIndex(1);
-    s.file(u"Zapisz obraz"_s, goals,
-           [](const ui::FileRequest& r) { EXPECT_EQ(r.suggestedName, u"bramki-sezonow.png"_s); });
+    s.file(u"Zapisz obraz"_s, goals, [&](const ui::FileRequest& r) {
+        EXPECT_EQ(r.suggestedName, u"bramki-sezonow.png"_s);
+        EXPECT_EQ(r.directory, d.dir());
+    });
     s.file(u"Zapisz obraz"_s, failed);
     s.collectErrors();
     save->click();
     save->click();
     s.verify();
-    EXPECT_TRUE(fileBytes(goals).startsWith("\x89PNG"));
-    EXPECT_NE(fileBytes(goals), fileBytes(results));
+    EXPECT_TRUE(fileBytes(goals + u".png"_s).startsWith("\x89PNG"));
+    EXPECT_NE(fileBytes(goals + u".png"_s), fileBytes(results));
+    EXPECT_FALSE(QFile::exists(goals));
     ASSERT_EQ(s.errors().size(), 1);
     EXPECT_TRUE(
         s.errors()[0].startsWith(u"Nie udało się zapisać obrazu w pliku "_s + failed + u'.'));
@@ -163,4 +172,109 @@ TEST(frmWykresySezonow, TheStepUpTheSideKeepsTenTicksAtMost) {
     // 23 matches: steps of 5 up to 25; 161 goals: steps of 20 up to 180.
     EXPECT_EQ(upTheSide(child<QChartView>(w, "chtMecze")->chart()), u"25/6"_s);
     EXPECT_EQ(upTheSide(child<QChartView>(w, "chtBramki")->chart()), u"180/10"_s);
+}
+
+namespace {
+
+// `n` seasons from 1900/01 on, one match each, with goals for and against close or equal in
+// many seasons and the highest numbers near the top of the axis.
+void seasonsWithMatches(const Diary& d, int n) {
+    d.exec(
+        u"INSERT INTO Kluby VALUES (1, 'Legia');"
+        "INSERT INTO Rozgrywki VALUES (1, 'Liga', -1);"
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+        "INSERT INTO Sezony (Id_sezonu, Sezon) SELECT i + 1, printf('%04d/%02d', 1900 + i, "
+        "(i + 1) % 100) FROM n;"
+        "INSERT INTO Mecze (Id_sezonu, Data, Gdzie, Id_klubu, Wyn1, Wyn2, Id_rozgrywki) "
+        "SELECT Id_sezonu, printf('%04d-09-01', 1899 + Id_sezonu), 'D', 1, "
+        "40 + (Id_sezonu * 7) % 20, 40 + (Id_sezonu * 7) % 20 - Id_sezonu % 3, 1 "
+        "FROM Sezony;"_s.arg(n - 1));
+}
+
+// The texts a chart shows: its axis labels and its own numbers, in the chart's scene.
+struct Texts {
+    std::vector<std::pair<QString, QRectF>> all;
+    int own = 0;  // the numbers over the points
+};
+
+Texts textsOf(const QChart* chart) {
+    Texts t;
+    for (QGraphicsItem* item : chart->scene()->items()) {
+        if (!item->isVisible()) {
+            continue;
+        }
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item)) {
+            t.all.emplace_back(text->toPlainText(), text->sceneBoundingRect());
+        } else if (auto* simple = dynamic_cast<QGraphicsSimpleTextItem*>(item)) {
+            t.all.emplace_back(simple->text(), simple->sceneBoundingRect());
+            bool number = false;
+            simple->text().toInt(&number);
+            t.own += number ? 1 : 0;
+        }
+    }
+    return t;
+}
+
+}  // namespace
+
+// 1, 8 and 60 seasons (a lifetime): every season named on each chart, and no text over another
+// or beyond the chart; 200 seasons: the same, the chart scrolling sideways.
+TEST(frmWykresySezonow, EverySeasonIsNamedAndNoTextCoversAnother) {
+    for (const int n : {1, 8, 60, 200}) {
+        SCOPED_TRACE(n);
+        Diary d;
+        seasonsWithMatches(d, n);
+        const QStringList names = d.column(u"SELECT Sezon FROM Sezony ORDER BY Sezon"_s);
+        frmWykresySezonow w;
+        w.resize(1000, 700);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        auto* tabs = child<QTabWidget>(w, "tabWykresy");
+        const char* views[] = {"chtWyniki", "chtBramki", "chtMecze"};
+        for (int tab = 0; tab < 3; ++tab) {
+            SCOPED_TRACE(views[tab]);
+            tabs->setCurrentIndex(tab);
+            QChartView* view = child<QChartView>(w, views[tab]);
+            QTest::qWait(20);
+            screenshot(*view, u"seasons-%1-%2"_s.arg(n).arg(QLatin1String(views[tab])));
+            const QRectF chartArea = view->chart()->sceneBoundingRect();
+            const Texts t = textsOf(view->chart());
+            QStringList shown;
+            for (const auto& [text, rect] : t.all) {
+                shown << text;
+                EXPECT_TRUE(chartArea.contains(rect)) << "cut off: " << text.toStdString();
+            }
+            for (const QString& season : names) {
+                EXPECT_TRUE(shown.contains(season)) << "not named: " << season.toStdString();
+            }
+            for (size_t a = 0; a < t.all.size(); ++a) {
+                for (size_t b = a + 1; b < t.all.size(); ++b) {
+                    EXPECT_FALSE(t.all[a].second.intersects(t.all[b].second))
+                        << t.all[a].first.toStdString() << " over " << t.all[b].first.toStdString();
+                }
+            }
+            if (tab == 1) {
+                // Both numbers of every season are written.
+                EXPECT_EQ(t.own, 2 * n);
+            }
+        }
+    }
+}
+
+TEST(frmWykresySezonow, AChartWithoutMatchesSaysSo) {
+    Diary d;
+    frmWykresySezonow w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    for (const char* name : {"chtWyniki", "chtBramki", "chtMecze"}) {
+        QChartView* view = child<QChartView>(w, name);
+        QStringList shown;
+        for (const auto& [text, rect] : textsOf(view->chart()).all) {
+            shown << text;
+        }
+        EXPECT_TRUE(shown.contains(u"brak meczów"_s)) << name;
+        for (const QAbstractAxis* axis : view->chart()->axes()) {
+            EXPECT_FALSE(axis->isVisible()) << name;
+        }
+    }
 }

@@ -3,6 +3,10 @@
 #include "support/Tool.h"
 
 #include <QFile>
+#include <QProcess>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -90,10 +94,10 @@ TEST_F(ToolTest, BadInputIsOneLineAndLeavesFilesAlone) {
         {{u"exec"_s, diary.path(), u"DELETE FROM Brak"_s}, u"3078"_s},
         {{u"exec"_s, diary.path(), select}, u"3065"_s},
         {{u"exec"_s, diary.path(), del + u"; "_s + del}, u""_s},
-        {{}, u"usage:"_s, 2},
-        {{u"drop"_s, diary.path()}, u"usage:"_s, 2},
-        {{u"query"_s, diary.path()}, u"usage:"_s, 2},
-        {{u"demo"_s, file(u"d.mdb"_s), u"0"_s}, u"usage:"_s, 2},
+        {{}, u"użycie:"_s, 2},
+        {{u"drop"_s, diary.path()}, u"użycie:"_s, 2},
+        {{u"query"_s, diary.path()}, u"użycie:"_s, 2},
+        {{u"demo"_s, file(u"d.mdb"_s), u"0"_s}, u"użycie:"_s, 2},
     };
     const auto contents = [&] {
         return QList<QByteArray>{fileBytes(text), fileBytes(foreign), fileBytes(diary.path())};
@@ -199,3 +203,83 @@ TEST_F(ToolTest, DemoIsRealisticAndTheSameEveryTimeAndRepairTellsWhatItSaved) {
 }
 
 }  // namespace
+
+namespace {
+
+// Runs the tool as another user (nobody) when the tests run as root, who may read anything.
+ToolRun toolAsOtherUser(const QStringList& arguments) {
+    QProcess process;
+    if (::geteuid() == 0) {
+        process.setChildProcessModifier([] {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+                ::_exit(99);
+            }
+        });
+    }
+    process.start(qEnvironmentVariable("MIRVOLA_DB_TOOL"), arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+}  // namespace
+
+// The tool speaks Polish: its usage (also for --help), an unknown command named, and why a file
+// cannot be opened, never advice meant for the program's windows.
+TEST_F(ToolTest, SpeaksPolishAndSaysWhyAFileCannotBeOpened) {
+    const ToolRun help = tool({u"--help"_s});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.startsWith(u"użycie: mirvola-db POLECENIE PLIK [ARGUMENT]\n"_s));
+    for (const char* command : {"create", "demo", "query", "exec", "check", "records", "seasons",
+                                "export", "backup", "import", "repair", "merge", "report"}) {
+        EXPECT_TRUE(help.out.contains(u"\n  "_s + QLatin1String(command) + u' '))
+            << command << " missing from the usage";
+    }
+    EXPECT_FALSE(help.out.contains(u"the "_s)) << "English left in the usage";
+
+    ToolRun run = tool({u"frob"_s, diary.path()});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.startsWith(u"mirvola-db: nieznane polecenie „frob”\nużycie:"_s))
+        << run.err.toStdString();
+    run = tool({u"check"_s});
+    EXPECT_TRUE(run.err.startsWith(u"mirvola-db: zła liczba argumentów polecenia check\n"_s))
+        << run.err.toStdString();
+
+    const QString folder = file(u"brak"_s);
+    const struct {
+        QStringList arguments;
+        QString says;
+    } cases[] = {
+        {{u"check"_s, folder + u"/d.mdb"_s},
+         u"błąd 3024: Nie można otworzyć pliku '%1/d.mdb': katalog '%1' nie istnieje."_s.arg(
+             folder)},
+        {{u"records"_s, file(u"d.mdb"_s)},
+         u"błąd 3024: Nie można otworzyć pliku '%1': plik nie istnieje."_s.arg(file(u"d.mdb"_s))},
+        {{u"query"_s, diary.dir(), u"SELECT 1"_s},
+         u"błąd 3051: Nie można otworzyć pliku '%1': to katalog, a nie plik."_s.arg(diary.dir())},
+        {{u"create"_s, folder + u"/d.mdb"_s},
+         u"błąd 3024: Nie można utworzyć pliku '%1/d.mdb': katalog '%1' nie istnieje."_s.arg(
+             folder)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        run = tool(c.arguments);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, u"mirvola-db: "_s + c.says + u'\n');
+    }
+
+    // Another user: a folder closed to him, then a diary he may not read.
+    run = toolAsOtherUser({u"check"_s, diary.path()});
+    EXPECT_EQ(run.err,
+              u"mirvola-db: błąd 3051: Nie można otworzyć pliku '%1': brak uprawnień do "
+              "katalogu '%2'.\n"_s.arg(diary.path(), diary.dir()));
+    ASSERT_EQ(::chmod(QFile::encodeName(diary.dir()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(diary.path()).constData(), 0600), 0);
+    run = toolAsOtherUser({u"repair"_s, diary.path()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              u"mirvola-db: błąd 3051: Nie można otworzyć pliku '%1': brak uprawnień do "
+              "odczytu pliku.\n"_s.arg(diary.path()));
+    EXPECT_FALSE(run.err.contains(u"uruchom program"_s));
+    ::chmod(QFile::encodeName(diary.dir()).constData(), 0700);
+}

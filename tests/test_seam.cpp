@@ -12,8 +12,10 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -230,4 +232,50 @@ TEST(Toolkit, TwipsAndColumnWidthsInPixels) {
         }
     }
     EXPECT_GE(checked, 1) << "no pixel size of the font has digits of a width in the table";
+}
+
+// The restore question names the file kept beside the diary; however the text wraps, the name
+// stays on one line, and so does a long path.
+TEST(Seam, RealBoxesNeverBreakAFileName) {
+    const QString kept = u"Mirvola.mdb.przed-przywroceniem"_s;
+    const QString path = u"/home/kibic/Dokumenty/Kopie-zapasowe-dziennika/Mirvola-2026-12-07.mdb"_s;
+    const QString question =
+        u"Czy zastąpić dziennik kopią z pliku\n%1\n(12 meczów)?\n\nObecny dziennik zostanie "
+        "zachowany obok jako %2."_s.arg(path, kept);
+    QStringList lines;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        const auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
+        ASSERT_NE(label, nullptr);
+        shown = label->text();
+        // The label's lines as its width wraps them.
+        for (const QString& paragraph : shown.split(u'\n')) {
+            QTextLayout layout(paragraph, label->font());
+            QTextOption option;
+            option.setWrapMode(QTextOption::WordWrap);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(label->contentsRect().width());
+                lines << paragraph.mid(line.textStart(), line.textLength());
+            }
+            layout.endLayout();
+        }
+        box->reject();
+    });
+    ui::messageBox(nullptr, u"Pytanie"_s, question, ui::Buttons::YesNo, ui::Icon::Question);
+    // Invisible joiners aside, the text is the question.
+    EXPECT_EQ(QString(shown).remove(QChar(0x2060)), question);
+    ASSERT_GT(lines.size(), 5) << "the question does not wrap: nothing is tested";
+    for (const QString& name : {kept, path}) {
+        EXPECT_TRUE(
+            std::ranges::any_of(lines,
+                                [&](const QString& line) {
+                                    return QString(line).remove(QChar(0x2060)).contains(name);
+                                }))
+            << name.toStdString()
+            << " broken: " << lines.join(u'|').remove(QChar(0x2060)).toStdString();
+    }
 }

@@ -6,6 +6,7 @@
 #include "data/Dolaczenie.h"
 #include "data/JetImport.h"
 #include "data/JetReader.h"
+#include "data/PathCheck.h"
 #include "data/RaportSezonu.h"
 #include "data/Rekordy.h"
 #include "data/SezonyStatystyki.h"
@@ -35,29 +36,42 @@ namespace {
 constexpr int kFailure = 1;
 constexpr int kUsage = 2;
 
+// One command (or a continuation of its description) a line.
 const char kUsageText[] =
-    "usage: mirvola-db COMMAND FILE [ARGUMENT]\n"
-    "  create FILE        a new empty diary (never overwrites)\n"
-    "  demo FILE [SCALE]  a demo diary, SCALE times the normal size (never overwrites)\n"
-    "  query FILE SQL     rows of a SELECT in the program's SQL dialect, tab-separated\n"
-    "  exec FILE SQL      runs an action query and prints the number of rows changed\n"
-    "  check FILE         integrity check: prints \"ok\" (status 0) or the problems (status 1)\n"
-    "  records FILE       the records over all matches: name, value and matches, tab-separated\n"
-    "  seasons FILE       per season: matches, wins, draws, defeats, goals for and against\n"
-    "  export FILE DIR [--force]\n"
-    "                     every table as DIR/<Table>.csv (a spreadsheet's CSV: UTF-8, ';');\n"
-    "                     existing files are kept unless --force\n"
-    "  backup FILE DIR    a dated, checked copy of the diary in the folder DIR; prints its path\n"
-    "  import OLD NEW     converts the old program's diary OLD (a Jet 3 or Jet 4 file) into the\n"
-    "                     new diary NEW (never overwrites) and prints the rows of every table\n"
-    "  repair FILE        checks a diary as the program's start does and repairs a damaged one,\n"
-    "                     reporting the rows of each table before and after (status 0), or\n"
-    "                     says why it cannot (status 1)\n"
-    "  report FILE OUT.pdf [--sezon RRRR/RR ...] [--oficjalne] [--komentarze] [--force]\n"
+    "użycie: mirvola-db POLECENIE PLIK [ARGUMENT]\n"
+    "  create PLIK        nowy, pusty dziennik (nigdy nie nadpisuje pliku)\n"
+    "  demo PLIK [SKALA]  dziennik przykładowy, SKALA razy większy od zwykłego (nigdy nie\n"
+    "                     nadpisuje pliku)\n"
+    "  query PLIK SQL     wiersze zapytania SELECT w dialekcie SQL programu, rozdzielone\n"
+    "                     tabulatorami\n"
+    "  exec PLIK SQL      wykonuje zapytanie zmieniające dane i podaje liczbę zmienionych\n"
+    "                     wierszy\n"
+    "  check PLIK         sprawdza dziennik: wypisuje \"ok\" (kod 0) albo znalezione błędy\n"
+    "                     (kod 1)\n"
+    "  records PLIK       rekordy ze wszystkich meczów: nazwa, wartość i mecze, rozdzielone\n"
+    "                     tabulatorami\n"
+    "  seasons PLIK       w każdym sezonie: mecze, zwycięstwa, remisy, porażki, bramki zdobyte\n"
+    "                     i stracone\n"
+    "  export PLIK KATALOG [--force]\n"
+    "                     każda tabela jako KATALOG/<Tabela>.csv (CSV arkusza kalkulacyjnego:\n"
+    "                     UTF-8, ';'); istniejące pliki zostają, chyba że podano --force\n"
+    "  backup PLIK KATALOG\n"
+    "                     sprawdzona kopia dziennika z datą w KATALOGU; wypisuje jej ścieżkę\n"
+    "  import STARY NOWY  przenosi dziennik STARY dawnej wersji programu (plik Jet 3 lub Jet 4)\n"
+    "                     do nowego dziennika NOWY (nigdy nie nadpisuje pliku) i podaje liczbę\n"
+    "                     wierszy każdej tabeli\n"
+    "  repair PLIK        sprawdza dziennik tak jak start programu i naprawia uszkodzony,\n"
+    "                     podając liczbę wierszy każdej tabeli przed naprawą i po niej (kod 0),\n"
+    "                     albo mówi, czemu nie może (kod 1)\n"
+    "  merge PLIK INNY [--dry-run]\n"
+    "                     dołącza do dziennika PLIK dziennik (lub plik dawnej wersji) INNY tak\n"
+    "                     jak polecenie menu: wypisuje plan zmian; z --dry-run tylko plan\n"
+    "  report PLIK OUT.pdf [--sezon RRRR/RR ...] [--oficjalne] [--komentarze] [--force]\n"
     "                     raport w PDF ze wszystkimi sekcjami: wskazane sezony (bez --sezon\n"
     "                     wszystkie), tylko rozgrywki oficjalne z --oficjalne, komentarze\n"
     "                     z --komentarze; istniejący plik zostaje bez --force; wypisuje\n"
-    "                     liczbę stron\n";
+    "                     liczbę stron\n"
+    "  --help             ten opis\n";
 
 // Wrong arguments found after the command was chosen.
 struct UsageError {
@@ -67,6 +81,12 @@ struct UsageError {
 void write(FILE* stream, const QString& text) {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+}
+
+// The engine's advice is written for the program's windows; here the user repeats the command.
+QString forCommandLine(QString text) {
+    return text.replace(QStringLiteral("uruchom program ponownie"),
+                        QStringLiteral("wydaj polecenie ponownie"));
 }
 
 // Keeps one value on one line and in one column.
@@ -113,17 +133,19 @@ QString formatted(const QVariant& value) {
 }
 
 int create(const QStringList& args) {
+    pathcheck::requireFolderFor(args[0]);
     engine::createDatabase(args[0]);
     return 0;
 }
 
 int demoDiary(const QStringList& args) {
+    pathcheck::requireFolderFor(args[0]);
     int scale = 1;
     if (args.size() > 1) {
         bool ok = false;
         scale = args[1].toInt(&ok);
         if (!ok || scale < 1 || scale > 1000) {
-            throw UsageError{QStringLiteral("SCALE must be a whole number 1..1000")};
+            throw UsageError{QStringLiteral("SKALA musi być liczbą całkowitą od 1 do 1000")};
         }
     }
     demo::createDiary(args[0], scale);
@@ -131,6 +153,7 @@ int demoDiary(const QStringList& args) {
 }
 
 int query(const QStringList& args) {
+    pathcheck::requireReadableFile(args[0]);
     const auto db = engine::Database::open(args[0]);
     const auto rs = db->openRecordset(args[1]);
     QString out;
@@ -153,6 +176,7 @@ int query(const QStringList& args) {
 }
 
 int exec(const QStringList& args) {
+    pathcheck::requireReadableFile(args[0]);
     const auto db = engine::Database::open(args[0]);
     db->execute(args[1]);
     write(stdout, QString::number(db->recordsAffected()) + u'\n');
@@ -160,12 +184,14 @@ int exec(const QStringList& args) {
 }
 
 int check(const QStringList& args) {
+    pathcheck::requireReadableFile(args[0]);
     const QString result = engine::checkDatabase(args[0]);
     write(stdout, result + u'\n');
     return result == QStringLiteral("ok") ? 0 : kFailure;
 }
 
 int records(const QStringList& args) {
+    pathcheck::requireReadableFile(args[0]);
     QString out;
     for (const rekordy::Rekord& rekord : rekordy::Rekordy(args[0], wybor::Filtr{})) {
         out += rekordy::LiniaRekordu(rekord) + u'\n';
@@ -175,6 +201,7 @@ int records(const QStringList& args) {
 }
 
 int seasons(const QStringList& args) {
+    pathcheck::requireReadableFile(args[0]);
     QString out = QStringLiteral("Sezon\tMecze\tZ\tR\tP\tBr+\tBr-\n");
     for (const sezony::Sezon& s : sezony::Sezony(args[0], wybor::Filtr{})) {
         QStringList line{escaped(s.sezon)};
@@ -188,9 +215,10 @@ int seasons(const QStringList& args) {
 }
 
 int exportCsv(const QStringList& args) {
+    pathcheck::requireReadableFile(args[0]);
     const bool force = args.size() > 2;
     if (force && args[2] != QStringLiteral("--force")) {
-        throw UsageError{QStringLiteral("unknown option ") + args[2]};
+        throw UsageError{QStringLiteral("nieznana opcja ") + args[2]};
     }
     for (const QString& path : csv::exportDiary(args[0], args[1], force)) {
         write(stdout, path + u'\n');
@@ -199,11 +227,14 @@ int exportCsv(const QStringList& args) {
 }
 
 int backupDiary(const QStringList& args) {
+    pathcheck::requireReadableFile(args[0]);
     write(stdout, backup::createBackup(args[0], args[1], QDate::currentDate()) + u'\n');
     return 0;
 }
 
 int importOld(const QStringList& args) {
+    // The new file's folder is checked by the import itself, which names the failure.
+    pathcheck::requireReadableFile(args[0]);
     const jet::OldDiary diary = jet::readOldDiary(args[0]);
     const jet::ImportResult result = jet::importToNewFile(diary, args[1]);
     QString out = jet::formatName(diary.format) + u'\n';
@@ -224,6 +255,7 @@ int importOld(const QStringList& args) {
 
 // What the program's start-up does with the diary, with the repair already agreed to.
 int repair(const QStringList& args) {
+    pathcheck::requireReadableFile(args[0]);
     const engine::Examination found = engine::examineDiary(args[0]);
     switch (found.condition) {
         case engine::Condition::Sound:
@@ -237,16 +269,18 @@ int repair(const QStringList& args) {
             return 0;
         }
         default:
-            write(stderr,
-                  QStringLiteral("mirvola-db: ") + engine::describeExamination(found) + u'\n');
+            write(stderr, QStringLiteral("mirvola-db: ") +
+                              forCommandLine(engine::describeExamination(found)) + u'\n');
             return kFailure;
     }
 }
 
 int merge(const QStringList& args) {
+    pathcheck::requireReadableFile(args[0]);
+    pathcheck::requireReadableFile(args[1]);
     const bool dryRun = args.size() > 2;
     if (dryRun && args[2] != QStringLiteral("--dry-run")) {
-        throw UsageError{QStringLiteral("unknown option ") + args[2]};
+        throw UsageError{QStringLiteral("nieznana opcja ") + args[2]};
     }
     if (dryRun) {
         write(stdout, dolaczenie::przygotuj(args[0], args[1]).linie().join(u'\n') + u'\n');
@@ -262,6 +296,7 @@ int merge(const QStringList& args) {
 }
 
 int report(const QStringList& args) {
+    pathcheck::requireReadableFile(args[0]);
     QStringList sezony;
     bool oficjalne = false;
     bool komentarze = false;
@@ -348,9 +383,18 @@ int main(int argc, char** argv) {
     if (args.isEmpty()) {
         return usage();
     }
-    const auto command = commands.find(args.takeFirst());
-    if (command == commands.end() || args.size() < command->second.minArguments ||
-        args.size() > command->second.maxArguments) {
+    if (args.front() == QStringLiteral("--help") || args.front() == QStringLiteral("-h")) {
+        std::fputs(kUsageText, stdout);
+        return 0;
+    }
+    const QString name = args.takeFirst();
+    const auto command = commands.find(name);
+    if (command == commands.end()) {
+        write(stderr, QStringLiteral("mirvola-db: nieznane polecenie \u201e%1\u201d\n").arg(name));
+        return usage();
+    }
+    if (args.size() < command->second.minArguments || args.size() > command->second.maxArguments) {
+        write(stderr, QStringLiteral("mirvola-db: zła liczba argumentów polecenia %1\n").arg(name));
         return usage();
     }
     try {
@@ -361,7 +405,7 @@ int main(int argc, char** argv) {
     } catch (const engine::Error& e) {
         write(stderr, QStringLiteral("mirvola-db: błąd %1: %2\n")
                           .arg(e.number())
-                          .arg(oneLine(e.description())));
+                          .arg(oneLine(forCommandLine(e.description()))));
     } catch (const std::exception& e) {
         write(stderr,
               QStringLiteral("mirvola-db: ") + oneLine(QString::fromLocal8Bit(e.what())) + u'\n');
