@@ -33,4 +33,8 @@ BackupInfo checkBackup(const QString& backupPath);
 // by another process (err::FileInUse). Returns where the current diary was kept.
 QString restoreBackup(const QString& backupPath, const QString& diaryPath);
 
+// Puts a checked copy of the backup at `diaryPath`, where no file may be yet (a diary is never
+// overwritten: err::DestinationExists); nothing is left there when anything fails.
+void restoreToNewFile(const QString& backupPath, const QString& diaryPath);
+
 }  // namespace backup

@@ -6,9 +6,11 @@
 #include "data/Dolaczenie.h"
 #include "data/JetImport.h"
 #include "data/JetReader.h"
+#include "data/MiejsceDziennika.h"
 #include "data/RaportSezonu.h"
 #include "data/Rekordy.h"
 #include "data/SezonyStatystyki.h"
+#include "data/Wersja.h"
 #include "data/engine/Database.h"
 #include "data/engine/DiaryCheck.h"
 #include "data/engine/Error.h"
@@ -313,9 +315,10 @@ struct Command {
     std::function<int(const QStringList&)> run;
 };
 
-int usage() {
-    std::fputs(kUsageText, stderr);
-    return kUsage;
+int usage(FILE* stream = stderr) {
+    std::fputs(kUsageText, stream);
+    write(stream, QStringLiteral("Domyślny dziennik: %1\n").arg(dziennik::DomyslnaBaza()));
+    return stream == stderr ? kUsage : 0;
 }
 
 QString oneLine(QString text) {
@@ -325,6 +328,9 @@ QString oneLine(QString text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (wersja::WypiszNaZadanie(argc, argv, "mirvola-db")) {
+        return 0;
+    }
     const std::unique_ptr<QCoreApplication> app = application(argc, argv);
     // One command a line, so that adding one touches one line.
     // clang-format off
@@ -347,6 +353,9 @@ int main(int argc, char** argv) {
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
         return usage();
+    }
+    if (args.size() == 1 && args.first() == QStringLiteral("--help")) {
+        return usage(stdout);
     }
     const auto command = commands.find(args.takeFirst());
     if (command == commands.end() || args.size() < command->second.minArguments ||
