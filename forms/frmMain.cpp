@@ -318,6 +318,10 @@ void frmMain::PolaczPolecenia() {
     polacz(f.itmNaprawa, &frmMain::itmNaprawa_Click);
     polacz(f.itmOProgramie, &frmMain::itmOProgramie_Click);
     connect(f.itmPodrecznik, &QAction::triggered, this, [this] { Podrecznik::Pokaz(this); });
+    // F1 of the menu item acts in this window only; other windows, the item's own child
+    // windows too, have theirs from the application's F1 (Podrecznik).
+    f.itmPodrecznik->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(f.itmPodrecznik);
     connect(f.itmEksportuj, &QAction::triggered, this, [this] {
         ui::EksportujDoCsv(this, ui::tabelaListy(m_ui->lstMecze), QStringLiteral("mecze"));
     });
