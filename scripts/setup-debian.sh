@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev libqt6svg6 qt6-translations-l10n
           libsqlite3-dev sqlite3 libgtest-dev libbenchmark-dev fonts-dejavu-core
-          qt6-charts-dev mdbtools-dev mdbtools poppler-utils)
+          qt6-charts-dev mdbtools-dev mdbtools poppler-utils
+          desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

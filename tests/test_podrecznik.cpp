@@ -139,6 +139,10 @@ TEST(Podrecznik, TheHelpMenuFollowsTheOptionsMenu) {
 // explained.
 TEST(Podrecznik, ChaptersPicturesAndMessages) {
     Podrecznik::frmPodrecznik p(nullptr);
+    p.show();
+    screenshot(p, u"frmPodrecznik"_s);
+    p.PokazRozdzial(u"frmMecz"_s);
+    screenshot(p, u"frmPodrecznik_frmMecz"_s);
     const QStringList rozdzialy = p.rozdzialy();
     for (const char* okno :
          {"frmMain", "frmMecz", "frmPoprawaGola", "frmSlowniki", "frmGracz", "frmMecze",
