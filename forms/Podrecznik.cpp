@@ -73,7 +73,7 @@ frmPodrecznik::frmPodrecznik(QWidget* parent)
     uklad->setContentsMargins(0, 0, 0, 0);
     uklad->addWidget(m_przegladarka);
     m_przegladarka->setSource(QUrl(kZrodlo));
-    resize(820, 700);
+    resize(1020, 760);
 }
 
 void frmPodrecznik::PokazRozdzial(const QString& rozdzial) {
