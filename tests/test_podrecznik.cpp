@@ -76,6 +76,7 @@ TEST(Podrecznik, F1InEachWindowOpensTheManualAtThatWindowsChapter) {
              {"itmRekordy", u"frmRekordy"_s},
              {"itmWykresySezonow", u"frmWykresySezonow"_s},
              {"itmOProgramie", u"frmAbout"_s},
+             {"itmRaport", u"frmRaport"_s},
          }) {
         s.modal(nazwa, [&nazwa](QDialog* w) {
             f1(w);
@@ -147,7 +148,7 @@ TEST(Podrecznik, ChaptersPicturesAndMessages) {
     for (const char* okno :
          {"frmMain", "frmMecz", "frmPoprawaGola", "frmSlowniki", "frmGracz", "frmMecze",
           "frmStatystykiMecze", "frmStatystykiPilkarze", "frmBramkiPilkarza", "frmRekordy",
-          "frmWykresySezonow", "frmAbout", "frmPierwszyStart", "komunikaty"}) {
+          "frmWykresySezonow", "frmAbout", "frmPierwszyStart", "frmRaport", "komunikaty"}) {
         EXPECT_TRUE(rozdzialy.contains(QString::fromUtf8(okno))) << okno;
     }
     const QString html = tekstPodrecznika();

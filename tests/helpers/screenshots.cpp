@@ -85,6 +85,7 @@ int main(int argc, char** argv) {
              {"itmRekordy", u"frmRekordy"_s},
              {"itmWykresySezonow", u"frmWykresySezonow"_s},
              {"itmOProgramie", u"frmAbout"_s},
+             {"itmRaport", u"frmRaport"_s},
          }) {
         s.modal(nazwa, [nazwa](QDialog* w) {
             QTest::qWaitForWindowExposed(w);
