@@ -1,3 +1,13 @@
+include(${CMAKE_CURRENT_LIST_DIR}/PackageFiles.cmake)
+
+# ON for the Debian package (scripts/build-deb.sh): programs in <prefix>/bin, each user's diary
+# in the user's data folder (cmake/SystemInstall.cmake).
+option(MIRVOLA_SYSTEM_INSTALL "Install for every user of the machine, as the package does" OFF)
+if(MIRVOLA_SYSTEM_INSTALL)
+  include(${CMAKE_CURRENT_LIST_DIR}/SystemInstall.cmake)
+  return()
+endif()
+
 # Installation for one user: the diary lives in the program's own directory and must be
 # writable there, so everything goes under the user's prefix (default ~/.local):
 #   <prefix>/share/mirvola/       mirvola, mirvola-db and the diary Mirvola.mdb

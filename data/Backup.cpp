@@ -239,4 +239,17 @@ QString restoreBackup(const QString& backupPath, const QString& diaryPath) {
     return kept;
 }
 
+void restoreToNewFile(const QString& backupPath, const QString& diaryPath) {
+    checkBackup(backupPath);
+    if (QFileInfo::exists(diaryPath)) {
+        throw engine::files::BuildFile::destinationExists(diaryPath);
+    }
+    const auto source = Connection::open(backupPath, Connection::Mode::ReadOnly);
+    const ReadTransaction snapshot(*source);
+    engine::files::BuildFile built(diaryPath);
+    copyDatabase(*source, built.path());
+    verifyCopy(built.path(), rowCounts(*source));
+    built.publishNew(diaryPath, engine::files::newFileAttributes());
+}
+
 }  // namespace backup

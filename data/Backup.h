@@ -38,4 +38,8 @@ void refuseDiaryItself(const QString& backupPath, const QString& diaryPath);
 // was kept.
 QString restoreBackup(const QString& backupPath, const QString& diaryPath);
 
+// Puts a checked copy of the backup at `diaryPath`, where no file may be yet (a diary is never
+// overwritten: err::DestinationExists); nothing is left there when anything fails.
+void restoreToNewFile(const QString& backupPath, const QString& diaryPath);
+
 }  // namespace backup

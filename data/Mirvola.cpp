@@ -1,6 +1,9 @@
 #include "data/Mirvola.h"
 
+#include "data/MiejsceDziennika.h"
+
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <array>
 #include <utility>
@@ -98,11 +101,12 @@ QString KatalogProgramu() {
 }
 
 QString SciezkaBazy() {
-    return KatalogProgramu() + QStringLiteral("/Mirvola.mdb");
+    const QString znaleziona = dziennik::ZnajdzBaze();
+    return znaleziona.isEmpty() ? dziennik::BazaObokProgramu() : znaleziona;
 }
 
 QString SciezkaKopiiBazy() {
-    return KatalogProgramu() + QStringLiteral("/KopiaMirvola.mdb");
+    return QFileInfo(SciezkaBazy()).absolutePath() + QStringLiteral("/KopiaMirvola.mdb");
 }
 
 void UstawKatalogProgramu(const QString& katalog) {

@@ -36,10 +36,14 @@ void ZamknijBaze();
 // Runs one action query in a connection of its own, with the busy cursor meanwhile.
 void WykonajSQL(const QString& sql);
 
-// The program's directory (no trailing separator) and the diary in it.
+// The program's directory (no trailing separator).
 QString KatalogProgramu();
-QString SciezkaBazy();       // KatalogProgramu() + "/Mirvola.mdb"
-QString SciezkaKopiiBazy();  // KatalogProgramu() + "/KopiaMirvola.mdb"
+// The diary in use: "Mirvola.mdb" in the program's directory when it is there (a portable copy,
+// the per-user install), else the one in the user's data folder when that is there, else the
+// program's directory again, where the start-up then finds none. Everything that works on the
+// diary keeps its companion files beside whichever file this is.
+QString SciezkaBazy();
+QString SciezkaKopiiBazy();  // "KopiaMirvola.mdb" beside SciezkaBazy()
 // Closes rsDane and dbBaza when either is open, without raising an error: for the way out of a
 // command that an engine error ended, whose own error is the one to report.
 void ZamknijBazeCicho() noexcept;

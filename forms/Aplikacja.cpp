@@ -1,5 +1,6 @@
 #include "forms/Aplikacja.h"
 
+#include "data/MiejsceDziennika.h"
 #include "data/Mirvola.h"
 #include "data/engine/Error.h"
 #include "data/engine/Workspace.h"
@@ -84,7 +85,8 @@ bool Aplikacja::notify(QObject* receiver, QEvent* event) {
 int Aplikacja::uruchom() {
     try {
         ui::installToolkit();
-        JedenProgram jedenProgram(Mirvola::SciezkaBazy());
+        // Without a diary yet, the one the first start will make is claimed.
+        JedenProgram jedenProgram(dziennik::DomyslnaBaza());
         if (!jedenProgram.zajmij()) {
             return 1;
         }

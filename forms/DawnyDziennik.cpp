@@ -1,6 +1,7 @@
 #include "forms/DawnyDziennik.h"
 
 #include "data/JetImport.h"
+#include "data/MiejsceDziennika.h"
 #include "data/Mirvola.h"
 #include "data/engine/Error.h"
 #include "data/engine/FileOps.h"
@@ -169,14 +170,62 @@ bool PrzeniesPrzyStarcie(QWidget* okno) {
     return true;
 }
 
-void Wczytaj(frmMain* okno) {
+namespace {
+
+std::optional<QString> wybierzDawnyPlik(QWidget* okno, const QString& katalog) {
     const ui::FileRequest prosba{
         ui::FileMode::Open,
         QStringLiteral("Wczytaj dziennik z dawnej wersji"),
-        Mirvola::KatalogProgramu(),
+        katalog,
         {},
         QStringLiteral("Dzienniki dawnej wersji (*.mdb);;Wszystkie pliki (*)")};
-    const std::optional<QString> plik = ui::fileDialog(okno, prosba);
+    return ui::fileDialog(okno, prosba);
+}
+
+}  // namespace
+
+bool PrzeniesDoNowego(QWidget* okno, const QString& cel) {
+    const std::optional<QString> plik = wybierzDawnyPlik(okno, QDir::homePath());
+    if (!plik) {
+        return false;
+    }
+    const QString nieutworzony = QStringLiteral("Dziennik nie został utworzony.");
+    const auto dziennik = zPostepem(okno, nieutworzony, [&](OknoPostepu& postep) {
+        return jet::readOldDiary(*plik, postep.odczyt());
+    });
+    if (!dziennik) {
+        return false;
+    }
+    const auto mecze = static_cast<qint64>(dziennik->table(QStringLiteral("Mecze")).rows.size());
+    const QString pytanie = QStringLiteral(
+                                "Dziennik z pliku %1 zawiera %2.\n"
+                                "Czy przenieść go do nowego dziennika w pliku %3?\n\n"
+                                "Dawny plik pozostanie bez zmian.")
+                                .arg(QDir::toNativeSeparators(*plik), ui::liczbaMeczow(mecze),
+                                     QDir::toNativeSeparators(cel));
+    if (ui::messageBox(okno, ui::tytul::kPytanie, pytanie, Buttons::YesNo, Icon::Question,
+                       Answer::Yes) != Answer::Yes) {
+        return false;
+    }
+    const auto wynik = zPostepem(okno, nieutworzony, [&](OknoPostepu& postep) {
+        ::dziennik::KatalogNowejBazy katalog(cel);
+        auto zapisany = jet::importToNewFile(*dziennik, cel, postep.zapis());
+        katalog.keep();
+        return zapisany;
+    });
+    if (!wynik) {
+        return false;
+    }
+    ui::messageBox(okno, ui::tytul::kInfo,
+                   QStringLiteral("Dziennik został przeniesiony do pliku\n%1")
+                           .arg(QDir::toNativeSeparators(cel)) +
+                       pominieteBramki(*wynik),
+                   Buttons::Ok, Icon::Information);
+    return true;
+}
+
+void Wczytaj(frmMain* okno) {
+    const std::optional<QString> plik = wybierzDawnyPlik(okno, Mirvola::KatalogProgramu());
     if (!plik) {
         return;
     }

@@ -23,6 +23,11 @@ bool PrzeniesPrzyStarcie(QWidget* okno);
 // in the place of the current one, which is kept beside it, and refills the window's list.
 void Wczytaj(frmMain* okno);
 
+// The first start: picks an old file, names what it holds and asks, then converts it into the
+// new diary `cel` (and its folder, when missing). False when nothing was made: the user
+// refused, or the conversion failed (the user has been told why).
+bool PrzeniesDoNowego(QWidget* okno, const QString& cel);
+
 // The progress window of a conversion: reading the old file, then writing the new diary.
 class OknoPostepu {
   public:

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+
+class QWidget;
 class frmMain;
 
 // Backups from the options menu: "Kopia zapasowa..." writes a dated, checked copy of the diary
@@ -9,5 +12,9 @@ namespace KopiaZapasowa {
 
 void Utworz(frmMain* okno);
 void Przywroc(frmMain* okno);
+
+// The first start: picks a backup, checks it and asks, then puts a copy of it at `cel` (making
+// its folder when missing). False when nothing was made.
+bool PrzywrocDoNowego(QWidget* okno, const QString& cel);
 
 }  // namespace KopiaZapasowa

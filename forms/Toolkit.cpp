@@ -2,6 +2,7 @@
 
 #include "data/Mirvola.h"
 #include "forms/Dialogs.h"
+#include "forms/Podrecznik.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -62,6 +63,7 @@ void installToolkit() {
     Mirvola::UstawKursorZajetosci(&busyCursor);
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     loadPolishTranslations();
+    Podrecznik::ZainstalujF1();
 }
 
 int twips(int tw, const QWidget* widget) {

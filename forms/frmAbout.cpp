@@ -1,9 +1,12 @@
 #include "forms/frmAbout.h"
 
+#include "data/Mirvola.h"
+#include "data/Wersja.h"
 #include "forms/Dialogs.h"
 #include "ui_frmAbout.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QProcess>
 #include <QStandardPaths>
@@ -27,10 +30,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui:
     setWindowTitle(QStringLiteral("O programie ") + tytul);
     m_ui->picIcon->setPixmap(QIcon(QStringLiteral(":/icons/mirvola.svg")).pixmap(64, 64));
     m_ui->lblTitle->setText(tytul);
-    m_ui->lblVersion->setText(QStringLiteral("Wersja %1.%2.%3")
-                                  .arg(MIRVOLA_VERSION_MAJOR)
-                                  .arg(MIRVOLA_VERSION_MINOR)
-                                  .arg(MIRVOLA_VERSION_PATCH));
+    m_ui->lblVersion->setText(QStringLiteral("Wersja ") + wersja::Tekst());
     m_ui->lblDescription->setText(
         QStringLiteral("Program przeznaczony dla fanatyków najwspanialszego ") +
         QStringLiteral("klubu piłkarskiego na świecie - Mirvoli Wendrow!!! ") +
@@ -40,6 +40,9 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui:
     m_ui->lblDisclaimer->setText(
         QStringLiteral("Autorem programu jest Marek Wendrowski; uwagi i propozycje prosimy "
                        "przesyłać na adres marek.wendrowski@ultras-mirvola.pl."));
+    // Which diary this copy of the program works on, for a user with more than one.
+    m_ui->lblDziennik->setText(QStringLiteral("Dziennik: ") +
+                               QDir::toNativeSeparators(Mirvola::SciezkaBazy()));
 
     // OK is the default and the cancel button: Enter and Esc both press it.
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);

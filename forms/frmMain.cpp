@@ -1,5 +1,6 @@
 #include "forms/frmMain.h"
 
+#include "data/MiejsceDziennika.h"
 #include "data/Mirvola.h"
 #include "data/engine/DiaryCheck.h"
 #include "data/engine/DiaryPlace.h"
@@ -12,6 +13,8 @@
 #include "forms/KopiaZapasowa.h"
 #include "forms/ListExport.h"
 #include "forms/ListRows.h"
+#include "forms/PierwszyStart.h"
+#include "forms/Podrecznik.h"
 #include "forms/Toolkit.h"
 #include "forms/frmAbout.h"
 #include "forms/frmMecz.h"
@@ -314,6 +317,11 @@ void frmMain::PolaczPolecenia() {
     polacz(f.itmDefragmentacja, &frmMain::itmDefragmentacja_Click);
     polacz(f.itmNaprawa, &frmMain::itmNaprawa_Click);
     polacz(f.itmOProgramie, &frmMain::itmOProgramie_Click);
+    connect(f.itmPodrecznik, &QAction::triggered, this, [this] { Podrecznik::Pokaz(this); });
+    // F1 of the menu item acts in this window only; other windows, the item's own child
+    // windows too, have theirs from the application's F1 (Podrecznik).
+    f.itmPodrecznik->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(f.itmPodrecznik);
     connect(f.itmEksportuj, &QAction::triggered, this, [this] {
         ui::EksportujDoCsv(this, ui::tabelaListy(m_ui->lstMecze), QStringLiteral("mecze"));
     });
@@ -382,18 +390,24 @@ void frmMain::UstawRozmiar() {
 // Start-up test of the diary. False when the program has to end: the file is missing, or it is
 // not a usable diary of this program; the user has been told which.
 bool frmMain::SprawdzBaze() {
-    const QFileInfo plik(Mirvola::SciezkaBazy());
-    Mirvola::strSciezka = plik.isFile() ? plik.fileName() : QString();
-    if (engine::isLinkLoop(plik.filePath())) {
-        ui::messageBox(this, ui::tytul::kKomunikat, engine::describeLinkLoop(plik.filePath()),
-                       Buttons::Ok, Icon::Exclamation);
+    // A looping link beside the program is named, not passed over for the user's folder.
+    const QString obok = dziennik::BazaObokProgramu();
+    if (engine::isLinkLoop(obok)) {
+        ui::messageBox(this, ui::tytul::kKomunikat, engine::describeLinkLoop(obok), Buttons::Ok,
+                       Icon::Exclamation);
         return false;
     }
-    if (Mirvola::strSciezka.isEmpty()) {
+    if (!QFileInfo(Mirvola::SciezkaBazy()).isFile()) {
         ui::messageBox(this, ui::tytul::kKomunikat, QStringLiteral("Brak pliku Mirvola.mdb !!!"),
                        Buttons::Ok, Icon::Exclamation);
-        return false;
+        if (!PierwszyStart::Uruchom(this)) {
+            return false;
+        }
     }
+    const QFileInfo plik(Mirvola::SciezkaBazy());
+    Mirvola::strSciezka = plik.fileName();
+    m_panelTytul->setToolTip(QStringLiteral("Mirvola forever\nDziennik: ") +
+                             QDir::toNativeSeparators(plik.absoluteFilePath()));
     if (!BazaGotowa()) {
         return false;
     }

@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev libqt6svg6 qt6-translations-l10n
           libsqlite3-dev sqlite3 libgtest-dev libbenchmark-dev fonts-dejavu-core
           qt6-charts-dev mdbtools-dev mdbtools poppler-utils
+          desktop-file-utils appstream   # the package's files are validated
           libreoffice-calc-nogui python3-openpyxl)  # the tests open CSV exports in a spreadsheet
 missing=()
 for p in "${packages[@]}"; do

@@ -114,6 +114,7 @@ TEST(frmMainStart, MissingDiaryIsReportedAndTheProgramEndsWithoutTheExitQuestion
     Mirvola::UstawKatalogProgramu(katalog.path());
     Script s;
     s.message(notice(u"Brak pliku Mirvola.mdb !!!"_s), ui::Answer::Ok);
+    s.modal(u"frmPierwszyStart"_s);  // closed: the program ends
     frmMain okno;
     EXPECT_TRUE(okno.koniecProgramu());
     s.verify();

@@ -6,10 +6,12 @@
 #include "data/Dolaczenie.h"
 #include "data/JetImport.h"
 #include "data/JetReader.h"
+#include "data/MiejsceDziennika.h"
 #include "data/PathCheck.h"
 #include "data/RaportSezonu.h"
 #include "data/Rekordy.h"
 #include "data/SezonyStatystyki.h"
+#include "data/Wersja.h"
 #include "data/engine/Database.h"
 #include "data/engine/DiaryCheck.h"
 #include "data/engine/Error.h"
@@ -348,9 +350,10 @@ struct Command {
     std::function<int(const QStringList&)> run;
 };
 
-int usage() {
-    std::fputs(kUsageText, stderr);
-    return kUsage;
+int usage(FILE* stream = stderr) {
+    std::fputs(kUsageText, stream);
+    write(stream, QStringLiteral("Domyślny dziennik: %1\n").arg(dziennik::DomyslnaBaza()));
+    return stream == stderr ? kUsage : 0;
 }
 
 QString oneLine(QString text) {
@@ -360,6 +363,9 @@ QString oneLine(QString text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (wersja::WypiszNaZadanie(argc, argv, "mirvola-db")) {
+        return 0;
+    }
     const std::unique_ptr<QCoreApplication> app = application(argc, argv);
     // One command a line, so that adding one touches one line.
     // clang-format off
@@ -384,8 +390,7 @@ int main(int argc, char** argv) {
         return usage();
     }
     if (args.front() == QStringLiteral("--help") || args.front() == QStringLiteral("-h")) {
-        std::fputs(kUsageText, stdout);
-        return 0;
+        return usage(stdout);
     }
     const QString name = args.takeFirst();
     const auto command = commands.find(name);
